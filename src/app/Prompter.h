@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+namespace telvar {
+
+// Every confirmation and message box goes through here, so the window shows boxes without a nested event
+// loop, telvarctl asks on the terminal (or takes --yes), and tests answer at once.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A Yes/No box; true for Yes.
+    virtual QCoro::Task<bool> askYesNo(QString text, QString title = {}) = 0;
+    // An OK/Cancel box; true for OK.
+    virtual QCoro::Task<bool> askOkCancel(QString text, QString title = {}) = 0;
+    // A box with an OK button only.
+    virtual QCoro::Task<> inform(QString text, QString title = {}) = 0;
+};
+
+} // namespace telvar
