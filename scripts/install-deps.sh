@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
-    pocketsphinx-en-us fonts-dejavu-core
+    pocketsphinx-en-us espeak-ng fonts-dejavu-core
 )
 
 missing=()

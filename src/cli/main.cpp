@@ -1,1 +1,74 @@
-int main() { return 0; }
+#include "cli/CliContext.h"
+#include "cli/GlobalOptions.h"
+#include "cli/Verb.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace telvar::cli;
+
+namespace {
+
+QString verbList() {
+    QString text = globalUsage() + QStringLiteral("\nVerbs:\n");
+    for (const Verb& verb : verbs())
+        text += QStringLiteral("  %1%2\n").arg(verb.name, -16).arg(verb.summary);
+    return text;
+}
+
+const Verb* findVerb(const QString& name) {
+    for (const Verb& verb : verbs()) {
+        if (verb.name == name)
+            return &verb;
+    }
+    return nullptr;
+}
+
+QCoro::Task<> runVerb(const Verb& verb, CliContext& context, QStringList arguments) {
+    const int status = co_await verb.run(context, std::move(arguments));
+    QCoreApplication::exit(status);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("telvar"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TELVAR_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const ParsedOptions parsed = parseGlobalOptions(app.arguments().mid(1));
+    const GlobalOptions& options = parsed.options;
+    if (!parsed.error.isEmpty()) {
+        err << "telvarctl: " << parsed.error << Qt::endl << "Try telvarctl --help." << Qt::endl;
+        return kExitUsage;
+    }
+    if (options.version) {
+        out << "telvarctl " << TELVAR_VERSION << Qt::endl;
+        return kExitOk;
+    }
+    if (options.help || options.verb.isEmpty()) {
+        (options.help ? out : err) << verbList() << Qt::flush;
+        return options.help ? kExitOk : kExitUsage;
+    }
+    const Verb* verb = findVerb(options.verb);
+    if (!verb) {
+        err << "telvarctl: unknown verb " << options.verb << Qt::endl << "Try telvarctl --help." << Qt::endl;
+        return kExitUsage;
+    }
+    if (options.verbArguments.contains(QStringLiteral("--help"))) {
+        out << verb->usage << Qt::flush;
+        return kExitOk;
+    }
+
+    CliContext context(options, out, err);
+    QTimer::singleShot(0, &app, [&] { runVerb(*verb, context, options.verbArguments); });
+    const int status = app.exec();
+    out.flush();
+    err.flush();
+    return status;
+}

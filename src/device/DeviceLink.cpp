@@ -96,9 +96,10 @@ private:
 };
 
 namespace {
-// The awaitable handed to co_await; it owns the waiter on the heap so that it can be moved.
+// The awaitable handed to co_await. The coroutine machinery may copy it, so the waiter lives on the heap,
+// shared by the copies.
 struct WaitAwaitable {
-    std::unique_ptr<DeviceLink::Waiter> waiter;
+    std::shared_ptr<DeviceLink::Waiter> waiter;
     bool await_ready() { return waiter->ready(); }
     void await_suspend(std::coroutine_handle<> handle) { waiter->suspend(handle); }
     WaitResult await_resume() { return waiter->result(); }
@@ -212,8 +213,10 @@ void DeviceLink::sendData(std::span<const quint8> data) {
 }
 
 QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
-    co_return co_await WaitAwaitable{
-        std::make_unique<Waiter>(this, Waiter::Kind::Reply, limit.count() > 0 ? limit : m_defaultLimit)};
+    WaitAwaitable awaitable{
+        std::make_shared<Waiter>(this, Waiter::Kind::Reply, limit.count() > 0 ? limit : m_defaultLimit)};
+    const WaitResult result = co_await awaitable;
+    co_return result;
 }
 
 QCoro::Task<WaitResult> DeviceLink::request(char letter, std::initializer_list<quint8> arguments,
@@ -230,7 +233,9 @@ QCoro::Task<WaitResult> DeviceLink::dtimer(int seconds) {
 }
 
 QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {
-    co_return co_await WaitAwaitable{std::make_unique<Waiter>(this, Waiter::Kind::Pause, Timings::scaled(period))};
+    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Kind::Pause, Timings::scaled(period))};
+    const WaitResult result = co_await awaitable;
+    co_return result;
 }
 
 std::optional<SequenceGuard> DeviceLink::tryBeginSequence() {

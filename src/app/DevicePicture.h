@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+namespace telvar {
+
+// The picture beside the connect prompt: a small speaking box on its USB cable, drawn to fit any size.
+class DevicePicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit DevicePicture(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override { return {360, 240}; }
+    QSize minimumSizeHint() const override { return {180, 120}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace telvar

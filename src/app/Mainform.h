@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/Prompter.h"
+#include "app/ScreenHost.h"
+#include "app/Spinner.h"
+#include "device/DeviceLink.h"
+#include "vocab/Vocabulary.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <chrono>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabBar;
+
+namespace telvar {
+
+class HidLibrary;
+
+// The main window: its title bar is the status line, its client area the connect prompt or the tab strip
+// with one of the seven screens. It owns the device link and the vocabulary for the whole run.
+class Mainform : public QMainWindow, public ScreenHost {
+    Q_OBJECT
+public:
+    // In tab order.
+    enum class Screen { Itc, Modes, Setup, WordList, Help, Log, About };
+    static constexpr int kScreenCount = 7;
+
+    struct Options {
+        QString dataDir;                        // folder of the word-list files
+        QString helpFolder;                     // folder of the help pages; empty when not found
+        std::chrono::milliseconds replyLimit{0}; // 0: the link's default
+    };
+
+    // `prompter` answers the window's boxes; message boxes when none is given.
+    Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompter> prompter = {},
+             QWidget* parent = nullptr);
+    ~Mainform() override;
+
+    DeviceLink& link() override { return m_link; }
+    Vocabulary& vocabulary() override { return m_vocabulary; }
+    Prompter& prompter() override { return *m_prompter; }
+    Spinner& spinner() override { return m_spinner; }
+    void setStatus(const QString& text) override;
+    QString status() const override;
+    void setPleaseWaitVisible(bool visible) override;
+    void setPleaseWaitProgress(int done, int total) override;
+    void setTabStripVisible(bool visible) override;
+    void showSetupFrame() override;
+    QString dataDir() const override { return m_options.dataDir; }
+
+    QFrame* screenFrame(Screen screen) const { return m_frames[static_cast<int>(screen)]; }
+    // Fills a screen frame with its content.
+    void setScreenContent(Screen screen, QWidget* content);
+    QPlainTextEdit* aboutText() const { return m_aboutText; }
+
+Q_SIGNALS:
+    // A tab click has shown this screen; the SET UP and About screens read the device from here.
+    void screenSelected(telvar::Mainform::Screen screen);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildPleaseWait(QFrame* setupFrame);
+    void loadVocabulary();
+    void buildScreens();
+    void startUp();
+    void hidon();
+    void deviceRemoved();
+    void tabClick();
+
+    Options m_options;
+    DeviceLink m_link;
+    Vocabulary m_vocabulary;
+    Spinner m_spinner;
+    std::unique_ptr<Prompter> m_prompter;
+
+    QFrame* m_connectPrompt = nullptr; // Frame1
+    QFrame* m_picture = nullptr;       // Frame2
+    QTabBar* m_tabStrip = nullptr;     // TabStrip1
+    QWidget* m_screenArea = nullptr;
+    std::array<QFrame*, kScreenCount> m_frames{};
+    QFrame* m_pleaseWait = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPlainTextEdit* m_aboutText = nullptr; // Text1
+};
+
+} // namespace telvar

@@ -1,0 +1,41 @@
+#include "app/MessageBoxPrompter.h"
+
+#include <QCoro/QCoroSignal>
+
+namespace telvar {
+
+MessageBoxPrompter::MessageBoxPrompter(QWidget* parent, QString programTitle)
+    : m_parent(parent), m_programTitle(std::move(programTitle)) {}
+
+QCoro::Task<bool> MessageBoxPrompter::askYesNo(QString text, QString title) {
+    const auto answer = co_await show(QMessageBox::Question, std::move(text), std::move(title),
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    co_return answer == QMessageBox::Yes;
+}
+
+QCoro::Task<bool> MessageBoxPrompter::askOkCancel(QString text, QString title) {
+    const auto answer = co_await show(QMessageBox::Question, std::move(text), std::move(title),
+                                      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    co_return answer == QMessageBox::Ok;
+}
+
+QCoro::Task<> MessageBoxPrompter::inform(QString text, QString title) {
+    co_await show(QMessageBox::NoIcon, std::move(text), std::move(title), QMessageBox::Ok, QMessageBox::Ok);
+}
+
+QCoro::Task<QMessageBox::StandardButton> MessageBoxPrompter::show(QMessageBox::Icon icon, QString text,
+                                                                  QString title,
+                                                                  QMessageBox::StandardButtons buttons,
+                                                                  QMessageBox::StandardButton escapeButton) {
+    auto* box = new QMessageBox(icon, title.isEmpty() ? m_programTitle : title, text, buttons, m_parent);
+    box->setEscapeButton(escapeButton);
+    box->open();
+    // The box is deleted only after the answer is read: deleting it on close could drop the queued
+    // finished signal. If the window goes away first, the box goes with it and this task is never resumed.
+    co_await qCoro(box, &QMessageBox::finished);
+    const auto answer = box->standardButton(box->clickedButton());
+    box->deleteLater();
+    co_return answer == QMessageBox::NoButton ? escapeButton : answer;
+}
+
+} // namespace telvar

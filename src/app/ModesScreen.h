@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/OperatingModes.h"
+
+#include <QCoro/QCoroTask>
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+
+namespace telvar {
+
+class ScreenHost;
+
+// The "Telvar X" screen: one button per operating mode and the mode-availability boxes beside them.
+class ModesScreen : public QWidget {
+    Q_OBJECT
+public:
+    explicit ModesScreen(ScreenHost& host, QWidget* parent = nullptr);
+
+private:
+    void sendMode(char letter);
+    QCoro::Task<> sendAvailability(int clickedBox);
+    OperatingModes::Availability ticked() const;
+
+    ScreenHost& m_host;
+    std::array<QCheckBox*, OperatingModes::kBoxCount> m_boxes{};
+};
+
+} // namespace telvar

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "emulator/EmulatorOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+
+namespace telvar {
+
+// The words telvar takes on its command line.
+struct ProgramOptions {
+    EmulatorOptions emulator;            // --simulate[=FILE], --sensor LIST, --fault SPEC
+    QString dataDir;                     // --data-dir DIR
+    std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
+    bool help = false;                   // --help
+    bool version = false;                // --version
+
+    // `arguments` without the program name, the window system's own options already taken out.
+    // Returns an error text, empty on success.
+    QString parse(QStringList arguments);
+
+    static QString usage();
+};
+
+} // namespace telvar

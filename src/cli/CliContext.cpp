@@ -1,0 +1,106 @@
+#include "cli/CliContext.h"
+
+#include "cli/TerminalPrompter.h"
+#include "cli/Verb.h"
+#include "device/DeviceLink.h"
+#include "device/HidapiLibrary.h"
+#include "emulator/EmulatedLibrary.h"
+#include "emulator/EmulatorOptions.h"
+#include "vocab/DataFolder.h"
+#include "vocab/Vocabulary.h"
+#include "vocab/VocabularyLoader.h"
+
+#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
+
+namespace telvar::cli {
+
+CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err)
+    : m_options(std::move(options)), m_out(out), m_err(err),
+      m_prompter(std::make_unique<TerminalPrompter>(m_options.yes, err)) {}
+
+CliContext::~CliContext() {
+    // The link detaches before the library it talks to goes.
+    m_link.reset();
+    m_library.reset();
+}
+
+HidLibrary& CliContext::library() {
+    if (m_library)
+        return *m_library;
+    if (m_options.simulate) {
+        QString error;
+        auto emulator = EmulatedLibrary::create(emulatorOptions(m_options, nullptr), &error);
+        if (!emulator) {
+            // A damaged state file: connectDevice refuses, so nothing overwrites it.
+            m_setupError = error;
+            emulator = std::make_unique<EmulatedLibrary>();
+        }
+        m_emulator = emulator.get();
+        m_library = std::move(emulator);
+    } else {
+        m_library = std::make_unique<HidapiLibrary>();
+    }
+    return *m_library;
+}
+
+DeviceLink& CliContext::link() {
+    if (!m_link) {
+        m_link = std::make_unique<DeviceLink>(library());
+        if (m_options.timeout)
+            m_link->setDefaultReplyLimit(*m_options.timeout);
+    }
+    return *m_link;
+}
+
+QCoro::Task<bool> CliContext::connectDevice() {
+    DeviceLink& deviceLink = link();
+    if (!m_setupError.isEmpty()) {
+        fail(m_setupError);
+        co_return false;
+    }
+    if (!deviceLink.isAttached()) {
+        deviceLink.hidattach();
+        co_await qCoro(&deviceLink, &DeviceLink::plugged, std::chrono::milliseconds(kConnectWaitMs));
+    }
+    if (!deviceLink.isAttached()) {
+        QString message = QStringLiteral("no Telvar X is connected");
+        if (auto* hidapiLibrary = qobject_cast<HidapiLibrary*>(m_library.get());
+            hidapiLibrary && !hidapiLibrary->errorString().isEmpty())
+            message = hidapiLibrary->errorString();
+        fail(message);
+        co_return false;
+    }
+    // Read notification is switched on by the "changed" notification that follows the arrival.
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+    co_return true;
+}
+
+QString CliContext::dataDir() const { return DataFolder::resolve(m_options.dataDir); }
+
+Vocabulary& CliContext::loadVocabulary() {
+    if (!m_vocabulary) {
+        const VocabularyLoad load = VocabularyLoader::load(dataDir());
+        m_vocabulary = std::make_unique<Vocabulary>();
+        m_vocabulary->assign(load.tables.list1, load.tables.list3, load.tables.codes);
+        m_err << load.caption() << Qt::endl;
+        for (const QString& problem : load.writeErrors)
+            m_err << "telvarctl: " << problem << Qt::endl;
+    }
+    return *m_vocabulary;
+}
+
+int CliContext::fail(const QString& message) {
+    m_err << "telvarctl: " << message << Qt::endl;
+    return kExitFailure;
+}
+
+int CliContext::fail(WaitResult result) { return fail(describe(result)); }
+
+int CliContext::usageError(const QString& verb, const QString& message) {
+    m_err << "telvarctl " << verb << ": " << message << Qt::endl
+          << "Try telvarctl " << verb << " --help." << Qt::endl;
+    return kExitUsage;
+}
+
+} // namespace telvar::cli

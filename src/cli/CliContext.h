@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/Prompter.h"
+#include "cli/GlobalOptions.h"
+#include "device/WaitResult.h"
+
+#include <QCoro/QCoroTask>
+#include <QString>
+#include <QTextStream>
+
+#include <memory>
+
+namespace telvar {
+class DeviceLink;
+class EmulatedLibrary;
+class HidLibrary;
+class Vocabulary;
+} // namespace telvar
+
+namespace telvar::cli {
+
+// What every verb works with: the global options, stdout and stderr, the confirmations, the device link
+// (virtual or real, made on first use) and the vocabulary.
+class CliContext {
+public:
+    // How long a verb waits for the Telvar X to be announced after connecting.
+    static constexpr int kConnectWaitMs = 3000;
+
+    CliContext(GlobalOptions options, QTextStream& out, QTextStream& err);
+    ~CliContext();
+    CliContext(const CliContext&) = delete;
+    CliContext& operator=(const CliContext&) = delete;
+
+    const GlobalOptions& options() const { return m_options; }
+    QTextStream& out() { return m_out; }
+    QTextStream& err() { return m_err; }
+    Prompter& prompter() { return *m_prompter; }
+
+    // Attaches the device link and waits until the Telvar X is there. On failure it says why on stderr
+    // and returns false; the verb then exits with status 1.
+    QCoro::Task<bool> connectDevice();
+    DeviceLink& link();
+    // The virtual device, or null on real hardware.
+    EmulatedLibrary* emulator() { return m_emulator; }
+
+    // The folder of the word-list files: --data-dir, else the program's folder or the user's data folder.
+    QString dataDir() const;
+    // Loads the vocabulary as the window's start-up does; says "External data loaded" or "Internal data
+    // loaded" (and any file problem) on stderr.
+    Vocabulary& loadVocabulary();
+
+    // "telvarctl: MESSAGE" on stderr; returns the failure status.
+    int fail(const QString& message);
+    // A wait that did not end on its reply: its reason on stderr; returns the failure status.
+    int fail(WaitResult result);
+    // A usage error: the message and a hint on stderr; returns the usage status.
+    int usageError(const QString& verb, const QString& message);
+
+private:
+    HidLibrary& library();
+
+    GlobalOptions m_options;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    std::unique_ptr<Prompter> m_prompter;
+    std::unique_ptr<HidLibrary> m_library;
+    EmulatedLibrary* m_emulator = nullptr;
+    QString m_setupError; // why the virtual device could not be set up
+    std::unique_ptr<DeviceLink> m_link;
+    std::unique_ptr<Vocabulary> m_vocabulary;
+};
+
+} // namespace telvar::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "emulator/EmulatorOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+namespace telvar::cli {
+
+// The options that stand before the verb: telvarctl [global options] VERB [arguments].
+struct GlobalOptions {
+    bool simulate = false;
+    QString simulateFile;  // --simulate=FILE: the virtual device's state file
+    QString sensorScript;  // --sensor LIST
+    QStringList faults;    // --fault SPEC, repeatable
+    QString dataDir;       // --data-dir DIR
+    std::optional<std::chrono::milliseconds> timeout; // --timeout MS
+    bool yes = false;      // --yes: answer Yes to every confirmation
+    bool help = false;
+    bool version = false;
+    QString verb;
+    QStringList verbArguments;
+};
+
+struct ParsedOptions {
+    GlobalOptions options;
+    QString error; // set when the words are off (exit status 2)
+};
+
+// The virtual device's set-up from --simulate, --sensor and --fault; *error (when given) gets the reason
+// when a value is off.
+EmulatorOptions emulatorOptions(const GlobalOptions& options, QString* error);
+
+// Parses the command line (without the program name).
+ParsedOptions parseGlobalOptions(const QStringList& arguments);
+
+QString globalUsage();
+
+} // namespace telvar::cli

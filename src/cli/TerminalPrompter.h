@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+#include <QTextStream>
+
+namespace telvar::cli {
+
+// Confirmations on the terminal: --yes answers Yes; without it the question is asked on stderr and
+// read from stdin, and refused when stdin is no terminal (a script must say --yes).
+class TerminalPrompter : public Prompter {
+public:
+    TerminalPrompter(bool assumeYes, QTextStream& err) : m_assumeYes(assumeYes), m_err(err) {}
+
+    QCoro::Task<bool> askYesNo(QString text, QString title) override;
+    QCoro::Task<bool> askOkCancel(QString text, QString title) override;
+    QCoro::Task<> inform(QString text, QString title) override;
+
+private:
+    bool ask(const QString& text, const QString& choices);
+
+    bool m_assumeYes;
+    QTextStream& m_err;
+};
+
+} // namespace telvar::cli

@@ -1,0 +1,25 @@
+#include "cli/Verb.h"
+
+namespace telvar::cli {
+
+// One function per verb, each in its own file under verbs/.
+Verb codesVerb();
+Verb mnemonicsVerb();
+Verb devicesVerb();
+Verb rawVerb();
+Verb askVerb();
+Verb logVerb();
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> all{
+        codesVerb(),
+        mnemonicsVerb(),
+        devicesVerb(),
+        rawVerb(),
+        askVerb(),
+        logVerb(),
+    };
+    return all;
+}
+
+} // namespace telvar::cli

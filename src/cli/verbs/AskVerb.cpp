@@ -1,0 +1,88 @@
+#include "cli/CliContext.h"
+#include "cli/Verb.h"
+#include "device/DeviceLink.h"
+#include "session/SessionController.h"
+
+#include <QCoro/QCoroSignal>
+
+#include <optional>
+
+namespace telvar::cli {
+
+namespace {
+
+std::optional<ResponseWindow> parseWindow(const QString& seconds) {
+    for (const ResponseWindow window :
+         {ResponseWindow::Seconds6, ResponseWindow::Seconds12, ResponseWindow::Seconds24}) {
+        if (seconds == QString::number(static_cast<int>(window)))
+            return window;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Verb askVerb() {
+    return {
+        QStringLiteral("ask"),
+        QStringLiteral("ask a question and print the words the device answers with"),
+        QStringLiteral("Usage: telvarctl ask QUESTION [--window 6|12|24]\n"
+                       "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
+                       "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
+                       "device's sensor is polled and every new word it points at is spoken and added to the\n"
+                       "answer. When the window closes the answer is logged and printed as the last line:\n"
+                       "  Telvar X  : WORD WORD ...\n"
+                       "Exit status 1 when the device is missing, stops answering or leaves, or when the log\n"
+                       "cannot be written (the answer is printed all the same).\n"
+                       "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString verb = QStringLiteral("ask");
+            ResponseWindow window = ResponseWindow::Seconds12;
+            QStringList questions;
+            bool optionsEnded = false;
+            while (!arguments.isEmpty()) {
+                const QString word = arguments.takeFirst();
+                if (optionsEnded || !word.startsWith(QLatin1String("--"))) {
+                    questions << word;
+                } else if (word == QLatin1String("--")) {
+                    optionsEnded = true;
+                } else if (word == QLatin1String("--window") || word.startsWith(QLatin1String("--window="))) {
+                    const QString value = word.contains(u'=') ? word.section(u'=', 1)
+                                          : arguments.isEmpty() ? QString()
+                                                                : arguments.takeFirst();
+                    const std::optional<ResponseWindow> chosen = parseWindow(value);
+                    if (!chosen)
+                        co_return context.usageError(verb, QStringLiteral("the window is 6, 12 or 24 seconds"));
+                    window = *chosen;
+                } else {
+                    co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
+                }
+            }
+            if (questions.size() != 1)
+                co_return context.usageError(verb, QStringLiteral("give the question as one argument (quote it)"));
+
+            const Vocabulary& vocabulary = context.loadVocabulary();
+            if (!co_await context.connectDevice())
+                co_return kExitFailure;
+
+            SessionController session(context.link(), vocabulary);
+            bool troubled = false;
+            QObject::connect(&session, &SessionController::problem, [&](const QString& text) {
+                troubled = true;
+                context.fail(text);
+            });
+            session.ask(questions.first(), window);
+            const QString answer = co_await qCoro(&session, &SessionController::sessionEnded);
+            // A word found just before the window closed is still waiting to be spoken; let it be.
+            if (session.isTickRunning())
+                co_await qCoro(&session, &SessionController::tickFinished);
+            if (!session.answer().isEmpty())
+                context.err() << "telvarctl: spoken after the window closed:" << session.answer() << Qt::endl;
+
+            context.out() << "Telvar X  :" << answer << Qt::endl;
+            co_return troubled ? kExitFailure : kExitOk;
+        },
+    };
+}
+
+} // namespace telvar::cli

@@ -1,0 +1,53 @@
+#include "cli/CliContext.h"
+#include "cli/Verb.h"
+#include "cli/verbs/ByteArguments.h"
+#include "device/DeviceLink.h"
+
+namespace telvar::cli {
+
+Verb rawVerb() {
+    return {
+        QStringLiteral("raw"),
+        QStringLiteral("send one raw command report"),
+        QStringLiteral("Usage: telvarctl raw LETTER [BYTE...] [--reply]\n"
+                       "Sends one report: 0, the code of LETTER (one character, case matters), then the\n"
+                       "BYTEs (0-255, at most seven). With --reply it waits for the device's reply and\n"
+                       "prints its bytes 0-8 as nine decimal numbers on one line.\n"
+                       "Example: telvarctl raw C 0 --reply   (byte 2 of the reply is the gain)\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString verb = QStringLiteral("raw");
+            const bool awaitReply = arguments.removeAll(QStringLiteral("--reply")) > 0;
+            if (arguments.isEmpty() || arguments.first().size() != 1 || arguments.first().at(0).unicode() > 127)
+                co_return context.usageError(verb, QStringLiteral("give the command as one ASCII character"));
+            const char letter = static_cast<char>(arguments.takeFirst().at(0).unicode());
+            QString bad;
+            const auto bytes = parseBytes(arguments, &bad);
+            if (!bytes)
+                co_return context.usageError(verb, QStringLiteral("%1 is not a byte from 0 to 255").arg(bad));
+            if (bytes->size() > 7)
+                co_return context.usageError(verb, QStringLiteral("at most seven bytes follow the letter"));
+
+            if (!co_await context.connectDevice())
+                co_return kExitFailure;
+            DeviceLink& link = context.link();
+            auto& output = link.output();
+            output[0] = 0;
+            output[1] = static_cast<quint8>(letter);
+            std::copy(bytes->begin(), bytes->end(), output.begin() + 2);
+            link.clearDataread();
+            link.send();
+            if (!awaitReply)
+                co_return kExitOk;
+            const WaitResult result = co_await link.waitReply();
+            if (result != WaitResult::Ok)
+                co_return context.fail(result);
+            QStringList numbers;
+            for (const quint8 byte : link.input())
+                numbers << QString::number(byte);
+            context.out() << numbers.join(QLatin1Char(' ')) << Qt::endl;
+            co_return kExitOk;
+        },
+    };
+}
+
+} // namespace telvar::cli

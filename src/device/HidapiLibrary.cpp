@@ -1,0 +1,263 @@
+#include "device/HidapiLibrary.h"
+
+#include "device/DeviceIdentity.h"
+#include "device/DeviceLink.h"
+#include "device/PollingHotplugMonitor.h"
+#include "device/Timings.h"
+#include "device/UdevRuleHint.h"
+#ifdef TELVAR_HAVE_UDEV
+#include "device/UdevHotplugMonitor.h"
+#endif
+
+#include <hidapi/hidapi.h>
+
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace telvar {
+
+namespace {
+bool isTelvar(const HidDeviceInfo& info) { return info.vendorId == kVendorId && info.productId == kProductId; }
+
+bool accessDenied(const QString& path) {
+    return ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM);
+}
+} // namespace
+
+HidapiLibrary::HidapiLibrary(HotplugSource source, QObject* parent) : HidLibrary(parent), m_source(source) {}
+
+HidapiLibrary::~HidapiLibrary() { Disconnect(); }
+
+bool HidapiLibrary::Connect() {
+    if (m_connected)
+        return true;
+    if (!hidapi::initialise()) {
+        qCWarning(lcDevice) << "hidapi could not be initialised";
+        return false;
+    }
+    m_monitor = createMonitor();
+    connect(m_monitor.get(), &HotplugMonitor::devicesChanged, this, &HidapiLibrary::rescan);
+    m_connected = true;
+    // Devices attached already are announced from the event loop, once the caller has finished connecting.
+    QTimer::singleShot(Timings::scaled(Timings::kAnnounceDelay), this, [this] { rescan(); });
+    return true;
+}
+
+bool HidapiLibrary::Disconnect() {
+    if (!m_connected)
+        return false;
+    m_connected = false;
+    m_monitor.reset();
+    m_devices.clear();
+    m_departed.clear();
+    return true;
+}
+
+std::unique_ptr<HotplugMonitor> HidapiLibrary::createMonitor() {
+#ifdef TELVAR_HAVE_UDEV
+    if (m_source == HotplugSource::Udev) {
+        auto udev = std::make_unique<UdevHotplugMonitor>();
+        if (udev->start())
+            return udev;
+        qCWarning(lcDevice) << "no udev monitor; looking for devices every second instead";
+    }
+#endif
+    auto polling = std::make_unique<PollingHotplugMonitor>(Timings::scaled(kScanPeriod));
+    polling->start();
+    return polling;
+}
+
+void HidapiLibrary::rescan(const QString& departedPath) {
+    if (!m_connected)
+        return;
+    QList<HidDeviceInfo> present = hidapi::enumerate();
+    present.removeIf([&](const HidDeviceInfo& d) { return d.path == departedPath; });
+    const auto isPresent = [&](const QString& path) {
+        return std::any_of(present.cbegin(), present.cend(), [&](const HidDeviceInfo& d) { return d.path == path; });
+    };
+    const auto isKnown = [this](const QString& path) {
+        return std::any_of(m_devices.cbegin(), m_devices.cend(),
+                           [&](const auto& entry) { return entry.second.info.path == path; });
+    };
+
+    bool changed = false;
+    std::vector<Handle> gone;
+    for (const auto& [handle, device] : m_devices) {
+        if (!isPresent(device.info.path))
+            gone.push_back(handle);
+    }
+    for (Handle handle : gone) {
+        changed |= depart(handle);
+        if (!m_connected)
+            return; // a receiver disconnected us
+    }
+    for (const HidDeviceInfo& info : present) {
+        if (isKnown(info.path))
+            continue;
+        const Handle handle = m_nextHandle++;
+        m_devices[handle].info = info;
+        qCDebug(lcDevice).nospace() << "HID device " << Qt::hex << info.vendorId << ":" << info.productId
+                                    << " at " << info.path;
+        changed |= isTelvar(info) ? tryOpen(handle) : announce(handle);
+        if (!m_connected)
+            return;
+    }
+    if (changed)
+        Q_EMIT notify(Changed, 0);
+}
+
+bool HidapiLibrary::depart(Handle handle) {
+    auto node = m_devices.extract(handle);
+    if (node.empty())
+        return false;
+    qCDebug(lcDevice) << "HID device gone from" << node.mapped().info.path;
+    const bool announced = node.mapped().announced;
+    const HidDeviceInfo info = node.mapped().info;
+    node = {}; // closes the device and stops its reader before anyone hears of the removal
+    if (!announced)
+        return false;
+    m_departed.emplace(handle, info);
+    Q_EMIT notify(Unplugged, handle);
+    // Receivers connected across threads hear of it later; their events were posted before this one.
+    QMetaObject::invokeMethod(this, [this, handle] { m_departed.erase(handle); }, Qt::QueuedConnection);
+    return true;
+}
+
+bool HidapiLibrary::announce(Handle handle) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end() || it->second.announced)
+        return false;
+    it->second.announced = true;
+    Q_EMIT notify(Plugged, handle);
+    return true;
+}
+
+bool HidapiLibrary::tryOpen(Handle handle) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end() || it->second.writer)
+        return false;
+    Device& device = it->second;
+    ++device.openAttempts;
+    hidapi::DevicePtr writer = hidapi::open(device.info.path);
+    hidapi::DevicePtr readerHandle = writer ? hidapi::open(device.info.path) : nullptr;
+    if (!writer || !readerHandle) {
+        if (device.openAttempts >= kOpenAttempts) {
+            giveUpOpening(device);
+            return false;
+        }
+        qCDebug(lcDevice) << "cannot open" << device.info.path << "yet; trying again";
+        QTimer::singleShot(Timings::scaled(kOpenRetryPeriod), this, [this, handle] {
+            if (tryOpen(handle))
+                Q_EMIT notify(Changed, 0);
+        });
+        return false;
+    }
+    device.writer = std::move(writer);
+    device.reader = std::make_unique<HidReportReader>(std::move(readerHandle));
+    connect(device.reader.get(), &HidReportReader::reportRead, this,
+            [this, handle](const QByteArray& data) { onReport(handle, data); });
+    connect(device.reader.get(), &HidReportReader::failed, this,
+            [this, handle](const QString& reason) { onReaderFailed(handle, reason); });
+    device.reader->start();
+    qCInfo(lcDevice) << "Telvar X opened at" << device.info.path << "serial" << device.info.serialNumber;
+    m_error.clear();
+    return announce(handle);
+}
+
+void HidapiLibrary::giveUpOpening(const Device& device) {
+    const QString& path = device.info.path;
+    if (accessDenied(path))
+        m_error = UdevRuleHint().permissionDeniedMessage(path);
+    else
+        m_error = QStringLiteral("Could not open the Telvar X (%1). Unplug it and plug it in again.").arg(path);
+    qCWarning(lcDevice).noquote() << m_error;
+    Q_EMIT openFailed(m_error);
+}
+
+void HidapiLibrary::onReport(Handle handle, const QByteArray& data) {
+    auto it = m_devices.find(handle);
+    // Nobody listens to a device whose read notification is off: its reports are dropped, so that a
+    // listener never takes a stale report for the reply to its command.
+    if (it == m_devices.end() || !it->second.announced || !it->second.readNotify)
+        return;
+    Report report{}; // report id 0, then the data bytes
+    std::copy_n(data.constData(), std::min<qsizetype>(data.size(), kInputReportSize - 1), report.begin() + 1);
+    std::deque<Report>& pending = it->second.pending;
+    if (pending.size() >= std::size_t(kMaxPendingReports))
+        pending.pop_front();
+    pending.push_back(report);
+    Q_EMIT notify(ReadReady, handle);
+}
+
+void HidapiLibrary::onReaderFailed(Handle handle, const QString& reason) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end())
+        return;
+    qCInfo(lcDevice) << "reading from" << it->second.info.path << "failed:" << reason;
+    // The device is gone, or as good as gone: treat it as removed even if its node lingers a moment.
+    rescan(it->second.info.path);
+}
+
+const HidDeviceInfo* HidapiLibrary::info(Handle handle) const {
+    if (auto it = m_devices.find(handle); it != m_devices.end())
+        return &it->second.info;
+    if (auto it = m_departed.find(handle); it != m_departed.end())
+        return &it->second;
+    return nullptr;
+}
+
+int HidapiLibrary::GetVendorID(Handle handle) {
+    const HidDeviceInfo* device = info(handle);
+    return device ? device->vendorId : 0;
+}
+
+int HidapiLibrary::GetProductID(Handle handle) {
+    const HidDeviceInfo* device = info(handle);
+    return device ? device->productId : 0;
+}
+
+HidLibrary::Handle HidapiLibrary::GetHandle(int vendorId, int productId) {
+    for (const auto& [handle, device] : m_devices) {
+        if (device.announced && device.info.vendorId == vendorId && device.info.productId == productId)
+            return handle;
+    }
+    return 0;
+}
+
+void HidapiLibrary::SetReadNotify(Handle handle, bool enabled) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end())
+        return;
+    it->second.readNotify = enabled;
+    if (!enabled)
+        it->second.pending.clear();
+}
+
+bool HidapiLibrary::Read(Handle handle, quint8* buffer) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end() || it->second.pending.empty())
+        return false;
+    std::copy(it->second.pending.front().begin(), it->second.pending.front().end(), buffer);
+    it->second.pending.pop_front();
+    return true;
+}
+
+bool HidapiLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
+    auto it = m_devices.find(GetHandle(vendorId, productId));
+    if (it == m_devices.end() || !it->second.writer)
+        return false;
+    hid_device* writer = it->second.writer.get();
+    if (hid_write(writer, buffer, kOutputReportSize) != kOutputReportSize) {
+        qCWarning(lcDevice) << "writing to" << it->second.info.path << "failed:"
+                            << QString::fromWCharArray(hid_error(writer));
+        return false;
+    }
+    return true;
+}
+
+QList<HidDeviceInfo> HidapiLibrary::attachedDevices() { return hidapi::enumerate(kVendorId, kProductId); }
+
+} // namespace telvar

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "device/HidDeviceInfo.h"
+#include "device/HidLibrary.h"
+#include "device/HidReportReader.h"
+#include "device/HidapiDevices.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+
+namespace telvar {
+
+class HotplugMonitor;
+
+// The HID library on real hardware: hidapi's hidraw backend talks to the Telvar X, and hot-plug comes
+// from udev (or, where udev is missing, from scanning the devices every second). Every HID device that
+// comes or goes is announced; only the Telvar X is opened, and it is announced once it could be opened.
+class HidapiLibrary : public HidLibrary {
+    Q_OBJECT
+public:
+    enum class HotplugSource { Udev, Polling };
+
+    // Right after an add the device node may not yet grant access (udev is still applying the rules).
+    static constexpr std::chrono::milliseconds kOpenRetryPeriod{2000};
+    static constexpr int kOpenAttempts = 4;
+    static constexpr std::chrono::milliseconds kScanPeriod{1000};
+    // Input reports kept for a device whose owner does not read them; the oldest goes first.
+    static constexpr int kMaxPendingReports = 64;
+
+    // Udev falls back to polling where there is no udev. The periods are scaled like protocol periods.
+    explicit HidapiLibrary(HotplugSource source = HotplugSource::Udev, QObject* parent = nullptr);
+    ~HidapiLibrary() override;
+
+    bool Connect() override;
+    bool Disconnect() override;
+    int GetVendorID(Handle handle) override;
+    int GetProductID(Handle handle) override;
+    Handle GetHandle(int vendorId, int productId) override;
+    void SetReadNotify(Handle handle, bool enabled) override;
+    bool Read(Handle handle, quint8* buffer) override;
+    bool WriteEx(int vendorId, int productId, const quint8* buffer) override;
+
+    // Why the last Telvar X could not be opened, with what to do about it; empty once one opened.
+    QString errorString() const { return m_error; }
+
+    // The Telvar X devices attached now, whether or not a library is connected.
+    static QList<HidDeviceInfo> attachedDevices();
+
+Q_SIGNALS:
+    // A Telvar X is attached but could not be opened, after every retry; `message` says what to do.
+    void openFailed(const QString& message);
+
+private:
+    using Report = std::array<quint8, kInputReportSize>;
+
+    struct Device {
+        HidDeviceInfo info;
+        hidapi::DevicePtr writer; // the Telvar X only, once opened
+        std::unique_ptr<HidReportReader> reader;
+        std::deque<Report> pending;
+        int openAttempts = 0;
+        bool announced = false;
+        bool readNotify = false;
+    };
+
+    std::unique_ptr<HotplugMonitor> createMonitor();
+    void rescan(const QString& departedPath = {});
+    bool depart(Handle handle);
+    bool announce(Handle handle);
+    bool tryOpen(Handle handle);
+    void giveUpOpening(const Device& device);
+    void onReport(Handle handle, const QByteArray& data);
+    void onReaderFailed(Handle handle, const QString& reason);
+    const HidDeviceInfo* info(Handle handle) const;
+
+    HotplugSource m_source;
+    std::unique_ptr<HotplugMonitor> m_monitor;
+    std::map<Handle, Device> m_devices;
+    // Devices just gone: their ids must still answer while their unplugged notification is handled.
+    std::map<Handle, HidDeviceInfo> m_departed;
+    Handle m_nextHandle = 1;
+    bool m_connected = false;
+    QString m_error;
+};
+
+} // namespace telvar

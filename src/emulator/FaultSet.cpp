@@ -1,0 +1,44 @@
+#include "emulator/FaultSet.h"
+
+namespace telvar {
+
+namespace {
+std::optional<qint64> positiveNumber(const QString& text, qint64 ceiling) {
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok || value < 0 || value > ceiling || text.startsWith(u'+') || text.trimmed() != text)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+QString FaultSet::add(const QString& spec) {
+    const qsizetype colon = spec.indexOf(u':');
+    const QString kind = spec.left(colon);
+    const QString argument = colon < 0 ? QString() : spec.mid(colon + 1);
+    const QString usage = QStringLiteral("fault \"%1\": ").arg(spec);
+
+    if (kind == QLatin1String("drop")) {
+        if (argument.size() != 1 || argument.at(0).unicode() < 0x21 || argument.at(0).unicode() > 0x7e)
+            return usage + QStringLiteral("drop needs one command letter, e.g. drop:D");
+        m_dropped.insert(argument.at(0).toLatin1());
+        return {};
+    }
+    if (kind == QLatin1String("unplug-after")) {
+        const auto count = positiveNumber(argument, 1'000'000'000);
+        if (!count || *count < 1)
+            return usage + QStringLiteral("unplug-after needs a number of reports of 1 or more");
+        m_unplugAfter = count;
+        return {};
+    }
+    if (kind == QLatin1String("delay")) {
+        const auto ms = positiveNumber(argument, kLongestDelayMs);
+        if (!ms)
+            return usage + QStringLiteral("delay needs milliseconds from 0 to %1").arg(kLongestDelayMs);
+        m_delay = std::chrono::milliseconds(*ms);
+        return {};
+    }
+    return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N or delay:MS");
+}
+
+} // namespace telvar

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <set>
+
+namespace telvar {
+
+// Faults of the virtual device, for tests and for trying the program's error paths:
+//   drop:LETTER     never answer that command (case matters: drop:v is not drop:V)
+//   unplug-after:N  the device leaves the bus once it has received N reports
+//   delay:MS        every reply comes MS milliseconds late
+class FaultSet {
+public:
+    static constexpr int kLongestDelayMs = 60000;
+
+    // Adds one fault; returns an error text, empty when the spec was understood.
+    QString add(const QString& spec);
+
+    bool drops(char letter) const { return m_dropped.contains(letter); }
+    std::optional<qint64> unplugAfter() const { return m_unplugAfter; }
+    std::chrono::milliseconds delay() const { return m_delay; }
+    bool isEmpty() const { return m_dropped.empty() && !m_unplugAfter && m_delay.count() == 0; }
+
+private:
+    std::set<char> m_dropped;
+    std::optional<qint64> m_unplugAfter;
+    std::chrono::milliseconds m_delay{0};
+};
+
+} // namespace telvar

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace telvar {
+
+// A scripted sensor: the first reading of each "D" reply, in order, then 0 for ever.
+// Written as a comma-separated list of VALUE or VALUExCOUNT items: "5,7,1200x100".
+class SensorScript {
+public:
+    // The largest reading the device can report: low = v % 255 and high = v / 255 must both fit a byte.
+    static constexpr int kMaxValue = 255 * 255 + 254;
+
+    // Parses LIST; on failure returns nothing and puts the reason in `error`.
+    static std::optional<SensorScript> parse(const QString& list, QString* error);
+
+    // The next scripted value; 0 once the script has run out.
+    int next();
+    bool exhausted() const { return m_run >= m_runs.size(); }
+
+private:
+    struct Run {
+        int value;
+        qint64 count;
+    };
+    std::vector<Run> m_runs;
+    std::size_t m_run = 0;
+    qint64 m_usedOfRun = 0;
+};
+
+} // namespace telvar

@@ -1,0 +1,158 @@
+#include "emulator/StateFile.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace telvar::StateFile {
+
+namespace {
+constexpr int kFormat = 1;
+
+// Characters the external unit holds are bytes; Latin-1 keeps every byte value through JSON.
+QJsonArray byteStrings(const QStringList& list) {
+    QJsonArray array;
+    for (const QString& text : list)
+        array.append(text);
+    return array;
+}
+
+bool readByteStrings(const QJsonValue& value, QStringList& out) {
+    if (!value.isArray())
+        return false;
+    out.clear();
+    for (const QJsonValue& item : value.toArray()) {
+        if (!item.isString())
+            return false;
+        const QString text = item.toString();
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 255; }))
+            return false;
+        out.append(text);
+    }
+    return true;
+}
+
+bool readNumbers(const QJsonValue& value, int ceiling, std::vector<int>& out) {
+    if (!value.isArray())
+        return false;
+    out.clear();
+    for (const QJsonValue& item : value.toArray()) {
+        const double number = item.toDouble(-1);
+        if (!item.isDouble() || number < 0 || number > ceiling || number != static_cast<int>(number))
+            return false;
+        out.push_back(static_cast<int>(number));
+    }
+    return true;
+}
+
+bool isLowerHex(const QByteArray& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+} // namespace
+
+QByteArray toJson(const DeviceState& state) {
+    QJsonArray config;
+    for (quint8 byte : state.config)
+        config.append(byte);
+    QJsonArray record;
+    for (quint16 entry : state.record)
+        record.append(entry);
+    QJsonObject root;
+    root.insert(QStringLiteral("format"), kFormat);
+    root.insert(QStringLiteral("config"), config);
+    root.insert(QStringLiteral("wordMemory"), QString::fromLatin1(state.wordMemory.toHex()));
+    root.insert(QStringLiteral("spokenRecord"), record);
+    root.insert(QStringLiteral("unitWords"), byteStrings(state.unitWords));
+    root.insert(QStringLiteral("unitCommands"), byteStrings(state.unitCommands));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
+    const auto fail = [error](const QString& why) -> std::optional<DeviceState> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("not valid JSON at byte %1: %2")
+                        .arg(parseError.offset)
+                        .arg(parseError.errorString()));
+    if (!document.isObject())
+        return fail(QStringLiteral("the top level must be an object"));
+    const QJsonObject root = document.object();
+    DeviceState state = DeviceState::factory();
+
+    if (root.contains(QStringLiteral("format")) && root.value(QStringLiteral("format")).toInt() != kFormat)
+        return fail(QStringLiteral("\"format\" %1 is not understood (expected %2)")
+                        .arg(root.value(QStringLiteral("format")).toVariant().toString())
+                        .arg(kFormat));
+
+    if (root.contains(QStringLiteral("config"))) {
+        std::vector<int> numbers;
+        if (!readNumbers(root.value(QStringLiteral("config")), 255, numbers) ||
+            numbers.size() != DeviceState::kConfigSize)
+            return fail(QStringLiteral("\"config\" must be an array of 16 numbers from 0 to 255"));
+        std::copy(numbers.begin(), numbers.end(), state.config.begin());
+    }
+
+    if (root.contains(QStringLiteral("wordMemory"))) {
+        const QByteArray hex = root.value(QStringLiteral("wordMemory")).toString().toLatin1();
+        if (!root.value(QStringLiteral("wordMemory")).isString() || hex.size() % 2 != 0 || !isLowerHex(hex))
+            return fail(QStringLiteral("\"wordMemory\" must be a string of lower-case hex digit pairs"));
+        if (hex.size() < 2 * DeviceState::kWordMemorySize)
+            return fail(QStringLiteral("\"wordMemory\" holds %1 bytes; the device has %2")
+                            .arg(hex.size() / 2)
+                            .arg(DeviceState::kWordMemorySize));
+        state.wordMemory = QByteArray::fromHex(hex);
+    }
+
+    if (root.contains(QStringLiteral("spokenRecord"))) {
+        std::vector<int> numbers;
+        if (!readNumbers(root.value(QStringLiteral("spokenRecord")), 0xFFFF, numbers) ||
+            numbers.size() > DeviceState::kRecordSlots)
+            return fail(QStringLiteral("\"spokenRecord\" must be an array of at most %1 numbers from 0 to 65535")
+                            .arg(DeviceState::kRecordSlots));
+        std::copy(numbers.begin(), numbers.end(), state.record.begin());
+    }
+
+    if (root.contains(QStringLiteral("unitWords")) &&
+        !readByteStrings(root.value(QStringLiteral("unitWords")), state.unitWords))
+        return fail(QStringLiteral("\"unitWords\" must be an array of strings of 8-bit characters"));
+    if (root.contains(QStringLiteral("unitCommands")) &&
+        !readByteStrings(root.value(QStringLiteral("unitCommands")), state.unitCommands))
+        return fail(QStringLiteral("\"unitCommands\" must be an array of strings of 8-bit characters"));
+    return state;
+}
+
+std::optional<DeviceState> load(const QString& path, bool* missing, QString* error) {
+    QFile file(path);
+    *missing = !file.exists();
+    if (*missing)
+        return DeviceState::factory();
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot read the virtual device's state file %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QString why;
+    auto state = fromJson(file.readAll(), &why);
+    if (!state && error)
+        *error = QStringLiteral("the virtual device's state file %1 is damaged: %2").arg(path, why);
+    return state;
+}
+
+QString save(const QString& path, const QByteArray& json) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
+        return QStringLiteral("cannot save the virtual device's state to %1: %2").arg(path, file.errorString());
+    return {};
+}
+
+} // namespace telvar::StateFile

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+
+namespace telvar {
+
+// One entry of the virtual device's speech log: something the device said.
+struct Utterance {
+    enum class Kind {
+        Word,      // "S" (or "X"): the codes of the word at a word-memory address
+        Code,      // "V": one code passed straight to the speech chip
+        VoiceTest, // "N": the device's own voice test phrase
+    };
+
+    Kind kind = Kind::Word;
+    int address = 0;  // Word: the word-memory address spoken; VoiceTest: the step 1..3
+    QByteArray codes; // what reached the speech chip
+
+    // The codes as mnemonic text, one token a code: "\HE \EH \LO \OW"; a code without a mnemonic shows
+    // as its number ("\127").
+    QString mnemonics() const;
+    // A line for the speech log view: "word 5: \SE \AX ...", "code: \VOLUME", "voice test 2".
+    QString line() const;
+};
+
+} // namespace telvar
+
+Q_DECLARE_METATYPE(telvar::Utterance)

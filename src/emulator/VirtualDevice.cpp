@@ -1,0 +1,434 @@
+#include "emulator/VirtualDevice.h"
+
+#include "device/Commands.h"
+#include "emulator/StateFile.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcEmulator, "telvar.emulator", QtWarningMsg)
+
+namespace telvar {
+
+namespace {
+quint8 low(int value) { return static_cast<quint8>(value % 256); }
+quint8 high(int value) { return static_cast<quint8>(value / 256); }
+} // namespace
+
+VirtualDevice::VirtualDevice(QObject* parent) : QObject(parent), m_state(DeviceState::factory()) {
+    qRegisterMetaType<telvar::Utterance>();
+    m_elapsed.start();
+    m_clock = [this] { return m_elapsed.elapsed(); };
+}
+
+VirtualDevice::~VirtualDevice() {
+    m_worker.stop();
+    const QString error = flush();
+    if (!error.isEmpty())
+        qCWarning(lcEmulator).noquote() << error;
+}
+
+// --- Set-up ---------------------------------------------------------------------------------------------
+
+QString VirtualDevice::openStateFile(const QString& path) {
+    bool missing = false;
+    QString error;
+    std::optional<DeviceState> loaded = StateFile::load(path, &missing, &error);
+    if (!loaded)
+        return error;
+    if (missing) {
+        error = StateFile::save(path, StateFile::toJson(*loaded));
+        if (!error.isEmpty())
+            return error;
+    }
+    std::lock_guard lock(m_mutex);
+    m_state = std::move(*loaded);
+    m_stateFile = path;
+    m_dirty = false;
+    return {};
+}
+
+void VirtualDevice::setSensorScript(const SensorScript& script) {
+    std::lock_guard lock(m_mutex);
+    m_script = script;
+}
+
+void VirtualDevice::setSensorSeed(quint32 seed) {
+    std::lock_guard lock(m_mutex);
+    m_script.reset();
+    m_walk = SensorWalk(seed);
+}
+
+void VirtualDevice::setFaults(const FaultSet& faults) {
+    std::lock_guard lock(m_mutex);
+    m_faults = faults;
+}
+
+void VirtualDevice::setLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(m_mutex);
+    m_latency = latency;
+}
+
+void VirtualDevice::setUnitCapacity(int words) {
+    std::lock_guard lock(m_mutex);
+    m_unit.setCapacity(words);
+}
+
+void VirtualDevice::setUnitIdleTimeout(std::chrono::milliseconds timeout) {
+    std::lock_guard lock(m_mutex);
+    m_unit.setIdleTimeout(timeout.count());
+}
+
+void VirtualDevice::setClock(MsecClock clock) {
+    std::lock_guard lock(m_mutex);
+    m_clock = std::move(clock);
+}
+
+void VirtualDevice::setState(const DeviceState& state) {
+    std::lock_guard lock(m_mutex);
+    m_state = state;
+    markDirty();
+}
+
+// --- The bus side ---------------------------------------------------------------------------------------
+
+void VirtualDevice::receive(const quint8* bytes) {
+    QList<Utterance> said;
+    bool leave = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_powered)
+            return;
+        Report report;
+        std::copy_n(bytes, report.size(), report.begin());
+        if (m_history.size() >= kReportHistoryLength)
+            m_history.removeFirst();
+        m_history.append(report);
+        ++m_received;
+        interpret(report, said);
+        for (const Utterance& utterance : said) {
+            if (m_speech.size() >= kSpeechLogLength)
+                m_speech.removeFirst();
+            m_speech.append(utterance);
+        }
+        // The report that reaches the count is taken, but the device is gone before it can answer.
+        leave = m_leaving || (m_faults.unplugAfter() && m_received == *m_faults.unplugAfter());
+        m_leaving = false;
+    }
+    for (const Utterance& utterance : said)
+        Q_EMIT spoke(utterance);
+    if (leave)
+        Q_EMIT leaving();
+}
+
+void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
+    const qint64 now = m_clock();
+    if (m_unit.inTransfer(now)) {
+        if (const auto reply = m_unit.takeCharacter(m_state, report[1], now))
+            send({*reply});
+        markDirty();
+        return;
+    }
+    if (m_expectData) {
+        // The raw report after "W": eight bytes at the address; what lies past the memory is lost.
+        m_expectData = false;
+        for (int i = 0; i < DeviceState::kWordSize && m_address + i < m_state.wordMemory.size(); ++i)
+            m_state.wordMemory[m_address + i] = static_cast<char>(report[1 + i]);
+        m_address = static_cast<quint16>(m_address + DeviceState::kWordSize);
+        markDirty();
+        return;
+    }
+    command(report, said);
+}
+
+void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
+    const char letter = static_cast<char>(report[1]);
+    const int argument = report[2] + 256 * report[3];
+    if (letter != Command::UnitCommand)
+        m_unit.endCommand();
+
+    switch (letter) {
+    case Command::SetAddress:
+        m_address = static_cast<quint16>(argument);
+        answer(letter, {quint8(letter)});
+        break;
+    case Command::WriteConfig:
+        if (report[2] < DeviceState::kConfigSize) {
+            m_state.config[report[2]] = report[3];
+            markDirty();
+        }
+        answer(letter, {quint8(letter)});
+        break;
+    case Command::ReadConfig:
+        answer(letter, {quint8(letter), report[2] < DeviceState::kConfigSize ? m_state.config[report[2]] : quint8(0)});
+        break;
+    case Command::ReadSensor: {
+        // Readings are combined by the program as low + 255 * high.
+        const auto r = readSensor();
+        answer(letter, {quint8(letter), quint8(r[0] % 255), quint8(r[0] / 255), quint8(r[1] % 255),
+                        quint8(r[1] / 255), quint8(r[2] % 255), quint8(r[2] / 255)});
+        break;
+    }
+    case Command::SyncMode:
+    case Command::DictionaryMode:
+    case Command::PhoneticMode:
+    case Command::ReversePhoneticMode:
+    case Command::TouchMode:
+    case Command::WhiteNoiseMode:
+        m_mode = letter;
+        break;
+    case Command::SayLastWords: {
+        const int count = m_state.spokenCount();
+        for (int n = std::max(0, count - kLastWordsRepeated); n < count; ++n) {
+            const quint16 entry = m_state.record[n % DeviceState::kRecordSlots];
+            if (entry != DeviceState::kErased)
+                said.append(speak(entry));
+        }
+        break;
+    }
+    case Command::AmplifierOn:
+        m_amplifier = true;
+        break;
+    case Command::AmplifierOff:
+        m_amplifier = false;
+        break;
+    case Command::VoiceTest:
+        said.append({Utterance::Kind::VoiceTest, report[2], {}});
+        break;
+    case Command::ReadMemory: {
+        const quint16 entry = m_state.readRecord(argument);
+        answer(letter, {low(entry), high(entry)});
+        break;
+    }
+    case Command::Speak:
+        said.append(speak(m_address));
+        m_state.recordSpoken(m_address);
+        markDirty();
+        break;
+    case Command::SpeechByte:
+        said.append({Utterance::Kind::Code, 0, QByteArray(1, static_cast<char>(report[2]))});
+        break;
+    case Command::WriteMemory:
+        m_expectData = true;
+        answer(letter, {quint8(letter)});
+        break;
+    case Command::ClearMemory:
+        m_state.eraseRecord();
+        markDirty();
+        answer(letter, {quint8(letter)});
+        break;
+    case Command::FirmwareVersion: {
+        const auto v = [](int i) { return quint8(kVersionText[i]); };
+        answer(letter, {quint8(letter), v(0), v(1), v(2), v(3), v(4), kVersionNumber});
+        break;
+    }
+    case Command::UnitTransfer:
+        m_unit.startTransfer(m_state, m_clock());
+        markDirty();
+        answer(letter, {quint8(letter)});
+        break;
+    case Command::UnitCommand:
+        m_unit.takeCommandCharacter(m_state, report[2], m_clock());
+        markDirty();
+        break;
+    case Command::BootLoader:
+        m_leaving = true;
+        break;
+    case Command::FactoryVoice:
+        m_state.restoreFactoryVoiceAndGain();
+        markDirty();
+        break;
+    default:
+        // "d" (gain and offset stored) and anything unknown: taken, nothing to do, no reply.
+        break;
+    }
+}
+
+Utterance VirtualDevice::speak(quint16 address) const {
+    QByteArray codes;
+    for (int i = address; i < address + DeviceState::kWordSize && i < m_state.wordMemory.size(); ++i) {
+        if (static_cast<quint8>(m_state.wordMemory[i]) == DeviceState::kPad)
+            break;
+        codes.append(m_state.wordMemory[i]);
+    }
+    return {Utterance::Kind::Word, address, codes};
+}
+
+std::array<int, 3> VirtualDevice::readSensor() {
+    if (m_script)
+        return {m_script->next(), 0, 0};
+    return m_walk.next();
+}
+
+void VirtualDevice::answer(char letter, std::initializer_list<quint8> data) {
+    if (m_faults.drops(letter))
+        return;
+    send(data);
+}
+
+void VirtualDevice::send(std::initializer_list<quint8> data) {
+    QByteArray report(9, '\0');
+    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 8), report.begin() + 1);
+    const quint64 session = m_session;
+    m_worker.post(m_latency + m_faults.delay(), [this, report, session] { Q_EMIT replied(report, session); });
+}
+
+void VirtualDevice::powerOn() {
+    std::lock_guard lock(m_mutex);
+    if (m_powered)
+        return;
+    m_powered = true;
+    ++m_session;
+    m_address = 0;
+    m_mode = kFirstMode;
+    const auto modes = std::pair(m_state.config[DeviceState::ModesLow], m_state.config[DeviceState::ModesHigh]);
+    m_state.restoreAllModes();
+    if (modes != std::pair(m_state.config[DeviceState::ModesLow], m_state.config[DeviceState::ModesHigh]))
+        markDirty();
+}
+
+void VirtualDevice::powerOff() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_powered)
+            return;
+        m_powered = false;
+        ++m_session;
+        m_expectData = false;
+        m_unit.reset();
+    }
+    const QString error = flush();
+    if (!error.isEmpty())
+        Q_EMIT saveFailed(error);
+}
+
+bool VirtualDevice::isPowered() const {
+    std::lock_guard lock(m_mutex);
+    return m_powered;
+}
+
+quint64 VirtualDevice::session() const {
+    std::lock_guard lock(m_mutex);
+    return m_session;
+}
+
+// --- Looking inside -------------------------------------------------------------------------------------
+
+DeviceState VirtualDevice::state() const {
+    std::lock_guard lock(m_mutex);
+    return m_state;
+}
+
+quint8 VirtualDevice::configByte(int number) const {
+    std::lock_guard lock(m_mutex);
+    return m_state.config.at(number);
+}
+
+QByteArray VirtualDevice::wordMemory(int address, int length) const {
+    std::lock_guard lock(m_mutex);
+    return m_state.wordMemory.mid(address, length);
+}
+
+quint16 VirtualDevice::readRecord(int address) const {
+    std::lock_guard lock(m_mutex);
+    return m_state.readRecord(address);
+}
+
+QStringList VirtualDevice::unitWords() const {
+    std::lock_guard lock(m_mutex);
+    return m_state.unitWords;
+}
+
+QStringList VirtualDevice::unitCommands() const {
+    std::lock_guard lock(m_mutex);
+    return m_state.unitCommands;
+}
+
+QList<Utterance> VirtualDevice::speechLog() const {
+    std::lock_guard lock(m_mutex);
+    return m_speech;
+}
+
+QList<VirtualDevice::Report> VirtualDevice::receivedReports() const {
+    std::lock_guard lock(m_mutex);
+    return m_history;
+}
+
+qint64 VirtualDevice::reportsReceived() const {
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+quint16 VirtualDevice::address() const {
+    std::lock_guard lock(m_mutex);
+    return m_address;
+}
+
+char VirtualDevice::mode() const {
+    std::lock_guard lock(m_mutex);
+    return m_mode;
+}
+
+bool VirtualDevice::amplifierOn() const {
+    std::lock_guard lock(m_mutex);
+    return m_amplifier;
+}
+
+bool VirtualDevice::inTransferMode() const {
+    std::lock_guard lock(m_mutex);
+    return m_unit.inTransfer(m_clock());
+}
+
+// --- Saving ---------------------------------------------------------------------------------------------
+
+// Called with m_mutex held. An upload changes the memory 2055 times in a row: the changes are gathered and
+// written at most every kSaveCoalescing, and power-off and destruction write whatever is left.
+void VirtualDevice::markDirty() {
+    m_dirty = true;
+    if (m_stateFile.isEmpty() || m_saveScheduled)
+        return;
+    m_saveScheduled = true;
+    m_worker.post(kSaveCoalescing, [this] {
+        const QString error = saveIfDirty();
+        if (!error.isEmpty())
+            Q_EMIT saveFailed(error);
+    });
+}
+
+QString VirtualDevice::flush() { return saveIfDirty(); }
+
+QString VirtualDevice::saveIfDirty() {
+    QByteArray json;
+    QString path;
+    quint64 snapshot = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        m_saveScheduled = false;
+        if (!m_dirty || m_stateFile.isEmpty())
+            return {};
+        json = StateFile::toJson(m_state);
+        path = m_stateFile;
+        m_dirty = false;
+        snapshot = ++m_snapshot;
+    }
+    std::lock_guard fileLock(m_fileMutex);
+    if (snapshot <= m_written)
+        return {};
+    const QString error = StateFile::save(path, json);
+    if (error.isEmpty()) {
+        m_written = snapshot;
+        m_lastSaveFailed = false;
+        return {};
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_dirty = true; // try again with the next change or at power-off
+    }
+    // Say it once, not at every one of the changes that follow.
+    const bool repeated = std::exchange(m_lastSaveFailed, true);
+    qCWarning(lcEmulator).noquote() << error;
+    return repeated ? QString() : error;
+}
+
+} // namespace telvar

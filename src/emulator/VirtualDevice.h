@@ -1,0 +1,143 @@
+#pragma once
+
+#include "emulator/DeviceState.h"
+#include "emulator/ExternalUnit.h"
+#include "emulator/FaultSet.h"
+#include "emulator/SensorScript.h"
+#include "emulator/SensorWalk.h"
+#include "emulator/TimedWorker.h"
+#include "emulator/Utterance.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+
+namespace telvar {
+
+// The virtual Telvar X: it takes output reports, keeps its memories and settings, speaks into a log and
+// answers the commands the program waits for ("A", "B", "C", "D", "R", "W", "Y", "Z", "v", and one reply
+// per word of the external-unit transfer). Every other command is carried out without a reply.
+//
+// Reports are taken on the caller's thread, in order; replies leave from a worker thread after the latency
+// (plus any delay fault) through `replied`. Every method may be called from any thread.
+class VirtualDevice : public QObject {
+    Q_OBJECT
+public:
+    using Report = std::array<quint8, 9>; // byte 0 report id, bytes 1-8 data
+    using MsecClock = std::function<qint64()>;
+
+    static constexpr int kSpeechLogLength = 1000;
+    static constexpr int kReportHistoryLength = 50000;
+    static constexpr std::chrono::milliseconds kSaveCoalescing{200};
+    static constexpr int kLastWordsRepeated = 10; // "X" says this many of the newest recorded words
+    static constexpr char kVersionText[] = "1.23A";
+    static constexpr quint8 kVersionNumber = 4;
+    static constexpr char kFirstMode = 'G'; // a device that powers up is in dictionary mode
+    static constexpr quint32 kDefaultSeed = 1;
+
+    explicit VirtualDevice(QObject* parent = nullptr);
+    ~VirtualDevice() override;
+
+    // --- Set-up -------------------------------------------------------------------------------------------
+    // Loads the state from the file, or creates the file with the factory state when it does not exist.
+    // From then on every change is saved there. Returns an error text (nothing is changed on error).
+    QString openStateFile(const QString& path);
+    void setSensorScript(const SensorScript& script);
+    void setSensorSeed(quint32 seed); // back to the wandering sensor
+    void setFaults(const FaultSet& faults);
+    void setLatency(std::chrono::milliseconds latency);
+    void setUnitCapacity(int words);
+    void setUnitIdleTimeout(std::chrono::milliseconds timeout);
+    // The device's own clock for idle spells (milliseconds, monotonic); tests step it by hand.
+    void setClock(MsecClock clock);
+    // Replaces the whole state, as if the memories had been programmed; saved like any change.
+    void setState(const DeviceState& state);
+
+    // --- The bus side -------------------------------------------------------------------------------------
+    // One output report: byte 0 the report id, bytes 1-8 the data. Ignored while the device has no power.
+    void receive(const quint8* report);
+    void powerOn();
+    // Replies still on their way are lost; the state file is brought up to date.
+    void powerOff();
+    bool isPowered() const;
+    // Changes at every power on and off; a reply carries the session it was made in.
+    quint64 session() const;
+
+    // --- Looking inside -----------------------------------------------------------------------------------
+    DeviceState state() const;
+    quint8 configByte(int number) const;
+    QByteArray wordMemory(int address, int length) const;
+    quint16 readRecord(int address) const;
+    QStringList unitWords() const;
+    QStringList unitCommands() const;
+    QList<Utterance> speechLog() const;
+    QList<Report> receivedReports() const; // the newest kReportHistoryLength
+    qint64 reportsReceived() const;        // all of them since construction
+    quint16 address() const;
+    char mode() const;
+    bool amplifierOn() const;
+    bool inTransferMode() const;
+
+    // Saves the state file now if anything changed since the last save. Returns an error text.
+    QString flush();
+
+Q_SIGNALS:
+    // A reply leaves the device; emitted on the worker thread.
+    void replied(const QByteArray& report, quint64 session);
+    void spoke(const telvar::Utterance& utterance);
+    // The device drops off the bus by itself (boot loader, unplug-after fault).
+    void leaving();
+    void saveFailed(const QString& error);
+
+private:
+    void interpret(const Report& report, QList<Utterance>& said);
+    void command(const Report& report, QList<Utterance>& said);
+    void answer(char letter, std::initializer_list<quint8> data);
+    void send(std::initializer_list<quint8> data);
+    Utterance speak(quint16 address) const;
+    void say(const Utterance& utterance, QList<Utterance>& said);
+    std::array<int, 3> readSensor();
+    void markDirty();
+    QString saveIfDirty();
+
+    mutable std::mutex m_mutex;
+    DeviceState m_state;
+    ExternalUnit m_unit;
+    std::optional<SensorScript> m_script;
+    SensorWalk m_walk{kDefaultSeed};
+    FaultSet m_faults;
+    std::chrono::milliseconds m_latency{1};
+    QElapsedTimer m_elapsed;
+    MsecClock m_clock;
+
+    bool m_powered = true;
+    quint64 m_session = 1;
+    quint16 m_address = 0;
+    bool m_expectData = false;
+    char m_mode = kFirstMode;
+    bool m_amplifier = true;
+    bool m_leaving = false;
+    qint64 m_received = 0;
+    QList<Report> m_history;
+    QList<Utterance> m_speech;
+
+    QString m_stateFile;
+    bool m_dirty = false;
+    bool m_saveScheduled = false;
+    bool m_lastSaveFailed = false;
+    quint64 m_snapshot = 0;
+    std::mutex m_fileMutex; // one writer of the state file at a time, newest snapshot last
+    quint64 m_written = 0;
+
+    TimedWorker m_worker;
+};
+
+} // namespace telvar

@@ -1,0 +1,41 @@
+#include "session/LogViewerModel.h"
+
+#include "app/Prompter.h"
+
+#include <QPointer>
+
+namespace telvar {
+
+LogViewerModel::LogViewerModel(SessionLogFile file, QObject* parent) : QObject(parent), m_file(std::move(file)) {}
+
+void LogViewerModel::readLog() {
+    const std::optional<QStringList> lines = m_file.readLines();
+    if (!lines)
+        return;
+    QString text = m_text;
+    for (const QString& line : *lines)
+        text = line + u'\n' + text;
+    setText(std::move(text));
+}
+
+QCoro::Task<bool> LogViewerModel::clearLog(Prompter& prompter) {
+    const QPointer<LogViewerModel> self(this);
+    const bool agreed =
+        co_await prompter.askOkCancel(QStringLiteral("This will Erase the Log File "), QStringLiteral("Erase Log"));
+    if (!self || !agreed)
+        co_return false;
+    setText(QString());
+    QString error;
+    // A log that is not there is already erased; one that cannot be removed is worth a word, since the
+    // empty viewer would otherwise suggest it was.
+    if (m_file.erase(&error) == SessionLogFile::EraseResult::Failed)
+        Q_EMIT problem(QStringLiteral("The log file could not be erased (%1)").arg(error));
+    co_return true;
+}
+
+void LogViewerModel::setText(QString text) {
+    m_text = std::move(text);
+    Q_EMIT textChanged(m_text);
+}
+
+} // namespace telvar

@@ -1,0 +1,136 @@
+#include "session/SessionController.h"
+
+#include "device/Commands.h"
+#include "device/DeviceLink.h"
+#include "device/Timings.h"
+#include "vocab/Vocabulary.h"
+
+#include <QPointer>
+
+namespace telvar {
+
+namespace {
+constexpr int kHighestIndex = 2048;
+constexpr int kPauseTicksBeforeSpeaking = 11;
+constexpr int kBytesPerWord = 8;
+} // namespace
+
+SessionController::SessionController(DeviceLink& link, const Vocabulary& vocabulary, QObject* parent)
+    : QObject(parent), m_link(link), m_vocabulary(vocabulary), m_screenVisible([] { return true; }) {
+    m_pollTimer.setInterval(Timings::scaled(Timings::kPollPeriod));
+    connect(&m_pollTimer, &QTimer::timeout, this, &SessionController::onPollTimer);
+    m_windowTimer.setSingleShot(true);
+    connect(&m_windowTimer, &QTimer::timeout, this, &SessionController::endWindow);
+}
+
+SessionController::~SessionController() {
+    if (m_listening)
+        m_log.writeAnswerAndClose(m_answer);
+}
+
+bool SessionController::ask(const QString& question, ResponseWindow window) {
+    if (m_listening)
+        return false;
+    m_deviceProblem.reset();
+    m_windowTimer.setInterval(Timings::scaled(duration(window)));
+    Q_EMIT eventEntry(QStringLiteral(" USER ASKED: ") + question);
+    m_pollTimer.start();
+    m_windowTimer.start();
+    m_listening = true;
+    Q_EMIT listeningChanged(true);
+    if (!m_log.writeQuestion(question))
+        reportLogProblem();
+    return true;
+}
+
+void SessionController::onPollTimer() {
+    // A tick that found a word pauses for eleven pause-timer periods before the word is spoken, far longer
+    // than the poll period. Ticks that fall due meanwhile are skipped rather than run alongside, so the
+    // device speaks one word at a time, in the order the words were read.
+    if (m_tickRunning)
+        return;
+    pollTick();
+}
+
+QCoro::Task<> SessionController::pollTick() {
+    // Each tick is one device sequence. When another one (a screen's read-out, say) holds the link, this
+    // reading is skipped; the session itself never waits for the link, so it always ends on time.
+    std::optional<SequenceGuard> guard = m_link.tryBeginSequence();
+    if (!guard)
+        co_return;
+    m_tickRunning = true;
+    const QPointer<SessionController> self(this);
+    const WaitResult result = co_await readAndSpeak();
+    if (!self)
+        co_return;
+    m_tickRunning = false;
+    reportDeviceProblem(result);
+    Q_EMIT tickFinished();
+}
+
+QCoro::Task<WaitResult> SessionController::readAndSpeak() {
+    // The tick may outlive the session and even the controller; after every wait it checks `self` and
+    // works on a local reference to the link.
+    const QPointer<SessionController> self(this);
+    DeviceLink& link = m_link;
+
+    WaitResult result = co_await link.request(Command::ReadSensor);
+    if (result != WaitResult::Ok || !self)
+        co_return result;
+    // The device combines its reading with 255, not 256.
+    const int highByte = link.reply(3);
+    const int index = link.reply(2) + 255 * highByte;
+
+    if (!m_screenVisible() || index < 1 || index > kHighestIndex || m_recent.contains(index))
+        co_return WaitResult::Ok;
+    m_recent.remember(index, highByte);
+    Q_EMIT itemSelected(index);
+    // A session that ended while this tick waited has already written its answer: the word then opens
+    // the answer of the next question.
+    m_answer += u' ' + m_vocabulary.list1().value(index);
+
+    for (int tick = 0; tick < kPauseTicksBeforeSpeaking; ++tick) {
+        result = co_await link.hold();
+        if (result != WaitResult::Ok || !self)
+            co_return result;
+    }
+    Q_EMIT itemSelected(index);
+
+    const int address = kBytesPerWord * index;
+    // Set beside the request, not inside it: GCC 12 cannot keep a braced list alive across co_await.
+    link.output()[2] = static_cast<quint8>(address % 256);
+    link.output()[3] = static_cast<quint8>(address / 256);
+    result = co_await link.request(Command::SetAddress);
+    if (result != WaitResult::Ok || !self)
+        co_return result;
+    link.clearDataread();
+    link.sendCommand(Command::Speak);
+    co_return WaitResult::Ok;
+}
+
+void SessionController::endWindow() {
+    m_pollTimer.stop();
+    m_windowTimer.stop();
+    m_listening = false;
+    Q_EMIT eventEntry(QStringLiteral("Telvar X  :") + m_answer);
+    if (!m_log.writeAnswerAndClose(m_answer))
+        reportLogProblem();
+    const QString answer = std::exchange(m_answer, QString());
+    Q_EMIT listeningChanged(false);
+    Q_EMIT sessionEnded(answer);
+}
+
+void SessionController::reportLogProblem() {
+    // The session goes on without its log; the event window still has the question and the answer.
+    Q_EMIT problem(QStringLiteral("The session log could not be written (%1)").arg(m_log.errorString()));
+}
+
+void SessionController::reportDeviceProblem(WaitResult result) {
+    // A silent or absent device fails every tick; the title bar hears of it once per kind of failure.
+    if (result == WaitResult::Ok || result == WaitResult::Cancelled || m_deviceProblem == result)
+        return;
+    m_deviceProblem = result;
+    Q_EMIT problem(describe(result));
+}
+
+} // namespace telvar

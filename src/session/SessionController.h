@@ -1,0 +1,78 @@
+#pragma once
+
+#include "device/WaitResult.h"
+#include "session/RecentIndexMemory.h"
+#include "session/ResponseWindow.h"
+#include "session/SessionLogWriter.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+namespace telvar {
+
+class DeviceLink;
+class Vocabulary;
+
+// The question-and-answer session: a question opens a response window during which the device's sensor
+// is polled; every new word it points at is added to the answer, selected in the word list and spoken.
+// The controller lives for the whole run, and so does its memory of recently shown words.
+class SessionController : public QObject {
+    Q_OBJECT
+public:
+    SessionController(DeviceLink& link, const Vocabulary& vocabulary, QObject* parent = nullptr);
+    // A session still listening is ended quietly: its answer goes into the log.
+    ~SessionController() override;
+
+    // Whether the screen that shows the words is visible; while it is not, readings are taken but no
+    // word is shown, spoken or remembered. Always visible unless set.
+    void setScreenVisibleCheck(std::function<bool()> check) { m_screenVisible = std::move(check); }
+
+    SessionLogWriter& log() { return m_log; }
+    const RecentIndexMemory& recentIndexes() const { return m_recent; }
+    const QString& answer() const { return m_answer; }
+    bool isListening() const { return m_listening; }
+    bool isTickRunning() const { return m_tickRunning; }
+    // The last failure of a device exchange since the question was asked.
+    std::optional<WaitResult> deviceProblem() const { return m_deviceProblem; }
+
+    // Starts a session; false (and nothing happens) while one is listening.
+    bool ask(const QString& question, ResponseWindow window);
+
+Q_SIGNALS:
+    void listeningChanged(bool listening);
+    // A text for the top of the event window (" USER ASKED: ..." or "Telvar X  :...").
+    void eventEntry(const QString& text);
+    // The word list selects (and scrolls to) this word index.
+    void itemSelected(int index);
+    void sessionEnded(const QString& answer);
+    // A poll tick has run to its end (the word it found, if any, has been sent to be spoken).
+    void tickFinished();
+    // A title-bar text about something that went wrong: the log, or the device not answering.
+    void problem(const QString& text);
+
+private:
+    void onPollTimer();
+    QCoro::Task<> pollTick();
+    QCoro::Task<WaitResult> readAndSpeak();
+    void endWindow();
+    void reportLogProblem();
+    void reportDeviceProblem(WaitResult result);
+
+    DeviceLink& m_link;
+    const Vocabulary& m_vocabulary;
+    std::function<bool()> m_screenVisible;
+    QTimer m_pollTimer;   // t1
+    QTimer m_windowTimer; // Timer2
+    SessionLogWriter m_log;
+    RecentIndexMemory m_recent;
+    QString m_answer;
+    bool m_listening = false;
+    bool m_tickRunning = false;
+    std::optional<WaitResult> m_deviceProblem;
+};
+
+} // namespace telvar

@@ -1,0 +1,60 @@
+#include "session/SessionLogWriter.h"
+
+#include "vocab/Cp1252.h"
+
+namespace telvar {
+
+SessionLogWriter::SessionLogWriter(QString path, Clock clock, QLocale locale)
+    : m_file(std::move(path)), m_clock(std::move(clock)), m_locale(std::move(locale)) {}
+
+void SessionLogWriter::setPath(const QString& path) {
+    m_file.close();
+    m_file.setFileName(path);
+}
+
+bool SessionLogWriter::writeQuestion(const QString& question) {
+    return append(QStringLiteral("USER: ") + trimBlanks(question) + stamp());
+}
+
+bool SessionLogWriter::writeAnswerAndClose(const QString& answer) {
+    const bool written = append(QStringLiteral("Telvar X  :") + answer + QStringLiteral("  ") + stamp());
+    m_file.close();
+    return written;
+}
+
+QString SessionLogWriter::trimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.sliced(first, last - first);
+}
+
+bool SessionLogWriter::append(const QString& entry) {
+    // Clear Log may delete the file while a session holds it open; on this platform that would send the
+    // rest of the session into a file nobody can see, so a vanished file is created afresh.
+    if (m_file.isOpen() && !QFile::exists(m_file.fileName()))
+        m_file.close();
+    if (!m_file.isOpen() && !m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    // The entry's own line end, then the empty line that separates entries.
+    const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        m_error = m_file.errorString();
+        m_file.close();
+        return false;
+    }
+    return true;
+}
+
+QString SessionLogWriter::stamp() const {
+    const QDateTime now = m_clock();
+    return m_locale.toString(now.date(), QLocale::ShortFormat) +
+           m_locale.toString(now, m_locale.timeFormat(QLocale::LongFormat));
+}
+
+} // namespace telvar

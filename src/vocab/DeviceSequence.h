@@ -1,0 +1,58 @@
+#pragma once
+
+#include "device/DeviceLink.h"
+#include "vocab/SequenceOutcome.h"
+
+#include <QObject>
+
+#include <optional>
+
+namespace telvar {
+
+// What the word-list sequences share: the device link, the one-sequence-at-a-time guard and the signals
+// a screen or telvarctl shows. A sequence object lives for one run; the screen creates it, connects to
+// it and keeps it until the run's task ends, so a closing window never leaves a coroutine pointing at it.
+class DeviceSequence : public QObject {
+    Q_OBJECT
+public:
+    explicit DeviceSequence(DeviceLink& link, QObject* parent = nullptr) : QObject(parent), m_link(link) {}
+
+    // The title bar text when another sequence holds the device.
+    static QString busyText() { return QStringLiteral("Busy: another Telvar X command is still running"); }
+
+Q_SIGNALS:
+    // The title bar (status line) text.
+    void statusChanged(const QString& text);
+    // Work done of a known total, for a progress bar with Cancel.
+    void progressChanged(int done, int total);
+    // The user agreed and the device work starts: the moment to hide or clear what the job hides.
+    void begun();
+
+protected:
+    DeviceLink& link() { return m_link; }
+
+    // DeviceLink::request with one or two argument bytes (the bytes after them keep their old values).
+    // Plain functions rather than coroutines: GCC 12 cannot keep a braced argument list inside a
+    // coroutine, so the list is built here and used before the returned task first suspends.
+    QCoro::Task<WaitResult> request(char letter, quint8 first) { return m_link.request(letter, {first}); }
+    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second) {
+        return m_link.request(letter, {first, second});
+    }
+    QCoro::Task<WaitResult> requestAddress(char letter, int address) {
+        return request(letter, static_cast<quint8>(address % 256), static_cast<quint8>(address / 256));
+    }
+    void setStatus(const QString& text) { Q_EMIT statusChanged(text); }
+
+    // The sequence guard, or nothing (with the busy text in the title bar) when another sequence runs.
+    std::optional<SequenceGuard> acquire() {
+        auto guard = m_link.tryBeginSequence();
+        if (!guard)
+            setStatus(busyText());
+        return guard;
+    }
+
+private:
+    DeviceLink& m_link;
+};
+
+} // namespace telvar

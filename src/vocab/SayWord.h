@@ -1,0 +1,28 @@
+#pragma once
+
+#include "vocab/DeviceSequence.h"
+
+#include <QCoro/QCoroTask>
+
+namespace telvar {
+
+// Has the device speak word n from its own word memory: "A" with the address 8 n, then "S"; with the
+// external unit on, also the unit command " AA = " + five digits, one "!" report per character.
+class SayWord : public DeviceSequence {
+    Q_OBJECT
+public:
+    static constexpr int kMaxIndex = 2048;
+
+    explicit SayWord(DeviceLink& link, QObject* parent = nullptr);
+
+    // " AA = 00123" for word 123.
+    static QString unitCommand(int index);
+
+    // Word `index` is 0..kMaxIndex.
+    QCoro::Task<SequenceOutcome> run(int index, bool sendToUnit);
+
+private:
+    void sendUnitCharacter(quint8 code);
+};
+
+} // namespace telvar

@@ -1,0 +1,87 @@
+#include "vocab/UnitTransfer.h"
+
+#include "app/Prompter.h"
+#include "device/Commands.h"
+#include "device/Timings.h"
+#include "vocab/Cp1252.h"
+#include "vocab/LineFile.h"
+#include "vocab/NumberText.h"
+#include "vocab/WordListFiles.h"
+
+#include <array>
+
+namespace telvar {
+
+namespace {
+constexpr quint8 kBlankInPlaceOf200 = 32;
+constexpr int kPercentBase = 2048;
+} // namespace
+
+UnitTransfer::UnitTransfer(DeviceLink& link, Prompter& prompter, QString dataDir, QObject* parent)
+    : DeviceSequence(link, parent), m_prompter(prompter), m_dataDir(std::move(dataDir)) {}
+
+QString UnitTransfer::confirmationText() {
+    return QStringLiteral("This will Transfer the Word List to the RLD or MVR Transfer will take 30-45 minutes "
+                          "Continue ? Make sure the RLD is connected and running See Manual for help ");
+}
+
+QByteArray UnitTransfer::wordField(const QByteArray& word) {
+    return word.left(kFieldLength).leftJustified(kFieldLength, ' ');
+}
+
+QString UnitTransfer::caption(const QByteArray& field, int counter) {
+    return QStringLiteral("Curent Word ") + cp1252::decode(field) + QStringLiteral(" Word # ") +
+           numberText(counter) + QStringLiteral(" Precent Complete ") + numberText(counter * 100 / kPercentBase);
+}
+
+QCoro::Task<SequenceOutcome> UnitTransfer::run() {
+    auto guard = acquire();
+    if (!guard)
+        co_return SequenceOutcome::busy(busyText());
+    if (!co_await m_prompter.askYesNo(confirmationText()))
+        co_return SequenceOutcome::declined();
+
+    // The whole file is read before the unit is told anything, so a missing file sends nothing.
+    QString error;
+    const auto words = LineFile::read(WordListFiles(m_dataDir).path(WordListFiles::kMainWords), &error);
+    if (!words) {
+        const QString reason = QStringLiteral("Word list not sent: %1").arg(error);
+        setStatus(reason);
+        co_return SequenceOutcome::failed(reason);
+    }
+
+    Q_EMIT begun();
+    setStatus(QStringLiteral("Upload Start"));
+    DeviceLink& device = link();
+    WaitResult result = co_await device.request(Command::UnitTransfer);
+    const int total = static_cast<int>(words->size());
+    Q_EMIT progressChanged(0, total);
+
+    int counter = 0;
+    while (result == WaitResult::Ok && counter < total) {
+        const QByteArray field = wordField(words->at(counter));
+        ++counter;
+        setStatus(caption(field, counter));
+        device.clearDataread();
+        for (const char byte : field) {
+            const quint8 code = static_cast<quint8>(byte) == 200 ? kBlankInPlaceOf200 : static_cast<quint8>(byte);
+            device.sendData(std::array<quint8, 2>{code, code});
+        }
+        result = co_await device.waitReply(Timings::kUnitWordReplyLimit);
+        Q_EMIT progressChanged(counter, total);
+        if (result == WaitResult::Ok && device.reply(1) == kStopReply)
+            break;
+    }
+
+    if (result != WaitResult::Ok) {
+        const QString reason =
+            counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
+                         : QStringLiteral("Word list transfer stopped at word #%1: %2").arg(numberText(counter), describe(result));
+        setStatus(reason);
+        co_return SequenceOutcome::failed(reason);
+    }
+    setStatus(QStringLiteral("Upload complete"));
+    co_return SequenceOutcome::done();
+}
+
+} // namespace telvar

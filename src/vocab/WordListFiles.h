@@ -1,0 +1,52 @@
+#pragma once
+
+#include "vocab/VocabularyTables.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace telvar {
+
+// The word-list files of the data folder: the main pair that start-up loads and the temporary pair that
+// the word editor works on. Line i of a word file is word i in Windows-1252; line i of a code file is
+// that word's code row, one byte per code.
+class WordListFiles {
+public:
+    static constexpr const char* kMainWords = "mainw.txt";
+    static constexpr const char* kMainCodes = "mainph.txt";
+    static constexpr const char* kTempWords = "tempw.txt";
+    static constexpr const char* kTempCodes = "tempph.txt";
+
+    // Rows the built-in data writes to the code files (0..2054).
+    static constexpr int kWrittenRows = 2055;
+    // The code table holds whole rows 0..2059, so no word file may be longer.
+    static constexpr int kMaxWords = Vocabulary::kTableRows;
+
+    explicit WordListFiles(QString folder);
+
+    const QString& folder() const { return m_folder; }
+    QString path(const char* name) const;
+
+    // Reads a word file and its code file in step into both lists and a fresh code table (rows past the
+    // last word stay 0). nullopt, with the reason in *error, when a file cannot be read, the code file
+    // has fewer lines than the word file or the words do not fit the code table.
+    std::optional<VocabularyTables> readPair(const char* wordsName, const char* codesName,
+                                             QString* error) const;
+
+    bool writeWords(const char* name, const QStringList& words, QString* error) const;
+    // Writes rows 0..rows-1 of the table as ten-character lines.
+    bool writeCodes(const char* name, const Vocabulary::CodeTable& codes, int rows, QString* error) const;
+
+    // Pairs word lines with code lines as readPair does, without touching a file.
+    static std::optional<VocabularyTables> pairLines(const QList<QByteArray>& wordLines,
+                                                     const QList<QByteArray>& codeLines, QString* error);
+
+private:
+    QString m_folder;
+};
+
+} // namespace telvar

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "vocab/SequenceOutcome.h"
+
+#include <QCoro/QCoroTask>
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace telvar {
+
+class DeviceSequence;
+class ScreenHost;
+
+// The "Word List" screen (`setupframe`): the word-memory buttons, the transfers to the device and the
+// external unit, the word-file buttons, the result box `Text27` and the word browser with Say Word.
+// A thin view: the device work is done by the sequences it starts.
+class WordListScreen : public QWidget {
+    Q_OBJECT
+public:
+    explicit WordListScreen(ScreenHost& host, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // Say Word is speaking word `index`: the internal word list `List1` selects it too.
+    void internalWordSelected(int index);
+
+private:
+    QCoro::Task<> upload();
+    QCoro::Task<> readWordsSpoken();
+    QCoro::Task<> readAllWords();
+    QCoro::Task<> clearLastWord();
+    QCoro::Task<> clearStoredMemory();
+    QCoro::Task<> sendToUnit();
+    QCoro::Task<> transferEdits();
+    QCoro::Task<> sayWord();
+
+    QWidget* buildButtons();
+    QWidget* buildWordBrowser();
+    QPushButton* addButton(const QString& objectName, const QString& caption, const QString& toolTip);
+    void fillWordBrowser();
+    // Title bar and progress of a sequence go to the main window.
+    void follow(DeviceSequence& sequence);
+    void showResultBox();
+    // The upload's hidden controls come back, failed or not.
+    void restoreAfterUpload();
+    void endProgress();
+
+    ScreenHost& m_host;
+    QPushButton* m_readSpokenButton = nullptr;
+    QPushButton* m_readAllButton = nullptr;
+    QPushButton* m_clearCountButton = nullptr;
+    QPushButton* m_clearMemoryButton = nullptr;
+    QPushButton* m_sendToUnitButton = nullptr;
+    QPushButton* m_uploadButton = nullptr;
+    QPushButton* m_editorButton = nullptr;
+    QPushButton* m_transferEditsButton = nullptr;
+    QPlainTextEdit* m_resultBox = nullptr;
+    QListWidget* m_wordBrowser = nullptr;
+    QFrame* m_sayWordFrame = nullptr;
+    QScrollBar* m_wordSlider = nullptr;
+    QLineEdit* m_wordNumber = nullptr;
+    QPushButton* m_sayWordButton = nullptr;
+    QCheckBox* m_sendToUnitBox = nullptr;
+};
+
+} // namespace telvar

@@ -1,0 +1,80 @@
+#include "vocab/WordListUpload.h"
+
+#include "app/Prompter.h"
+#include "app/Spinner.h"
+#include "device/Commands.h"
+#include "device/Timings.h"
+#include "vocab/NumberText.h"
+#include "vocab/Vocabulary.h"
+
+#include <vector>
+
+namespace telvar {
+
+WordListUpload::WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, Prompter& prompter,
+                               Spinner& spinner, QObject* parent)
+    : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_prompter(prompter), m_spinner(spinner) {}
+
+QString WordListUpload::confirmationText() {
+    return QStringLiteral("This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?");
+}
+
+std::array<quint8, WordListUpload::kBytesPerRow> WordListUpload::rowBytes(const qint16* row,
+                                                                         const std::array<quint8, 11>& output) {
+    std::array<quint8, kBytesPerRow> bytes{};
+    for (int j = 0; j < kBytesPerRow; ++j) {
+        const qint16 value = row[j];
+        bytes[j] = value >= 0 && value <= 255 ? static_cast<quint8>(value) : output[1 + j];
+    }
+    return bytes;
+}
+
+QCoro::Task<SequenceOutcome> WordListUpload::run() {
+    auto guard = acquire();
+    if (!guard)
+        co_return SequenceOutcome::busy(busyText());
+    if (!co_await m_prompter.askYesNo(confirmationText()))
+        co_return SequenceOutcome::declined();
+
+    // The rows are taken as they stand now: a "Transfer Edits" during the upload must not mix two tables.
+    const auto& table = m_vocabulary.codes();
+    const std::vector<qint16> codes(table.begin(), table.begin() + kRows * Vocabulary::kRowLength);
+
+    Q_EMIT begun();
+    Q_EMIT progressChanged(0, kRows);
+    DeviceLink& device = link();
+    device.clearDataread();
+    // The device answers "A", but the upload has always paused here instead of waiting for it; the next
+    // "W" clears the stale reply before it is sent.
+    device.sendCommand(Command::SetAddress, {0, 0});
+    device.setPausePeriod(Timings::kUploadAddressPause);
+    WaitResult result = co_await device.hold();
+
+    int row = 0;
+    for (; result == WaitResult::Ok && row < kRows; ++row) {
+        result = co_await device.request(Command::WriteMemory);
+        if (result != WaitResult::Ok)
+            break;
+        const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
+        device.sendData(bytes);
+        device.setPausePeriod(Timings::kUploadRowPause);
+        result = co_await device.hold();
+        if (result != WaitResult::Ok)
+            break;
+        m_spinner.twizzer();
+        setStatus(QStringLiteral("Loading ") + m_spinner.text() + numberText(row));
+        Q_EMIT progressChanged(row + 1, kRows);
+    }
+
+    if (result != WaitResult::Ok) {
+        const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
+        setStatus(reason);
+        co_return SequenceOutcome::failed(reason + QStringLiteral(".\nThe words before it are loaded, the rest "
+                                                                  "are as they were: run Re-Load Word List "
+                                                                  "again to load them all."));
+    }
+    setStatus(QStringLiteral("Upload Complete"));
+    co_return SequenceOutcome::done();
+}
+
+} // namespace telvar

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "vocab/DeviceSequence.h"
+
+#include <QCoro/QCoroTask>
+
+#include <array>
+
+namespace telvar {
+
+class Prompter;
+class Spinner;
+class Vocabulary;
+
+// "Re-Load Word List": writes the first eight codes of code rows 0..2054 into the device's word memory,
+// row i at address 8 i. One "W" round trip and one data report per row, a pause of the upload's row
+// period after each.
+class WordListUpload : public DeviceSequence {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 2055;
+    static constexpr int kBytesPerRow = 8;
+
+    WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, Prompter& prompter, Spinner& spinner,
+                   QObject* parent = nullptr);
+
+    static QString confirmationText();
+
+    // Asks, then uploads. The title bar follows the rows ("Loading " + spinner + row number) and ends
+    // on "Upload Complete", or on the word at which a time-out, unplug or cancel stopped it.
+    QCoro::Task<SequenceOutcome> run();
+
+    // The data report for a row: elements 0..7 as bytes; an element outside 0..255 cannot be a byte, so
+    // that position keeps what the previous report left there.
+    static std::array<quint8, kBytesPerRow> rowBytes(const qint16* row, const std::array<quint8, 11>& output);
+
+private:
+    const Vocabulary& m_vocabulary;
+    Prompter& m_prompter;
+    Spinner& m_spinner;
+};
+
+} // namespace telvar

@@ -1,0 +1,49 @@
+#include "vocab/WordMemoryClearer.h"
+
+#include "device/Commands.h"
+
+#include <array>
+
+namespace telvar {
+
+namespace {
+// The spoken-word count, low byte first.
+constexpr std::array<quint8, 2> kCountBytes{6, 7};
+} // namespace
+
+WordMemoryClearer::WordMemoryClearer(DeviceLink& link, QObject* parent) : DeviceSequence(link, parent) {}
+
+SequenceOutcome WordMemoryClearer::stopped(const QString& what, WaitResult result) {
+    const QString reason = QStringLiteral("%1 failed: %2").arg(what, describe(result));
+    setStatus(reason);
+    return SequenceOutcome::failed(reason);
+}
+
+QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
+    auto guard = acquire();
+    if (!guard)
+        co_return SequenceOutcome::busy(busyText());
+    Q_EMIT begun();
+    for (const quint8 configByte : kCountBytes) {
+        setStatus(QStringLiteral("send"));
+        const WaitResult result = co_await request(Command::WriteConfig, configByte, 0);
+        if (result != WaitResult::Ok)
+            co_return stopped(QStringLiteral("Clearing the word count"), result);
+    }
+    co_return SequenceOutcome::done();
+}
+
+QCoro::Task<SequenceOutcome> WordMemoryClearer::clearStoredMemory() {
+    auto guard = acquire();
+    if (!guard)
+        co_return SequenceOutcome::busy(busyText());
+    Q_EMIT begun();
+    setStatus(QStringLiteral("Clearing Memory please wait"));
+    const WaitResult result = co_await link().request(Command::ClearMemory);
+    if (result != WaitResult::Ok)
+        co_return stopped(QStringLiteral("Clearing the memory"), result);
+    setStatus(QStringLiteral("Memory Clear"));
+    co_return SequenceOutcome::done();
+}
+
+} // namespace telvar

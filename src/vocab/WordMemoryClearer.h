@@ -1,0 +1,23 @@
+#pragma once
+
+#include "vocab/DeviceSequence.h"
+
+#include <QCoro/QCoroTask>
+
+namespace telvar {
+
+// Resets the device's record of spoken words: "Clear last word" zeroes the spoken-word count
+// (configuration bytes 6 and 7), "Clear Stored memory" erases the record.
+class WordMemoryClearer : public DeviceSequence {
+    Q_OBJECT
+public:
+    explicit WordMemoryClearer(DeviceLink& link, QObject* parent = nullptr);
+
+    QCoro::Task<SequenceOutcome> clearLastWord();
+    QCoro::Task<SequenceOutcome> clearStoredMemory();
+
+private:
+    SequenceOutcome stopped(const QString& what, WaitResult result);
+};
+
+} // namespace telvar

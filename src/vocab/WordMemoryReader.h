@@ -1,0 +1,42 @@
+#pragma once
+
+#include "vocab/DeviceSequence.h"
+
+#include <QCoro/QCoroTask>
+
+namespace telvar {
+
+class Spinner;
+class Vocabulary;
+
+// Reads the device's record of spoken words back as lines of the result box `Text27`. Entry k of the
+// record lies at address 16 k and holds 8 x the word index of a spoken word.
+class WordMemoryReader : public DeviceSequence {
+    Q_OBJECT
+public:
+    static constexpr int kMemoryEntries = 476; // "Read all words in Memory": entries 475 down to 0
+    // Addresses are sent in two bytes, so entry 4095 (address 65520) is the last one that can be read.
+    static constexpr int kLastAddressableEntry = 4095;
+
+    WordMemoryReader(DeviceLink& link, const Vocabulary& vocabulary, Spinner& spinner, QObject* parent = nullptr);
+
+    // "Read Words Spoken": the count from configuration bytes 6 and 7, then entries count .. 0, newest
+    // first, one pause of the shared pause timer after each.
+    QCoro::Task<SequenceOutcome> readWordsSpoken();
+    // "Read all words in Memory": entries 475 .. 0, a line only for those that name a word.
+    QCoro::Task<SequenceOutcome> readAllWords();
+
+Q_SIGNALS:
+    // `begun` empties the result box; each line follows.
+    void lineAdded(const QString& line);
+
+private:
+    QCoro::Task<WaitResult> readEntry(int entry, std::optional<QString>& word);
+    // Ends a read with the reason in the title bar; entry -1 stands for the count, read before any entry.
+    SequenceOutcome stopped(int entry, WaitResult result);
+
+    const Vocabulary& m_vocabulary;
+    Spinner& m_spinner;
+};
+
+} // namespace telvar

@@ -1,0 +1,198 @@
+#include "ReplyCollector.h"
+
+#include "emulator/StateFile.h"
+#include "emulator/VirtualDevice.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace telvar;
+using telvar::test::sendReport;
+
+class EmulatorStateTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QJsonObject readJson(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    static QByteArray fileBytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+private Q_SLOTS:
+    void jsonRoundTripKeepsEveryField() {
+        DeviceState state = DeviceState::factory();
+        state.config[0] = 9;
+        state.config[15] = 255;
+        state.wordMemory[0] = char(0xC7);
+        state.wordMemory[state.wordMemory.size() - 1] = char(0x00);
+        state.recordSpoken(4000);
+        state.unitWords = {QStringLiteral("ALL RIGHT "), QString::fromLatin1("\xe9\xc8\x01       ")};
+        state.unitCommands = {QStringLiteral(" AA = 00123")};
+
+        const QByteArray json = StateFile::toJson(state);
+        const QJsonObject root = QJsonDocument::fromJson(json).object();
+        QCOMPARE(root.value(QStringLiteral("config")).toArray().size(), 16);
+        const QString hex = root.value(QStringLiteral("wordMemory")).toString();
+        QCOMPARE(hex.size(), 2 * 2060 * 8);
+        QVERIFY(hex.startsWith(QLatin1String("c7")));
+        QCOMPARE(hex, hex.toLower());
+
+        QString error;
+        const auto back = StateFile::fromJson(json, &error);
+        QVERIFY2(back, qPrintable(error));
+        QCOMPARE(back->config, state.config);
+        QCOMPARE(back->wordMemory, state.wordMemory);
+        QCOMPARE(back->record, state.record);
+        QCOMPARE(back->unitWords, state.unitWords);
+        QCOMPARE(back->unitCommands, state.unitCommands);
+    }
+
+    void missingKeysKeepFactoryValues() {
+        QString error;
+        const auto state = StateFile::fromJson(R"({"config":[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]})", &error);
+        QVERIFY2(state, qPrintable(error));
+        QCOMPARE(int(state->config[15]), 16);
+        QCOMPARE(state->wordMemory, DeviceState::factory().wordMemory);
+        QCOMPARE(state->readRecord(0), quint16(0xFFFF));
+    }
+
+    void malformedContentIsRefusedWithAReason_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("mentions");
+        const QByteArray shortHex = "\"" + QByteArray(2 * 100, 'a') + "\"";
+        QTest::newRow("not json") << QByteArray("{\"config\": [") << QStringLiteral("JSON");
+        QTest::newRow("array at top") << QByteArray("[]") << QStringLiteral("object");
+        QTest::newRow("15 config bytes") << QByteArray(R"({"config":[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15]})")
+                                         << QStringLiteral("config");
+        QTest::newRow("config 256") << QByteArray(R"({"config":[256,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]})")
+                                    << QStringLiteral("config");
+        QTest::newRow("config text") << QByteArray(R"({"config":["1",2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]})")
+                                     << QStringLiteral("config");
+        QTest::newRow("short memory") << "{\"wordMemory\":" + shortHex + "}" << QStringLiteral("100 bytes");
+        QTest::newRow("upper-case hex") << QByteArray(R"({"wordMemory":"AB"})") << QStringLiteral("lower-case");
+        QTest::newRow("odd hex") << QByteArray(R"({"wordMemory":"abc"})") << QStringLiteral("hex");
+        QTest::newRow("record value") << QByteArray(R"({"spokenRecord":[65536]})") << QStringLiteral("spokenRecord");
+        QTest::newRow("unit word") << QByteArray(R"({"unitWords":[5]})") << QStringLiteral("unitWords");
+        QTest::newRow("wide character") << QByteArray(R"({"unitCommands":["\u20ac"]})")
+                                        << QStringLiteral("unitCommands");
+        QTest::newRow("format") << QByteArray(R"({"format":2})") << QStringLiteral("format");
+    }
+    void malformedContentIsRefusedWithAReason() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, mentions);
+        QString error;
+        QVERIFY(!StateFile::fromJson(json, &error));
+        QVERIFY2(error.contains(mentions), qPrintable(error));
+    }
+
+    void aMissingFileIsCreatedWithTheFactoryState() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("device.json"));
+        VirtualDevice device;
+        QCOMPARE(device.openStateFile(path), QString());
+        QVERIFY(QFile::exists(path));
+        QString error;
+        const auto saved = StateFile::fromJson(fileBytes(path), &error);
+        QVERIFY2(saved, qPrintable(error));
+        QCOMPARE(saved->config, DeviceState::factoryConfig());
+        QCOMPARE(saved->wordMemory, DeviceState::factory().wordMemory);
+    }
+
+    void changesAreSavedAndComeBackInTheNextRun() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("device.json"));
+        {
+            VirtualDevice device;
+            QCOMPARE(device.openStateFile(path), QString());
+            sendReport(device, {'B', 2, 33});
+            sendReport(device, {'A', 16, 0});
+            sendReport(device, {'W'});
+            sendReport(device, {1, 2, 3, 4, 5, 6, 7, 8});
+            sendReport(device, {'A', 40, 0});
+            sendReport(device, {'S'});
+            // Saves are gathered on the worker thread and land shortly after the changes.
+            QTRY_COMPARE(readJson(path).value(QStringLiteral("config")).toArray().at(2).toInt(), 33);
+            sendReport(device, {'v'});
+            for (char c : QByteArray("HELLO     "))
+                sendReport(device, {quint8(c), quint8(c)});
+        } // destruction writes what is still pending
+
+        VirtualDevice again;
+        QCOMPARE(again.openStateFile(path), QString());
+        QCOMPARE(again.configByte(2), quint8(33));
+        QCOMPARE(again.wordMemory(16, 8), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
+        QCOMPARE(again.readRecord(0), quint16(40));
+        QCOMPARE(again.configByte(6), quint8(1));
+        QCOMPARE(again.unitWords(), QStringList{QStringLiteral("HELLO     ")});
+    }
+
+    void powerOffWritesAtOnce() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("device.json"));
+        VirtualDevice device;
+        QCOMPARE(device.openStateFile(path), QString());
+        sendReport(device, {'B', 3, 44});
+        device.powerOff();
+        QCOMPARE(readJson(path).value(QStringLiteral("config")).toArray().at(3).toInt(), 44);
+    }
+
+    void aDamagedFileIsReportedAndLeftAlone() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("device.json"));
+        const QByteArray damaged = R"({"config":[1,2,3]})";
+        writeFile(path, damaged);
+        VirtualDevice device;
+        const QString error = device.openStateFile(path);
+        QVERIFY(error.contains(path));
+        QVERIFY(error.contains(QLatin1String("config")));
+        sendReport(device, {'B', 3, 44});
+        QCOMPARE(device.flush(), QString());
+        QCOMPARE(fileBytes(path), damaged);
+    }
+
+    void anUnwritablePlaceIsAnError() {
+        QTemporaryDir dir;
+        VirtualDevice device;
+        const QString error = device.openStateFile(dir.filePath(QStringLiteral("no/such/folder/device.json")));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void aSaveThatFailsIsReportedOnce() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("state"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/device.json");
+        VirtualDevice device;
+        QCOMPARE(device.openStateFile(path), QString());
+        QVERIFY(QDir(folder).removeRecursively()); // the folder goes away under the running device
+        QSignalSpy failed(&device, &VirtualDevice::saveFailed);
+        sendReport(device, {'B', 3, 1});
+        QVERIFY(!device.flush().isEmpty());
+        sendReport(device, {'B', 3, 2});
+        QCOMPARE(device.flush(), QString()); // the same failure is not told twice
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(device.flush(), QString());
+        QCOMPARE(readJson(path).value(QStringLiteral("config")).toArray().at(3).toInt(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(EmulatorStateTest)
+#include "EmulatorStateTest.moc"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+#include <QQueue>
+#include <QStringList>
+
+namespace telvar::test {
+
+// Answers confirmations from a queue (Yes/OK when empty) and records every text it was shown.
+class FakePrompter : public Prompter {
+public:
+    QStringList texts;
+    QStringList titles;
+    QQueue<bool> answers;
+
+    QCoro::Task<bool> askYesNo(QString text, QString title) override { co_return record(text, title); }
+    QCoro::Task<bool> askOkCancel(QString text, QString title) override { co_return record(text, title); }
+    QCoro::Task<> inform(QString text, QString title) override {
+        texts << text;
+        titles << title;
+        co_return;
+    }
+
+private:
+    bool record(const QString& text, const QString& title) {
+        texts << text;
+        titles << title;
+        return answers.isEmpty() ? true : answers.dequeue();
+    }
+};
+
+} // namespace telvar::test

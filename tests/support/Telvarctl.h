@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace telvar::test {
+
+struct ProcessResult {
+    int exitCode = -1;
+    bool finished = false;
+    QString out;
+    QString err;
+};
+
+// Runs the telvarctl under test with the given words; stdin is closed, so confirmations need --yes.
+// `environment` entries (NAME=value) are added to the process environment.
+inline ProcessResult runTelvarctl(const QStringList& arguments, const QString& workingDirectory = {},
+                                  int timeoutMs = 60000, const QStringList& environment = {}) {
+    QProcess process;
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(TELVARCTL_PATH), arguments);
+    ProcessResult result;
+    result.finished = process.waitForFinished(timeoutMs);
+    if (!result.finished)
+        process.kill();
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+} // namespace telvar::test
