@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 
 namespace telvar {
 
@@ -9,13 +10,29 @@ DevicePicture::DevicePicture(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+QIcon DevicePicture::icon() {
+    QIcon icon;
+    for (int side : {16, 32, 64, 128}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        draw(painter, pixmap.size());
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 void DevicePicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    draw(painter, size());
+}
+
+void DevicePicture::draw(QPainter& painter, const QSize& size) {
     painter.setRenderHint(QPainter::Antialiasing);
 
     // Drawn on a 360 x 240 canvas, scaled and centred to keep its proportions.
-    const qreal scale = std::min(width() / 360.0, height() / 240.0);
-    painter.translate((width() - 360 * scale) / 2, (height() - 240 * scale) / 2);
+    const qreal scale = std::min(size.width() / 360.0, size.height() / 240.0);
+    painter.translate((size.width() - 360 * scale) / 2, (size.height() - 240 * scale) / 2);
     painter.scale(scale, scale);
 
     // The USB cable, leaving the box at the bottom and curling away to the left.

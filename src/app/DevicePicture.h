@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
+
+class QPainter;
 
 namespace telvar {
 
@@ -10,11 +13,17 @@ class DevicePicture : public QWidget {
 public:
     explicit DevicePicture(QWidget* parent = nullptr);
 
+    // The same drawing as the window's icon.
+    static QIcon icon();
+
     QSize sizeHint() const override { return {360, 240}; }
     QSize minimumSizeHint() const override { return {180, 120}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    static void draw(QPainter& painter, const QSize& size);
 };
 
 } // namespace telvar

@@ -26,6 +26,9 @@ inline constexpr std::array<Page, 8> kPages{{
     {"Troubleshooting", "troubleshooting.html"},
 }};
 
+// Where the install puts the pages, for a program in `programDir`.
+QString installedFolder(const QString& programDir);
+
 // The folder holding the pages: the installed copy beside the program, else the source tree's docs/
 // (a program run from its build folder). Empty when neither holds them.
 QString folder(const QString& programDir);

@@ -47,7 +47,7 @@ constexpr std::array<ScreenInfo, Mainform::kScreenCount> kScreens{{
 
 const QString kProgramTitle = QStringLiteral("Telvar X");
 const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
-// 240 twips from the top of the SET UP frame.
+// 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
 QLabel* boldLabel(const QString& text, QWidget* parent) {
@@ -69,6 +69,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
         m_link.setDefaultReplyLimit(m_options.replyLimit);
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(kInitialTitle);
+    setWindowIcon(DevicePicture::icon());
     buildWindow();
     connect(&m_link, &DeviceLink::plugged, this, &Mainform::hidon);
     connect(&m_link, &DeviceLink::unplugged, this, &Mainform::deviceRemoved);
@@ -147,7 +148,7 @@ void Mainform::buildWindow() {
 }
 
 void Mainform::buildScreens() {
-    buildPleaseWait(screenFrame(Screen::Setup));
+    buildPleaseWait();
     setScreenContent(Screen::Itc, new ItcScreen(*this));
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, new WordListScreen(*this));
@@ -161,9 +162,10 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::About, m_aboutText);
 }
 
-void Mainform::buildPleaseWait(QFrame* setupFrame) {
-    // It lies over the SET UP screen's controls, 240 twips from the frame's top.
-    m_pleaseWait = new QFrame(setupFrame);
+void Mainform::buildPleaseWait() {
+    // It lies over the screen on top, 240 twips from its top: most long jobs run from the Word List screen,
+    // and their progress and Cancel must be in sight there too.
+    m_pleaseWait = new QFrame(m_screenArea);
     m_pleaseWait->setObjectName(QStringLiteral("pleaseWaitFrame"));
     auto* placement = new QVBoxLayout(m_pleaseWait);
     placement->setContentsMargins(0, kPleaseWaitTop, 0, 0);
@@ -187,11 +189,17 @@ void Mainform::buildPleaseWait(QFrame* setupFrame) {
     m_cancel->hide();
     m_pleaseWait->hide();
 
-    static_cast<QGridLayout*>(setupFrame->layout())->addWidget(m_pleaseWait, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
+    static_cast<QGridLayout*>(m_screenArea->layout())
+        ->addWidget(m_pleaseWait, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
 }
 
 void Mainform::setScreenContent(Screen screen, QWidget* content) {
     static_cast<QGridLayout*>(screenFrame(screen)->layout())->addWidget(content, 0, 0);
+}
+
+void Mainform::bringToFront(QFrame* frame) {
+    frame->show();
+    frame->raise();
     m_pleaseWait->raise();
 }
 
@@ -224,9 +232,7 @@ void Mainform::loadVocabulary() {
 void Mainform::hidon() {
     m_picture->hide();
     m_screenArea->show();
-    QFrame* itc = screenFrame(Screen::Itc);
-    itc->show();
-    itc->raise();
+    bringToFront(screenFrame(Screen::Itc));
     m_tabStrip->show();
     m_connectPrompt->hide();
 }
@@ -247,18 +253,23 @@ void Mainform::tabClick() {
     for (int index = 0; index < kScreenCount; ++index) {
         if (caption != QLatin1String(kScreens[index].caption))
             continue;
-        m_frames[index]->show();
-        m_frames[index]->raise();
+        bringToFront(m_frames[index]);
         setStatus(QString::fromLatin1(kScreens[index].title));
         Q_EMIT screenSelected(static_cast<Screen>(index));
     }
 }
 
-void Mainform::setStatus(const QString& text) { setWindowTitle(text); }
+void Mainform::setStatus(const QString& text) {
+    setWindowTitle(text);
+}
 
-QString Mainform::status() const { return windowTitle(); }
+QString Mainform::status() const {
+    return windowTitle();
+}
 
-void Mainform::setPleaseWaitVisible(bool visible) { m_pleaseWait->setVisible(visible); }
+void Mainform::setPleaseWaitVisible(bool visible) {
+    m_pleaseWait->setVisible(visible);
+}
 
 void Mainform::setPleaseWaitProgress(int done, int total) {
     const bool shown = total > 0;
@@ -276,9 +287,7 @@ void Mainform::setTabStripVisible(bool visible) {
 }
 
 void Mainform::showSetupFrame() {
-    QFrame* frame = screenFrame(Screen::Setup);
-    frame->show();
-    frame->raise();
+    bringToFront(screenFrame(Screen::WordList));
 }
 
 void Mainform::closeEvent(QCloseEvent* event) {

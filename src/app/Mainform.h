@@ -30,11 +30,12 @@ class Mainform : public QMainWindow, public ScreenHost {
 public:
     // In tab order.
     enum class Screen { Itc, Modes, Setup, WordList, Help, Log, About };
+    Q_ENUM(Screen)
     static constexpr int kScreenCount = 7;
 
     struct Options {
-        QString dataDir;                        // folder of the word-list files
-        QString helpFolder;                     // folder of the help pages; empty when not found
+        QString dataDir;                         // folder of the word-list files
+        QString helpFolder;                      // folder of the help pages; empty when not found
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
     };
 
@@ -69,7 +70,8 @@ protected:
 
 private:
     void buildWindow();
-    void buildPleaseWait(QFrame* setupFrame);
+    void buildPleaseWait();
+    void bringToFront(QFrame* frame);
     void loadVocabulary();
     void buildScreens();
     void startUp();

@@ -14,7 +14,7 @@ namespace telvar {
 
 namespace {
 const char* const kFutureCaptions[] = {" Future ", " Future ", " Future ", " Future ",
-                                       " Future ", " Future", "Future",   "Future"};
+                                       " Future ", " Future",  "Future",   "Future"};
 } // namespace
 
 ModesScreen::ModesScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
@@ -51,7 +51,8 @@ ModesScreen::ModesScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m
     }
 
     auto* note = new QLabel(
-        QStringLiteral("Un-Check to remove modes from Telvar X - Resetting  the Telvar X  will restore all modes "),
+        QStringLiteral(
+            "Un-Check to remove modes from Telvar X - Resetting  the Telvar X  will restore all modes "),
         this);
     note->setWordWrap(true);
     grid->addWidget(note, OperatingModes::kUsableBoxCount, 0, 1, 4);

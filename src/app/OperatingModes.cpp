@@ -1,8 +1,8 @@
 #include "app/OperatingModes.h"
 
-#include "vocab/NumberText.h"
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
+#include "vocab/NumberText.h"
 
 namespace telvar::OperatingModes {
 
@@ -17,8 +17,7 @@ QCoro::Task<WaitResult> writeAvailability(DeviceLink& link, quint32 value,
                                           std::function<void(const QString&)> setStatus) {
     const quint8 low = lowByte(value);
     setStatus(QStringLiteral("send ") + numberText(low));
-    if (const WaitResult result = co_await writeConfig(link, kLowConfigByte, low);
-        result != WaitResult::Ok)
+    if (const WaitResult result = co_await writeConfig(link, kLowConfigByte, low); result != WaitResult::Ok)
         co_return result;
     setStatus(QStringLiteral("send"));
     co_return co_await writeConfig(link, kHighConfigByte, highByte(value));

@@ -45,9 +45,15 @@ inline constexpr quint8 kHighConfigByte = 15;
 using Availability = std::bitset<kBoxCount>;
 
 // Bit k set when box k is ticked; 0..65535.
-inline quint32 availabilityValue(const Availability& ticked) { return static_cast<quint32>(ticked.to_ulong()); }
-inline quint8 lowByte(quint32 value) { return static_cast<quint8>(value % 256); }
-inline quint8 highByte(quint32 value) { return static_cast<quint8>(value / 256 % 256); }
+inline quint32 availabilityValue(const Availability& ticked) {
+    return static_cast<quint32>(ticked.to_ulong());
+}
+inline quint8 lowByte(quint32 value) {
+    return static_cast<quint8>(value % 256);
+}
+inline quint8 highByte(quint32 value) {
+    return static_cast<quint8>(value / 256 % 256);
+}
 
 // Writes the availability value as configuration bytes 14 and 15, each write awaited. `setStatus` receives
 // "send " + the low byte's number text while the first write is outstanding, then "send". Stops at the

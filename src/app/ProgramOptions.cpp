@@ -5,7 +5,8 @@ namespace telvar {
 namespace {
 
 // "--name VALUE" or "--name=VALUE": true when `arguments[i]` is the option, with the value or an error.
-bool takeValue(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value, QString& error) {
+bool takeValue(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value,
+               QString& error) {
     const QString& word = arguments[i];
     if (word.startsWith(name + QLatin1Char('='))) {
         value = word.mid(name.size() + 1);
@@ -40,7 +41,8 @@ QString ProgramOptions::parse(QStringList arguments) {
             bool ok = false;
             const int ms = value.toInt(&ok);
             if (error.isEmpty() && (!ok || ms <= 0))
-                error = QStringLiteral("--timeout takes a number of milliseconds above 0, not \"%1\"").arg(value);
+                error =
+                    QStringLiteral("--timeout takes a number of milliseconds above 0, not \"%1\"").arg(value);
             timeout = std::chrono::milliseconds(ms);
         } else {
             error = QStringLiteral("unknown option \"%1\" (try --help)").arg(word);
@@ -56,12 +58,13 @@ QString ProgramOptions::usage() {
                           "\n"
                           "Options:\n") +
            EmulatorOptions::usage() +
-           QStringLiteral("  --data-dir DIR     folder of the word-list files\n"
-                          "  --timeout MS       time limit for each device reply (default 2000)\n"
-                          "  --help             this text\n"
-                          "  --version          the program's version\n"
-                          "\n"
-                          "A trace of every report sent and received: QT_LOGGING_RULES=\"telvar.*.debug=true\"\n");
+           QStringLiteral(
+               "  --data-dir DIR     folder of the word-list files\n"
+               "  --timeout MS       time limit for each device reply (default 2000)\n"
+               "  --help             this text\n"
+               "  --version          the program's version\n"
+               "\n"
+               "A trace of every report sent and received: QT_LOGGING_RULES=\"telvar.*.debug=true\"\n");
 }
 
 } // namespace telvar

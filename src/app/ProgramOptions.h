@@ -11,11 +11,11 @@ namespace telvar {
 
 // The words telvar takes on its command line.
 struct ProgramOptions {
-    EmulatorOptions emulator;            // --simulate[=FILE], --sensor LIST, --fault SPEC
-    QString dataDir;                     // --data-dir DIR
+    EmulatorOptions emulator;             // --simulate[=FILE], --sensor LIST, --fault SPEC
+    QString dataDir;                      // --data-dir DIR
     std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
-    bool help = false;                   // --help
-    bool version = false;                // --version
+    bool help = false;                    // --help
+    bool version = false;                 // --version
 
     // `arguments` without the program name, the window system's own options already taken out.
     // Returns an error text, empty on success.

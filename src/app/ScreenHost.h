@@ -24,13 +24,14 @@ public:
     virtual void setStatus(const QString& text) = 0;
     virtual QString status() const = 0;
 
-    // The please-wait frame ("Please Wait While the Command is finishing") inside the SET UP screen.
+    // The please-wait frame ("Please Wait While the Command is finishing"), over whichever screen is shown.
     virtual void setPleaseWaitVisible(bool visible) = 0;
     // Progress of a long job shown in the please-wait frame, with its Cancel button; total 0 hides it.
     virtual void setPleaseWaitProgress(int done, int total) = 0;
 
     virtual void setTabStripVisible(bool visible) = 0;
-    // Shows the SET UP screen's frame without selecting its tab (the upload does this when it ends).
+    // Shows the Word List screen's frame (`setupframe`) without selecting its tab (the upload does this
+    // when it ends).
     virtual void showSetupFrame() = 0;
 
     // The folder of the word-list files.

@@ -17,8 +17,8 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     QMenu* menu = window.menuBar()->addMenu(QStringLiteral("&Device"));
     m_unplug = menu->addAction(QStringLiteral("Unplug"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), this,
                                [this] { m_library.unplug(); });
-    m_plugIn = menu->addAction(QStringLiteral("Plug in"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), this,
-                               [this] { m_library.plug(); });
+    m_plugIn = menu->addAction(QStringLiteral("Plug in"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                               this, [this] { m_library.plug(); });
     m_unplug->setObjectName(QStringLiteral("unplugAction"));
     m_plugIn->setObjectName(QStringLiteral("plugInAction"));
     connect(&m_library, &EmulatedLibrary::pluggedChanged, this, &VirtualDeviceControls::updateActions);
@@ -35,6 +35,7 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     m_speech->setPlaceholderText(QStringLiteral("Words the virtual Telvar X says appear here."));
     dock->setWidget(m_speech);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock);
+    window.resizeDocks({dock}, {120}, Qt::Vertical);
 
     VirtualDevice& device = m_library.device();
     for (const Utterance& utterance : device.speechLog())
@@ -43,7 +44,9 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     connect(&device, &VirtualDevice::spoke, this, &VirtualDeviceControls::addSpeech, Qt::QueuedConnection);
     connect(
         &device, &VirtualDevice::saveFailed, &window,
-        [&window](const QString& error) { window.setStatus(QStringLiteral("Virtual device state not saved: ") + error); },
+        [&window](const QString& error) {
+            window.setStatus(QStringLiteral("Virtual device state not saved: ") + error);
+        },
         Qt::QueuedConnection);
 }
 
@@ -52,6 +55,8 @@ void VirtualDeviceControls::updateActions(bool plugged) {
     m_plugIn->setEnabled(!plugged);
 }
 
-void VirtualDeviceControls::addSpeech(const Utterance& utterance) { m_speech->appendPlainText(utterance.line()); }
+void VirtualDeviceControls::addSpeech(const Utterance& utterance) {
+    m_speech->appendPlainText(utterance.line());
+}
 
 } // namespace telvar

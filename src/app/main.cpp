@@ -16,7 +16,9 @@
 
 namespace {
 
-void print(FILE* stream, const QString& text) { std::fputs(qPrintable(text), stream); }
+void print(FILE* stream, const QString& text) {
+    std::fputs(qPrintable(text), stream);
+}
 
 // A second copy would fight the first over the device and the word-list files.
 bool alreadyRunning(QLockFile& lock) {

@@ -9,6 +9,11 @@ Verb devicesVerb();
 Verb rawVerb();
 Verb askVerb();
 Verb logVerb();
+Verb vocabVerb();
+Verb uploadVerb();
+Verb sayVerb();
+Verb wordsVerb();
+Verb sendToUnitVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
@@ -18,6 +23,11 @@ const std::vector<Verb>& verbs() {
         rawVerb(),
         askVerb(),
         logVerb(),
+        vocabVerb(),
+        uploadVerb(),
+        sayVerb(),
+        wordsVerb(),
+        sendToUnitVerb(),
     };
     return all;
 }

@@ -8,10 +8,14 @@
 namespace telvar::hidapi {
 
 namespace {
-QString fromWide(const wchar_t* text) { return text ? QString::fromWCharArray(text) : QString(); }
+QString fromWide(const wchar_t* text) {
+    return text ? QString::fromWCharArray(text) : QString();
+}
 } // namespace
 
-void DeviceCloser::operator()(hid_device* device) const { hid_close(device); }
+void DeviceCloser::operator()(hid_device* device) const {
+    hid_close(device);
+}
 
 bool initialise() {
     static std::once_flag once;
@@ -24,12 +28,13 @@ QList<HidDeviceInfo> enumerate(int vendorId, int productId) {
     QList<HidDeviceInfo> devices;
     if (!initialise())
         return devices;
-    hid_device_info* list = hid_enumerate(static_cast<unsigned short>(vendorId), static_cast<unsigned short>(productId));
+    hid_device_info* list =
+        hid_enumerate(static_cast<unsigned short>(vendorId), static_cast<unsigned short>(productId));
     for (const hid_device_info* entry = list; entry; entry = entry->next) {
         const QString path = QString::fromLocal8Bit(entry->path);
         // hidapi lists a node once per top-level collection; the program deals in nodes.
-        const bool listed =
-            std::any_of(devices.cbegin(), devices.cend(), [&](const HidDeviceInfo& d) { return d.path == path; });
+        const bool listed = std::any_of(devices.cbegin(), devices.cend(),
+                                        [&](const HidDeviceInfo& d) { return d.path == path; });
         if (listed)
             continue;
         devices.append({path, entry->vendor_id, entry->product_id, fromWide(entry->serial_number),

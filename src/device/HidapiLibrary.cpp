@@ -20,7 +20,9 @@
 namespace telvar {
 
 namespace {
-bool isTelvar(const HidDeviceInfo& info) { return info.vendorId == kVendorId && info.productId == kProductId; }
+bool isTelvar(const HidDeviceInfo& info) {
+    return info.vendorId == kVendorId && info.productId == kProductId;
+}
 
 bool accessDenied(const QString& path) {
     return ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM);
@@ -29,7 +31,9 @@ bool accessDenied(const QString& path) {
 
 HidapiLibrary::HidapiLibrary(HotplugSource source, QObject* parent) : HidLibrary(parent), m_source(source) {}
 
-HidapiLibrary::~HidapiLibrary() { Disconnect(); }
+HidapiLibrary::~HidapiLibrary() {
+    Disconnect();
+}
 
 bool HidapiLibrary::Connect() {
     if (m_connected)
@@ -76,7 +80,8 @@ void HidapiLibrary::rescan(const QString& departedPath) {
     QList<HidDeviceInfo> present = hidapi::enumerate();
     present.removeIf([&](const HidDeviceInfo& d) { return d.path == departedPath; });
     const auto isPresent = [&](const QString& path) {
-        return std::any_of(present.cbegin(), present.cend(), [&](const HidDeviceInfo& d) { return d.path == path; });
+        return std::any_of(present.cbegin(), present.cend(),
+                           [&](const HidDeviceInfo& d) { return d.path == path; });
     };
     const auto isKnown = [this](const QString& path) {
         return std::any_of(m_devices.cbegin(), m_devices.cend(),
@@ -121,8 +126,9 @@ bool HidapiLibrary::depart(Handle handle) {
         return false;
     m_departed.emplace(handle, info);
     Q_EMIT notify(Unplugged, handle);
-    // Receivers connected across threads hear of it later; their events were posted before this one.
-    QMetaObject::invokeMethod(this, [this, handle] { m_departed.erase(handle); }, Qt::QueuedConnection);
+    // A receiver on a queued connection is called before this, as its event was posted first.
+    QMetaObject::invokeMethod(
+        this, [this, handle] { m_departed.erase(handle); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -172,7 +178,8 @@ void HidapiLibrary::giveUpOpening(const Device& device) {
     if (accessDenied(path))
         m_error = UdevRuleHint().permissionDeniedMessage(path);
     else
-        m_error = QStringLiteral("Could not open the Telvar X (%1). Unplug it and plug it in again.").arg(path);
+        m_error =
+            QStringLiteral("Could not open the Telvar X (%1). Unplug it and plug it in again.").arg(path);
     qCWarning(lcDevice).noquote() << m_error;
     Q_EMIT openFailed(m_error);
 }
@@ -251,13 +258,15 @@ bool HidapiLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
         return false;
     hid_device* writer = it->second.writer.get();
     if (hid_write(writer, buffer, kOutputReportSize) != kOutputReportSize) {
-        qCWarning(lcDevice) << "writing to" << it->second.info.path << "failed:"
-                            << QString::fromWCharArray(hid_error(writer));
+        qCWarning(lcDevice) << "writing to" << it->second.info.path
+                            << "failed:" << QString::fromWCharArray(hid_error(writer));
         return false;
     }
     return true;
 }
 
-QList<HidDeviceInfo> HidapiLibrary::attachedDevices() { return hidapi::enumerate(kVendorId, kProductId); }
+QList<HidDeviceInfo> HidapiLibrary::attachedDevices() {
+    return hidapi::enumerate(kVendorId, kProductId);
+}
 
 } // namespace telvar

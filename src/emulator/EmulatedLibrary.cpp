@@ -47,7 +47,8 @@ bool EmulatedLibrary::Connect() {
     if (m_handle)
         present.prepend(m_handle);
     for (Handle handle : present)
-        QTimer::singleShot(Timings::scaled(Timings::kAnnounceDelay), this, [this, handle] { announce(handle); });
+        QTimer::singleShot(Timings::scaled(Timings::kAnnounceDelay), this,
+                           [this, handle] { announce(handle); });
     return true;
 }
 

@@ -23,7 +23,8 @@ QString EmulatorOptions::setSensor(const QString& list) {
             bool ok = false;
             const quint32 seed = list.mid(kRandom.size() + 1).toUInt(&ok);
             if (!ok)
-                return QStringLiteral("sensor \"%1\": the seed after random: must be a whole number").arg(list);
+                return QStringLiteral("sensor \"%1\": the seed after random: must be a whole number")
+                    .arg(list);
             sensorSeed = seed;
         }
         sensorScript.reset();
@@ -34,7 +35,9 @@ QString EmulatorOptions::setSensor(const QString& list) {
     return error;
 }
 
-QString EmulatorOptions::addFault(const QString& spec) { return faults.add(spec); }
+QString EmulatorOptions::addFault(const QString& spec) {
+    return faults.add(spec);
+}
 
 QString EmulatorOptions::takeFrom(QStringList& arguments) {
     QStringList rest;

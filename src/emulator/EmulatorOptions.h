@@ -20,11 +20,11 @@ public:
     static constexpr quint32 kDefaultSeed = 1;
 
     bool simulate = false;
-    QString stateFile;                          // empty: the state lives in memory for the run
-    std::optional<SensorScript> sensorScript;   // unset: the seeded wandering sensor
+    QString stateFile;                        // empty: the state lives in memory for the run
+    std::optional<SensorScript> sensorScript; // unset: the seeded wandering sensor
     quint32 sensorSeed = kDefaultSeed;
     FaultSet faults;
-    std::chrono::milliseconds latency{1};       // about one USB frame
+    std::chrono::milliseconds latency{1}; // about one USB frame
 
     // Each returns an error text, empty on success.
     QString setStateFile(const QString& file);

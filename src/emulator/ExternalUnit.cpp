@@ -24,7 +24,7 @@ std::optional<quint8> ExternalUnit::takeCharacter(DeviceState& state, quint8 cha
 
 void ExternalUnit::takeCommandCharacter(DeviceState& state, quint8 character, qint64 now) {
     const QString text(QChar::fromLatin1(static_cast<char>(character)));
-    if (m_commandOpen && now - m_lastCommandCharacter < m_idleMs && !state.unitCommands.isEmpty())
+    if (m_commandOpen && now - m_lastCommandCharacter < kIdleMs && !state.unitCommands.isEmpty())
         state.unitCommands.last().append(text);
     else
         state.unitCommands.append(text);

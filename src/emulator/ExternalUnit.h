@@ -22,18 +22,16 @@ class ExternalUnit {
 public:
     static constexpr int kFieldLength = 10;
     static constexpr int kDefaultCapacity = 4096;
-    static constexpr qint64 kDefaultIdleMs = 1000;
+    static constexpr qint64 kIdleMs = 1000;
     static constexpr quint8 kMoreWords = 0;
     static constexpr quint8 kFull = 199;
     static constexpr int kKeptCommands = 1000; // the oldest commands are forgotten beyond this
 
     void setCapacity(int words) { m_capacity = words; }
-    int capacity() const { return m_capacity; }
-    void setIdleTimeout(qint64 ms) { m_idleMs = ms; }
 
     void startTransfer(DeviceState& state, qint64 now);
     // True while reports are characters for the unit; an idle spell has ended transfer mode.
-    bool inTransfer(qint64 now) const { return m_transfer && now - m_lastCharacter < m_idleMs; }
+    bool inTransfer(qint64 now) const { return m_transfer && now - m_lastCharacter < kIdleMs; }
     // One character of the transfer. When it completes a word, returns reply byte 1 for the device to send.
     std::optional<quint8> takeCharacter(DeviceState& state, quint8 character, qint64 now);
 
@@ -44,7 +42,6 @@ public:
 
 private:
     int m_capacity = kDefaultCapacity;
-    qint64 m_idleMs = kDefaultIdleMs;
     bool m_transfer = false;
     QByteArray m_field;
     qint64 m_lastCharacter = 0;

@@ -39,7 +39,8 @@ std::optional<SensorScript> SensorScript::parse(const QString& list, QString* er
         if (times >= 0) {
             const auto parsed = wholeNumber(QStringView(item).mid(times + 1));
             if (!parsed || *parsed < 1)
-                return fail(QStringLiteral("\"%1\": the count after x must be a number of 1 or more").arg(item));
+                return fail(
+                    QStringLiteral("\"%1\": the count after x must be a number of 1 or more").arg(item));
             count = *parsed;
         }
         script.m_runs.push_back({static_cast<int>(*value), count});

@@ -6,8 +6,8 @@ namespace telvar {
 
 namespace {
 constexpr int kLongestStep = 60;
-constexpr int kShortestRest = 4;  // polls on one word; at 200 ms a poll, about a second
-constexpr int kLongestRest = 20;  // ... to four seconds
+constexpr int kShortestRest = 4; // polls on one word; at 200 ms a poll, about a second
+constexpr int kLongestRest = 20; // ... to four seconds
 constexpr int kNoiseCeiling = 180;
 } // namespace
 

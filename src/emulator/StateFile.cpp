@@ -117,8 +117,9 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
         std::vector<int> numbers;
         if (!readNumbers(root.value(QStringLiteral("spokenRecord")), 0xFFFF, numbers) ||
             numbers.size() > DeviceState::kRecordSlots)
-            return fail(QStringLiteral("\"spokenRecord\" must be an array of at most %1 numbers from 0 to 65535")
-                            .arg(DeviceState::kRecordSlots));
+            return fail(
+                QStringLiteral("\"spokenRecord\" must be an array of at most %1 numbers from 0 to 65535")
+                    .arg(DeviceState::kRecordSlots));
         std::copy(numbers.begin(), numbers.end(), state.record.begin());
     }
 
@@ -138,7 +139,8 @@ std::optional<DeviceState> load(const QString& path, bool* missing, QString* err
         return DeviceState::factory();
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("cannot read the virtual device's state file %1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("cannot read the virtual device's state file %1: %2")
+                         .arg(path, file.errorString());
         return std::nullopt;
     }
     QString why;
@@ -151,7 +153,8 @@ std::optional<DeviceState> load(const QString& path, bool* missing, QString* err
 QString save(const QString& path, const QByteArray& json) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
-        return QStringLiteral("cannot save the virtual device's state to %1: %2").arg(path, file.errorString());
+        return QStringLiteral("cannot save the virtual device's state to %1: %2")
+            .arg(path, file.errorString());
     return {};
 }
 

@@ -4,7 +4,9 @@ namespace telvar {
 
 TimedWorker::TimedWorker() : m_thread([this] { run(); }) {}
 
-TimedWorker::~TimedWorker() { stop(); }
+TimedWorker::~TimedWorker() {
+    stop();
+}
 
 void TimedWorker::post(Clock::duration delay, Job job) {
     {

@@ -12,8 +12,12 @@ Q_LOGGING_CATEGORY(lcEmulator, "telvar.emulator", QtWarningMsg)
 namespace telvar {
 
 namespace {
-quint8 low(int value) { return static_cast<quint8>(value % 256); }
-quint8 high(int value) { return static_cast<quint8>(value / 256); }
+quint8 low(int value) {
+    return static_cast<quint8>(value % 256);
+}
+quint8 high(int value) {
+    return static_cast<quint8>(value / 256);
+}
 } // namespace
 
 VirtualDevice::VirtualDevice(QObject* parent) : QObject(parent), m_state(DeviceState::factory()) {
@@ -73,11 +77,6 @@ void VirtualDevice::setLatency(std::chrono::milliseconds latency) {
 void VirtualDevice::setUnitCapacity(int words) {
     std::lock_guard lock(m_mutex);
     m_unit.setCapacity(words);
-}
-
-void VirtualDevice::setUnitIdleTimeout(std::chrono::milliseconds timeout) {
-    std::lock_guard lock(m_mutex);
-    m_unit.setIdleTimeout(timeout.count());
 }
 
 void VirtualDevice::setClock(MsecClock clock) {
@@ -161,7 +160,8 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         answer(letter, {quint8(letter)});
         break;
     case Command::ReadConfig:
-        answer(letter, {quint8(letter), report[2] < DeviceState::kConfigSize ? m_state.config[report[2]] : quint8(0)});
+        answer(letter, {quint8(letter),
+                        report[2] < DeviceState::kConfigSize ? m_state.config[report[2]] : quint8(0)});
         break;
     case Command::ReadSensor: {
         // Readings are combined by the program as low + 255 * high.
@@ -282,7 +282,8 @@ void VirtualDevice::powerOn() {
     ++m_session;
     m_address = 0;
     m_mode = kFirstMode;
-    const auto modes = std::pair(m_state.config[DeviceState::ModesLow], m_state.config[DeviceState::ModesHigh]);
+    const auto modes =
+        std::pair(m_state.config[DeviceState::ModesLow], m_state.config[DeviceState::ModesHigh]);
     m_state.restoreAllModes();
     if (modes != std::pair(m_state.config[DeviceState::ModesLow], m_state.config[DeviceState::ModesHigh]))
         markDirty();
@@ -301,11 +302,6 @@ void VirtualDevice::powerOff() {
     const QString error = flush();
     if (!error.isEmpty())
         Q_EMIT saveFailed(error);
-}
-
-bool VirtualDevice::isPowered() const {
-    std::lock_guard lock(m_mutex);
-    return m_powered;
 }
 
 quint64 VirtualDevice::session() const {
@@ -355,11 +351,6 @@ QList<VirtualDevice::Report> VirtualDevice::receivedReports() const {
     return m_history;
 }
 
-qint64 VirtualDevice::reportsReceived() const {
-    std::lock_guard lock(m_mutex);
-    return m_received;
-}
-
 quint16 VirtualDevice::address() const {
     std::lock_guard lock(m_mutex);
     return m_address;
@@ -396,7 +387,9 @@ void VirtualDevice::markDirty() {
     });
 }
 
-QString VirtualDevice::flush() { return saveIfDirty(); }
+QString VirtualDevice::flush() {
+    return saveIfDirty();
+}
 
 QString VirtualDevice::saveIfDirty() {
     QByteArray json;

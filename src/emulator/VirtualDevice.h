@@ -55,7 +55,6 @@ public:
     void setFaults(const FaultSet& faults);
     void setLatency(std::chrono::milliseconds latency);
     void setUnitCapacity(int words);
-    void setUnitIdleTimeout(std::chrono::milliseconds timeout);
     // The device's own clock for idle spells (milliseconds, monotonic); tests step it by hand.
     void setClock(MsecClock clock);
     // Replaces the whole state, as if the memories had been programmed; saved like any change.
@@ -67,7 +66,6 @@ public:
     void powerOn();
     // Replies still on their way are lost; the state file is brought up to date.
     void powerOff();
-    bool isPowered() const;
     // Changes at every power on and off; a reply carries the session it was made in.
     quint64 session() const;
 
@@ -80,7 +78,6 @@ public:
     QStringList unitCommands() const;
     QList<Utterance> speechLog() const;
     QList<Report> receivedReports() const; // the newest kReportHistoryLength
-    qint64 reportsReceived() const;        // all of them since construction
     quint16 address() const;
     char mode() const;
     bool amplifierOn() const;

@@ -36,6 +36,7 @@ ItcScreen::ItcScreen(ScreenHost& host, QWidget* parent)
     m_question->setObjectName(QStringLiteral("questionBox"));
     m_question->setToolTip(QStringLiteral("Type a Question here hit enter or press the ASK button "));
     m_question->setTabChangesFocus(true);
+    m_question->setMaximumHeight(m_question->fontMetrics().lineSpacing() * 6);
 
     m_ask = new QPushButton(QStringLiteral("ASK"), this);
     m_ask->setObjectName(QStringLiteral("askButton"));
@@ -51,6 +52,7 @@ ItcScreen::ItcScreen(ScreenHost& host, QWidget* parent)
         m_windows->addButton(button, static_cast<int>(option.window));
         options->addWidget(button);
     }
+    options->addStretch();
 
     m_events = new QPlainTextEdit(this);
     m_events->setObjectName(QStringLiteral("eventWindow"));
@@ -89,7 +91,8 @@ ItcScreen::ItcScreen(ScreenHost& host, QWidget* parent)
     connect(&m_session, &SessionController::eventEntry, this, &ItcScreen::addEvent);
     connect(&m_session, &SessionController::listeningChanged, this, &ItcScreen::setListening);
     connect(&m_session, &SessionController::itemSelected, this, &ItcScreen::selectWord);
-    connect(&m_session, &SessionController::problem, this, [this](const QString& text) { m_host.setStatus(text); });
+    connect(&m_session, &SessionController::problem, this,
+            [this](const QString& text) { m_host.setStatus(text); });
 }
 
 void ItcScreen::ask() {
@@ -101,7 +104,9 @@ void ItcScreen::ask() {
     m_question->clear();
 }
 
-ResponseWindow ItcScreen::chosenWindow() const { return static_cast<ResponseWindow>(m_windows->checkedId()); }
+ResponseWindow ItcScreen::chosenWindow() const {
+    return static_cast<ResponseWindow>(m_windows->checkedId());
+}
 
 void ItcScreen::fillWordList() {
     m_wordList->clear();

@@ -38,7 +38,8 @@ LogScreen::LogScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_hos
     connect(read, &QPushButton::clicked, &m_model, &LogViewerModel::readLog);
     connect(m_clear, &QPushButton::clicked, this, [this] { clearLog(); });
     connect(&m_model, &LogViewerModel::textChanged, m_viewer, &QPlainTextEdit::setPlainText);
-    connect(&m_model, &LogViewerModel::problem, this, [this](const QString& text) { m_host.setStatus(text); });
+    connect(&m_model, &LogViewerModel::problem, this,
+            [this](const QString& text) { m_host.setStatus(text); });
 }
 
 QCoro::Task<> LogScreen::clearLog() {

@@ -6,7 +6,8 @@
 
 namespace telvar {
 
-LogViewerModel::LogViewerModel(SessionLogFile file, QObject* parent) : QObject(parent), m_file(std::move(file)) {}
+LogViewerModel::LogViewerModel(SessionLogFile file, QObject* parent)
+    : QObject(parent), m_file(std::move(file)) {}
 
 void LogViewerModel::readLog() {
     const std::optional<QStringList> lines = m_file.readLines();
@@ -20,8 +21,8 @@ void LogViewerModel::readLog() {
 
 QCoro::Task<bool> LogViewerModel::clearLog(Prompter& prompter) {
     const QPointer<LogViewerModel> self(this);
-    const bool agreed =
-        co_await prompter.askOkCancel(QStringLiteral("This will Erase the Log File "), QStringLiteral("Erase Log"));
+    const bool agreed = co_await prompter.askOkCancel(QStringLiteral("This will Erase the Log File "),
+                                                      QStringLiteral("Erase Log"));
     if (!self || !agreed)
         co_return false;
     setText(QString());

@@ -20,6 +20,8 @@ SessionController::SessionController(DeviceLink& link, const Vocabulary& vocabul
     m_pollTimer.setInterval(Timings::scaled(Timings::kPollPeriod));
     connect(&m_pollTimer, &QTimer::timeout, this, &SessionController::onPollTimer);
     m_windowTimer.setSingleShot(true);
+    // A coarse timer may end a 6-second window 300 ms early.
+    m_windowTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_windowTimer, &QTimer::timeout, this, &SessionController::endWindow);
 }
 

@@ -11,7 +11,9 @@ QString SayWord::unitCommand(int index) {
     return QStringLiteral(" AA = %1").arg(index, 5, 10, QLatin1Char('0'));
 }
 
-void SayWord::sendUnitCharacter(quint8 code) { link().sendCommand(Command::UnitCommand, {code}); }
+void SayWord::sendUnitCharacter(quint8 code) {
+    link().sendCommand(Command::UnitCommand, {code});
+}
 
 QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
     auto guard = acquire();
@@ -23,7 +25,8 @@ QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
     const WaitResult result = co_await requestAddress(Command::SetAddress, address);
     if (result != WaitResult::Ok) {
         // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
-        const QString reason = QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result));
+        const QString reason =
+            QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result));
         setStatus(reason);
         co_return SequenceOutcome::failed(reason);
     }

@@ -21,8 +21,9 @@ UnitTransfer::UnitTransfer(DeviceLink& link, Prompter& prompter, QString dataDir
     : DeviceSequence(link, parent), m_prompter(prompter), m_dataDir(std::move(dataDir)) {}
 
 QString UnitTransfer::confirmationText() {
-    return QStringLiteral("This will Transfer the Word List to the RLD or MVR Transfer will take 30-45 minutes "
-                          "Continue ? Make sure the RLD is connected and running See Manual for help ");
+    return QStringLiteral(
+        "This will Transfer the Word List to the RLD or MVR Transfer will take 30-45 minutes "
+        "Continue ? Make sure the RLD is connected and running See Manual for help ");
 }
 
 QByteArray UnitTransfer::wordField(const QByteArray& word) {
@@ -31,7 +32,8 @@ QByteArray UnitTransfer::wordField(const QByteArray& word) {
 
 QString UnitTransfer::caption(const QByteArray& field, int counter) {
     return QStringLiteral("Curent Word ") + cp1252::decode(field) + QStringLiteral(" Word # ") +
-           numberText(counter) + QStringLiteral(" Precent Complete ") + numberText(counter * 100 / kPercentBase);
+           numberText(counter) + QStringLiteral(" Precent Complete ") +
+           numberText(counter * 100 / kPercentBase);
 }
 
 QCoro::Task<SequenceOutcome> UnitTransfer::run() {
@@ -64,7 +66,8 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
         setStatus(caption(field, counter));
         device.clearDataread();
         for (const char byte : field) {
-            const quint8 code = static_cast<quint8>(byte) == 200 ? kBlankInPlaceOf200 : static_cast<quint8>(byte);
+            const quint8 code =
+                static_cast<quint8>(byte) == 200 ? kBlankInPlaceOf200 : static_cast<quint8>(byte);
             device.sendData(std::array<quint8, 2>{code, code});
         }
         result = co_await device.waitReply(Timings::kUnitWordReplyLimit);
@@ -74,9 +77,9 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
     }
 
     if (result != WaitResult::Ok) {
-        const QString reason =
-            counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
-                         : QStringLiteral("Word list transfer stopped at word #%1: %2").arg(numberText(counter), describe(result));
+        const QString reason = counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
+                                            : QStringLiteral("Word list transfer stopped at word #%1: %2")
+                                                  .arg(numberText(counter), describe(result));
         setStatus(reason);
         co_return SequenceOutcome::failed(reason);
     }

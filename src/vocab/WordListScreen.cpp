@@ -44,7 +44,8 @@ WordListScreen::WordListScreen(ScreenHost& host, QWidget* parent) : QWidget(pare
     connect(&host.vocabulary(), &Vocabulary::list3Changed, this, &WordListScreen::fillWordBrowser);
 }
 
-QPushButton* WordListScreen::addButton(const QString& objectName, const QString& caption, const QString& toolTip) {
+QPushButton* WordListScreen::addButton(const QString& objectName, const QString& caption,
+                                       const QString& toolTip) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(objectName);
     button->setToolTip(toolTip);
@@ -52,16 +53,20 @@ QPushButton* WordListScreen::addButton(const QString& objectName, const QString&
 }
 
 QWidget* WordListScreen::buildButtons() {
-    m_readSpokenButton = addButton(QStringLiteral("readWordsSpokenButton"), QStringLiteral("Read Words Spoken"),
-                                   QStringLiteral("Recovers the words spoken  from the Telvar X Current"));
-    m_readAllButton = addButton(QStringLiteral("readAllWordsButton"), QStringLiteral("Read all words in Memory"),
-                                QStringLiteral("Read All Stored Words In Memory"));
+    m_readSpokenButton =
+        addButton(QStringLiteral("readWordsSpokenButton"), QStringLiteral("Read Words Spoken"),
+                  QStringLiteral("Recovers the words spoken  from the Telvar X Current"));
+    m_readAllButton =
+        addButton(QStringLiteral("readAllWordsButton"), QStringLiteral("Read all words in Memory"),
+                  QStringLiteral("Read All Stored Words In Memory"));
     m_clearCountButton = addButton(QStringLiteral("clearLastWordButton"), QStringLiteral("Clear last word"),
                                    QStringLiteral("Clear the Telvar Word Count"));
-    m_clearMemoryButton = addButton(QStringLiteral("clearStoredMemoryButton"), QStringLiteral("Clear Stored memory"),
-                                    QStringLiteral("Clear all stored word Memory"));
-    m_sendToUnitButton = addButton(QStringLiteral("sendToUnitButton"), QStringLiteral("Send Word List To RLD "),
-                                   QStringLiteral("Send Word List to RLD or MVR"));
+    m_clearMemoryButton =
+        addButton(QStringLiteral("clearStoredMemoryButton"), QStringLiteral("Clear Stored memory"),
+                  QStringLiteral("Clear all stored word Memory"));
+    m_sendToUnitButton =
+        addButton(QStringLiteral("sendToUnitButton"), QStringLiteral("Send Word List To RLD "),
+                  QStringLiteral("Send Word List to RLD or MVR"));
     m_uploadButton = addButton(QStringLiteral("reloadWordListButton"), QStringLiteral("Re-Load Word List"),
                                QStringLiteral("Reload system words to QN"));
     m_editorButton = addButton(QStringLiteral("wordEditorButton"), QStringLiteral("Word Editor"),
@@ -82,7 +87,8 @@ QWidget* WordListScreen::buildButtons() {
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    for (QPushButton* button : {m_readSpokenButton, m_readAllButton, m_clearCountButton, m_clearMemoryButton}) {
+    for (QPushButton* button :
+         {m_readSpokenButton, m_readAllButton, m_clearCountButton, m_clearMemoryButton}) {
         button->setParent(column);
         layout->addWidget(button);
     }
@@ -124,7 +130,8 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordNumber = new QLineEdit(QString::number(kInitialWord), m_sayWordFrame);
     m_wordNumber->setObjectName(QStringLiteral("Text8"));
     m_wordNumber->setReadOnly(true);
-    m_wordNumber->setMaximumWidth(m_wordNumber->fontMetrics().horizontalAdvance(QStringLiteral(" 00000")) + 12);
+    m_wordNumber->setMaximumWidth(m_wordNumber->fontMetrics().horizontalAdvance(QStringLiteral(" 00000")) +
+                                  12);
     grid->addWidget(m_wordNumber, 1, 0);
 
     m_sayWordButton = new QPushButton(QStringLiteral("Say Word"), m_sayWordFrame);
@@ -160,7 +167,8 @@ void WordListScreen::fillWordBrowser() {
 }
 
 void WordListScreen::follow(DeviceSequence& sequence) {
-    connect(&sequence, &DeviceSequence::statusChanged, this, [this](const QString& text) { m_host.setStatus(text); });
+    connect(&sequence, &DeviceSequence::statusChanged, this,
+            [this](const QString& text) { m_host.setStatus(text); });
     connect(&sequence, &DeviceSequence::progressChanged, this,
             [this](int done, int total) { m_host.setPleaseWaitProgress(done, total); });
 }
@@ -195,7 +203,8 @@ QCoro::Task<> WordListScreen::upload() {
         m_host.setTabStripVisible(false);
     });
     const SequenceOutcome outcome = co_await job.run();
-    if (!self || outcome.status == SequenceOutcome::Status::Declined || outcome.status == SequenceOutcome::Status::Busy)
+    if (!self || outcome.status == SequenceOutcome::Status::Declined ||
+        outcome.status == SequenceOutcome::Status::Busy)
         co_return;
     restoreAfterUpload();
     if (outcome.status == SequenceOutcome::Status::Failed)
@@ -242,7 +251,8 @@ QCoro::Task<> WordListScreen::sendToUnit() {
     follow(job);
     connect(&job, &DeviceSequence::begun, this, [this] { m_host.setPleaseWaitVisible(true); });
     const SequenceOutcome outcome = co_await job.run();
-    if (!self || outcome.status == SequenceOutcome::Status::Declined || outcome.status == SequenceOutcome::Status::Busy)
+    if (!self || outcome.status == SequenceOutcome::Status::Declined ||
+        outcome.status == SequenceOutcome::Status::Busy)
         co_return;
     endProgress();
     if (outcome.status == SequenceOutcome::Status::Failed)
@@ -251,8 +261,8 @@ QCoro::Task<> WordListScreen::sendToUnit() {
 
 QCoro::Task<> WordListScreen::transferEdits() {
     QPointer self(this);
-    const bool agreed = co_await m_host.prompter().askYesNo(
-        QStringLiteral("This will Transfer Temporary Edits made in the word editor to the main program, Continue ?"));
+    const bool agreed = co_await m_host.prompter().askYesNo(QStringLiteral(
+        "This will Transfer Temporary Edits made in the word editor to the main program, Continue ?"));
     if (!self || !agreed)
         co_return;
     m_host.setPleaseWaitVisible(true);

@@ -16,11 +16,12 @@ WordListUpload::WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, P
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_prompter(prompter), m_spinner(spinner) {}
 
 QString WordListUpload::confirmationText() {
-    return QStringLiteral("This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?");
+    return QStringLiteral(
+        "This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?");
 }
 
-std::array<quint8, WordListUpload::kBytesPerRow> WordListUpload::rowBytes(const qint16* row,
-                                                                         const std::array<quint8, 11>& output) {
+std::array<quint8, WordListUpload::kBytesPerRow>
+WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output) {
     std::array<quint8, kBytesPerRow> bytes{};
     for (int j = 0; j < kBytesPerRow; ++j) {
         const qint16 value = row[j];
@@ -69,9 +70,10 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
     if (result != WaitResult::Ok) {
         const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
         setStatus(reason);
-        co_return SequenceOutcome::failed(reason + QStringLiteral(".\nThe words before it are loaded, the rest "
-                                                                  "are as they were: run Re-Load Word List "
-                                                                  "again to load them all."));
+        co_return SequenceOutcome::failed(reason +
+                                          QStringLiteral(".\nThe words before it are loaded, the rest "
+                                                         "are as they were: run Re-Load Word List "
+                                                         "again to load them all."));
     }
     setStatus(QStringLiteral("Upload Complete"));
     co_return SequenceOutcome::done();

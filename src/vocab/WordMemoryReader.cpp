@@ -58,7 +58,8 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
         result = co_await readEntry(entry, word);
         if (result != WaitResult::Ok)
             co_return stopped(entry, result);
-        Q_EMIT lineAdded(numberText(entry + 1) + QStringLiteral(" : ") + word.value_or(QStringLiteral(" Nothing to read")));
+        Q_EMIT lineAdded(numberText(entry + 1) + QStringLiteral(" : ") +
+                         word.value_or(QStringLiteral(" Nothing to read")));
         Q_EMIT progressChanged(total - entry, total);
         // A cancel during the pause after the last entry stops nothing: every entry has been read.
         result = co_await device.hold();

@@ -18,7 +18,8 @@ public:
     // Addresses are sent in two bytes, so entry 4095 (address 65520) is the last one that can be read.
     static constexpr int kLastAddressableEntry = 4095;
 
-    WordMemoryReader(DeviceLink& link, const Vocabulary& vocabulary, Spinner& spinner, QObject* parent = nullptr);
+    WordMemoryReader(DeviceLink& link, const Vocabulary& vocabulary, Spinner& spinner,
+                     QObject* parent = nullptr);
 
     // "Read Words Spoken": the count from configuration bytes 6 and 7, then entries count .. 0, newest
     // first, one pause of the shared pause timer after each.

@@ -1,13 +1,13 @@
-#include "FakeHidrawDevice.h"
-
+// glib names a struct member `signals`: its headers come before any Qt header.
 #include <umockdev.h>
+
+#include "FakeHidrawDevice.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <pty.h>
@@ -26,10 +26,6 @@ constexpr unsigned char kReportDescriptor[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA
 void check(bool ok, const char* what) {
     if (!ok)
         throw std::runtime_error(std::string("fake hidraw device: ") + what + ": " + std::strerror(errno));
-}
-
-void complete(UMockdevIoctlClient* client, long result, int error) {
-    umockdev_ioctl_client_complete(client, result, error);
 }
 } // namespace
 
@@ -50,10 +46,13 @@ FakeHidrawDevice::~FakeHidrawDevice() {
         ::close(m_slave);
 }
 
-QString FakeHidrawDevice::node() const { return QStringLiteral("/dev/hidraw%1").arg(m_identity.number); }
+QString FakeHidrawDevice::node() const {
+    return QStringLiteral("/dev/hidraw%1").arg(m_identity.number);
+}
 
 QStringList FakeHidrawDevice::sysfsPaths() const {
-    const QString usb = QStringLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb1/1-%1").arg(m_identity.number + 1);
+    const QString usb =
+        QStringLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb1/1-%1").arg(m_identity.number + 1);
     const QString interface = usb + QStringLiteral("/1-%1:1.0").arg(m_identity.number + 1);
     const QString hid = interface + QStringLiteral("/0003:%1:%2.%3")
                                         .arg(m_identity.vendorId, 4, 16, QLatin1Char('0'))
@@ -67,26 +66,31 @@ QStringList FakeHidrawDevice::sysfsPaths() const {
 QString FakeHidrawDevice::sysfsRecord(int major, int minor) const {
     const QStringList paths = sysfsPaths();
     const auto hex4 = [](int value) { return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')); };
-    const auto hex8 = [](int value) { return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper(); };
+    const auto hex8 = [](int value) {
+        return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+    };
     const auto devpath = [](const QString& sysPath) { return sysPath.mid(4); }; // without "/sys"
     const QString descriptor =
         QByteArray(reinterpret_cast<const char*>(kReportDescriptor), sizeof kReportDescriptor).toHex();
     QString record;
-    record += QStringLiteral("P: %1\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=%2\nA: idProduct=%3\n"
-                             "A: bcdDevice=0100\nA: manufacturer=Telvar\nA: product=Telvar X\nA: serial=%4\n\n")
-                  .arg(devpath(paths[3]), hex4(m_identity.vendorId), hex4(m_identity.productId), m_identity.serial);
+    record +=
+        QStringLiteral("P: %1\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=%2\nA: idProduct=%3\n"
+                       "A: bcdDevice=0100\nA: manufacturer=Telvar\nA: product=Telvar X\nA: serial=%4\n\n")
+            .arg(devpath(paths[3]), hex4(m_identity.vendorId), hex4(m_identity.productId), m_identity.serial);
     record += QStringLiteral("P: %1\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nA: bInterfaceNumber=00\n\n")
                   .arg(devpath(paths[2]));
-    record += QStringLiteral("P: %1\nE: SUBSYSTEM=hid\nE: HID_ID=0003:%2:%3\nE: HID_NAME=Telvar X\nE: HID_UNIQ=%4\n"
-                             "H: report_descriptor=%5\n\n")
-                  .arg(devpath(paths[1]), hex8(m_identity.vendorId), hex8(m_identity.productId), m_identity.serial,
-                       descriptor);
-    record += QStringLiteral("P: %1\nE: SUBSYSTEM=hidraw\nE: DEVNAME=%2\nE: MAJOR=%3\nE: MINOR=%4\nA: dev=%3:%4\n"
-                             "L: device=../../../%5\n\n")
-                  .arg(devpath(paths[0]), node())
-                  .arg(major)
-                  .arg(minor)
-                  .arg(paths[1].section(QLatin1Char('/'), -1));
+    record +=
+        QStringLiteral("P: %1\nE: SUBSYSTEM=hid\nE: HID_ID=0003:%2:%3\nE: HID_NAME=Telvar X\nE: HID_UNIQ=%4\n"
+                       "H: report_descriptor=%5\n\n")
+            .arg(devpath(paths[1]), hex8(m_identity.vendorId), hex8(m_identity.productId), m_identity.serial,
+                 descriptor);
+    record +=
+        QStringLiteral("P: %1\nE: SUBSYSTEM=hidraw\nE: DEVNAME=%2\nE: MAJOR=%3\nE: MINOR=%4\nA: dev=%3:%4\n"
+                       "L: device=../../../%5\n\n")
+            .arg(devpath(paths[0]), node())
+            .arg(major)
+            .arg(minor)
+            .arg(paths[1].section(QLatin1Char('/'), -1));
     return record;
 }
 
@@ -141,14 +145,7 @@ void FakeHidrawDevice::unplug() {
     if (!m_plugged)
         return;
     m_plugged = false;
-    m_feeder.stop();
-    m_gone = true;
-    {
-        std::lock_guard lock(m_mutex);
-        m_toSend.clear();
-        ::close(m_master); // a client waiting in poll sees the hang-up
-        m_master = -1;
-    }
+    hangUp();
     const QStringList paths = sysfsPaths();
     for (const QString& path : paths)
         umockdev_testbed_uevent(m_testbed, path.toLocal8Bit().constData(), "remove");
@@ -156,6 +153,16 @@ void FakeHidrawDevice::unplug() {
         umockdev_testbed_remove_device(m_testbed, path.toLocal8Bit().constData());
     ::close(m_slave);
     m_slave = -1;
+}
+
+void FakeHidrawDevice::hangUp() {
+    m_feeder.stop();
+    m_gone = true;
+    std::lock_guard lock(m_mutex);
+    m_toSend.clear();
+    if (m_master >= 0)
+        ::close(m_master); // a client waiting in poll sees the hang-up
+    m_master = -1;
 }
 
 void FakeHidrawDevice::sendReport(const QByteArray& data) {
@@ -191,46 +198,29 @@ int FakeHidrawDevice::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, v
     const unsigned long request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* argument = umockdev_ioctl_client_get_arg(client);
     if (device->m_gone) {
-        complete(client, -1, ENODEV);
+        umockdev_ioctl_client_complete(client, -1, ENODEV);
         return TRUE;
     }
     if (request == HIDIOCGRDESCSIZE) {
         ++device->m_openAttempts;
         if (device->m_failOpens > 0) {
             --device->m_failOpens;
-            complete(client, -1, EIO);
+            umockdev_ioctl_client_complete(client, -1, EIO);
             return TRUE;
         }
         UMockdevIoctlData* size = umockdev_ioctl_data_resolve(argument, 0, sizeof(int), nullptr);
         *reinterpret_cast<int*>(size->data) = int(sizeof kReportDescriptor);
-        complete(client, 0, 0);
+        umockdev_ioctl_client_complete(client, 0, 0);
         return TRUE;
     }
-    if (request == HIDIOCGRDESC) {
-        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(hidraw_report_descriptor), nullptr);
-        auto* descriptor = reinterpret_cast<hidraw_report_descriptor*>(data->data);
-        descriptor->size = sizeof kReportDescriptor;
-        std::memcpy(descriptor->value, kReportDescriptor, sizeof kReportDescriptor);
-        complete(client, 0, 0);
-        return TRUE;
-    }
-    if (request == HIDIOCGRAWINFO) {
-        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(hidraw_devinfo), nullptr);
-        auto* info = reinterpret_cast<hidraw_devinfo*>(data->data);
-        info->bustype = 3; // USB
-        info->vendor = static_cast<__s16>(device->m_identity.vendorId);
-        info->product = static_cast<__s16>(device->m_identity.productId);
-        complete(client, 0, 0);
-        return TRUE;
-    }
-    complete(client, -1, ENOTTY);
+    umockdev_ioctl_client_complete(client, -1, ENOTTY);
     return TRUE;
 }
 
 int FakeHidrawDevice::onWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self) {
     auto* device = static_cast<FakeHidrawDevice*>(self);
     if (device->m_gone) {
-        complete(client, -1, ENODEV);
+        umockdev_ioctl_client_complete(client, -1, ENODEV);
         return TRUE;
     }
     UMockdevIoctlData* argument = umockdev_ioctl_client_get_arg(client);
@@ -244,7 +234,7 @@ int FakeHidrawDevice::onWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, v
                 device->m_toSend.push_back(reply);
         }
     }
-    complete(client, argument->data_len, 0);
+    umockdev_ioctl_client_complete(client, argument->data_len, 0);
     return TRUE;
 }
 

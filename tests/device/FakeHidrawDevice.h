@@ -39,6 +39,8 @@ public:
     void plug();
     // Removes the device the way the kernel does: I/O fails, pending reads hang up, "remove" events.
     void unplug();
+    // Only the first half of that: I/O fails and reads hang up, but the device stays listed.
+    void hangUp();
 
     // Queues an input report (the data bytes, without report id) for the device to send.
     void sendReport(const QByteArray& data);

@@ -34,10 +34,6 @@ private Q_SLOTS:
                                                     << " \\IY";
         QTest::newRow("only separators") << " \\,\\ "
                                          << "";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("digits and sharp kept") << "\\nta#2 \\128"
-                                               << " \\NTA#2 \\128";
         QTest::newRow("accented letters separate") << QString::fromUtf8("\\IY\u00e9EH") << " \\IY \\EH";
         QTest::newRow("characters beyond the basic plane")
             << QString::fromUtf8("\\IY\U0001F600EH") << " \\IY \\EH";
@@ -58,10 +54,8 @@ private Q_SLOTS:
         QTest::newRow("backslash zero") << "\\0" << codes({0});
         QTest::newRow("double zero is nothing") << "\\00" << QByteArray();
         QTest::newRow("zeros in a row") << "\\P0\\0\\00\\P1" << codes({0, 0, 1});
-        QTest::newRow("leading zeros") << "\\007" << codes({7});
         QTest::newRow("note A2") << "\\NTA2" << codes({22, 110});
         QTest::newRow("note B3") << "\\NTB3" << codes({22, 247});
-        QTest::newRow("note C1 lower case") << "\\ntc1" << codes({22, 33});
         QTest::newRow("sharp note") << "\\NTF#2" << codes({22, 93});
         QTest::newRow("R0 mnemonic") << "\\R0" << codes({200});
         QTest::newRow("R0 number") << "\\200" << codes({200});
@@ -75,7 +69,6 @@ private Q_SLOTS:
         QTest::newRow("above 255 dropped") << "\\IY \\256 \\EH" << codes({128, 131});
         QTest::newRow("huge number dropped") << "\\99999999999999999999999 \\EH" << codes({131});
         QTest::newRow("separator runs") << " ,\\IY ,, ;\\\\EH,,, " << codes({128, 131});
-        QTest::newRow("trailing separator") << "\\MM\\" << codes({140});
         QTest::newRow("empty") << "" << QByteArray();
         QTest::newRow("only separators") << "\\ \\ ," << QByteArray();
     }
@@ -92,8 +85,6 @@ private Q_SLOTS:
         QTest::newRow("no separator") << codes({128, 131}) << "\\IY\\EH";
         QTest::newRow("code 0") << codes({0, 255}) << "\\P0";
         QTest::newRow("codes without entries") << codes({9, 10, 11, 12, 13, 17, 19, 27, 32, 127, 255}) << "";
-        QTest::newRow("effects") << codes({250, 251, 254}) << "\\D10\\D11\\M2";
-        QTest::newRow("empty") << QByteArray() << "";
     }
     void toMnemonics() {
         QFETCH(QByteArray, codeString);

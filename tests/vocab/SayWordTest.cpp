@@ -62,7 +62,7 @@ private Q_SLOTS:
     void noAddressReplyMeansNothingIsSpoken() {
         VirtualTelvar telvar;
         QVERIFY(telvar.attach());
-        telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(100));
+        telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(1000));
         FaultSet faults;
         faults.add(QStringLiteral("drop:A"));
         telvar.device().setFaults(faults);

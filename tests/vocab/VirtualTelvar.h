@@ -3,10 +3,13 @@
 #include "device/DeviceLink.h"
 #include "emulator/EmulatedLibrary.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QTest>
+#include <QTimer>
 
 #include <array>
+#include <functional>
 
 namespace telvar::test {
 
@@ -19,7 +22,11 @@ struct VirtualTelvar {
     QList<Report> sent;
 
     VirtualTelvar() {
-        QObject::connect(&link, &DeviceLink::reportSent, &link, [this](const Report& report) { sent << report; });
+        // The device's clock stands still: an idle spell, which ends a transfer to the external unit, must
+        // not happen because a busy test machine was slow.
+        device().setClock([] { return qint64{0}; });
+        QObject::connect(&link, &DeviceLink::reportSent, &link,
+                         [this](const Report& report) { sent << report; });
     }
 
     VirtualDevice& device() { return library.device(); }
@@ -40,5 +47,21 @@ struct VirtualTelvar {
         return matching;
     }
 };
+
+// Runs the event loop until `done` holds. Unlike QTRY_*, which sleeps between its rounds, it lets a long
+// device sequence run at the pace of its own timers.
+inline bool runUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(5);
+    if (!done())
+        loop.exec();
+    return done();
+}
 
 } // namespace telvar::test

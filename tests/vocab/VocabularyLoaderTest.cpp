@@ -1,6 +1,5 @@
 #include "vocab/VocabularyLoader.h"
 #include "vocab/BuiltinVocabulary.h"
-#include "vocab/Cp1252.h"
 #include "vocab/DataFolder.h"
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
@@ -17,41 +16,41 @@ namespace {
 // A folder that cannot be written to, whoever runs the test (permission bits do not stop root).
 const QString kReadOnlyFolder = QStringLiteral("/proc");
 
+using Row = QList<qint16>;
+const Row kPadRow(10, 48);
+
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeRaw(const QString& path, const QByteArray& bytes) {
+    if (bytes.isNull())
+        return; // no file
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QList<QByteArray> lines(const QString& path) {
-    return LineFile::split(readAll(path));
-}
-
 QByteArray repeatedLines(int count, const QByteArray& line) {
-    QByteArray data;
-    for (int i = 0; i < count; ++i)
-        data += line + "\r\n";
-    return data;
+    return (line + "\r\n").repeated(count);
 }
 
-QList<qint16> row(const Vocabulary::CodeTable& codes, int index) {
-    const auto* first = codes.data() + index * Vocabulary::kRowLength;
-    return QList<qint16>(first, first + Vocabulary::kRowLength);
+Row row(const qint16* table, int index) {
+    return Row(table + 10 * index, table + 10 * index + 10);
+}
+Row row(const Vocabulary::CodeTable& codes, int index) {
+    return row(codes.data(), index);
+}
+Row builtinRow(int index) {
+    return row(builtin::codeRows().data(), index);
+}
+Row codes(std::initializer_list<qint16> first) {
+    return Row(first) + Row(10 - int(first.size()), 48);
 }
 
-QList<qint16> builtinRow(int index) {
-    const auto* first = builtin::codeRows().data() + index * Vocabulary::kRowLength;
-    return QList<qint16>(first, first + Vocabulary::kRowLength);
-}
-
-bool allZeroFromRow(const Vocabulary::CodeTable& codes, int firstRow) {
-    return std::all_of(codes.begin() + firstRow * Vocabulary::kRowLength, codes.end(),
-                       [](qint16 c) { return c == 0; });
+bool zeroFromRow(const Vocabulary::CodeTable& codes, int firstRow) {
+    return std::all_of(codes.begin() + 10 * firstRow, codes.end(), [](qint16 c) { return c == 0; });
 }
 
 } // namespace
@@ -64,34 +63,28 @@ private Q_SLOTS:
         const WordListFiles files(dir.path());
         const VocabularyLoad load = VocabularyLoader::load(dir.path());
 
-        QVERIFY(!load.external);
         QCOMPARE(load.caption(), QStringLiteral("Internal data loaded"));
         QVERIFY(load.fileProblem.contains("mainw.txt"));
-        QVERIFY(load.writeErrors.isEmpty());
-        QVERIFY(load.keptCopies.isEmpty());
+        QVERIFY(load.writeErrors.isEmpty() && load.keptCopies.isEmpty());
         QCOMPARE(load.tables.list1, builtin::words());
         QCOMPARE(load.tables.list1.size(), 2051);
         QCOMPARE(load.tables.list3, builtin::words().mid(0, 2049));
-        for (int r = 0; r < 2055; ++r)
-            QCOMPARE(row(load.tables.codes, r), builtinRow(r));
-        QVERIFY(allZeroFromRow(load.tables.codes, 2055));
+        QVERIFY(
+            std::equal(builtin::codeRows().begin(), builtin::codeRows().end(), load.tables.codes.begin()));
+        QVERIFY(zeroFromRow(load.tables.codes, 2055));
 
-        for (const char* name : {WordListFiles::kMainWords, WordListFiles::kTempWords}) {
-            const QList<QByteArray> words = lines(files.path(name));
-            QCOMPARE(words.size(), 2051);
-            QCOMPARE(words.mid(2047), (QList<QByteArray>{"0", "", "", ""}));
-            QCOMPARE(cp1252::decode(words[0]), builtin::words()[0]);
-        }
-        for (const char* name : {WordListFiles::kMainCodes, WordListFiles::kTempCodes}) {
-            const QByteArray data = readAll(files.path(name));
-            QCOMPARE(data.size(), 2055 * 12); // one line may hold the code 10, so count bytes
-            const QList<QByteArray> rows = LineFile::split(data);
-            QCOMPARE(rows.size(), 2055);
-            for (int r = 0; r < rows.size(); ++r) {
-                QCOMPARE(rows[r].size(), 10);
-                for (int i = 0; i < 10; ++i)
-                    QCOMPARE(qint16(static_cast<unsigned char>(rows[r][i])), builtinRow(r)[i]);
-            }
+        const QByteArray words = readAll(files.path(WordListFiles::kMainWords));
+        QCOMPARE(readAll(files.path(WordListFiles::kTempWords)), words);
+        QCOMPARE(LineFile::split(words).size(), 2051);
+        QVERIFY(words.endsWith("\r\n0\r\n\r\n\r\n\r\n"));
+
+        const QByteArray rows = readAll(files.path(WordListFiles::kMainCodes));
+        QCOMPARE(readAll(files.path(WordListFiles::kTempCodes)), rows);
+        QCOMPARE(rows.size(), 2055 * 12); // ten codes and CR LF a row; a row may hold the code 10
+        for (int r = 0; r < 2055; ++r) {
+            QCOMPARE(rows.mid(12 * r + 10, 2), QByteArray("\r\n"));
+            for (int i = 0; i < 10; ++i)
+                QCOMPARE(qint16(quint8(rows[12 * r + i])), builtinRow(r)[i]);
         }
     }
 
@@ -100,14 +93,13 @@ private Q_SLOTS:
         VocabularyLoader::load(dir.path());
         const VocabularyLoad load = VocabularyLoader::load(dir.path());
 
-        QVERIFY(load.external);
         QCOMPARE(load.caption(), QStringLiteral("External data loaded"));
-        QVERIFY(load.fileProblem.isEmpty());
+        QVERIFY(load.external && load.fileProblem.isEmpty());
         QCOMPARE(load.tables.list1, builtin::words());
         QCOMPARE(load.tables.list3, builtin::words());
-        for (int r = 0; r < 2051; ++r)
-            QCOMPARE(row(load.tables.codes, r), builtinRow(r));
-        QVERIFY(allZeroFromRow(load.tables.codes, 2051));
+        QVERIFY(std::equal(builtin::codeRows().begin(), builtin::codeRows().begin() + 20510,
+                           load.tables.codes.begin()));
+        QVERIFY(zeroFromRow(load.tables.codes, 2051));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 4);
     }
 
@@ -115,17 +107,15 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const WordListFiles files(dir.path());
         writeRaw(files.path(WordListFiles::kMainWords), "CAF\xC9\r\nLONG\r\nLF\r\n");
-        writeRaw(files.path(WordListFiles::kMainCodes), "\xC7\xC1\r\n"
-                                                        "ABCDEFGHIJKLM\r\n"
-                                                        "\x8e\n\x94\r\n");
+        writeRaw(files.path(WordListFiles::kMainCodes), "\xC7\xC1\r\nABCDEFGHIJKLM\r\n\x8e\n\x94\r\n");
         const VocabularyLoad load = VocabularyLoader::load(dir.path());
 
         QVERIFY2(load.external, qPrintable(load.fileProblem));
         QCOMPARE(load.tables.list1, (QStringList{QString::fromUtf8("CAF\u00c9"), "LONG", "LF"}));
-        QCOMPARE(row(load.tables.codes, 0), (QList<qint16>{199, 193, 48, 48, 48, 48, 48, 48, 48, 48}));
-        QCOMPARE(row(load.tables.codes, 1), (QList<qint16>{65, 66, 67, 68, 69, 70, 71, 72, 73, 74}));
-        QCOMPARE(row(load.tables.codes, 2), (QList<qint16>{142, 10, 148, 48, 48, 48, 48, 48, 48, 48}));
-        QVERIFY(allZeroFromRow(load.tables.codes, 3));
+        QCOMPARE(row(load.tables.codes, 0), codes({199, 193}));
+        QCOMPARE(row(load.tables.codes, 1), Row({65, 66, 67, 68, 69, 70, 71, 72, 73, 74}));
+        QCOMPARE(row(load.tables.codes, 2), codes({142, 10, 148}));
+        QVERIFY(zeroFromRow(load.tables.codes, 3));
     }
 
     void wordFileLengthLimit_data() {
@@ -140,16 +130,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const WordListFiles files(dir.path());
         writeRaw(files.path(WordListFiles::kMainWords), repeatedLines(wordCount, "WORD"));
-        writeRaw(files.path(WordListFiles::kMainCodes), repeatedLines(wordCount, "\x80\x81"));
+        writeRaw(files.path(WordListFiles::kMainCodes),
+                 repeatedLines(wordCount, "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a"));
         const VocabularyLoad load = VocabularyLoader::load(dir.path());
         QCOMPARE(load.external, external);
         QCOMPARE(load.tables.list1.size(), external ? wordCount : 2051);
-        if (!external)
+        if (external)
+            QCOMPARE(row(load.tables.codes, 2059), Row({128, 129, 130, 131, 132, 133, 134, 135, 136, 137}));
+        else
             QVERIFY(load.fileProblem.contains("2061"));
     }
 
-    // Whatever made the main pair unusable, the built-in data replaces all four files, and every file that
-    // was there is kept aside first: the temporary pair may hold edits that were never transferred.
+    // The built-in data replaces all four files; each one that was there is kept aside first, since the
+    // temporary pair may hold edits that were never transferred.
     void brokenMainPairFallsBackAndKeepsTheOldFiles_data() {
         QTest::addColumn<QByteArray>("mainWords");
         QTest::addColumn<QByteArray>("mainCodes");
@@ -162,37 +155,26 @@ private Q_SLOTS:
         QFETCH(QByteArray, mainCodes);
         QTemporaryDir dir;
         const WordListFiles files(dir.path());
-        QMap<QString, QByteArray> before;
-        const auto place = [&](const char* name, const QByteArray& content) {
-            if (content.isEmpty())
-                return;
-            writeRaw(files.path(name), content);
-            before[files.path(name)] = content;
-        };
-        place(WordListFiles::kMainWords, mainWords);
-        place(WordListFiles::kMainCodes, mainCodes);
-        place(WordListFiles::kTempWords, "EDITED\r\n");
-        place(WordListFiles::kTempCodes, "\x83\x84\r\n");
+        const QMap<const char*, QByteArray> before = {{WordListFiles::kMainWords, mainWords},
+                                                      {WordListFiles::kMainCodes, mainCodes},
+                                                      {WordListFiles::kTempWords, "EDITED\r\n"},
+                                                      {WordListFiles::kTempCodes, "\x83\x84\r\n"}};
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            writeRaw(files.path(it.key()), it.value());
 
         const VocabularyLoad load = VocabularyLoader::load(dir.path());
-        QVERIFY(!load.external);
-        QVERIFY(!load.fileProblem.isEmpty());
+        QVERIFY(!load.external && !load.fileProblem.isEmpty());
         QCOMPARE(load.tables.list1.size(), 2051);
         QVERIFY(load.writeErrors.isEmpty());
-        QCOMPARE(load.keptCopies.size(), before.size());
+        QCOMPARE(load.keptCopies.size(), 2 + int(!mainWords.isNull()) + int(!mainCodes.isNull()));
         for (auto it = before.cbegin(); it != before.cend(); ++it)
-            QCOMPARE(readAll(it.key() + ".bak"), it.value());
-        QCOMPARE(lines(files.path(WordListFiles::kTempWords)).size(), 2051);
-        QCOMPARE(lines(files.path(WordListFiles::kMainWords)).size(), 2051);
-
-        // The copies are not word-list files: the next start reads the new pair.
-        QVERIFY(VocabularyLoader::load(dir.path()).external);
+            QCOMPARE(readAll(files.path(it.key()) + ".bak"), it.value());
+        QCOMPARE(VocabularyLoader::load(dir.path()).caption(), QStringLiteral("External data loaded"));
     }
 
     void readOnlyFolderStillGivesTheBuiltinData() {
         const VocabularyLoad load = VocabularyLoader::load(kReadOnlyFolder);
-        QVERIFY(!load.external);
-        QCOMPARE(load.tables.list1.size(), 2051);
+        QCOMPARE(load.caption(), QStringLiteral("Internal data loaded"));
         QCOMPARE(load.tables.list3.size(), 2049);
         QCOMPARE(load.writeErrors.size(), 4);
         for (const char* name : {"tempw.txt", "mainw.txt", "mainph.txt", "tempph.txt"})
@@ -209,10 +191,10 @@ private Q_SLOTS:
         QVERIFY2(tables, qPrintable(error));
         QCOMPARE(tables->list1, (QStringList{"ONE", "TWO", ""}));
         QCOMPARE(tables->list3, tables->list1);
-        QCOMPARE(row(tables->codes, 0), (QList<qint16>{199, 48, 48, 48, 48, 48, 48, 48, 48, 48}));
-        QCOMPARE(row(tables->codes, 1), (QList<qint16>{128, 10, 129, 48, 48, 48, 48, 48, 48, 48}));
-        QCOMPARE(row(tables->codes, 2), QList<qint16>(10, 48));
-        QVERIFY(allZeroFromRow(tables->codes, 3));
+        QCOMPARE(row(tables->codes, 0), codes({199}));
+        QCOMPARE(row(tables->codes, 1), codes({128, 10, 129}));
+        QCOMPARE(row(tables->codes, 2), kPadRow);
+        QVERIFY(zeroFromRow(tables->codes, 3));
     }
 
     void unreadableEditsChangeNothing_data() {
@@ -230,33 +212,28 @@ private Q_SLOTS:
         QFETCH(QString, named);
         QTemporaryDir dir;
         const WordListFiles files(dir.path());
-        if (!words.isEmpty())
-            writeRaw(files.path(WordListFiles::kTempWords), words);
-        if (!codes.isEmpty())
-            writeRaw(files.path(WordListFiles::kTempCodes), codes);
+        writeRaw(files.path(WordListFiles::kTempWords), words);
+        writeRaw(files.path(WordListFiles::kTempCodes), codes);
         QString error;
         QVERIFY(!VocabularyLoader::loadEdits(dir.path(), &error));
-        QVERIFY2(error.contains(named), qPrintable(error));
-        QVERIFY(error.contains("nothing was changed"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(),
-                 int(!words.isEmpty()) + int(!codes.isEmpty()));
+        QVERIFY2(error.contains(named) && error.contains("nothing was changed"), qPrintable(error));
+        QCOMPARE(readAll(files.path(WordListFiles::kTempWords)), words);
+        QCOMPARE(readAll(files.path(WordListFiles::kTempCodes)), codes);
     }
 
     void dataFolderChoice() {
         QTemporaryDir program;
         QTemporaryDir user;
         const QString userFolder = user.filePath("deep/telvar");
-        const QString overrideFolder = user.filePath("given");
+        const QString given = user.filePath("given");
 
-        QCOMPARE(DataFolder::resolve(overrideFolder, program.path(), userFolder), overrideFolder);
-        QVERIFY(QFileInfo(overrideFolder).isDir());
+        QCOMPARE(DataFolder::resolve(given, program.path(), userFolder), given);
+        QVERIFY(QFileInfo(given).isDir());
         QCOMPARE(DataFolder::resolve(QString(), program.path(), userFolder), program.path());
         QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
         QVERIFY(!QFileInfo::exists(userFolder));
-
         QCOMPARE(DataFolder::resolve(QString(), kReadOnlyFolder, userFolder), userFolder);
         QVERIFY(QFileInfo(userFolder).isDir());
-        QCOMPARE(DataFolder::resolve(QString(), program.filePath("gone"), userFolder), userFolder);
     }
 };
 

@@ -26,15 +26,16 @@ Verb askVerb() {
     return {
         QStringLiteral("ask"),
         QStringLiteral("ask a question and print the words the device answers with"),
-        QStringLiteral("Usage: telvarctl ask QUESTION [--window 6|12|24]\n"
-                       "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
-                       "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
-                       "device's sensor is polled and every new word it points at is spoken and added to the\n"
-                       "answer. When the window closes the answer is logged and printed as the last line:\n"
-                       "  Telvar X  : WORD WORD ...\n"
-                       "Exit status 1 when the device is missing, stops answering or leaves, or when the log\n"
-                       "cannot be written (the answer is printed all the same).\n"
-                       "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
+        QStringLiteral(
+            "Usage: telvarctl ask QUESTION [--window 6|12|24]\n"
+            "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
+            "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
+            "device's sensor is polled and every new word it points at is spoken and added to the\n"
+            "answer. When the window closes the answer is logged and printed as the last line:\n"
+            "  Telvar X  : WORD WORD ...\n"
+            "Exit status 1 when the device is missing, stops answering or leaves, or when the log\n"
+            "cannot be written (the answer is printed all the same).\n"
+            "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
             ResponseWindow window = ResponseWindow::Seconds12;
@@ -47,19 +48,21 @@ Verb askVerb() {
                 } else if (word == QLatin1String("--")) {
                     optionsEnded = true;
                 } else if (word == QLatin1String("--window") || word.startsWith(QLatin1String("--window="))) {
-                    const QString value = word.contains(u'=') ? word.section(u'=', 1)
+                    const QString value = word.contains(u'=')   ? word.section(u'=', 1)
                                           : arguments.isEmpty() ? QString()
                                                                 : arguments.takeFirst();
                     const std::optional<ResponseWindow> chosen = parseWindow(value);
                     if (!chosen)
-                        co_return context.usageError(verb, QStringLiteral("the window is 6, 12 or 24 seconds"));
+                        co_return context.usageError(verb,
+                                                     QStringLiteral("the window is 6, 12 or 24 seconds"));
                     window = *chosen;
                 } else {
                     co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
                 }
             }
             if (questions.size() != 1)
-                co_return context.usageError(verb, QStringLiteral("give the question as one argument (quote it)"));
+                co_return context.usageError(verb,
+                                             QStringLiteral("give the question as one argument (quote it)"));
 
             const Vocabulary& vocabulary = context.loadVocabulary();
             if (!co_await context.connectDevice())

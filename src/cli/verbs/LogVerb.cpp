@@ -11,9 +11,10 @@ Verb logVerb() {
     return {
         QStringLiteral("log"),
         QStringLiteral("print or erase the session log of the current folder"),
-        QStringLiteral("Usage: telvarctl log [--clear]\n"
-                       "Prints log.qnx of the current folder, oldest entry first. With --clear it erases the\n"
-                       "file instead, after a confirmation (give --yes before the verb to confirm at once).\n"),
+        QStringLiteral(
+            "Usage: telvarctl log [--clear]\n"
+            "Prints log.qnx of the current folder, oldest entry first. With --clear it erases the\n"
+            "file instead, after a confirmation (give --yes before the verb to confirm at once).\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("log");
             const bool clear = arguments.removeAll(QStringLiteral("--clear")) > 0;
@@ -31,7 +32,8 @@ Verb logVerb() {
                     co_return context.fail(QStringLiteral("the log was not erased"));
                 QString error;
                 if (file.erase(&error) == SessionLogFile::EraseResult::Failed)
-                    co_return context.fail(QStringLiteral("%1 could not be erased: %2").arg(file.path(), error));
+                    co_return context.fail(
+                        QStringLiteral("%1 could not be erased: %2").arg(file.path(), error));
                 co_return kExitOk;
             }
             const std::optional<QStringList> lines = file.readLines();

@@ -1,0 +1,44 @@
+#include "cli/verbs/SequenceRun.h"
+#include "vocab/SayWord.h"
+#include "vocab/Vocabulary.h"
+
+namespace telvar::cli {
+
+Verb sayVerb() {
+    return {
+        QStringLiteral("say"),
+        QStringLiteral("have the device speak one word of its word memory"),
+        QStringLiteral(
+            "Usage: telvarctl say INDEX [--unit]\n"
+            "Does what \"Say Word\" does: the device speaks word INDEX (0-2048) from its own word\n"
+            "memory. Prints the word browser's entry for INDEX and nothing else. With --unit the\n"
+            "external speech unit (RLD or MVR) is also sent the command \" AA = \" and the index in\n"
+            "five digits, which is shown on stderr.\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString verb = QStringLiteral("say");
+            const bool toUnit = arguments.removeAll(QStringLiteral("--unit")) > 0;
+            bool ok = false;
+            const int index = arguments.size() == 1 ? arguments.first().toInt(&ok) : -1;
+            if (!ok || index < 0 || index > SayWord::kMaxIndex)
+                co_return context.usageError(
+                    verb, QStringLiteral("give one word index from 0 to %1").arg(SayWord::kMaxIndex));
+            const Vocabulary& vocabulary = context.loadVocabulary();
+            if (!co_await context.connectDevice())
+                co_return kExitFailure;
+            SayWord say(context.link());
+            if (toUnit) {
+                QObject::connect(
+                    &say, &DeviceSequence::statusChanged, &say,
+                    [&context](const QString& command) { context.err() << command << Qt::endl; });
+            }
+            const SequenceOutcome outcome = co_await say.run(index, toUnit);
+            if (!outcome.completed())
+                co_return exitStatus(context, outcome, {});
+            context.out() << (index < vocabulary.list3().size() ? vocabulary.list3().at(index) : QString())
+                          << Qt::endl;
+            co_return kExitOk;
+        },
+    };
+}
+
+} // namespace telvar::cli

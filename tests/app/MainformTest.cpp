@@ -1,0 +1,238 @@
+#include "WindowRig.h"
+
+#include "device/DeviceIdentity.h"
+
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace telvar;
+using telvar::test::WindowRig;
+
+namespace {
+
+const QStringList kFrameNames = {QStringLiteral("comframe"),     QStringLiteral("QNframe"),
+                                 QStringLiteral("Controlframe"), QStringLiteral("setupframe"),
+                                 QStringLiteral("Aboutframe"),   QStringLiteral("Frame10"),
+                                 QStringLiteral("update")};
+
+// The screen frames whose own visibility flag is set.
+QStringList flagged(const WindowRig& rig) {
+    QStringList names;
+    for (const QString& name : kFrameNames) {
+        if (!rig.frame(name)->isHidden())
+            names << name;
+    }
+    return names;
+}
+
+// Whether `frame` is what the user sees in the middle of the screen area.
+bool onTop(QFrame* frame) {
+    QWidget* area = frame->parentWidget();
+    for (QWidget* hit = area->childAt(area->rect().center()); hit; hit = hit->parentWidget()) {
+        if (hit == frame)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class MainformTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startsOnTheConnectPromptWithTheLoadResult();
+    void onlyTheTelvarXBringsTheTabsButAnyDeviceOfTheMakerTakesThemAway();
+    void everyTabShowsItsScreenAndTitle();
+    void unplugKeepsTheOtherScreensFlagsUntilTheNextTabClick();
+    void pleaseWaitShowsProgressAndCancels();
+    void aJobEndingAfterUnplugLeavesTheTabStripHidden();
+    void closingCancelsTheRunningSequenceAndDetaches();
+};
+
+void MainformTest::startsOnTheConnectPromptWithTheLoadResult() {
+    QTemporaryDir dataDir;
+    {
+        WindowRig rig(test::WindowSetup().withoutDevice().inFolder(dataDir.path()));
+        // A fresh folder has no word-list files: the built-in data is used and written out.
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Internal data loaded"));
+        QVERIFY(rig.connectPrompt()->isVisible());
+        QVERIFY(rig.picture()->isVisible());
+        QVERIFY(rig.tabStrip()->isHidden());
+        // The ITC screen is flagged visible behind the picture, the others are not.
+        QCOMPARE(flagged(rig), QStringList{QStringLiteral("comframe")});
+        QVERIFY(!rig.frame(QStringLiteral("comframe"))->isVisible());
+        QCOMPARE(rig.window->vocabulary().list1().size(), 2051);
+        QCOMPARE(rig.find<QPlainTextEdit>(QStringLiteral("Text1"))->toPlainText(),
+                 QStringLiteral("About Screen"));
+    }
+    WindowRig again(test::WindowSetup().withoutDevice().inFolder(dataDir.path()));
+    QCOMPARE(again.window->windowTitle(), QStringLiteral("External data loaded"));
+    QCOMPARE(again.window->vocabulary().list1().size(), 2051);
+}
+
+void MainformTest::onlyTheTelvarXBringsTheTabsButAnyDeviceOfTheMakerTakesThemAway() {
+    WindowRig rig(test::WindowSetup().withoutDevice());
+    QSignalSpy notifications(&rig.library, &HidLibrary::notify);
+    rig.library.plugForeign(kVendorId, 4711);
+    rig.library.plugForeign(0x1234, kProductId);
+    QTRY_COMPARE(notifications.size(), 4); // plugged and changed for each
+    QVERIFY(rig.connectPrompt()->isVisible());
+    QVERIFY(rig.tabStrip()->isHidden());
+
+    rig.library.plug();
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    QVERIFY(rig.frame(QStringLiteral("comframe"))->isVisible());
+    QVERIFY(!rig.connectPrompt()->isVisible());
+    QVERIFY(!rig.picture()->isVisible());
+    QCOMPARE(rig.window->windowTitle(), QStringLiteral("Internal data loaded")); // until the first tab click
+
+    notifications.clear();
+    QVERIFY(rig.library.unplugForeign(0x1234, kProductId)); // another maker's device: no change
+    QTRY_COMPARE(notifications.size(), 2);
+    QVERIFY(rig.tabStrip()->isVisible());
+    QVERIFY(rig.library.unplugForeign(kVendorId, 4711)); // the product id is not asked
+    QTRY_VERIFY(rig.connectPrompt()->isVisible());
+    QVERIFY(rig.tabStrip()->isHidden());
+    QVERIFY(rig.picture()->isVisible());
+}
+
+void MainformTest::everyTabShowsItsScreenAndTitle() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+
+    QStringList captions;
+    for (int index = 0; index < rig.tabStrip()->count(); ++index)
+        captions << rig.tabStrip()->tabText(index);
+    QCOMPARE(captions, (QStringList{"ITC", "Telvar X", "SET UP", "Word List", "Help", "Log File", "About"}));
+    QCOMPARE(rig.tabStrip()->toolTip(), QStringLiteral("Select a function"));
+
+    const QList<std::pair<QString, QString>> expected = {
+        {"Word List", "setupframe"}, {"Log File", "Frame10"}, {"Telvar X", "QNframe"},
+        {"Help", "Aboutframe"},      {"About", "update"},     {"SET UP", "Controlframe"},
+        {"ITC", "comframe"},
+    };
+    const QMap<QString, QString> titles = {
+        {"ITC", "Telvar X ITC Screen"},           {"Log File", "Telvar X Session Log"},
+        {"Telvar X", "Telvar X function Screen"}, {"Word List", "Telvar X Word lists"},
+        {"SET UP", "Telvar X setup Screen "},     {"Help", "Telvar X Web Help"},
+        {"About", "About Your Telvar X"},
+    };
+    QSignalSpy selected(rig.window.get(), &Mainform::screenSelected);
+    for (const auto& [caption, frameName] : expected) {
+        rig.clickTab(caption);
+        QCOMPARE(rig.window->windowTitle(), titles.value(caption));
+        QCOMPARE(flagged(rig), QStringList{frameName});
+        QVERIFY(rig.frame(frameName)->isVisible());
+    }
+    // The SET UP and About screens read the device when their tab is clicked.
+    QCOMPARE(selected.size(), expected.size());
+    QCOMPARE(selected.at(5).at(0).value<Mainform::Screen>(), Mainform::Screen::Setup);
+}
+
+void MainformTest::unplugKeepsTheOtherScreensFlagsUntilTheNextTabClick() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    rig.clickTab(QStringLiteral("SET UP"));
+    QFrame* setup = rig.frame(QStringLiteral("Controlframe"));
+    QFrame* itc = rig.frame(QStringLiteral("comframe"));
+
+    rig.library.unplug();
+    QTRY_VERIFY(rig.connectPrompt()->isVisible());
+    QVERIFY(rig.picture()->isVisible());
+    QVERIFY(rig.tabStrip()->isHidden());
+    QVERIFY(!setup->isVisible());                                        // out of sight and out of reach...
+    QCOMPARE(flagged(rig), QStringList{QStringLiteral("Controlframe")}); // ...but still flagged
+
+    rig.library.plug();
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    QVERIFY(!rig.connectPrompt()->isVisible());
+    QCOMPARE(flagged(rig), (QStringList{QStringLiteral("comframe"), QStringLiteral("Controlframe")}));
+    QVERIFY(onTop(itc));
+    QCOMPARE(rig.tabStrip()->tabText(rig.tabStrip()->currentIndex()), QStringLiteral("SET UP"));
+
+    // Clicking the tab that is still selected brings its screen back alone.
+    rig.clickTab(QStringLiteral("SET UP"));
+    QCOMPARE(flagged(rig), QStringList{QStringLiteral("Controlframe")});
+    QVERIFY(onTop(setup));
+    QCOMPARE(rig.window->windowTitle(), QStringLiteral("Telvar X setup Screen "));
+}
+
+void MainformTest::pleaseWaitShowsProgressAndCancels() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    // Most long jobs start on the Word List screen: their progress must be in sight there.
+    rig.clickTab(QStringLiteral("Word List"));
+    auto* pleaseWait = rig.frame(QStringLiteral("pleaseWaitFrame"));
+    auto* progress = rig.find<QProgressBar>(QStringLiteral("pleaseWaitProgress"));
+    auto* cancel = rig.find<QPushButton>(QStringLiteral("pleaseWaitCancel"));
+    QVERIFY(!pleaseWait->isVisible());
+
+    rig.window->setPleaseWaitVisible(true);
+    QVERIFY(pleaseWait->isVisible());
+    QVERIFY(!progress->isVisible()); // a short command shows no bar
+    QVERIFY(!cancel->isVisible());
+
+    auto guard = rig.window->link().tryBeginSequence();
+    QVERIFY(guard);
+    std::optional<WaitResult> ended;
+    rig.window->link().waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
+    rig.window->setPleaseWaitProgress(30, 120);
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->maximum(), 120);
+    QCOMPARE(progress->value(), 30);
+    // Still on top after the screen is shown again, as the upload does when it ends.
+    rig.window->showSetupFrame();
+    QVERIFY(onTop(rig.frame(QStringLiteral("setupframe"))));
+    QCOMPARE(rig.window->windowTitle(), QStringLiteral("Telvar X Word lists"));
+    QCOMPARE(pleaseWait->parentWidget()->childAt(
+                 cancel->mapTo(pleaseWait->parentWidget(), cancel->rect().center())),
+             cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
+
+    rig.window->setPleaseWaitProgress(0, 0);
+    QVERIFY(!progress->isVisible());
+    QVERIFY(!cancel->isVisible());
+    rig.window->setPleaseWaitVisible(false);
+    QVERIFY(!pleaseWait->isVisible());
+}
+
+void MainformTest::aJobEndingAfterUnplugLeavesTheTabStripHidden() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    rig.window->setTabStripVisible(false); // a long job hides it...
+    rig.library.unplug();
+    QTRY_VERIFY(rig.connectPrompt()->isVisible());
+    rig.window->setTabStripVisible(true); // ...and gives it back after the device left
+    QVERIFY(rig.tabStrip()->isHidden());
+    rig.library.plug();
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+}
+
+void MainformTest::closingCancelsTheRunningSequenceAndDetaches() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    auto guard = rig.window->link().tryBeginSequence();
+    std::optional<WaitResult> ended;
+    rig.window->link().waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
+
+    rig.window->close();
+    QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
+    // Detached: the device leaving no longer reaches the window.
+    rig.library.unplug();
+    QTest::qWait(0);
+    QVERIFY(rig.window->link().isAttached());
+    QVERIFY(rig.connectPrompt()->isHidden());
+}
+
+QTEST_MAIN(MainformTest)
+#include "MainformTest.moc"
