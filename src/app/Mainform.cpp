@@ -149,9 +149,13 @@ void Mainform::buildWindow() {
 
 void Mainform::buildScreens() {
     buildPleaseWait();
-    setScreenContent(Screen::Itc, new ItcScreen(*this));
+    auto* itc = new ItcScreen(*this);
+    auto* wordList = new WordListScreen(*this);
+    // Say Word selects its word in the internal word list as well.
+    connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
+    setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
-    setScreenContent(Screen::WordList, new WordListScreen(*this));
+    setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
     setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));
 

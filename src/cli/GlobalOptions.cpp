@@ -24,45 +24,66 @@ bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, 
 
 } // namespace
 
+namespace {
+
+// Takes one global option at arguments[i] (moving i past its value); false when the word is none.
+bool takeGlobalOption(const QStringList& arguments, qsizetype& i, GlobalOptions& o, QString& error) {
+    const QString& word = arguments[i];
+    QString value;
+    if (word == QLatin1String("--simulate")) {
+        o.simulate = true;
+    } else if (word.startsWith(QLatin1String("--simulate="))) {
+        o.simulate = true;
+        o.simulateFile = word.mid(11);
+    } else if (takeValue(arguments, i, QStringLiteral("--sensor"), value, error)) {
+        o.sensorScript = value;
+    } else if (takeValue(arguments, i, QStringLiteral("--fault"), value, error)) {
+        o.faults << value;
+    } else if (takeValue(arguments, i, QStringLiteral("--data-dir"), value, error)) {
+        o.dataDir = value;
+    } else if (takeValue(arguments, i, QStringLiteral("--timeout"), value, error)) {
+        bool ok = false;
+        const int ms = value.toInt(&ok);
+        if (!ok || ms <= 0)
+            error = QStringLiteral("--timeout takes a number of milliseconds above 0");
+        else
+            o.timeout = std::chrono::milliseconds(ms);
+    } else if (word == QLatin1String("--yes")) {
+        o.yes = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     ParsedOptions parsed;
     GlobalOptions& o = parsed.options;
     QString& error = parsed.error;
+    bool literal = false; // after "--" every word belongs to the verb
     for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
         const QString& word = arguments[i];
-        QString value;
-        if (!word.startsWith(QLatin1String("--"))) {
-            o.verb = word;
-            o.verbArguments = arguments.mid(i + 1);
-            break;
+        if (o.verb.isEmpty()) {
+            if (!word.startsWith(QLatin1String("--")))
+                o.verb = word;
+            else if (word == QLatin1String("--help"))
+                o.help = true;
+            else if (word == QLatin1String("--version"))
+                o.version = true;
+            else if (!takeGlobalOption(arguments, i, o, error))
+                error = QStringLiteral("unknown option %1").arg(word);
+            continue;
         }
-        if (word == QLatin1String("--simulate")) {
-            o.simulate = true;
-        } else if (word.startsWith(QLatin1String("--simulate="))) {
-            o.simulate = true;
-            o.simulateFile = word.mid(11);
-        } else if (takeValue(arguments, i, QStringLiteral("--sensor"), value, error)) {
-            o.sensorScript = value;
-        } else if (takeValue(arguments, i, QStringLiteral("--fault"), value, error)) {
-            o.faults << value;
-        } else if (takeValue(arguments, i, QStringLiteral("--data-dir"), value, error)) {
-            o.dataDir = value;
-        } else if (takeValue(arguments, i, QStringLiteral("--timeout"), value, error)) {
-            bool ok = false;
-            const int ms = value.toInt(&ok);
-            if (!ok || ms <= 0)
-                error = QStringLiteral("--timeout takes a number of milliseconds above 0");
-            else
-                o.timeout = std::chrono::milliseconds(ms);
-        } else if (word == QLatin1String("--yes")) {
-            o.yes = true;
-        } else if (word == QLatin1String("--help")) {
-            o.help = true;
-        } else if (word == QLatin1String("--version")) {
-            o.version = true;
-        } else {
-            error = QStringLiteral("unknown option %1").arg(word);
-        }
+        // Global options may also follow the verb ("upload --yes"); everything else, and every word
+        // after a "--", is the verb's.
+        if (literal)
+            o.verbArguments << word;
+        else if (word == QLatin1String("--"))
+            literal = true;
+        else if (!takeGlobalOption(arguments, i, o, error))
+            o.verbArguments << word;
     }
     if (error.isEmpty() && !o.simulate && (!o.sensorScript.isEmpty() || !o.faults.isEmpty()))
         error = QStringLiteral("--sensor and --fault go with --simulate");
@@ -91,6 +112,7 @@ EmulatorOptions emulatorOptions(const GlobalOptions& options, QString* error) {
 QString globalUsage() {
     return QStringLiteral(
         "Usage: telvarctl [global options] VERB [arguments]\n"
+        "Global options may also follow the verb; words after -- are the verb's alone.\n"
         "\n"
         "Global options:\n"
         "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"

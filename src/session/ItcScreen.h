@@ -24,13 +24,15 @@ public:
 
     SessionController& session() { return m_session; }
 
+    // Selects word `index` in the internal word list and scrolls to it; other screens select here too.
+    void selectWord(int index);
+
 private:
     void ask();
     ResponseWindow chosenWindow() const;
     void fillWordList();
     void addEvent(const QString& text);
     void setListening(bool listening);
-    void selectWord(int index);
 
     ScreenHost& m_host;
     SessionController m_session;

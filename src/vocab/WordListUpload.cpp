@@ -54,10 +54,14 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
     int row = 0;
     for (; result == WaitResult::Ok && row < kRows; ++row) {
         result = co_await device.request(Command::WriteMemory);
-        if (result != WaitResult::Ok)
+        if (result == WaitResult::Unplugged)
             break;
+        // A "W" that reached the device waits for its data report, even when its reply is late or the
+        // user cancelled: complete it, or the device would take the next command as word data.
         const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
         device.sendData(bytes);
+        if (result != WaitResult::Ok)
+            break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
         if (result != WaitResult::Ok)

@@ -2,6 +2,7 @@
 #include "support/FakePrompter.h"
 
 #include "app/Spinner.h"
+#include "device/Commands.h"
 #include "device/Timings.h"
 #include "emulator/DeviceState.h"
 #include "vocab/VocabularyLoader.h"
@@ -185,6 +186,11 @@ private Q_SLOTS:
         QVERIFY2(run.outcome.message.startsWith(stopped), qPrintable(run.outcome.message));
         QCOMPARE(run.lastProgress, kStopRow);
         QVERIFY(!telvar.link.sequenceRunning());
+        if (how != QLatin1String("unplug")) {
+            // The stopped row's write was completed, so the device takes the next report as a command.
+            telvar.link.sendCommand(Command::SetAddress, {8, 0});
+            QVERIFY(telvar::test::runUntil([&] { return telvar.device().address() == 8; }));
+        }
     }
 };
 
