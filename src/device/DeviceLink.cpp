@@ -219,11 +219,28 @@ QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
     co_return result;
 }
 
-QCoro::Task<WaitResult> DeviceLink::request(char letter, std::initializer_list<quint8> arguments,
-                                            Milliseconds limit) {
+// The request overloads are plain functions, not coroutines: the report is complete before the returned
+// wait first suspends, and no argument list has to live across a suspension (which GCC 12 gets wrong).
+QCoro::Task<WaitResult> DeviceLink::request(char letter, Milliseconds limit) {
     clearDataread();
-    sendCommand(letter, arguments);
-    co_return co_await waitReply(limit);
+    sendCommand(letter);
+    return waitReply(limit);
+}
+
+QCoro::Task<WaitResult> DeviceLink::request(char letter, quint8 first, Milliseconds limit) {
+    clearDataread();
+    sendCommand(letter, {first});
+    return waitReply(limit);
+}
+
+QCoro::Task<WaitResult> DeviceLink::request(char letter, quint8 first, quint8 second, Milliseconds limit) {
+    clearDataread();
+    sendCommand(letter, {first, second});
+    return waitReply(limit);
+}
+
+QCoro::Task<WaitResult> DeviceLink::requestAt(char letter, int address, Milliseconds limit) {
+    return request(letter, static_cast<quint8>(address % 256), static_cast<quint8>(address / 256), limit);
 }
 
 QCoro::Task<WaitResult> DeviceLink::hold() { co_return co_await pause(m_pausePeriod); }

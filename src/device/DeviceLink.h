@@ -76,9 +76,13 @@ public:
     // The one reply wait. Ends on the reply (dataread set), on the time limit (0 = the default limit),
     // on unplug, or on cancel. A wait started without a device ends at once with Unplugged.
     QCoro::Task<WaitResult> waitReply(Milliseconds limit = Milliseconds{0});
-    // Clears dataread, sends the command and waits for the reply.
-    QCoro::Task<WaitResult> request(char letter, std::initializer_list<quint8> arguments = {},
-                                    Milliseconds limit = Milliseconds{0});
+    // Clears dataread, sends the command with its argument bytes (the bytes after them keep their old
+    // values) and waits for the reply (0 = the default limit).
+    QCoro::Task<WaitResult> request(char letter, Milliseconds limit = Milliseconds{0});
+    QCoro::Task<WaitResult> request(char letter, quint8 first, Milliseconds limit = Milliseconds{0});
+    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second, Milliseconds limit = Milliseconds{0});
+    // The same with a word-memory address in bytes 2 (low) and 3 (high).
+    QCoro::Task<WaitResult> requestAt(char letter, int address, Milliseconds limit = Milliseconds{0});
 
     // `hold`: one tick of the shared pause timer at its current period. Ends early on unplug or cancel.
     QCoro::Task<WaitResult> hold();

@@ -98,11 +98,7 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak() {
     }
     Q_EMIT itemSelected(index);
 
-    const int address = kBytesPerWord * index;
-    // Set beside the request, not inside it: GCC 12 cannot keep a braced list alive across co_await.
-    link.output()[2] = static_cast<quint8>(address % 256);
-    link.output()[3] = static_cast<quint8>(address / 256);
-    result = co_await link.request(Command::SetAddress);
+    result = co_await link.requestAt(Command::SetAddress, kBytesPerWord * index);
     if (result != WaitResult::Ok || !self)
         co_return result;
     link.clearDataread();

@@ -31,16 +31,6 @@ Q_SIGNALS:
 protected:
     DeviceLink& link() { return m_link; }
 
-    // DeviceLink::request with one or two argument bytes (the bytes after them keep their old values).
-    // Plain functions rather than coroutines: GCC 12 cannot keep a braced argument list inside a
-    // coroutine, so the list is built here and used before the returned task first suspends.
-    QCoro::Task<WaitResult> request(char letter, quint8 first) { return m_link.request(letter, {first}); }
-    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second) {
-        return m_link.request(letter, {first, second});
-    }
-    QCoro::Task<WaitResult> requestAddress(char letter, int address) {
-        return request(letter, static_cast<quint8>(address % 256), static_cast<quint8>(address / 256));
-    }
     void setStatus(const QString& text) { Q_EMIT statusChanged(text); }
 
     // The sequence guard, or nothing (with the busy text in the title bar) when another sequence runs.

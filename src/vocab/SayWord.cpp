@@ -22,7 +22,7 @@ QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
     Q_EMIT begun();
     const int address = 8 * index;
     DeviceLink& device = link();
-    const WaitResult result = co_await requestAddress(Command::SetAddress, address);
+    const WaitResult result = co_await link().requestAt(Command::SetAddress, address);
     if (result != WaitResult::Ok) {
         // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
         const QString reason =

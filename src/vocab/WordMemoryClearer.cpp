@@ -26,7 +26,7 @@ QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
     Q_EMIT begun();
     for (const quint8 configByte : kCountBytes) {
         setStatus(QStringLiteral("send"));
-        const WaitResult result = co_await request(Command::WriteConfig, configByte, 0);
+        const WaitResult result = co_await link().request(Command::WriteConfig, configByte, 0);
         if (result != WaitResult::Ok)
             co_return stopped(QStringLiteral("Clearing the word count"), result);
     }

@@ -20,7 +20,7 @@ WordMemoryReader::WordMemoryReader(DeviceLink& link, const Vocabulary& vocabular
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_spinner(spinner) {}
 
 QCoro::Task<WaitResult> WordMemoryReader::readEntry(int entry, std::optional<QString>& word) {
-    const WaitResult result = co_await requestAddress(Command::ReadMemory, 16 * entry);
+    const WaitResult result = co_await link().requestAt(Command::ReadMemory, 16 * entry);
     if (result == WaitResult::Ok)
         word = WordMemoryEntry::decode(link().reply(1), link().reply(2), m_vocabulary.list3());
     co_return result;
@@ -40,11 +40,11 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
     Q_EMIT begun();
     DeviceLink& device = link();
 
-    WaitResult result = co_await request(Command::ReadConfig, kCountLowByte);
+    WaitResult result = co_await link().request(Command::ReadConfig, kCountLowByte);
     if (result != WaitResult::Ok)
         co_return stopped(-1, result);
     const int low = device.reply(2);
-    result = co_await request(Command::ReadConfig, kCountHighByte);
+    result = co_await link().request(Command::ReadConfig, kCountHighByte);
     if (result != WaitResult::Ok)
         co_return stopped(-1, result);
     const int count = low + 256 * device.reply(2);

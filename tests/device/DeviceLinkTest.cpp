@@ -46,7 +46,7 @@ private Q_SLOTS:
     void aWaitEndsOnTheReply() {
         Rig rig = attached();
         QVERIFY(rig.link);
-        const WaitResult result = QCoro::waitFor(rig.link->request('C', {1}));
+        const WaitResult result = QCoro::waitFor(rig.link->request('C', 1));
         QCOMPARE(result, WaitResult::Ok);
         QCOMPARE(int(rig.link->reply(2)), 173);
         QVERIFY(rig.link->dataread());
@@ -55,9 +55,9 @@ private Q_SLOTS:
     void aWaitEndsOnItsTimeLimit() {
         Rig rig = attached({QStringLiteral("drop:D")});
         QVERIFY(rig.link);
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', {}, 50ms)), WaitResult::TimedOut);
+        QCOMPARE(QCoro::waitFor(rig.link->request('D', 50ms)), WaitResult::TimedOut);
         // The device still answers what it does not drop.
-        QCOMPARE(QCoro::waitFor(rig.link->request('Z', {}, 5000ms)), WaitResult::Ok);
+        QCOMPARE(QCoro::waitFor(rig.link->request('Z', 5000ms)), WaitResult::Ok);
     }
 
     void aWaitEndsOnUnplug() {
@@ -65,11 +65,11 @@ private Q_SLOTS:
         QVERIFY(rig.link);
         QSignalSpy unplugged(rig.link.get(), &DeviceLink::unplugged);
         QTimer::singleShot(0, rig.library.get(), [&] { rig.library->unplug(); });
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', {}, 60000ms)), WaitResult::Unplugged);
+        QCOMPARE(QCoro::waitFor(rig.link->request('D', 60000ms)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);
         QVERIFY(!rig.link->isAttached());
         // Without a device a wait ends at once.
-        QCOMPARE(QCoro::waitFor(rig.link->request('Z', {}, 60000ms)), WaitResult::Unplugged);
+        QCOMPARE(QCoro::waitFor(rig.link->request('Z', 60000ms)), WaitResult::Unplugged);
     }
 
     void aStaleReportDoesNotEndTheNextWait() {
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(rig.link->dataread());
         QCOMPARE(rig.link->reply(1), quint8('Z'));
 
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', {}, 50ms)), WaitResult::TimedOut);
+        QCOMPARE(QCoro::waitFor(rig.link->request('D', 50ms)), WaitResult::TimedOut);
         QCOMPARE(rig.link->reply(1), quint8('Z')); // stale bytes stay until the next report
     }
 
@@ -119,7 +119,7 @@ private Q_SLOTS:
         auto guard = rig.link->tryBeginSequence();
         QVERIFY(guard);
         QTimer::singleShot(0, rig.link.get(), [&] { rig.link->cancel(); });
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', {}, 60000ms)), WaitResult::Cancelled);
+        QCOMPARE(QCoro::waitFor(rig.link->request('D', 60000ms)), WaitResult::Cancelled);
         // The cancelled sequence's later waits end at once until it lets go.
         QCOMPARE(QCoro::waitFor(rig.link->hold()), WaitResult::Cancelled);
         guard.reset();
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void aModeCommandAfterAWriteCarriesItsBytes() {
         Rig rig = attached();
         QVERIFY(rig.link);
-        QCOMPARE(QCoro::waitFor(rig.link->request('B', {14, 254})), WaitResult::Ok);
+        QCOMPARE(QCoro::waitFor(rig.link->request('B', 14, 254)), WaitResult::Ok);
         rig.link->sendCommand('H');
         const auto reports = rig.library->device().receivedReports();
         const VirtualDevice::Report expected{0, 'H', 14, 254, 0, 0, 0, 0, 0};

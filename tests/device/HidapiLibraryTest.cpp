@@ -310,7 +310,7 @@ private Q_SLOTS:
         QCOMPARE(link.reply(3), quint8(2));
 
         // A reply that never comes: the unplug ends the wait long before its limit.
-        auto waiting = link.request('D', {}, 60s);
+        auto waiting = link.request('D', 60s);
         QTimer::singleShot(0, [&device] { device.unplug(); });
         QCOMPARE(QCoro::waitFor(std::move(waiting)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);
