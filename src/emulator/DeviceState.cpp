@@ -42,12 +42,14 @@ quint16 DeviceState::spokenCount() const {
     return static_cast<quint16>(config[SpokenCountLow] + 256 * config[SpokenCountHigh]);
 }
 
+bool DeviceState::recordEmpty() const { return spokenCount() == 0 && record[0] == kErased; }
+
 void DeviceState::recordSpoken(quint16 wordAddress) {
     const quint16 count = spokenCount();
-    record[count % kRecordSlots] = wordAddress;
-    const quint16 raised = count == 0xFFFF ? count : static_cast<quint16>(count + 1);
-    config[SpokenCountLow] = raised % 256;
-    config[SpokenCountHigh] = raised / 256;
+    const quint16 newest = recordEmpty() ? 0 : count == 0xFFFF ? count : static_cast<quint16>(count + 1);
+    record[newest % kRecordSlots] = wordAddress;
+    config[SpokenCountLow] = newest % 256;
+    config[SpokenCountHigh] = newest / 256;
 }
 
 void DeviceState::eraseRecord() {

@@ -14,9 +14,10 @@ namespace telvar {
 // - word memory: eight codes per word, word i at address 8i, written by "A" + "W", spoken by "S";
 // - the spoken-word record: one 16-byte slot per spoken word, slot k at record address 16k, holding the
 //   word-memory address of that word in its first two bytes (little-endian). "R" reads it, "Y" erases it.
-//   An erased slot reads 0xFFFF. The record is a ring: word n (counted since the last erase) goes to slot
-//   n mod kRecordSlots.
-// The spoken-word count lives in configuration bytes 6 (low) and 7 (high).
+//   An erased slot reads 0xFFFF. The record is a ring of kRecordSlots slots.
+// The spoken-word count lives in configuration bytes 6 (low) and 7 (high). It names the newest entry, as
+// the program reads it ("N + 1 number of words", entries N down to 0): the first word after an erase goes
+// to entry 0 and leaves the count at 0, every later word to the entry after the count, which it raises.
 struct DeviceState {
     static constexpr int kConfigSize = 16;
     static constexpr int kWordSize = 8;
@@ -55,7 +56,10 @@ struct DeviceState {
     static std::array<quint8, kConfigSize> factoryConfig();
 
     quint16 spokenCount() const;
-    // Appends a spoken word's address to the record and raises the count (it stops at 65535).
+    // Whether no word was recorded since the last erase.
+    bool recordEmpty() const;
+    // Appends a spoken word's address to the record: at entry 0 when the record is erased, else at the
+    // entry after the count, which then names it (it stops at 65535).
     void recordSpoken(quint16 wordAddress);
     // Erases every slot and sets the count to 0.
     void eraseRecord();

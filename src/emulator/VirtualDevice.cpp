@@ -179,8 +179,8 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         m_mode = letter;
         break;
     case Command::SayLastWords: {
-        const int count = m_state.spokenCount();
-        for (int n = std::max(0, count - kLastWordsRepeated); n < count; ++n) {
+        const int newest = m_state.recordEmpty() ? -1 : m_state.spokenCount();
+        for (int n = std::max(0, newest + 1 - kLastWordsRepeated); n <= newest; ++n) {
             const quint16 entry = m_state.record[n % DeviceState::kRecordSlots];
             if (entry != DeviceState::kErased)
                 said.append(speak(entry));

@@ -48,7 +48,7 @@ private Q_SLOTS:
         QDir(work.path()).mkdir(QStringLiteral("log.qnx")); // a log that cannot be written
         const auto unlogged =
             runTelvarctl(simulate({"--sensor", "5", "ask", "Q"}), work.path(), 60000, kFast);
-        QCOMPARE(unlogged.exitCode, 1);
+        QCOMPARE(unlogged.exitCode, 0);
         QVERIFY2(unlogged.err.contains(QStringLiteral("log could not be written")), qPrintable(unlogged.err));
         QCOMPARE(lastLine(unlogged.out), QStringLiteral("Telvar X  : SUPPER"));
 

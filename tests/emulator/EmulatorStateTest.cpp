@@ -125,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(again.configByte(2), quint8(33));
         QCOMPARE(again.wordMemory(16, 8), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08"));
         QCOMPARE(again.readRecord(0), quint16(40));
-        QCOMPARE(again.configByte(6), quint8(1));
+        QCOMPARE(again.configByte(6), quint8(0)); // the first word is entry 0
         QCOMPARE(again.unitWords(), QStringList{QStringLiteral("HELLO     ")});
     }
 

@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(first.line().startsWith(QLatin1String("word 5: \\")));
         QVERIFY(spoke[1][0].value<Utterance>().codes.isEmpty());
 
-        QCOMPARE(device.configByte(6) + 256 * device.configByte(7), 2);
+        QCOMPARE(device.configByte(6) + 256 * device.configByte(7), 1); // the newest entry
         sendReport(device, {'R', 0, 0});
         sendReport(device, {'R', 16, 0});
         sendReport(device, {'R', 32, 0}); // not written yet
@@ -129,13 +129,14 @@ private Q_SLOTS:
         QCOMPARE(entry(replies[2]), quint16(0xFFFF));
         QCOMPARE(entry(replies[3]), quint16(0xFFFF));
 
-        // Setting the count to 0 makes the next word overwrite entry 0.
+        // Clearing the count keeps the record: the next word follows entry 0.
         sendReport(device, {'B', 6, 0});
         sendReport(device, {'B', 7, 0});
         sendReport(device, {'A', 80, 0});
         sendReport(device, {'S'});
-        QCOMPARE(device.readRecord(0), quint16(80));
-        QCOMPARE(device.readRecord(16), quint16(16384));
+        QCOMPARE(device.readRecord(0), quint16(40));
+        QCOMPARE(device.readRecord(16), quint16(80));
+        QCOMPARE(device.configByte(6), quint8(1));
 
         QCOMPARE(repliesUpToVersion(device, collector).size(), 3); // "B", "B", "A"
 
@@ -150,12 +151,13 @@ private Q_SLOTS:
 
     void theRecordWraps() {
         VirtualDevice device;
-        sendReport(device, {'B', 7, 2}); // 512 words: one round of the ring done
+        sendReport(device, {'B', 6, 255}); // newest entry 511: one round of the ring done
+        sendReport(device, {'B', 7, 1});
         sendReport(device, {'A', 24, 0});
         sendReport(device, {'S'});
         QCOMPARE(device.readRecord(0), quint16(24));
         QCOMPARE(device.configByte(7), quint8(2));
-        QCOMPARE(device.configByte(6), quint8(1));
+        QCOMPARE(device.configByte(6), quint8(0));
     }
 
     void onlyAwaitedCommandsAreAnswered() {
@@ -209,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(spoke.size(), 10);
         QCOMPARE(spoke.first()[0].value<Utterance>().address, 8 * 3);
         QCOMPARE(spoke.last()[0].value<Utterance>().address, 8 * 12);
-        QCOMPARE(device.configByte(6), quint8(12)); // repeating records nothing
+        QCOMPARE(device.configByte(6), quint8(11)); // repeating records nothing
     }
 
     void sensorAndVersionReplies() {

@@ -33,8 +33,8 @@ Verb askVerb() {
             "device's sensor is polled and every new word it points at is spoken and added to the\n"
             "answer. When the window closes the answer is logged and printed as the last line:\n"
             "  Telvar X  : WORD WORD ...\n"
-            "Exit status 1 when the device is missing, stops answering or leaves, or when the log\n"
-            "cannot be written (the answer is printed all the same).\n"
+            "Exit status 1 when the device is missing, stops answering or leaves. A log that cannot\n"
+            "be written is reported on stderr; the answer is printed all the same.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
@@ -69,11 +69,8 @@ Verb askVerb() {
                 co_return kExitFailure;
 
             SessionController session(context.link(), vocabulary);
-            bool troubled = false;
-            QObject::connect(&session, &SessionController::problem, [&](const QString& text) {
-                troubled = true;
-                context.fail(text);
-            });
+            QObject::connect(&session, &SessionController::problem,
+                             [&](const QString& text) { context.fail(text); });
             session.ask(questions.first(), window);
             const QString answer = co_await qCoro(&session, &SessionController::sessionEnded);
             // A word found just before the window closed is still waiting to be spoken; let it be.
@@ -83,7 +80,8 @@ Verb askVerb() {
                 context.err() << "telvarctl: spoken after the window closed:" << session.answer() << Qt::endl;
 
             context.out() << "Telvar X  :" << answer << Qt::endl;
-            co_return troubled ? kExitFailure : kExitOk;
+            // The answer stands even when only the log failed; a device that failed makes it doubtful.
+            co_return session.deviceProblem() ? kExitFailure : kExitOk;
         },
     };
 }
