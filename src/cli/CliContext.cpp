@@ -76,7 +76,9 @@ QCoro::Task<bool> CliContext::connectDevice() {
     co_return true;
 }
 
-QString CliContext::dataDir() const { return DataFolder::resolve(m_options.dataDir); }
+QString CliContext::dataDir() const {
+    return DataFolder::resolve(m_options.dataDir);
+}
 
 Vocabulary& CliContext::loadVocabulary() {
     if (!m_vocabulary) {
@@ -95,7 +97,9 @@ int CliContext::fail(const QString& message) {
     return kExitFailure;
 }
 
-int CliContext::fail(WaitResult result) { return fail(describe(result)); }
+int CliContext::fail(WaitResult result) {
+    return fail(describe(result));
+}
 
 int CliContext::usageError(const QString& verb, const QString& message) {
     m_err << "telvarctl " << verb << ": " << message << Qt::endl

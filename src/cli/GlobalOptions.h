@@ -13,12 +13,12 @@ namespace telvar::cli {
 // The options that stand before the verb: telvarctl [global options] VERB [arguments].
 struct GlobalOptions {
     bool simulate = false;
-    QString simulateFile;  // --simulate=FILE: the virtual device's state file
-    QString sensorScript;  // --sensor LIST
-    QStringList faults;    // --fault SPEC, repeatable
-    QString dataDir;       // --data-dir DIR
+    QString simulateFile;                             // --simulate=FILE: the virtual device's state file
+    QString sensorScript;                             // --sensor LIST
+    QStringList faults;                               // --fault SPEC, repeatable
+    QString dataDir;                                  // --data-dir DIR
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
-    bool yes = false;      // --yes: answer Yes to every confirmation
+    bool yes = false;                                 // --yes: answer Yes to every confirmation
     bool help = false;
     bool version = false;
     QString verb;

@@ -21,8 +21,8 @@ void TerminalProgress::update(int done, int total) {
     m_lastPercent = percent;
     constexpr int kWidth = 30;
     const int filled = kWidth * percent / 100;
-    m_err << '\r' << m_label << " [" << QString(filled, QLatin1Char('#')) << QString(kWidth - filled, QLatin1Char(' '))
-          << "] " << done << '/' << total << Qt::flush;
+    m_err << '\r' << m_label << " [" << QString(filled, QLatin1Char('#'))
+          << QString(kWidth - filled, QLatin1Char(' ')) << "] " << done << '/' << total << Qt::flush;
     m_drawn = true;
 }
 

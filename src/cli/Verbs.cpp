@@ -14,20 +14,13 @@ Verb uploadVerb();
 Verb sayVerb();
 Verb wordsVerb();
 Verb sendToUnitVerb();
+Verb modeVerb();
+Verb modesVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),
-        mnemonicsVerb(),
-        devicesVerb(),
-        rawVerb(),
-        askVerb(),
-        logVerb(),
-        vocabVerb(),
-        uploadVerb(),
-        sayVerb(),
-        wordsVerb(),
-        sendToUnitVerb(),
+        codesVerb(),  mnemonicsVerb(), devicesVerb(), rawVerb(),        askVerb(),  logVerb(),   vocabVerb(),
+        uploadVerb(), sayVerb(),       wordsVerb(),   sendToUnitVerb(), modeVerb(), modesVerb(),
     };
     return all;
 }

@@ -56,9 +56,8 @@ public:
         m_link->m_waiters.push_back(this);
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, m_link, [this] {
-            finish(m_kind == Kind::Pause ? WaitResult::Ok : WaitResult::TimedOut);
-        });
+        QObject::connect(&m_timer, &QTimer::timeout, m_link,
+                         [this] { finish(m_kind == Kind::Pause ? WaitResult::Ok : WaitResult::TimedOut); });
         m_timer.start(m_period);
     }
 
@@ -71,7 +70,8 @@ public:
         m_timer.stop();
         detach();
         auto handle = std::exchange(m_handle, {});
-        QMetaObject::invokeMethod(m_link, [handle] { handle.resume(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_link, [handle] { handle.resume(); }, Qt::QueuedConnection);
     }
 
     // The link is going away: the coroutine is abandoned rather than resumed into a dead owner.
@@ -243,7 +243,9 @@ QCoro::Task<WaitResult> DeviceLink::requestAt(char letter, int address, Millisec
     return request(letter, static_cast<quint8>(address % 256), static_cast<quint8>(address / 256), limit);
 }
 
-QCoro::Task<WaitResult> DeviceLink::hold() { co_return co_await pause(m_pausePeriod); }
+QCoro::Task<WaitResult> DeviceLink::hold() {
+    co_return co_await pause(m_pausePeriod);
+}
 
 QCoro::Task<WaitResult> DeviceLink::dtimer(int seconds) {
     co_return co_await pause(std::chrono::seconds(seconds));

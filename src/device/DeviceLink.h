@@ -80,7 +80,8 @@ public:
     // values) and waits for the reply (0 = the default limit).
     QCoro::Task<WaitResult> request(char letter, Milliseconds limit = Milliseconds{0});
     QCoro::Task<WaitResult> request(char letter, quint8 first, Milliseconds limit = Milliseconds{0});
-    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second, Milliseconds limit = Milliseconds{0});
+    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second,
+                                    Milliseconds limit = Milliseconds{0});
     // The same with a word-memory address in bytes 2 (low) and 3 (high).
     QCoro::Task<WaitResult> requestAt(char letter, int address, Milliseconds limit = Milliseconds{0});
 

@@ -15,9 +15,13 @@ int initialDivisor() {
 int g_divisor = initialDivisor();
 } // namespace
 
-int divisor() { return g_divisor; }
+int divisor() {
+    return g_divisor;
+}
 
-void setDivisor(int value) { g_divisor = value > 0 ? value : 1; }
+void setDivisor(int value) {
+    g_divisor = value > 0 ? value : 1;
+}
 
 milliseconds scaled(milliseconds real) {
     if (g_divisor == 1 || real.count() == 0)

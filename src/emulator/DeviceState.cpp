@@ -42,7 +42,9 @@ quint16 DeviceState::spokenCount() const {
     return static_cast<quint16>(config[SpokenCountLow] + 256 * config[SpokenCountHigh]);
 }
 
-bool DeviceState::recordEmpty() const { return spokenCount() == 0 && record[0] == kErased; }
+bool DeviceState::recordEmpty() const {
+    return spokenCount() == 0 && record[0] == kErased;
+}
 
 void DeviceState::recordSpoken(quint16 wordAddress) {
     const quint16 count = spokenCount();

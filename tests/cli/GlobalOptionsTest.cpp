@@ -8,8 +8,9 @@ class GlobalOptionsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void optionsBeforeAndAfterTheVerb() {
-        const auto parsed = parseGlobalOptions({QStringLiteral("--simulate=dev.json"), QStringLiteral("upload"),
-                                                QStringLiteral("--yes"), QStringLiteral("--timeout=500")});
+        const auto parsed =
+            parseGlobalOptions({QStringLiteral("--simulate=dev.json"), QStringLiteral("upload"),
+                                QStringLiteral("--yes"), QStringLiteral("--timeout=500")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
         QVERIFY(parsed.options.simulate);
         QCOMPARE(parsed.options.simulateFile, QStringLiteral("dev.json"));
@@ -20,16 +21,16 @@ private Q_SLOTS:
     }
 
     void verbWordsStayWithTheVerb() {
-        const auto parsed = parseGlobalOptions({QStringLiteral("--simulate"), QStringLiteral("--sensor"),
-                                                QStringLiteral("5,7"), QStringLiteral("ask"),
-                                                QStringLiteral("Who is there?"), QStringLiteral("--window"),
-                                                QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")});
+        const auto parsed = parseGlobalOptions(
+            {QStringLiteral("--simulate"), QStringLiteral("--sensor"), QStringLiteral("5,7"),
+             QStringLiteral("ask"), QStringLiteral("Who is there?"), QStringLiteral("--window"),
+             QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
         QCOMPARE(parsed.options.sensorScript, QStringLiteral("5,7"));
         QVERIFY(!parsed.options.yes);
         QCOMPARE(parsed.options.verbArguments,
-                 (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"), QStringLiteral("6"),
-                              QStringLiteral("--yes")}));
+                 (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),
+                              QStringLiteral("6"), QStringLiteral("--yes")}));
     }
 
     void helpAfterTheVerbIsTheVerbs() {
@@ -42,12 +43,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud"), QStringLiteral("codes")};
         QTest::newRow("missing value") << QStringList{QStringLiteral("codes"), QStringLiteral("--timeout")};
-        QTest::newRow("timeout not a number") << QStringList{QStringLiteral("--timeout=soon"), QStringLiteral("raw")};
-        QTest::newRow("sensor without simulate") << QStringList{QStringLiteral("--sensor=5"), QStringLiteral("ask")};
-        QTest::newRow("bad sensor script")
-            << QStringList{QStringLiteral("--simulate"), QStringLiteral("--sensor=5x"), QStringLiteral("ask")};
-        QTest::newRow("bad fault") << QStringList{QStringLiteral("--simulate"), QStringLiteral("--fault=melt"),
-                                                  QStringLiteral("raw")};
+        QTest::newRow("timeout not a number")
+            << QStringList{QStringLiteral("--timeout=soon"), QStringLiteral("raw")};
+        QTest::newRow("sensor without simulate")
+            << QStringList{QStringLiteral("--sensor=5"), QStringLiteral("ask")};
+        QTest::newRow("bad sensor script") << QStringList{
+            QStringLiteral("--simulate"), QStringLiteral("--sensor=5x"), QStringLiteral("ask")};
+        QTest::newRow("bad fault") << QStringList{QStringLiteral("--simulate"),
+                                                  QStringLiteral("--fault=melt"), QStringLiteral("raw")};
     }
     void wordsThatAreOff() {
         QFETCH(QStringList, arguments);

@@ -12,8 +12,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::newRow("note and allophone") << QStringLiteral("\\NTA2 \\iy") << QStringLiteral("22 110 128");
-        QTest::newRow("numbers and pause zero") << QStringLiteral("\\128,\\0 \\P0") << QStringLiteral("128 0 0");
-        QTest::newRow("unknown token dropped") << QStringLiteral("\\HE \\XYZ \\EH") << QStringLiteral("183 131");
+        QTest::newRow("numbers and pause zero")
+            << QStringLiteral("\\128,\\0 \\P0") << QStringLiteral("128 0 0");
+        QTest::newRow("unknown token dropped")
+            << QStringLiteral("\\HE \\XYZ \\EH") << QStringLiteral("183 131");
         QTest::newRow("nothing") << QStringLiteral("\\XYZ") << QString();
     }
     void codesConvertMnemonicText() {
@@ -36,8 +38,9 @@ private Q_SLOTS:
     }
 
     void rawCommandPrintsTheReply() {
-        const auto result = runTelvarctl({QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("C"),
-                                          QStringLiteral("0"), QStringLiteral("--reply")});
+        const auto result =
+            runTelvarctl({QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("C"),
+                          QStringLiteral("0"), QStringLiteral("--reply")});
         QCOMPARE(result.exitCode, 0);
         const QStringList bytes = result.out.trimmed().split(QLatin1Char(' '));
         QCOMPARE(bytes.size(), 9);
@@ -65,10 +68,10 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud"), QStringLiteral("codes")};
         QTest::newRow("fault without simulate")
             << QStringList{QStringLiteral("--fault"), QStringLiteral("drop:C"), QStringLiteral("devices")};
-        QTest::newRow("raw without letter") << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw")};
-        QTest::newRow("raw byte out of range")
-            << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("B"),
-                           QStringLiteral("300")};
+        QTest::newRow("raw without letter")
+            << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw")};
+        QTest::newRow("raw byte out of range") << QStringList{
+            QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("B"), QStringLiteral("300")};
     }
     void usageErrorsExitWithTwo() {
         QFETCH(QStringList, arguments);

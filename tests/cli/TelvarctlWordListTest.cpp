@@ -119,8 +119,7 @@ private Q_SLOTS:
         const QString word31 = telvar::builtin::words().at(31);
         result = run({QStringLiteral("words"), QStringLiteral("spoken")});
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, QStringLiteral(" 2 number of words\n 2 : %1\n 1 : %2\n")
-                                 .arg(word5, word31));
+        QCOMPARE(result.out, QStringLiteral(" 2 number of words\n 2 : %1\n 1 : %2\n").arg(word5, word31));
         result = run({QStringLiteral("words"), QStringLiteral("memory")});
         QCOMPARE(result.out,
                  QStringLiteral(" Reading 500 stored words\n 2 : %1\n 1 : %2\n").arg(word5, word31));

@@ -13,7 +13,8 @@ namespace telvar::test {
 // A main window stand-in for screen tests: records the title bar texts and the frame switches.
 class FakeScreenHost : public ScreenHost {
 public:
-    explicit FakeScreenHost(DeviceLink& link, QString dataDir = {}) : m_link(link), m_dataDir(std::move(dataDir)) {}
+    explicit FakeScreenHost(DeviceLink& link, QString dataDir = {})
+        : m_link(link), m_dataDir(std::move(dataDir)) {}
 
     DeviceLink& link() override { return m_link; }
     Vocabulary& vocabulary() override { return m_vocabulary; }

@@ -8,9 +8,10 @@ Verb codesVerb() {
     return {
         QStringLiteral("codes"),
         QStringLiteral("the SpeakJet codes of mnemonic text"),
-        QStringLiteral("Usage: telvarctl codes TEXT\n"
-                       "Prints the codes of the mnemonic TEXT (for example '\\HE \\EH \\LO \\OW') as decimal\n"
-                       "numbers separated by blanks, on one line. Needs no device.\n"),
+        QStringLiteral(
+            "Usage: telvarctl codes TEXT\n"
+            "Prints the codes of the mnemonic TEXT (for example '\\HE \\EH \\LO \\OW') as decimal\n"
+            "numbers separated by blanks, on one line. Needs no device.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (arguments.size() != 1)
                 co_return context.usageError(QStringLiteral("codes"), QStringLiteral("give one TEXT"));

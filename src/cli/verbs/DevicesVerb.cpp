@@ -8,9 +8,10 @@ Verb devicesVerb() {
     return {
         QStringLiteral("devices"),
         QStringLiteral("list the attached Telvar X devices"),
-        QStringLiteral("Usage: telvarctl devices\n"
-                       "Lists the attached Telvar X devices, one line each: device path and serial number.\n"
-                       "Exits with status 1 when none is attached. With --simulate it lists the virtual one.\n"),
+        QStringLiteral(
+            "Usage: telvarctl devices\n"
+            "Lists the attached Telvar X devices, one line each: device path and serial number.\n"
+            "Exits with status 1 when none is attached. With --simulate it lists the virtual one.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (!arguments.isEmpty())
                 co_return context.usageError(QStringLiteral("devices"), QStringLiteral("takes no arguments"));

@@ -17,7 +17,8 @@ Verb rawVerb() {
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("raw");
             const bool awaitReply = arguments.removeAll(QStringLiteral("--reply")) > 0;
-            if (arguments.isEmpty() || arguments.first().size() != 1 || arguments.first().at(0).unicode() > 127)
+            if (arguments.isEmpty() || arguments.first().size() != 1 ||
+                arguments.first().at(0).unicode() > 127)
                 co_return context.usageError(verb, QStringLiteral("give the command as one ASCII character"));
             const char letter = static_cast<char>(arguments.takeFirst().at(0).unicode());
             QString bad;

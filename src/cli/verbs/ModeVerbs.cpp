@@ -1,0 +1,90 @@
+#include "app/OperatingModes.h"
+#include "cli/CliContext.h"
+#include "cli/Verb.h"
+#include "device/DeviceLink.h"
+
+namespace telvar::cli {
+
+namespace {
+
+QString modeNames() {
+    QStringList names;
+    for (const auto& mode : OperatingModes::kModes)
+        names << QLatin1String(mode.name);
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+Verb modeVerb() {
+    return {
+        QStringLiteral("mode"),
+        QStringLiteral("switch the device to an operating mode"),
+        QStringLiteral(
+            "Usage: telvarctl mode NAME\n"
+            "Switches the Telvar X to the mode NAME, as the mode buttons do. NAME is one of:\n  ") +
+            modeNames() + QStringLiteral("\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString verb = QStringLiteral("mode");
+            if (arguments.size() != 1)
+                co_return context.usageError(verb, QStringLiteral("give one mode NAME"));
+            const int index = OperatingModes::modeIndex(arguments.first());
+            if (index < 0)
+                co_return context.usageError(
+                    verb,
+                    QStringLiteral("%1 is no mode; the modes are %2").arg(arguments.first(), modeNames()));
+            if (!co_await context.connectDevice())
+                co_return kExitFailure;
+            // The device answers no mode command; the letter goes out with whatever bytes 2.. still hold.
+            context.link().clearDataread();
+            context.link().sendCommand(OperatingModes::kModes[static_cast<std::size_t>(index)].letter);
+            co_return kExitOk;
+        },
+    };
+}
+
+Verb modesVerb() {
+    return {
+        QStringLiteral("modes"),
+        QStringLiteral("choose which modes stay available on the device"),
+        QStringLiteral(
+            "Usage: telvarctl modes [--off NAME]...\n"
+            "Tells the Telvar X which of its modes stay available on the device itself: all eight,\n"
+            "except those named with --off. Prints the value sent (0-255). Resetting the device\n"
+            "restores all modes. NAME is one of:\n  ") +
+            modeNames() + QStringLiteral("\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString verb = QStringLiteral("modes");
+            OperatingModes::Availability ticked;
+            for (int box = 0; box < OperatingModes::kUsableBoxCount; ++box)
+                ticked.set(static_cast<std::size_t>(box));
+            while (!arguments.isEmpty()) {
+                const QString word = arguments.takeFirst();
+                QString name;
+                if (word.startsWith(QLatin1String("--off=")))
+                    name = word.mid(6);
+                else if (word == QLatin1String("--off") && !arguments.isEmpty())
+                    name = arguments.takeFirst();
+                else
+                    co_return context.usageError(verb, QStringLiteral("unexpected %1").arg(word));
+                const int index = OperatingModes::modeIndex(name);
+                if (index < 0)
+                    co_return context.usageError(
+                        verb, QStringLiteral("%1 is no mode; the modes are %2").arg(name, modeNames()));
+                ticked.reset(static_cast<std::size_t>(index));
+            }
+            if (!co_await context.connectDevice())
+                co_return kExitFailure;
+            auto guard = context.link().tryBeginSequence();
+            const quint32 value = OperatingModes::availabilityValue(ticked);
+            const WaitResult result =
+                co_await OperatingModes::writeAvailability(context.link(), value, [](const QString&) {});
+            if (result != WaitResult::Ok)
+                co_return context.fail(result);
+            context.out() << value << Qt::endl;
+            co_return kExitOk;
+        },
+    };
+}
+
+} // namespace telvar::cli
