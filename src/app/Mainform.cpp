@@ -183,6 +183,7 @@ void Mainform::buildPleaseWait() {
     auto* progressRow = new QHBoxLayout;
     m_progress = new QProgressBar(box);
     m_progress->setObjectName(QStringLiteral("pleaseWaitProgress"));
+    m_progress->setFormat(QStringLiteral("%v of %m"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"), box);
     m_cancel->setObjectName(QStringLiteral("pleaseWaitCancel"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_link.cancel(); });
