@@ -16,7 +16,7 @@ class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
 
-    // Adds one fault; returns an error text, empty when the spec was understood.
+    // Adds one fault; returns an error text, empty when the words were understood.
     QString add(const QString& spec);
 
     bool drops(char letter) const { return m_dropped.contains(letter); }
