@@ -254,14 +254,13 @@ void Mainform::deviceRemoved() {
 void Mainform::tabClick() {
     for (QFrame* frame : m_frames)
         frame->hide();
-    const QString caption = m_tabStrip->tabText(m_tabStrip->currentIndex());
-    for (int index = 0; index < kScreenCount; ++index) {
-        if (caption != QLatin1String(kScreens[index].caption))
-            continue;
-        bringToFront(m_frames[index]);
-        setStatus(QString::fromLatin1(kScreens[index].title));
-        Q_EMIT screenSelected(static_cast<Screen>(index));
-    }
+    // The tabs were added in screen order.
+    const int index = m_tabStrip->currentIndex();
+    if (index < 0 || index >= kScreenCount)
+        return;
+    bringToFront(m_frames[index]);
+    setStatus(QString::fromLatin1(kScreens[index].title));
+    Q_EMIT screenSelected(static_cast<Screen>(index));
 }
 
 void Mainform::setStatus(const QString& text) {

@@ -81,12 +81,15 @@ QCoro::Task<> ModesScreen::sendAvailability(int clickedBox) {
         m_host.setStatus(DeviceSequence::busyText());
         co_return;
     }
+    // The screen may be gone by the time a wait ends, so nothing after the first wait touches it; the
+    // host and its link outlive every screen.
+    ScreenHost& host = m_host;
     const quint32 value = OperatingModes::availabilityValue(ticked());
-    co_await m_host.prompter().inform(QString::number(OperatingModes::lowByte(value)));
+    co_await host.prompter().inform(QString::number(OperatingModes::lowByte(value)));
     const WaitResult result = co_await OperatingModes::writeAvailability(
-        link, value, [this](const QString& text) { m_host.setStatus(text); });
+        link, value, [&host](const QString& text) { host.setStatus(text); });
     if (result != WaitResult::Ok)
-        m_host.setStatus(QStringLiteral("Modes not saved: %1").arg(describe(result)));
+        host.setStatus(QStringLiteral("Modes not saved: %1").arg(describe(result)));
 }
 
 OperatingModes::Availability ModesScreen::ticked() const {

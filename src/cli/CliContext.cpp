@@ -59,10 +59,9 @@ QCoro::Task<bool> CliContext::connectDevice() {
         fail(m_setupError);
         co_return false;
     }
-    if (!deviceLink.isAttached()) {
-        deviceLink.hidattach();
+    // A library that could not start announces nothing: no use waiting for it.
+    if (!deviceLink.isAttached() && deviceLink.hidattach())
         co_await qCoro(&deviceLink, &DeviceLink::plugged, std::chrono::milliseconds(kConnectWaitMs));
-    }
     if (!deviceLink.isAttached()) {
         QString message = QStringLiteral("no Telvar X is connected");
         if (auto* hidapiLibrary = qobject_cast<HidapiLibrary*>(m_library.get());

@@ -22,10 +22,6 @@ bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, 
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // Takes one global option at arguments[i] (moving i past its value); false when the word is none.
 bool takeGlobalOption(const QStringList& arguments, qsizetype& i, GlobalOptions& o, QString& error) {
     const QString& word = arguments[i];

@@ -244,11 +244,11 @@ QCoro::Task<WaitResult> DeviceLink::requestAt(char letter, int address, Millisec
 }
 
 QCoro::Task<WaitResult> DeviceLink::hold() {
-    co_return co_await pause(m_pausePeriod);
+    return pause(m_pausePeriod);
 }
 
 QCoro::Task<WaitResult> DeviceLink::dtimer(int seconds) {
-    co_return co_await pause(std::chrono::seconds(seconds));
+    return pause(std::chrono::seconds(seconds));
 }
 
 QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {

@@ -43,10 +43,7 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::create(const EmulatorOptions& 
 
 bool EmulatedLibrary::Connect() {
     m_connected = true;
-    QList<Handle> present = m_foreign;
-    if (m_handle)
-        present.prepend(m_handle);
-    for (Handle handle : present)
+    for (Handle handle : presentHandles())
         QTimer::singleShot(Timings::scaled(Timings::kAnnounceDelay), this,
                            [this, handle] { announce(handle); });
     return true;
@@ -55,6 +52,9 @@ bool EmulatedLibrary::Connect() {
 bool EmulatedLibrary::Disconnect() {
     m_connected = false;
     m_readNotify = false;
+    // As on real hardware, reports not read by now are gone: none may pass for the reply to a command
+    // sent after connecting again.
+    m_pending.clear();
     return true;
 }
 
@@ -69,9 +69,7 @@ int EmulatedLibrary::GetProductID(Handle handle) {
 }
 
 HidLibrary::Handle EmulatedLibrary::GetHandle(int vendorId, int productId) {
-    QList<Handle> present = m_foreign;
-    if (m_handle)
-        present.prepend(m_handle);
+    const QList<Handle> present = presentHandles();
     const auto found = std::find_if(present.begin(), present.end(), [&](Handle handle) {
         return GetVendorID(handle) == vendorId && GetProductID(handle) == productId;
     });
@@ -168,20 +166,26 @@ void EmulatedLibrary::post(int notification, Handle handle) {
         Qt::QueuedConnection);
 }
 
+QList<HidLibrary::Handle> EmulatedLibrary::presentHandles() const {
+    QList<Handle> present = m_foreign;
+    if (m_handle)
+        present.prepend(m_handle);
+    return present;
+}
+
 void EmulatedLibrary::announce(Handle handle) {
-    const bool present = handle == m_handle || m_foreign.contains(handle);
-    if (!m_connected || !present)
+    if (!m_connected || !presentHandles().contains(handle))
         return;
     Q_EMIT notify(Plugged, handle);
     Q_EMIT notify(Changed, 0);
 }
 
 void EmulatedLibrary::takeReply(const QByteArray& report, quint64 session) {
-    // A reply made before the device lost power never reaches the bus.
-    if (!m_handle || session != m_device.session())
+    // A reply made before the device lost power never reaches the bus; nobody hears one while disconnected.
+    if (!m_handle || !m_connected || session != m_device.session())
         return;
     m_pending.push_back(report);
-    if (m_readNotify && m_connected)
+    if (m_readNotify)
         Q_EMIT notify(ReadReady, m_handle);
 }
 

@@ -66,6 +66,8 @@ private:
     };
 
     Handle newHandle(int vendorId, int productId);
+    // The Telvar X (while plugged) first, then the foreign devices.
+    QList<Handle> presentHandles() const;
     void post(int notification, Handle handle);
     void announce(Handle handle);
     void takeReply(const QByteArray& report, quint64 session);

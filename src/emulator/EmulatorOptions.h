@@ -2,6 +2,7 @@
 
 #include "emulator/FaultSet.h"
 #include "emulator/SensorScript.h"
+#include "emulator/SensorWalk.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,12 +18,10 @@ namespace telvar {
 //   --fault SPEC       drop:LETTER, unplug-after:N, delay:MS; may be repeated
 class EmulatorOptions {
 public:
-    static constexpr quint32 kDefaultSeed = 1;
-
     bool simulate = false;
     QString stateFile;                        // empty: the state lives in memory for the run
     std::optional<SensorScript> sensorScript; // unset: the seeded wandering sensor
-    quint32 sensorSeed = kDefaultSeed;
+    quint32 sensorSeed = SensorWalk::kDefaultSeed;
     FaultSet faults;
     std::chrono::milliseconds latency{1}; // about one USB frame
 

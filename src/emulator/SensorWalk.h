@@ -14,6 +14,7 @@ class SensorWalk {
 public:
     static constexpr int kFirstWord = 1;
     static constexpr int kLastWord = 2048;
+    static constexpr quint32 kDefaultSeed = 1;
 
     explicit SensorWalk(quint32 seed);
 

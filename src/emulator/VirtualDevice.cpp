@@ -124,9 +124,11 @@ void VirtualDevice::receive(const quint8* bytes) {
 void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
     const qint64 now = m_clock();
     if (m_unit.inTransfer(now)) {
-        if (const auto reply = m_unit.takeCharacter(m_state, report[1], now))
+        // Only a completed word changes what the unit holds.
+        if (const auto reply = m_unit.takeCharacter(m_state, report[1], now)) {
             send({*reply});
-        markDirty();
+            markDirty();
+        }
         return;
     }
     if (m_expectData) {

@@ -41,7 +41,6 @@ public:
     static constexpr char kVersionText[] = "1.23A";
     static constexpr quint8 kVersionNumber = 4;
     static constexpr char kFirstMode = 'G'; // a device that powers up is in dictionary mode
-    static constexpr quint32 kDefaultSeed = 1;
 
     explicit VirtualDevice(QObject* parent = nullptr);
     ~VirtualDevice() override;
@@ -109,7 +108,7 @@ private:
     DeviceState m_state;
     ExternalUnit m_unit;
     std::optional<SensorScript> m_script;
-    SensorWalk m_walk{kDefaultSeed};
+    SensorWalk m_walk{SensorWalk::kDefaultSeed};
     FaultSet m_faults;
     std::chrono::milliseconds m_latency{1};
     QElapsedTimer m_elapsed;

@@ -13,10 +13,11 @@ void LogViewerModel::readLog() {
     const std::optional<QStringList> lines = m_file.readLines();
     if (!lines)
         return;
-    QString text = m_text;
-    for (const QString& line : *lines)
-        text = line + u'\n' + text;
-    setText(std::move(text));
+    // Built front to back: prepending line by line would copy the whole text once per line.
+    QString text;
+    for (auto line = lines->crbegin(); line != lines->crend(); ++line)
+        text += *line + u'\n';
+    setText(text + m_text);
 }
 
 QCoro::Task<bool> LogViewerModel::clearLog(Prompter& prompter) {

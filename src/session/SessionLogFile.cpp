@@ -1,6 +1,7 @@
 #include "session/SessionLogFile.h"
 
 #include "vocab/Cp1252.h"
+#include "vocab/LineFile.h"
 
 #include <QFile>
 
@@ -14,17 +15,10 @@ std::optional<QStringList> SessionLogFile::readLines() const {
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
 
+    // The log's lines end like those of the word-list files.
     QStringList lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\r', start);
-        if (end < 0)
-            end = bytes.size();
-        lines << cp1252::decode(QByteArrayView(bytes).sliced(start, end - start));
-        start = end + 1;
-        if (start < bytes.size() && bytes[start] == '\n')
-            ++start;
-    }
+    for (const QByteArray& line : LineFile::split(bytes))
+        lines << cp1252::decode(line);
     return lines;
 }
 

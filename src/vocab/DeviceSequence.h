@@ -33,6 +33,12 @@ protected:
 
     void setStatus(const QString& text) { Q_EMIT statusChanged(text); }
 
+    // A run that did not complete: the reason goes to the title bar and into the outcome.
+    SequenceOutcome fail(const QString& reason) {
+        setStatus(reason);
+        return SequenceOutcome::failed(reason);
+    }
+
     // The sequence guard, or nothing (with the busy text in the title bar) when another sequence runs.
     std::optional<SequenceGuard> acquire() {
         auto guard = m_link.tryBeginSequence();

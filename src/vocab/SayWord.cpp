@@ -20,17 +20,11 @@ QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
     if (!guard)
         co_return SequenceOutcome::busy(busyText());
     Q_EMIT begun();
-    const int address = 8 * index;
-    DeviceLink& device = link();
-    const WaitResult result = co_await link().requestAt(Command::SetAddress, address);
-    if (result != WaitResult::Ok) {
-        // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
-        const QString reason =
-            QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result));
-        setStatus(reason);
-        co_return SequenceOutcome::failed(reason);
-    }
-    device.sendCommand(Command::Speak);
+    const WaitResult result = co_await link().requestAt(Command::SetAddress, 8 * index);
+    // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
+    if (result != WaitResult::Ok)
+        co_return fail(QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result)));
+    link().sendCommand(Command::Speak);
     if (sendToUnit) {
         const QString command = unitCommand(index);
         setStatus(command);

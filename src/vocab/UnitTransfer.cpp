@@ -46,11 +46,8 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
     // The whole file is read before the unit is told anything, so a missing file sends nothing.
     QString error;
     const auto words = LineFile::read(WordListFiles(m_dataDir).path(WordListFiles::kMainWords), &error);
-    if (!words) {
-        const QString reason = QStringLiteral("Word list not sent: %1").arg(error);
-        setStatus(reason);
-        co_return SequenceOutcome::failed(reason);
-    }
+    if (!words)
+        co_return fail(QStringLiteral("Word list not sent: %1").arg(error));
 
     Q_EMIT begun();
     setStatus(QStringLiteral("Upload Start"));
@@ -77,11 +74,9 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
     }
 
     if (result != WaitResult::Ok) {
-        const QString reason = counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
-                                            : QStringLiteral("Word list transfer stopped at word #%1: %2")
-                                                  .arg(numberText(counter), describe(result));
-        setStatus(reason);
-        co_return SequenceOutcome::failed(reason);
+        co_return fail(counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
+                                    : QStringLiteral("Word list transfer stopped at word #%1: %2")
+                                          .arg(numberText(counter), describe(result)));
     }
     setStatus(QStringLiteral("Upload complete"));
     co_return SequenceOutcome::done();

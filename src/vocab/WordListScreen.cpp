@@ -76,10 +76,14 @@ QWidget* WordListScreen::buildButtons() {
     m_transferEditsButton = addButton(QStringLiteral("transferEditsButton"), QStringLiteral("Transfer Edits"),
                                       QStringLiteral("Replace Word Files with Edited Files"));
 
-    connect(m_readSpokenButton, &QPushButton::clicked, this, &WordListScreen::readWordsSpoken);
-    connect(m_readAllButton, &QPushButton::clicked, this, &WordListScreen::readAllWords);
-    connect(m_clearCountButton, &QPushButton::clicked, this, &WordListScreen::clearLastWord);
-    connect(m_clearMemoryButton, &QPushButton::clicked, this, &WordListScreen::clearStoredMemory);
+    connect(m_readSpokenButton, &QPushButton::clicked, this,
+            [this] { readMemory(&WordMemoryReader::readWordsSpoken); });
+    connect(m_readAllButton, &QPushButton::clicked, this,
+            [this] { readMemory(&WordMemoryReader::readAllWords); });
+    connect(m_clearCountButton, &QPushButton::clicked, this,
+            [this] { clearMemory(&WordMemoryClearer::clearLastWord); });
+    connect(m_clearMemoryButton, &QPushButton::clicked, this,
+            [this] { clearMemory(&WordMemoryClearer::clearStoredMemory); });
     connect(m_sendToUnitButton, &QPushButton::clicked, this, &WordListScreen::sendToUnit);
     connect(m_uploadButton, &QPushButton::clicked, this, &WordListScreen::upload);
     connect(m_transferEditsButton, &QPushButton::clicked, this, &WordListScreen::transferEdits);
@@ -211,38 +215,21 @@ QCoro::Task<> WordListScreen::upload() {
         co_await m_host.prompter().inform(outcome.message);
 }
 
-QCoro::Task<> WordListScreen::readWordsSpoken() {
+QCoro::Task<> WordListScreen::readMemory(QCoro::Task<SequenceOutcome> (WordMemoryReader::*read)()) {
     QPointer self(this);
     WordMemoryReader job(m_host.link(), m_host.vocabulary(), m_host.spinner());
     follow(job);
     connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
     connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
-    const SequenceOutcome outcome = co_await job.readWordsSpoken();
+    const SequenceOutcome outcome = co_await (job.*read)();
     if (self && outcome.status != SequenceOutcome::Status::Busy)
         endProgress();
 }
 
-QCoro::Task<> WordListScreen::readAllWords() {
-    QPointer self(this);
-    WordMemoryReader job(m_host.link(), m_host.vocabulary(), m_host.spinner());
-    follow(job);
-    connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
-    connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
-    const SequenceOutcome outcome = co_await job.readAllWords();
-    if (self && outcome.status != SequenceOutcome::Status::Busy)
-        endProgress();
-}
-
-QCoro::Task<> WordListScreen::clearLastWord() {
+QCoro::Task<> WordListScreen::clearMemory(QCoro::Task<SequenceOutcome> (WordMemoryClearer::*clear)()) {
     WordMemoryClearer job(m_host.link());
     follow(job);
-    co_await job.clearLastWord();
-}
-
-QCoro::Task<> WordListScreen::clearStoredMemory() {
-    WordMemoryClearer job(m_host.link());
-    follow(job);
-    co_await job.clearStoredMemory();
+    co_await (job.*clear)();
 }
 
 QCoro::Task<> WordListScreen::sendToUnit() {

@@ -17,6 +17,8 @@ namespace telvar {
 
 class DeviceSequence;
 class ScreenHost;
+class WordMemoryClearer;
+class WordMemoryReader;
 
 // The "Word List" screen (`setupframe`): the word-memory buttons, the transfers to the device and the
 // external unit, the word-file buttons, the result box `Text27` and the word browser with Say Word.
@@ -32,10 +34,10 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> upload();
-    QCoro::Task<> readWordsSpoken();
-    QCoro::Task<> readAllWords();
-    QCoro::Task<> clearLastWord();
-    QCoro::Task<> clearStoredMemory();
+    // "Read Words Spoken" or "Read all words in Memory" into the result box.
+    QCoro::Task<> readMemory(QCoro::Task<SequenceOutcome> (WordMemoryReader::*read)());
+    // "Clear last word" or "Clear Stored memory".
+    QCoro::Task<> clearMemory(QCoro::Task<SequenceOutcome> (WordMemoryClearer::*clear)());
     QCoro::Task<> sendToUnit();
     QCoro::Task<> transferEdits();
     QCoro::Task<> sayWord();

@@ -14,9 +14,7 @@ constexpr std::array<quint8, 2> kCountBytes{6, 7};
 WordMemoryClearer::WordMemoryClearer(DeviceLink& link, QObject* parent) : DeviceSequence(link, parent) {}
 
 SequenceOutcome WordMemoryClearer::stopped(const QString& what, WaitResult result) {
-    const QString reason = QStringLiteral("%1 failed: %2").arg(what, describe(result));
-    setStatus(reason);
-    return SequenceOutcome::failed(reason);
+    return fail(QStringLiteral("%1 failed: %2").arg(what, describe(result)));
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {

@@ -28,9 +28,7 @@ QCoro::Task<WaitResult> WordMemoryReader::readEntry(int entry, std::optional<QSt
 
 SequenceOutcome WordMemoryReader::stopped(int entry, WaitResult result) {
     const QString where = entry < 0 ? QString() : QStringLiteral(" at entry%1").arg(numberText(entry + 1));
-    const QString reason = QStringLiteral("Reading stopped%1: %2").arg(where, describe(result));
-    setStatus(reason);
-    return SequenceOutcome::failed(reason);
+    return fail(QStringLiteral("Reading stopped%1: %2").arg(where, describe(result)));
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
@@ -40,11 +38,11 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
     Q_EMIT begun();
     DeviceLink& device = link();
 
-    WaitResult result = co_await link().request(Command::ReadConfig, kCountLowByte);
+    WaitResult result = co_await device.request(Command::ReadConfig, kCountLowByte);
     if (result != WaitResult::Ok)
         co_return stopped(-1, result);
     const int low = device.reply(2);
-    result = co_await link().request(Command::ReadConfig, kCountHighByte);
+    result = co_await device.request(Command::ReadConfig, kCountHighByte);
     if (result != WaitResult::Ok)
         co_return stopped(-1, result);
     const int count = low + 256 * device.reply(2);

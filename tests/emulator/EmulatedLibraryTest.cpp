@@ -174,6 +174,23 @@ private Q_SLOTS:
         QTRY_COMPARE(notes.size(), 2);
         QCOMPARE(codes(notes), QList<int>({HidLibrary::Plugged, HidLibrary::Changed}));
     }
+
+    void unreadRepliesDoNotOutliveTheConnection() {
+        EmulatedLibrary library;
+        QSignalSpy notes(&library, &HidLibrary::notify);
+        attach(library, notes);
+        QVERIFY(write(library, command('Z')));
+        QTRY_COMPARE(library.pendingReports(), 1);
+
+        library.Disconnect();
+        QCOMPARE(library.pendingReports(), 0);
+        attach(library, notes);
+        QVERIFY(write(library, command('C', 1)));
+        QTRY_COMPARE(library.pendingReports(), 1);
+        Report buffer{};
+        QVERIFY(library.Read(library.handle(), buffer.data()));
+        QCOMPARE(buffer[1], quint8('C')); // not the "Z" of the last connection
+    }
 };
 
 QTEST_GUILESS_MAIN(EmulatedLibraryTest)

@@ -67,7 +67,7 @@ private Q_SLOTS:
 
         // A write past the end of the memory is lost, not grown into.
         const qsizetype size = device.state().wordMemory.size();
-        sendReport(device, {'A', (size - 4) % 256, (size - 4) / 256});
+        sendReport(device, {'A', int((size - 4) % 256), int((size - 4) / 256)});
         sendReport(device, {'W'});
         sendReport(device, {9, 9, 9, 9, 9, 9, 9, 9});
         QCOMPARE(device.state().wordMemory.size(), size);

@@ -34,7 +34,8 @@ class SessionControllerTest : public QObject {
         QSignalSpy ended(m_session.get(), &SessionController::sessionEnded);
         if (!session().ask(question, window) || !ended.wait(20000))
             return QStringLiteral("<no session>");
-        QTest::qWaitFor([this] { return !session().isTickRunning(); }, 20000);
+        if (!QTest::qWaitFor([this] { return !session().isTickRunning(); }, 20000))
+            return QStringLiteral("<tick still running>");
         return ended.first().first().toString();
     }
 

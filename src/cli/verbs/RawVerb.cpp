@@ -3,6 +3,9 @@
 #include "cli/verbs/ByteArguments.h"
 #include "device/DeviceLink.h"
 
+#include <array>
+#include <span>
+
 namespace telvar::cli {
 
 Verb rawVerb() {
@@ -31,12 +34,10 @@ Verb rawVerb() {
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
             DeviceLink& link = context.link();
-            auto& output = link.output();
-            output[0] = 0;
-            output[1] = static_cast<quint8>(letter);
-            std::copy(bytes->begin(), bytes->end(), output.begin() + 2);
+            std::array<quint8, 8> data{static_cast<quint8>(letter)};
+            std::copy(bytes->begin(), bytes->end(), data.begin() + 1);
             link.clearDataread();
-            link.send();
+            link.sendData(std::span<const quint8>(data.data(), 1 + bytes->size()));
             if (!awaitReply)
                 co_return kExitOk;
             const WaitResult result = co_await link.waitReply();

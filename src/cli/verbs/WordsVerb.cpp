@@ -47,13 +47,14 @@ Verb wordsVerb() {
                 co_return context.usageError(
                     verb, QStringLiteral("say one of %1").arg(actions.join(QStringLiteral(", "))));
             const QString action = arguments.first();
-            if (action == actions.at(0) || action == actions.at(1))
+            const bool reading = action == actions.at(0) || action == actions.at(1);
+            if (reading)
                 context.loadVocabulary();
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 
             SequenceOutcome outcome;
-            if (action == actions.at(0) || action == actions.at(1)) {
+            if (reading) {
                 outcome = co_await read(context, action == actions.at(0));
             } else {
                 WordMemoryClearer clearer(context.link());
