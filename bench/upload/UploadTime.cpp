@@ -5,8 +5,8 @@
 //
 // Usage: upload_time [--latency MS]
 
-#include "app/Prompter.h"
-#include "app/Spinner.h"
+#include "device/Prompter.h"
+#include "device/Spinner.h"
 #include "device/DeviceLink.h"
 #include "device/Timings.h"
 #include "emulator/EmulatedLibrary.h"

@@ -1,7 +1,7 @@
 #include "app/HelpScreen.h"
 
 #include "app/HelpPages.h"
-#include "app/ScreenHost.h"
+#include "device/ScreenHost.h"
 
 #include <QDesktopServices>
 #include <QLabel>

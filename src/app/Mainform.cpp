@@ -3,14 +3,17 @@
 #include "app/DevicePicture.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
-#include "app/ModesScreen.h"
+#include "device/Timings.h"
 #include "editor/MnemonicTable.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
+#include "settings/ModesScreen.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListScreen.h"
 
 #include <QCloseEvent>
+#include <QCoro/QCoroSignal>
+#include <QPointer>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -47,6 +50,8 @@ constexpr std::array<ScreenInfo, Mainform::kScreenCount> kScreens{{
 
 const QString kProgramTitle = QStringLiteral("Telvar X");
 const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
+const QString kStopJobQuestion =
+    QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
 // 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
@@ -295,9 +300,38 @@ void Mainform::showSetupFrame() {
 }
 
 void Mainform::closeEvent(QCloseEvent* event) {
+    if (m_link.jobRunning() && !m_quitting) {
+        event->ignore();
+        stopJobAndQuit();
+        return;
+    }
+    // A routine poll may stop at any step; nothing is owed to the device.
     m_link.cancel();
     m_link.hiddetach();
     QMainWindow::closeEvent(event);
+}
+
+QCoro::Task<> Mainform::stopJobAndQuit() {
+    if (m_askingToQuit)
+        co_return;
+    m_askingToQuit = true;
+    const QPointer<Mainform> self(this);
+    const bool stop = co_await m_prompter->askYesNo(kStopJobQuestion);
+    if (!self)
+        co_return;
+    m_askingToQuit = false;
+    if (!stop)
+        co_return;
+    m_quitting = true;
+    m_prompter->silence();
+    if (m_link.jobRunning()) {
+        // The job finishes the step it must finish (the data report after "W") before it lets go.
+        m_link.cancel();
+        co_await qCoro(&m_link, &DeviceLink::sequenceEnded, Timings::kStopLimit);
+        if (!self)
+            co_return;
+    }
+    close();
 }
 
 } // namespace telvar

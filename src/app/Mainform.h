@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Prompter.h"
-#include "app/ScreenHost.h"
-#include "app/Spinner.h"
+#include "device/Prompter.h"
+#include "device/ScreenHost.h"
+#include "device/Spinner.h"
 #include "device/DeviceLink.h"
 #include "vocab/Vocabulary.h"
 
@@ -66,6 +66,7 @@ Q_SIGNALS:
     void screenSelected(telvar::Mainform::Screen screen);
 
 protected:
+    // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -78,6 +79,7 @@ private:
     void hidon();
     void deviceRemoved();
     void tabClick();
+    QCoro::Task<> stopJobAndQuit();
 
     Options m_options;
     DeviceLink m_link;
@@ -94,6 +96,8 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
     QPlainTextEdit* m_aboutText = nullptr; // Text1
+    bool m_askingToQuit = false;
+    bool m_quitting = false;
 };
 
 } // namespace telvar

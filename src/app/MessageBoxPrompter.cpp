@@ -27,6 +27,8 @@ QCoro::Task<QMessageBox::StandardButton> MessageBoxPrompter::show(QMessageBox::I
                                                                   QString title,
                                                                   QMessageBox::StandardButtons buttons,
                                                                   QMessageBox::StandardButton escapeButton) {
+    if (silenced())
+        co_return escapeButton;
     auto* box = new QMessageBox(icon, title.isEmpty() ? m_programTitle : title, text, buttons, m_parent);
     box->setEscapeButton(escapeButton);
     box->open();

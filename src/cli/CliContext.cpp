@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 
+#include "cli/InterruptSignals.h"
 #include "cli/TerminalPrompter.h"
 #include "cli/Verb.h"
 #include "device/DeviceLink.h"
@@ -12,6 +13,8 @@
 
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace telvar::cli {
 
@@ -89,6 +92,29 @@ Vocabulary& CliContext::loadVocabulary() {
             m_err << "telvarctl: " << problem << Qt::endl;
     }
     return *m_vocabulary;
+}
+
+void CliContext::interrupt(int signalNumber) {
+    if (m_link && m_link->sequenceRunning()) {
+        QObject::connect(m_link.get(), &DeviceLink::sequenceEnded, m_link.get(), [this, signalNumber] {
+            // After the verb's own ending, which runs on from the sequence's last step.
+            QTimer::singleShot(0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
+        });
+        m_link->cancel();
+        return;
+    }
+    QCoreApplication::exit(finalStatus(128 + signalNumber));
+}
+
+int CliContext::finalStatus(int verbStatus) {
+    const int signalNumber = InterruptSignals::received();
+    if (signalNumber == 0)
+        return verbStatus;
+    if (!m_saidCancelled) {
+        m_err << "Cancelled" << Qt::endl;
+        m_saidCancelled = true;
+    }
+    return 128 + signalNumber;
 }
 
 int CliContext::fail(const QString& message) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 #include "cli/GlobalOptions.h"
 #include "device/WaitResult.h"
 
@@ -49,6 +49,12 @@ public:
     // loaded" (and any file problem) on stderr.
     Vocabulary& loadVocabulary();
 
+    // SIGINT or SIGTERM: the running sequence is cancelled and finishes the step it must finish (the data
+    // report after "W"); then telvarctl ends, saying "Cancelled", with status 128 + the signal number.
+    void interrupt(int signalNumber);
+    // The status to end with once the verb returned `verbStatus`.
+    int finalStatus(int verbStatus);
+
     // "telvarctl: MESSAGE" on stderr; returns the failure status.
     int fail(const QString& message);
     // A wait that did not end on its reply: its reason on stderr; returns the failure status.
@@ -68,6 +74,7 @@ private:
     QString m_setupError; // why the virtual device could not be set up
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
+    bool m_saidCancelled = false;
 };
 
 } // namespace telvar::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 
 #include <QTextStream>
 

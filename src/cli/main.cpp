@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/GlobalOptions.h"
+#include "cli/InterruptSignals.h"
 #include "cli/Verb.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,7 @@ const Verb* findVerb(const QString& name) {
 
 QCoro::Task<> runVerb(const Verb& verb, CliContext& context, QStringList arguments) {
     const int status = co_await verb.run(context, std::move(arguments));
-    QCoreApplication::exit(status);
+    QCoreApplication::exit(context.finalStatus(status));
 }
 
 } // namespace
@@ -66,6 +67,9 @@ int main(int argc, char** argv) {
     }
 
     CliContext context(options, out, err);
+    InterruptSignals interrupts;
+    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts,
+                     [&context](int signalNumber) { context.interrupt(signalNumber); });
     QTimer::singleShot(0, &app, [&] { runVerb(*verb, context, options.verbArguments); });
     const int status = app.exec();
     out.flush();

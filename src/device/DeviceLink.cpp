@@ -3,7 +3,7 @@
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
 
-#include <QCoreApplication>
+#include <QFutureWatcher>
 #include <QTimer>
 
 #include <algorithm>
@@ -13,8 +13,8 @@ Q_LOGGING_CATEGORY(lcDevice, "telvar.device", QtWarningMsg)
 
 namespace telvar {
 
-QString describe(WaitResult result) {
-    switch (result) {
+QString describe(const WaitResult& result) {
+    switch (result.kind()) {
     case WaitResult::Ok:
         return QStringLiteral("done");
     case WaitResult::TimedOut:
@@ -23,18 +23,29 @@ QString describe(WaitResult result) {
         return QStringLiteral("the Telvar X is not connected");
     case WaitResult::Cancelled:
         return QStringLiteral("cancelled");
+    case WaitResult::WriteFailed:
+        return QStringLiteral("could not send to the Telvar X: %1").arg(result.detail());
     }
     return {};
 }
 
-// The state of one wait. It ends once, by whichever comes first: the reply (reply waits only), its timer
-// (a time limit, or the pause's full period), unplug or cancel. The coroutine is resumed from the event
+namespace {
+QString hexOf(const quint8* bytes, int size) {
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes), size).toHex(' '));
+}
+} // namespace
+
+// The state of one wait. It ends once, by whichever comes first: the reply (reply waits), the write's end
+// (writes), its timer (a time limit, or the pause's full period), unplug or cancel (not writes: a report
+// handed to the library goes out whatever the user wants now). The coroutine is resumed from the event
 // loop, never from inside the notification that ended the wait.
 class DeviceLink::Waiter {
 public:
-    enum class Kind { Reply, Pause };
+    enum Kind { Reply = 1, Pause = 2, Write = 4 };
 
     Waiter(DeviceLink* link, Kind kind, Milliseconds period) : m_link(link), m_kind(kind), m_period(period) {}
+    Waiter(DeviceLink* link, QFuture<WriteOutcome> write, Milliseconds limit)
+        : m_link(link), m_kind(Write), m_period(limit), m_write(std::move(write)) {}
     Waiter(const Waiter&) = delete;
     Waiter& operator=(const Waiter&) = delete;
     ~Waiter() { detach(); }
@@ -42,11 +53,13 @@ public:
     Kind kind() const { return m_kind; }
 
     bool ready() {
-        if (m_link->m_cancelRequested)
+        if (m_kind == Write && m_write.isFinished())
+            m_result = writeResult();
+        else if (m_kind != Write && m_link->m_cancelRequested)
             m_result = WaitResult::Cancelled;
         else if (!m_link->m_attached)
             m_result = WaitResult::Unplugged;
-        else if (m_kind == Kind::Reply && m_link->dataread())
+        else if (m_kind == Reply && m_link->dataread())
             m_result = WaitResult::Ok;
         return m_result.has_value();
     }
@@ -56,14 +69,18 @@ public:
         m_link->m_waiters.push_back(this);
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, m_link,
-                         [this] { finish(m_kind == Kind::Pause ? WaitResult::Ok : WaitResult::TimedOut); });
+        QObject::connect(&m_timer, &QTimer::timeout, m_link, [this] { finish(timerResult()); });
         m_timer.start(m_period);
+        if (m_kind == Write) {
+            QObject::connect(&m_watcher, &QFutureWatcherBase::finished, m_link,
+                             [this] { finish(writeResult()); });
+            m_watcher.setFuture(m_write);
+        }
     }
 
     WaitResult result() const { return m_result.value_or(WaitResult::Cancelled); }
 
-    void finish(WaitResult result) {
+    void finish(const WaitResult& result) {
         if (!m_handle)
             return;
         m_result = result;
@@ -82,6 +99,31 @@ public:
     }
 
 private:
+    WaitResult timerResult() const {
+        switch (m_kind) {
+        case Pause:
+            return WaitResult::Ok;
+        case Reply:
+            return WaitResult::TimedOut;
+        case Write:
+            break;
+        }
+        return {WaitResult::WriteFailed,
+                QStringLiteral("it did not take the report within %1 ms").arg(m_period.count())};
+    }
+
+    WaitResult writeResult() const {
+        if (m_write.resultCount() == 0)
+            return {WaitResult::WriteFailed, QStringLiteral("the report was abandoned")};
+        const WriteOutcome outcome = m_write.result();
+        if (outcome.sent)
+            return WaitResult::Ok;
+        // The library heard of the unplug before the link did.
+        if (outcome.absent)
+            return WaitResult::Unplugged;
+        return {WaitResult::WriteFailed, outcome.error};
+    }
+
     void detach() {
         if (m_link)
             std::erase(m_link->m_waiters, this);
@@ -90,6 +132,8 @@ private:
     DeviceLink* m_link;
     Kind m_kind;
     Milliseconds m_period;
+    QFuture<WriteOutcome> m_write;
+    QFutureWatcher<WriteOutcome> m_watcher;
     std::optional<WaitResult> m_result;
     std::coroutine_handle<> m_handle;
     QTimer m_timer;
@@ -105,13 +149,6 @@ struct WaitAwaitable {
     WaitResult await_resume() { return waiter->result(); }
 };
 } // namespace
-
-SequenceGuard::SequenceGuard(SequenceGuard&& other) noexcept : m_link(std::exchange(other.m_link, nullptr)) {}
-
-SequenceGuard::~SequenceGuard() {
-    if (m_link)
-        m_link->releaseSequence();
-}
 
 DeviceLink::DeviceLink(HidLibrary& library, QObject* parent)
     : QObject(parent), m_library(library), m_pausePeriod(Timings::kInitialPausePeriod),
@@ -175,7 +212,7 @@ void DeviceLink::OnUnplugged(HidLibrary::Handle handle) {
         return;
     qCDebug(lcDevice) << "device of vendor 1240 unplugged";
     m_attached = false;
-    endWaits(WaitResult::Unplugged, true);
+    endWaits(WaitResult::Unplugged, Waiter::Reply | Waiter::Pause | Waiter::Write);
     Q_EMIT unplugged();
 }
 
@@ -188,100 +225,76 @@ void DeviceLink::OnRead(HidLibrary::Handle handle) {
     if (!m_library.Read(handle, m_input.data()))
         return;
     m_dataread = 1;
-    qCDebug(lcDevice) << "in " << QByteArray(reinterpret_cast<const char*>(m_input.data()), 9).toHex(' ');
+    qCDebug(lcDevice).noquote() << "in " << hexOf(m_input.data(), kInputBufferSize);
     Q_EMIT reportReceived(m_input);
-    endWaits(WaitResult::Ok, false);
+    endWaits(WaitResult::Ok, Waiter::Reply);
 }
 
-void DeviceLink::send() {
-    qCDebug(lcDevice) << "out" << QByteArray(reinterpret_cast<const char*>(m_output.data()), 9).toHex(' ');
-    m_library.WriteEx(kVendorId, kProductId, m_output.data());
-    Q_EMIT reportSent(m_output);
-}
-
-void DeviceLink::sendCommand(char letter, std::initializer_list<quint8> arguments) {
-    m_output[0] = 0;
-    m_output[1] = static_cast<quint8>(letter);
-    std::copy_n(arguments.begin(), std::min<std::size_t>(arguments.size(), 7), m_output.begin() + 2);
-    send();
-}
-
-void DeviceLink::sendData(std::span<const quint8> data) {
-    m_output[0] = 0;
-    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 8), m_output.begin() + 1);
-    send();
-}
-
-QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
-    WaitAwaitable awaitable{
-        std::make_shared<Waiter>(this, Waiter::Kind::Reply, limit.count() > 0 ? limit : m_defaultLimit)};
-    const WaitResult result = co_await awaitable;
-    co_return result;
-}
-
-// The request overloads are plain functions, not coroutines: the report is complete before the returned
-// wait first suspends, and no argument list has to live across a suspension (which GCC 12 gets wrong).
-QCoro::Task<WaitResult> DeviceLink::request(char letter, Milliseconds limit) {
-    clearDataread();
-    sendCommand(letter);
-    return waitReply(limit);
-}
-
-QCoro::Task<WaitResult> DeviceLink::request(char letter, quint8 first, Milliseconds limit) {
-    clearDataread();
-    sendCommand(letter, {first});
-    return waitReply(limit);
-}
-
-QCoro::Task<WaitResult> DeviceLink::request(char letter, quint8 first, quint8 second, Milliseconds limit) {
-    clearDataread();
-    sendCommand(letter, {first, second});
-    return waitReply(limit);
-}
-
-QCoro::Task<WaitResult> DeviceLink::requestAt(char letter, int address, Milliseconds limit) {
-    return request(letter, static_cast<quint8>(address % 256), static_cast<quint8>(address / 256), limit);
-}
-
-QCoro::Task<WaitResult> DeviceLink::hold() {
-    return pause(m_pausePeriod);
-}
-
-QCoro::Task<WaitResult> DeviceLink::dtimer(int seconds) {
-    return pause(std::chrono::seconds(seconds));
-}
-
-QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {
-    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Kind::Pause, Timings::scaled(period))};
-    const WaitResult result = co_await awaitable;
-    co_return result;
-}
-
-std::optional<SequenceGuard> DeviceLink::tryBeginSequence() {
+std::optional<Sequence> DeviceLink::begin(Role role) {
     if (m_sequenceRunning)
         return std::nullopt;
     m_sequenceRunning = true;
+    m_role = role;
     m_cancelRequested = false;
-    return SequenceGuard(this);
+    return Sequence(this);
+}
+
+QString DeviceLink::busyText() {
+    return QStringLiteral("Busy: another Telvar X command is still running");
 }
 
 void DeviceLink::cancel() {
     if (!m_sequenceRunning)
         return;
     m_cancelRequested = true;
-    endWaits(WaitResult::Cancelled, true);
+    endWaits(WaitResult::Cancelled, Waiter::Reply | Waiter::Pause);
 }
 
 void DeviceLink::releaseSequence() {
     m_sequenceRunning = false;
     m_cancelRequested = false;
+    Q_EMIT sequenceEnded();
 }
 
-void DeviceLink::endWaits(WaitResult result, bool includePauses) {
+void DeviceLink::endWaits(WaitResult result, int kinds) {
     for (Waiter* waiter : std::vector<Waiter*>(m_waiters)) {
-        if (includePauses || waiter->kind() == Waiter::Kind::Reply)
+        if (waiter->kind() & kinds)
             waiter->finish(result);
     }
+}
+
+void DeviceLink::setCommand(char letter, std::initializer_list<quint8> arguments) {
+    m_output[0] = 0;
+    m_output[1] = static_cast<quint8>(letter);
+    std::copy(arguments.begin(), arguments.end(), m_output.begin() + 2);
+}
+
+void DeviceLink::setData(std::span<const quint8> bytes) {
+    m_output[0] = 0;
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 8), m_output.begin() + 1);
+}
+
+// Coroutines start at once: the report leaves as the buffer stands at the call, and reports reach the
+// library in the order their sequences sent them.
+QCoro::Task<WaitResult> DeviceLink::write() {
+    if (!m_attached)
+        co_return WaitResult::Unplugged;
+    qCDebug(lcDevice).noquote() << "out" << hexOf(m_output.data(), HidLibrary::kOutputReportSize);
+    HidLibrary::OutputReport report{};
+    std::copy_n(m_output.begin(), report.size(), report.begin());
+    QFuture<WriteOutcome> future = m_library.WriteEx(kVendorId, kProductId, report);
+    Q_EMIT reportSent(m_output);
+    co_return co_await WaitAwaitable{std::make_shared<Waiter>(this, std::move(future), m_defaultLimit)};
+}
+
+QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
+    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Reply, limitOr(limit))};
+    co_return co_await awaitable;
+}
+
+QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {
+    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Pause, Timings::scaled(period))};
+    co_return co_await awaitable;
 }
 
 } // namespace telvar

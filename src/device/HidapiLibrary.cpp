@@ -252,17 +252,20 @@ bool HidapiLibrary::Read(Handle handle, quint8* buffer) {
     return true;
 }
 
-bool HidapiLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
+QFuture<WriteOutcome> HidapiLibrary::WriteEx(int vendorId, int productId, const OutputReport& report) {
+    WriteOutcome outcome;
     auto it = m_devices.find(GetHandle(vendorId, productId));
-    if (it == m_devices.end() || !it->second.writer)
-        return false;
-    hid_device* writer = it->second.writer.get();
-    if (hid_write(writer, buffer, kOutputReportSize) != kOutputReportSize) {
-        qCWarning(lcDevice) << "writing to" << it->second.info.path
-                            << "failed:" << QString::fromWCharArray(hid_error(writer));
-        return false;
+    if (!m_connected || it == m_devices.end() || !it->second.writer) {
+        outcome.absent = true;
+        outcome.error = QStringLiteral("the Telvar X is not connected");
+    } else if (hid_device* writer = it->second.writer.get();
+               hid_write(writer, report.data(), kOutputReportSize) != kOutputReportSize) {
+        outcome.error = QString::fromWCharArray(hid_error(writer));
+        qCWarning(lcDevice) << "writing to" << it->second.info.path << "failed:" << outcome.error;
+    } else {
+        outcome.sent = true;
     }
-    return true;
+    return QtFuture::makeReadyFuture(outcome);
 }
 
 QList<HidDeviceInfo> HidapiLibrary::attachedDevices() {

@@ -44,7 +44,7 @@ public:
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
-    bool WriteEx(int vendorId, int productId, const quint8* buffer) override;
+    QFuture<WriteOutcome> WriteEx(int vendorId, int productId, const OutputReport& report) override;
 
     // Why the last Telvar X could not be opened, with what to do about it; empty once one opened.
     QString errorString() const { return m_error; }

@@ -17,6 +17,7 @@ inline constexpr milliseconds kSettingsPause{100};        // voice save, auto-tu
 inline constexpr milliseconds kDefaultReplyLimit{2000};   // any reply, unless --timeout says otherwise
 inline constexpr milliseconds kUnitWordReplyLimit{15000}; // the external unit's reply after each word
 inline constexpr milliseconds kAnnounceDelay{50};         // a device found at Connect is announced after this
+inline constexpr milliseconds kStopLimit{1500};           // how long quitting waits for a cancelled job
 
 // The divisor applied by scaled(); 1 unless a test set it.
 int divisor();

@@ -96,11 +96,19 @@ bool EmulatedLibrary::Read(Handle handle, quint8* buffer) {
     return true;
 }
 
-bool EmulatedLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
-    if (!m_handle || vendorId != kVendorId || productId != kProductId)
-        return false;
-    m_device.receive(buffer);
-    return true;
+QFuture<WriteOutcome> EmulatedLibrary::WriteEx(int vendorId, int productId, const OutputReport& report) {
+    WriteOutcome outcome;
+    if (!m_connected)
+        outcome.error = QStringLiteral("the HID library is not connected");
+    else if (!m_handle || vendorId != kVendorId || productId != kProductId) {
+        outcome.absent = true;
+        outcome.error = QStringLiteral("the Telvar X is not connected");
+    }
+    else if (!m_device.receive(report.data()))
+        outcome.error = QStringLiteral("the device refused the report");
+    else
+        outcome.sent = true;
+    return QtFuture::makeReadyFuture(outcome);
 }
 
 // --- The bus --------------------------------------------------------------------------------------------

@@ -31,6 +31,13 @@ QString FaultSet::add(const QString& spec) {
         m_unplugAfter = count;
         return {};
     }
+    if (kind == QLatin1String("refuse-after")) {
+        const auto count = positiveNumber(argument, 1'000'000'000);
+        if (!count)
+            return usage + QStringLiteral("refuse-after needs a number of reports of 0 or more");
+        m_refuseAfter = count;
+        return {};
+    }
     if (kind == QLatin1String("delay")) {
         const auto ms = positiveNumber(argument, kLongestDelayMs);
         if (!ms)
@@ -38,7 +45,7 @@ QString FaultSet::add(const QString& spec) {
         m_delay = std::chrono::milliseconds(*ms);
         return {};
     }
-    return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N or delay:MS");
+    return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N or delay:MS");
 }
 
 } // namespace telvar

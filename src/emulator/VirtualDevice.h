@@ -60,8 +60,9 @@ public:
     void setState(const DeviceState& state);
 
     // --- The bus side -------------------------------------------------------------------------------------
-    // One output report: byte 0 the report id, bytes 1-8 the data. Ignored while the device has no power.
-    void receive(const quint8* report);
+    // One output report: byte 0 the report id, bytes 1-8 the data. False, and ignored, while the device
+    // has no power or refuses reports (the refuse-after fault).
+    bool receive(const quint8* report);
     void powerOn();
     // Replies still on their way are lost; the state file is brought up to date.
     void powerOff();
@@ -81,6 +82,8 @@ public:
     char mode() const;
     bool amplifierOn() const;
     bool inTransferMode() const;
+    // After "W": the next report is taken as eight bytes of word data, whatever it holds.
+    bool awaitingWordData() const;
 
     // Saves the state file now if anything changed since the last save. Returns an error text.
     QString flush();

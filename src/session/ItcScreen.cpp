@@ -1,6 +1,6 @@
 #include "session/ItcScreen.h"
 
-#include "app/ScreenHost.h"
+#include "device/ScreenHost.h"
 #include "vocab/Vocabulary.h"
 
 #include <QButtonGroup>

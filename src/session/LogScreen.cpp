@@ -1,6 +1,6 @@
 #include "session/LogScreen.h"
 
-#include "app/ScreenHost.h"
+#include "device/ScreenHost.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "session/LogViewerModel.h"
 
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 
 #include <QPointer>
 

@@ -57,12 +57,12 @@ void SessionController::onPollTimer() {
 QCoro::Task<> SessionController::pollTick() {
     // Each tick is one device sequence. When another one (a screen's read-out, say) holds the link, this
     // reading is skipped; the session itself never waits for the link, so it always ends on time.
-    std::optional<SequenceGuard> guard = m_link.tryBeginSequence();
-    if (!guard)
+    std::optional<Sequence> device = m_link.begin(DeviceLink::Role::Poll);
+    if (!device)
         co_return;
     m_tickRunning = true;
     const QPointer<SessionController> self(this);
-    const WaitResult result = co_await readAndSpeak();
+    const WaitResult result = co_await readAndSpeak(*device);
     if (!self)
         co_return;
     m_tickRunning = false;
@@ -70,18 +70,16 @@ QCoro::Task<> SessionController::pollTick() {
     Q_EMIT tickFinished();
 }
 
-QCoro::Task<WaitResult> SessionController::readAndSpeak() {
-    // The tick may outlive the session and even the controller; after every wait it checks `self` and
-    // works on a local reference to the link.
+QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device) {
+    // The tick may outlive the session and even the controller; after every wait it checks `self`.
     const QPointer<SessionController> self(this);
-    DeviceLink& link = m_link;
 
-    WaitResult result = co_await link.request(Command::ReadSensor);
+    WaitResult result = co_await device.request(Command::ReadSensor);
     if (result != WaitResult::Ok || !self)
         co_return result;
     // The device combines its reading with 255, not 256.
-    const int highByte = link.reply(3);
-    const int index = link.reply(2) + 255 * highByte;
+    const int highByte = device.reply(3);
+    const int index = device.reply(2) + 255 * highByte;
 
     if (!m_screenVisible() || index < 1 || index > kHighestIndex || m_recent.contains(index))
         co_return WaitResult::Ok;
@@ -92,18 +90,17 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak() {
     m_answer += u' ' + m_vocabulary.list1().value(index);
 
     for (int tick = 0; tick < kPauseTicksBeforeSpeaking; ++tick) {
-        result = co_await link.hold();
+        result = co_await device.hold();
         if (result != WaitResult::Ok || !self)
             co_return result;
     }
     Q_EMIT itemSelected(index);
 
-    result = co_await link.requestAt(Command::SetAddress, kBytesPerWord * index);
+    result = co_await device.requestAt(Command::SetAddress, kBytesPerWord * index);
     if (result != WaitResult::Ok || !self)
         co_return result;
-    link.clearDataread();
-    link.sendCommand(Command::Speak);
-    co_return WaitResult::Ok;
+    device.clearDataread();
+    co_return co_await device.command(Command::Speak);
 }
 
 void SessionController::endWindow() {

@@ -15,6 +15,7 @@
 namespace telvar {
 
 class DeviceLink;
+class Sequence;
 class Vocabulary;
 
 // The question-and-answer session: a question opens a response window during which the device's sensor
@@ -57,7 +58,7 @@ Q_SIGNALS:
 private:
     void onPollTimer();
     QCoro::Task<> pollTick();
-    QCoro::Task<WaitResult> readAndSpeak();
+    QCoro::Task<WaitResult> readAndSpeak(Sequence& device);
     void endWindow();
     void reportLogProblem();
     void reportDeviceProblem(WaitResult result);

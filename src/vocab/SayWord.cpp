@@ -11,26 +11,26 @@ QString SayWord::unitCommand(int index) {
     return QStringLiteral(" AA = %1").arg(index, 5, 10, QLatin1Char('0'));
 }
 
-void SayWord::sendUnitCharacter(quint8 code) {
-    link().sendCommand(Command::UnitCommand, {code});
-}
-
 QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
+    auto device = acquire();
+    if (!device)
+        co_return busy();
     Q_EMIT begun();
-    const WaitResult result = co_await link().requestAt(Command::SetAddress, 8 * index);
+    WaitResult result = co_await device->requestAt(Command::SetAddress, 8 * index);
     // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
-    if (result != WaitResult::Ok)
-        co_return fail(QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result)));
-    link().sendCommand(Command::Speak);
-    if (sendToUnit) {
+    if (result.ok())
+        result = co_await device->command(Command::Speak);
+    if (result.ok() && sendToUnit) {
         const QString command = unitCommand(index);
         setStatus(command);
-        for (const QChar character : command)
-            sendUnitCharacter(static_cast<quint8>(character.unicode()));
+        for (const QChar character : command) {
+            result = co_await device->command(Command::UnitCommand, static_cast<quint8>(character.unicode()));
+            if (!result.ok())
+                break;
+        }
     }
+    if (!result.ok())
+        co_return fail(QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result)));
     co_return SequenceOutcome::done();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vocab/DeviceSequence.h"
+#include "device/DeviceSequence.h"
 
 #include <QCoro/QCoroTask>
 
@@ -20,9 +20,6 @@ public:
 
     // Word `index` is 0..kMaxIndex.
     QCoro::Task<SequenceOutcome> run(int index, bool sendToUnit);
-
-private:
-    void sendUnitCharacter(quint8 code);
 };
 
 } // namespace telvar

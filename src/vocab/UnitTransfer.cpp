@@ -1,6 +1,6 @@
 #include "vocab/UnitTransfer.h"
 
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 #include "device/Commands.h"
 #include "device/Timings.h"
 #include "vocab/Cp1252.h"
@@ -37,27 +37,26 @@ QString UnitTransfer::caption(const QByteArray& field, int counter) {
 }
 
 QCoro::Task<SequenceOutcome> UnitTransfer::run() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
     if (!co_await m_prompter.askYesNo(confirmationText()))
         co_return SequenceOutcome::declined();
-
     // The whole file is read before the unit is told anything, so a missing file sends nothing.
     QString error;
     const auto words = LineFile::read(WordListFiles(m_dataDir).path(WordListFiles::kMainWords), &error);
     if (!words)
         co_return fail(QStringLiteral("Word list not sent: %1").arg(error));
+    auto sequence = acquire();
+    if (!sequence)
+        co_return busy();
+    Sequence& device = *sequence;
 
     Q_EMIT begun();
     setStatus(QStringLiteral("Upload Start"));
-    DeviceLink& device = link();
     WaitResult result = co_await device.request(Command::UnitTransfer);
     const int total = static_cast<int>(words->size());
     Q_EMIT progressChanged(0, total);
 
     int counter = 0;
-    while (result == WaitResult::Ok && counter < total) {
+    while (result.ok() && counter < total) {
         const QByteArray field = wordField(words->at(counter));
         ++counter;
         setStatus(caption(field, counter));
@@ -65,15 +64,18 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
         for (const char byte : field) {
             const quint8 code =
                 static_cast<quint8>(byte) == 200 ? kBlankInPlaceOf200 : static_cast<quint8>(byte);
-            device.sendData(std::array<quint8, 2>{code, code});
+            result = co_await device.data(std::array<quint8, 2>{code, code});
+            if (!result.ok())
+                break;
         }
-        result = co_await device.waitReply(Timings::kUnitWordReplyLimit);
+        if (result.ok())
+            result = co_await device.waitReply(Timings::kUnitWordReplyLimit);
         Q_EMIT progressChanged(counter, total);
-        if (result == WaitResult::Ok && device.reply(1) == kStopReply)
+        if (result.ok() && device.reply(1) == kStopReply)
             break;
     }
 
-    if (result != WaitResult::Ok) {
+    if (!result.ok()) {
         co_return fail(counter == 0 ? QStringLiteral("Word list not sent: %1").arg(describe(result))
                                     : QStringLiteral("Word list transfer stopped at word #%1: %2")
                                           .arg(numberText(counter), describe(result)));

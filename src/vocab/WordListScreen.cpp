@@ -1,7 +1,7 @@
 #include "vocab/WordListScreen.h"
 
-#include "app/Prompter.h"
-#include "app/ScreenHost.h"
+#include "device/Prompter.h"
+#include "device/ScreenHost.h"
 #include "vocab/NumberText.h"
 #include "vocab/SayWord.h"
 #include "vocab/UnitTransfer.h"

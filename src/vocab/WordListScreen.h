@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vocab/SequenceOutcome.h"
+#include "device/SequenceOutcome.h"
 
 #include <QCoro/QCoroTask>
 #include <QWidget>

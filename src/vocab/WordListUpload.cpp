@@ -1,7 +1,7 @@
 #include "vocab/WordListUpload.h"
 
-#include "app/Prompter.h"
-#include "app/Spinner.h"
+#include "device/Prompter.h"
+#include "device/Spinner.h"
 #include "device/Commands.h"
 #include "device/Timings.h"
 #include "vocab/NumberText.h"
@@ -31,11 +31,12 @@ WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output
 }
 
 QCoro::Task<SequenceOutcome> WordListUpload::run() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
     if (!co_await m_prompter.askYesNo(confirmationText()))
         co_return SequenceOutcome::declined();
+    auto sequence = acquire();
+    if (!sequence)
+        co_return busy();
+    Sequence& device = *sequence;
 
     // The rows are taken as they stand now: a "Transfer Edits" during the upload must not mix two tables.
     const auto& table = m_vocabulary.codes();
@@ -43,35 +44,36 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
 
     Q_EMIT begun();
     Q_EMIT progressChanged(0, kRows);
-    DeviceLink& device = link();
     device.clearDataread();
     // The device answers "A", but the upload has always paused here instead of waiting for it; the next
     // "W" clears the stale reply before it is sent.
-    device.sendCommand(Command::SetAddress, {0, 0});
+    WaitResult result = co_await device.command(Command::SetAddress, 0, 0);
     device.setPausePeriod(Timings::kUploadAddressPause);
-    WaitResult result = co_await device.hold();
+    if (result.ok())
+        result = co_await device.hold();
 
     int row = 0;
-    for (; result == WaitResult::Ok && row < kRows; ++row) {
+    for (; result.ok() && row < kRows; ++row) {
         result = co_await device.request(Command::WriteMemory);
-        if (result == WaitResult::Unplugged)
-            break;
         // A "W" that reached the device waits for its data report, even when its reply is late or the
         // user cancelled: complete it, or the device would take the next command as word data.
-        const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
-        device.sendData(bytes);
-        if (result != WaitResult::Ok)
+        if (result == WaitResult::Ok || result == WaitResult::TimedOut || result == WaitResult::Cancelled) {
+            const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
+            if (const WaitResult written = co_await device.data(bytes); !written.ok())
+                result = written;
+        }
+        if (!result.ok())
             break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
-        if (result != WaitResult::Ok)
+        if (!result.ok())
             break;
         m_spinner.twizzer();
         setStatus(QStringLiteral("Loading ") + m_spinner.text() + numberText(row));
         Q_EMIT progressChanged(row + 1, kRows);
     }
 
-    if (result != WaitResult::Ok) {
+    if (!result.ok()) {
         const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
         setStatus(reason);
         co_return SequenceOutcome::failed(reason +

@@ -18,13 +18,13 @@ SequenceOutcome WordMemoryClearer::stopped(const QString& what, WaitResult resul
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
+    auto device = acquire();
+    if (!device)
+        co_return busy();
     Q_EMIT begun();
     for (const quint8 configByte : kCountBytes) {
         setStatus(QStringLiteral("send"));
-        const WaitResult result = co_await link().request(Command::WriteConfig, configByte, 0);
+        const WaitResult result = co_await device->request(Command::WriteConfig, configByte, 0);
         if (result != WaitResult::Ok)
             co_return stopped(QStringLiteral("Clearing the word count"), result);
     }
@@ -32,12 +32,12 @@ QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryClearer::clearStoredMemory() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
+    auto device = acquire();
+    if (!device)
+        co_return busy();
     Q_EMIT begun();
     setStatus(QStringLiteral("Clearing Memory please wait"));
-    const WaitResult result = co_await link().request(Command::ClearMemory);
+    const WaitResult result = co_await device->request(Command::ClearMemory);
     if (result != WaitResult::Ok)
         co_return stopped(QStringLiteral("Clearing the memory"), result);
     setStatus(QStringLiteral("Memory Clear"));

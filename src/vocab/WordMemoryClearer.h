@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vocab/DeviceSequence.h"
+#include "device/DeviceSequence.h"
 
 #include <QCoro/QCoroTask>
 

@@ -1,6 +1,6 @@
 #include "vocab/WordMemoryReader.h"
 
-#include "app/Spinner.h"
+#include "device/Spinner.h"
 #include "device/Commands.h"
 #include "vocab/NumberText.h"
 #include "vocab/Vocabulary.h"
@@ -19,10 +19,10 @@ WordMemoryReader::WordMemoryReader(DeviceLink& link, const Vocabulary& vocabular
                                    QObject* parent)
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_spinner(spinner) {}
 
-QCoro::Task<WaitResult> WordMemoryReader::readEntry(int entry, std::optional<QString>& word) {
-    const WaitResult result = co_await link().requestAt(Command::ReadMemory, 16 * entry);
+QCoro::Task<WaitResult> WordMemoryReader::readEntry(Sequence& device, int entry, std::optional<QString>& word) {
+    const WaitResult result = co_await device.requestAt(Command::ReadMemory, 16 * entry);
     if (result == WaitResult::Ok)
-        word = WordMemoryEntry::decode(link().reply(1), link().reply(2), m_vocabulary.list3());
+        word = WordMemoryEntry::decode(device.reply(1), device.reply(2), m_vocabulary.list3());
     co_return result;
 }
 
@@ -32,11 +32,11 @@ SequenceOutcome WordMemoryReader::stopped(int entry, WaitResult result) {
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
+    auto sequence = acquire();
+    if (!sequence)
+        co_return busy();
     Q_EMIT begun();
-    DeviceLink& device = link();
+    Sequence& device = *sequence;
 
     WaitResult result = co_await device.request(Command::ReadConfig, kCountLowByte);
     if (result != WaitResult::Ok)
@@ -53,7 +53,7 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
     Q_EMIT progressChanged(0, total);
     for (int entry = first; entry >= 0; --entry) {
         std::optional<QString> word;
-        result = co_await readEntry(entry, word);
+        result = co_await readEntry(device, entry, word);
         if (result != WaitResult::Ok)
             co_return stopped(entry, result);
         Q_EMIT lineAdded(numberText(entry + 1) + QStringLiteral(" : ") +
@@ -68,15 +68,16 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryReader::readAllWords() {
-    auto guard = acquire();
-    if (!guard)
-        co_return SequenceOutcome::busy(busyText());
+    auto sequence = acquire();
+    if (!sequence)
+        co_return busy();
     Q_EMIT begun();
+    Sequence& device = *sequence;
     Q_EMIT lineAdded(QStringLiteral(" Reading 500 stored words"));
     Q_EMIT progressChanged(0, kMemoryEntries);
     for (int entry = kMemoryEntries - 1; entry >= 0; --entry) {
         std::optional<QString> word;
-        const WaitResult result = co_await readEntry(entry, word);
+        const WaitResult result = co_await readEntry(device, entry, word);
         if (result != WaitResult::Ok)
             co_return stopped(entry, result);
         if (word && !word->isEmpty())

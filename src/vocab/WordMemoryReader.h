@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vocab/DeviceSequence.h"
+#include "device/DeviceSequence.h"
 
 #include <QCoro/QCoroTask>
 
@@ -32,7 +32,7 @@ Q_SIGNALS:
     void lineAdded(const QString& line);
 
 private:
-    QCoro::Task<WaitResult> readEntry(int entry, std::optional<QString>& word);
+    QCoro::Task<WaitResult> readEntry(Sequence& device, int entry, std::optional<QString>& word);
     // Ends a read with the reason in the title bar; entry -1 stands for the count, read before any entry.
     SequenceOutcome stopped(int entry, WaitResult result);
 

@@ -49,7 +49,9 @@ private slots:
     void unplugKeepsTheOtherScreensFlagsUntilTheNextTabClick();
     void pleaseWaitShowsProgressAndCancels();
     void aJobEndingAfterUnplugLeavesTheTabStripHidden();
-    void closingCancelsTheRunningSequenceAndDetaches();
+    void closingDuringAnUploadAsksThenStopsItCleanly();
+    void answeringNoKeepsTheUploadRunning();
+    void closingDuringARoutinePollAsksNothing();
 };
 
 void MainformTest::startsOnTheConnectPromptWithTheLoadResult() {
@@ -179,10 +181,10 @@ void MainformTest::pleaseWaitShowsProgressAndCancels() {
     QVERIFY(!progress->isVisible()); // a short command shows no bar
     QVERIFY(!cancel->isVisible());
 
-    auto guard = rig.window->link().tryBeginSequence();
-    QVERIFY(guard);
+    auto device = rig.window->link().begin();
+    QVERIFY(device);
     std::optional<WaitResult> ended;
-    rig.window->link().waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
+    device->waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
     rig.window->setPleaseWaitProgress(30, 120);
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->maximum(), 120);
@@ -217,21 +219,66 @@ void MainformTest::aJobEndingAfterUnplugLeavesTheTabStripHidden() {
     QTRY_VERIFY(rig.tabStrip()->isVisible());
 }
 
-void MainformTest::closingCancelsTheRunningSequenceAndDetaches() {
+namespace {
+const QString kStopQuestion = QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
+
+// Starts "Re-Load Word List" and waits until the device has taken `reports` reports of it.
+bool startUpload(WindowRig& rig, int reports) {
+    rig.clickTab(QStringLiteral("Word List"));
+    QTest::mouseClick(rig.find<QPushButton>(QStringLiteral("reloadWordListButton")), Qt::LeftButton);
+    return QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= reports; });
+}
+} // namespace
+
+void MainformTest::closingDuringAnUploadAsksThenStopsItCleanly() {
     WindowRig rig;
     QVERIFY(rig.waitAttached());
-    QTRY_VERIFY(rig.tabStrip()->isVisible());
-    auto guard = rig.window->link().tryBeginSequence();
-    std::optional<WaitResult> ended;
-    rig.window->link().waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
+    QVERIFY(startUpload(rig, 40));
+    QSignalSpy ended(&rig.window->link(), &DeviceLink::sequenceEnded);
 
     rig.window->close();
-    QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
+    QTRY_VERIFY(!rig.window->isVisible());
+    QCOMPARE(rig.fakePrompter->texts.last(), kStopQuestion);
+    QCOMPARE(ended.size(), 1);
+    // The last "W" the device took was followed by its data report, so the device takes commands again:
+    // had the window let go first, the report would have been refused by a detached library.
+    const auto reports = rig.library.device().receivedReports();
+    QVERIFY(!rig.library.device().awaitingWordData());
+    QCOMPARE(reports.at(reports.size() - 2)[1], quint8('W'));
     // Detached: the device leaving no longer reaches the window.
+    const qsizetype after = reports.size();
     rig.library.unplug();
     QTest::qWait(0);
     QVERIFY(rig.window->link().isAttached());
-    QVERIFY(rig.connectPrompt()->isHidden());
+    QCOMPARE(rig.library.device().receivedReports().size(), after);
+}
+
+void MainformTest::answeringNoKeepsTheUploadRunning() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    rig.fakePrompter->answers << true << false; // Yes to the upload, No to stopping it
+    QVERIFY(startUpload(rig, 40));
+    rig.window->close();
+    QCOMPARE(rig.fakePrompter->texts.last(), kStopQuestion);
+    QVERIFY(rig.window->isVisible());
+    QVERIFY(rig.window->link().jobRunning());
+    const qsizetype before = rig.library.device().receivedReports().size();
+    QTRY_VERIFY(rig.library.device().receivedReports().size() > before + 20);
+    rig.window->link().cancel();
+    QVERIFY(rig.waitIdle());
+}
+
+void MainformTest::closingDuringARoutinePollAsksNothing() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    auto poll = rig.window->link().begin(DeviceLink::Role::Poll);
+    QVERIFY(poll);
+    std::optional<WaitResult> ended;
+    poll->waitReply(std::chrono::seconds(60)).then([&](WaitResult result) { ended = result; });
+    rig.window->close();
+    QVERIFY(!rig.window->isVisible());
+    QVERIFY(rig.fakePrompter->texts.isEmpty());
+    QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
 }
 
 QTEST_MAIN(MainformTest)

@@ -9,13 +9,31 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QPromise>
+
+#include <list>
 #include <memory>
 
 using namespace telvar;
 using namespace std::chrono_literals;
 
-// DeviceLink against the virtual Telvar X: the one reply wait, the pauses, the sequence guard and the
-// routing of the library's notifications.
+namespace {
+// A device whose endpoint takes no report: every write stays pending for ever.
+class StallingLibrary : public EmulatedLibrary {
+public:
+    QFuture<WriteOutcome> WriteEx(int, int, const OutputReport&) override {
+        m_pending.emplace_back();
+        m_pending.back().start();
+        return m_pending.back().future();
+    }
+
+private:
+    std::list<QPromise<WriteOutcome>> m_pending;
+};
+} // namespace
+
+// DeviceLink against the virtual Telvar X: the one wait, checked writes, the pauses, one sequence at a
+// time and the routing of the library's notifications.
 class DeviceLinkTest : public QObject {
     Q_OBJECT
 
@@ -42,49 +60,58 @@ private:
         return rig;
     }
 
+    // A sequence that must exist for the test to go on.
+    static Sequence begin(Rig& rig) {
+        std::optional<Sequence> sequence = rig.link->begin();
+        if (!sequence)
+            qFatal("the device was not free");
+        return std::move(*sequence);
+    }
+
 private Q_SLOTS:
     void aWaitEndsOnTheReply() {
         Rig rig = attached();
         QVERIFY(rig.link);
-        const WaitResult result = QCoro::waitFor(rig.link->request('C', 1));
-        QCOMPARE(result, WaitResult::Ok);
-        QCOMPARE(int(rig.link->reply(2)), 173);
+        Sequence device = begin(rig);
+        QCOMPARE(QCoro::waitFor(device.request('C', 1)), WaitResult::Ok);
+        QCOMPARE(int(device.reply(2)), 173);
         QVERIFY(rig.link->dataread());
     }
 
-    void aWaitEndsOnItsTimeLimit() {
+    void aWaitEndsOnItsTimeLimitOrOnUnplug() {
         Rig rig = attached({QStringLiteral("drop:D")});
         QVERIFY(rig.link);
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', 50ms)), WaitResult::TimedOut);
+        Sequence device = begin(rig);
+        QCOMPARE(QCoro::waitFor(device.request('D', 50ms)), WaitResult::TimedOut);
         // The device still answers what it does not drop.
-        QCOMPARE(QCoro::waitFor(rig.link->request('Z', 5000ms)), WaitResult::Ok);
-    }
+        QCOMPARE(QCoro::waitFor(device.request('Z', 5000ms)), WaitResult::Ok);
 
-    void aWaitEndsOnUnplug() {
-        Rig rig = attached({QStringLiteral("drop:D")});
-        QVERIFY(rig.link);
         QSignalSpy unplugged(rig.link.get(), &DeviceLink::unplugged);
         QTimer::singleShot(0, rig.library.get(), [&] { rig.library->unplug(); });
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', 60000ms)), WaitResult::Unplugged);
+        QCOMPARE(QCoro::waitFor(device.request('D', 60000ms)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);
         QVERIFY(!rig.link->isAttached());
-        // Without a device a wait ends at once.
-        QCOMPARE(QCoro::waitFor(rig.link->request('Z', 60000ms)), WaitResult::Unplugged);
+        // Without a device every step ends at once, and nothing is handed to the library.
+        const qsizetype reports = rig.library->device().receivedReports().size();
+        QCOMPARE(QCoro::waitFor(device.request('Z', 60000ms)), WaitResult::Unplugged);
+        QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::Unplugged);
+        QCOMPARE(rig.library->device().receivedReports().size(), reports);
     }
 
     void aStaleReportDoesNotEndTheNextWait() {
         Rig rig = attached({QStringLiteral("drop:D")});
         QVERIFY(rig.link);
+        Sequence device = begin(rig);
         QSignalSpy received(rig.link.get(), &DeviceLink::reportReceived);
         // Two replies arrive while nobody waits: the second overwrites the first.
-        rig.link->sendCommand('C', {1});
-        rig.link->sendCommand('Z');
+        QCOMPARE(QCoro::waitFor(device.command('C', 1)), WaitResult::Ok);
+        QCOMPARE(QCoro::waitFor(device.command('Z')), WaitResult::Ok);
         QTRY_COMPARE(received.size(), 2);
         QVERIFY(rig.link->dataread());
-        QCOMPARE(rig.link->reply(1), quint8('Z'));
+        QCOMPARE(device.reply(1), quint8('Z'));
 
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', 50ms)), WaitResult::TimedOut);
-        QCOMPARE(rig.link->reply(1), quint8('Z')); // stale bytes stay until the next report
+        QCOMPARE(QCoro::waitFor(device.request('D', 50ms)), WaitResult::TimedOut);
+        QCOMPARE(device.reply(1), quint8('Z')); // stale bytes stay until the next report
     }
 
     void holdFollowsThePeriodLastSet() {
@@ -92,45 +119,92 @@ private Q_SLOTS:
         QVERIFY(rig.link);
         QCOMPARE(rig.link->pausePeriod(), 250ms);
         Timings::setDivisor(1); // the real period, whatever the environment asks
-        rig.link->setPausePeriod(10ms);
+        {
+            Sequence device = begin(rig);
+            device.setPausePeriod(10ms);
+        }
+        // The period outlives the sequence that set it.
+        QCOMPARE(rig.link->pausePeriod(), 10ms);
+        Sequence device = begin(rig);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(QCoro::waitFor(rig.link->hold()), WaitResult::Ok);
-        const qint64 took = clock.elapsed();
-        QVERIFY2(took >= 9 && took < 250, qPrintable(QString::number(took)));
+        QCOMPARE(QCoro::waitFor(device.hold()), WaitResult::Ok);
+        QVERIFY(clock.elapsed() >= 9);
     }
 
     void oneSequenceAtATime() {
         Rig rig = attached();
         QVERIFY(rig.link);
+        QSignalSpy ended(rig.link.get(), &DeviceLink::sequenceEnded);
         {
-            auto guard = rig.link->tryBeginSequence();
-            QVERIFY(guard);
+            auto sequence = rig.link->begin();
+            QVERIFY(sequence);
             QVERIFY(rig.link->sequenceRunning());
-            QVERIFY(!rig.link->tryBeginSequence());
+            QVERIFY(!rig.link->begin());
+            QVERIFY(!rig.link->begin(DeviceLink::Role::Poll));
+            QCOMPARE(ended.size(), 0);
         }
+        QCOMPARE(ended.size(), 1);
         QVERIFY(!rig.link->sequenceRunning());
-        QVERIFY(rig.link->tryBeginSequence());
+        QVERIFY(rig.link->begin(DeviceLink::Role::Poll));
+        QVERIFY(!rig.link->jobRunning());
     }
 
-    void cancelEndsAWaitAndTheSequenceGoesOnRefusing() {
+    void cancelEndsWaitsButNotAWriteThatIsDue() {
         Rig rig = attached({QStringLiteral("drop:D")});
         QVERIFY(rig.link);
-        auto guard = rig.link->tryBeginSequence();
-        QVERIFY(guard);
+        std::optional<Sequence> device = rig.link->begin();
         QTimer::singleShot(0, rig.link.get(), [&] { rig.link->cancel(); });
-        QCOMPARE(QCoro::waitFor(rig.link->request('D', 60000ms)), WaitResult::Cancelled);
-        // The cancelled sequence's later waits end at once until it lets go.
-        QCOMPARE(QCoro::waitFor(rig.link->hold()), WaitResult::Cancelled);
-        guard.reset();
-        QCOMPARE(QCoro::waitFor(rig.link->request('Z')), WaitResult::Ok);
+        QCOMPARE(QCoro::waitFor(device->request('D', 60000ms)), WaitResult::Cancelled);
+        // The cancelled sequence's later waits end at once until it lets go, but what it still has to
+        // send goes out: a device told "W" must get its data report.
+        QCOMPARE(QCoro::waitFor(device->hold()), WaitResult::Cancelled);
+        const std::array<quint8, 8> data{1, 2, 3, 4, 5, 6, 7, 8};
+        QCOMPARE(QCoro::waitFor(device->data(data)), WaitResult::Ok);
+        const VirtualDevice::Report expected{0, 1, 2, 3, 4, 5, 6, 7, 8};
+        QCOMPARE(rig.library->device().receivedReports().last(), expected);
+        device.reset();
+        auto next = rig.link->begin();
+        QCOMPARE(QCoro::waitFor(next->request('Z')), WaitResult::Ok);
+    }
+
+    void aFailedWriteEndsTheSequenceAtOnce() {
+        // The device takes one report, then refuses every write.
+        Rig rig = attached({QStringLiteral("refuse-after:1")});
+        QVERIFY(rig.link);
+        Sequence device = begin(rig);
+        QCOMPARE(QCoro::waitFor(device.request('C', 0)), WaitResult::Ok);
+        QElapsedTimer clock;
+        clock.start();
+        const WaitResult refused = QCoro::waitFor(device.request('C', 1, 60000ms));
+        QCOMPARE(refused, WaitResult::WriteFailed);
+        QCOMPARE(describe(refused), QStringLiteral("could not send to the Telvar X: the device refused the report"));
+        // It never turns into a wait for a reply that cannot come.
+        QVERIFY(clock.elapsed() < 60000);
+        // Every later step of that sequence fails the same way, without touching the device.
+        QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::WriteFailed);
+        QCOMPARE(QCoro::waitFor(device.hold()), WaitResult::WriteFailed);
+        QCOMPARE(rig.library->device().receivedReports().size(), 1);
+    }
+
+    void aWriteThatHangsEndsWithinTheReplyLimit() {
+        StallingLibrary library;
+        DeviceLink link(library);
+        link.setDefaultReplyLimit(50ms);
+        link.hidattach();
+        QVERIFY(QTest::qWaitFor([&] { return link.isAttached(); }));
+        std::optional<Sequence> device = link.begin();
+        const WaitResult result = QCoro::waitFor(device->request('Z', 60000ms));
+        QCOMPARE(result, WaitResult::WriteFailed);
+        QVERIFY2(describe(result).contains(QStringLiteral("within 50 ms")), qPrintable(describe(result)));
     }
 
     void aModeCommandAfterAWriteCarriesItsBytes() {
         Rig rig = attached();
         QVERIFY(rig.link);
-        QCOMPARE(QCoro::waitFor(rig.link->request('B', 14, 254)), WaitResult::Ok);
-        rig.link->sendCommand('H');
+        Sequence device = begin(rig);
+        QCOMPARE(QCoro::waitFor(device.request('B', 14, 254)), WaitResult::Ok);
+        QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::Ok);
         const auto reports = rig.library->device().receivedReports();
         const VirtualDevice::Report expected{0, 'H', 14, 254, 0, 0, 0, 0, 0};
         QCOMPARE(reports.last(), expected);

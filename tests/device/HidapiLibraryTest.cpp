@@ -145,10 +145,10 @@ private Q_SLOTS:
         library.SetReadNotify(handle, true);
 
         // The caller's buffer is longer than a report: exactly report id + 8 data bytes go out.
-        const quint8 output[11] = {0, 'Z', 1, 2, 3, 4, 5, 6, 7, 0xEE, 0xEE};
-        QVERIFY(library.WriteEx(kVendorId, kProductId, output));
+        const HidLibrary::OutputReport output = {0, 'Z', 1, 2, 3, 4, 5, 6, 7};
+        QVERIFY(library.WriteEx(kVendorId, kProductId, output).result().sent);
         QTRY_COMPARE_WITH_TIMEOUT(device.written().size(), 1, kWait);
-        QCOMPARE(device.written()[0], bytesOf(output, 9));
+        QCOMPARE(device.written()[0], bytesOf(output.data(), 9));
 
         // Reports are kept in order until read; Read puts report id 0 in front of the data.
         device.sendReport(report({'Z', 1, 0, 0, 0, 0, 0, 9}));
@@ -212,8 +212,7 @@ private Q_SLOTS:
         QCOMPARE(log.last(HidLibrary::Unplugged).productId, kProductId);
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Changed) > changes, kWait);
         QCOMPARE(library.GetHandle(kVendorId, kProductId), HidLibrary::Handle(0));
-        const quint8 output[9] = {0, 'Z'};
-        QVERIFY(!library.WriteEx(kVendorId, kProductId, output));
+        QVERIFY(!library.WriteEx(kVendorId, kProductId, {0, 'Z'}).result().sent);
     }
 
     void treatsADeviceThatHangsUpAsGone() {
@@ -244,7 +243,7 @@ private Q_SLOTS:
         QVERIFY(log.indexOf(HidLibrary::Changed) > log.indexOf(HidLibrary::Plugged, kProductId));
         QVERIFY(failures.isEmpty());
         QVERIFY(library.errorString().isEmpty());
-        QVERIFY(library.WriteEx(kVendorId, kProductId, std::array<quint8, 9>{0, 'Z'}.data()));
+        QVERIFY(library.WriteEx(kVendorId, kProductId, {0, 'Z'}).result().sent);
     }
 
     void reportsAnOpenThatKeepsFailing() {
@@ -304,13 +303,14 @@ private Q_SLOTS:
         device.plug();
         QVERIFY(plugged.wait(kWait));
 
-        QCOMPARE(QCoro::waitFor(link.request('Z')), WaitResult::Ok);
-        QCOMPARE(link.reply(1), quint8('Z'));
-        QCOMPARE(link.reply(2), quint8(4));
-        QCOMPARE(link.reply(3), quint8(2));
+        std::optional<Sequence> sequence = link.begin();
+        QCOMPARE(QCoro::waitFor(sequence->request('Z')), WaitResult::Ok);
+        QCOMPARE(sequence->reply(1), quint8('Z'));
+        QCOMPARE(sequence->reply(2), quint8(4));
+        QCOMPARE(sequence->reply(3), quint8(2));
 
         // A reply that never comes: the unplug ends the wait long before its limit.
-        auto waiting = link.request('D', 60s);
+        auto waiting = sequence->request('D', 60s);
         QTimer::singleShot(0, [&device] { device.unplug(); });
         QCOMPARE(QCoro::waitFor(std::move(waiting)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);

@@ -18,7 +18,7 @@ private:
     static Report command(char letter, quint8 b2 = 0, quint8 b3 = 0) { return {0, quint8(letter), b2, b3}; }
 
     static bool write(EmulatedLibrary& library, const Report& report) {
-        return library.WriteEx(kVendorId, kProductId, report.data());
+        return library.WriteEx(kVendorId, kProductId, report).result().sent;
     }
 
     static QList<int> codes(const QSignalSpy& spy) {

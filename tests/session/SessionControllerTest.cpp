@@ -161,7 +161,7 @@ private Q_SLOTS:
     }
 
     void busyLinkSkipsTicks() {
-        auto other = device().link.tryBeginSequence();
+        auto other = device().link.begin();
         device().script(QStringLiteral("5"));
         QCOMPARE(runSession(ResponseWindow::Seconds6), QString());
         QCOMPARE(device().readingsTaken(), 0);

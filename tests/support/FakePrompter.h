@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 
 #include <QQueue>
 #include <QStringList>
@@ -17,6 +17,8 @@ public:
     QCoro::Task<bool> askYesNo(QString text, QString title) override { co_return record(text, title); }
     QCoro::Task<bool> askOkCancel(QString text, QString title) override { co_return record(text, title); }
     QCoro::Task<> inform(QString text, QString title) override {
+        if (silenced())
+            co_return;
         texts << text;
         titles << title;
         co_return;
@@ -24,6 +26,8 @@ public:
 
 private:
     bool record(const QString& text, const QString& title) {
+        if (silenced())
+            return false;
         texts << text;
         titles << title;
         return answers.isEmpty() ? true : answers.dequeue();

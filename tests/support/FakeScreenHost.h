@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FakePrompter.h"
-#include "app/ScreenHost.h"
-#include "app/Spinner.h"
+#include "device/ScreenHost.h"
+#include "device/Spinner.h"
 #include "device/DeviceLink.h"
 #include "vocab/Vocabulary.h"
 

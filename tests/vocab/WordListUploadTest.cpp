@@ -1,7 +1,7 @@
 #include "VirtualTelvar.h"
 #include "support/FakePrompter.h"
 
-#include "app/Spinner.h"
+#include "device/Spinner.h"
 #include "device/Commands.h"
 #include "device/Timings.h"
 #include "emulator/DeviceState.h"
@@ -130,19 +130,42 @@ private Q_SLOTS:
         QCOMPARE(telvar.device().wordMemory(0, kRows * 8), before);
     }
 
-    void anotherSequenceRunningRefusesWithoutAsking() {
+    void anotherSequenceStillRunningAfterTheAnswerRefuses() {
         VirtualTelvar telvar;
         QVERIFY(telvar.attach());
-        const auto other = telvar.link.tryBeginSequence();
+        const auto other = telvar.link.begin();
         Vocabulary vocabulary;
         FakePrompter prompter;
 
         const Run run = runUpload(telvar, vocabulary, prompter);
 
+        // The box came first, so the other sequence was never held up by it.
+        QCOMPARE(prompter.texts, QStringList{WordListUpload::confirmationText()});
         QCOMPARE(run.outcome.status, SequenceOutcome::Status::Busy);
-        QVERIFY(prompter.texts.isEmpty());
-        QCOMPARE(run.statuses, QStringList{DeviceSequence::busyText()});
+        QCOMPARE(run.statuses, QStringList{DeviceLink::busyText()});
+        QCOMPARE(run.begun, 0);
         QVERIFY(telvar.sent.isEmpty());
+    }
+
+    void aRefusedWriteStopsTheUploadAtOnce() {
+        VirtualTelvar telvar;
+        QVERIFY(telvar.attach());
+        FaultSet faults; // the address and 50 rows go in, then the endpoint stalls
+        faults.add(QStringLiteral("refuse-after:101"));
+        telvar.device().setFaults(faults);
+        Vocabulary vocabulary;
+        FakePrompter prompter;
+
+        const Run run = runUpload(telvar, vocabulary, prompter);
+
+        QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
+        QCOMPARE(run.statuses.last(),
+                 QStringLiteral("Upload stopped at word 50: could not send to the Telvar X: "
+                                "the device refused the report"));
+        QCOMPARE(run.lastProgress, 50);
+        // Nothing more was tried after the refusal.
+        QCOMPARE(telvar.sent.size(), 102);
+        QVERIFY(!telvar.link.sequenceRunning());
     }
 
     // Each way the device can stop answering ends the upload at the word it had reached, releases the
@@ -188,7 +211,8 @@ private Q_SLOTS:
         QVERIFY(!telvar.link.sequenceRunning());
         if (how != QLatin1String("unplug")) {
             // The stopped row's write was completed, so the device takes the next report as a command.
-            telvar.link.sendCommand(Command::SetAddress, {8, 0});
+            auto device = telvar.link.begin();
+            QCOMPARE(QCoro::waitFor(device->command(Command::SetAddress, 8, 0)), WaitResult::Ok);
             QVERIFY(telvar::test::runUntil([&] { return telvar.device().address() == 8; }));
         }
     }

@@ -1,6 +1,6 @@
 #include "VirtualTelvar.h"
 
-#include "app/Spinner.h"
+#include "device/Spinner.h"
 #include "device/Timings.h"
 #include "emulator/DeviceState.h"
 #include "vocab/Vocabulary.h"

@@ -1,4 +1,4 @@
-#include "app/Prompter.h"
+#include "device/Prompter.h"
 #include "cli/CliContext.h"
 #include "cli/Verb.h"
 #include "session/SessionLogFile.h"

@@ -1,7 +1,7 @@
-#include "app/OperatingModes.h"
-#include "cli/CliContext.h"
-#include "cli/Verb.h"
-#include "device/DeviceLink.h"
+#include "cli/verbs/SequenceRun.h"
+#include "settings/AvailabilityWrite.h"
+#include "settings/ModeCommand.h"
+#include "settings/OperatingModes.h"
 
 namespace telvar::cli {
 
@@ -35,10 +35,10 @@ Verb modeVerb() {
                     QStringLiteral("%1 is no mode; the modes are %2").arg(arguments.first(), modeNames()));
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
-            // The device answers no mode command; the letter goes out with whatever bytes 2.. still hold.
-            context.link().clearDataread();
-            context.link().sendCommand(OperatingModes::kModes[static_cast<std::size_t>(index)].letter);
-            co_return kExitOk;
+            ModeCommand command(context.link());
+            const SequenceOutcome outcome =
+                co_await command.run(OperatingModes::kModes[static_cast<std::size_t>(index)].letter);
+            co_return exitStatus(context, outcome, {});
         },
     };
 }
@@ -75,12 +75,11 @@ Verb modesVerb() {
             }
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
-            auto guard = context.link().tryBeginSequence();
             const quint32 value = OperatingModes::availabilityValue(ticked);
-            const WaitResult result =
-                co_await OperatingModes::writeAvailability(context.link(), value, [](const QString&) {});
-            if (result != WaitResult::Ok)
-                co_return context.fail(result);
+            AvailabilityWrite write(context.link());
+            const SequenceOutcome outcome = co_await write.run(value);
+            if (!outcome.completed())
+                co_return exitStatus(context, outcome, {});
             context.out() << value << Qt::endl;
             co_return kExitOk;
         },

@@ -33,18 +33,21 @@ Verb rawVerb() {
 
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
-            DeviceLink& link = context.link();
+            std::optional<Sequence> device = context.link().begin();
+            if (!device)
+                co_return context.fail(DeviceLink::busyText());
             std::array<quint8, 8> data{static_cast<quint8>(letter)};
             std::copy(bytes->begin(), bytes->end(), data.begin() + 1);
-            link.clearDataread();
-            link.sendData(std::span<const quint8>(data.data(), 1 + bytes->size()));
+            device->clearDataread();
+            WaitResult result = co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
+            if (result.ok() && awaitReply)
+                result = co_await device->waitReply();
+            if (!result.ok())
+                co_return context.fail(result);
             if (!awaitReply)
                 co_return kExitOk;
-            const WaitResult result = co_await link.waitReply();
-            if (result != WaitResult::Ok)
-                co_return context.fail(result);
             QStringList numbers;
-            for (const quint8 byte : link.input())
+            for (const quint8 byte : device->input())
                 numbers << QString::number(byte);
             context.out() << numbers.join(QLatin1Char(' ')) << Qt::endl;
             co_return kExitOk;

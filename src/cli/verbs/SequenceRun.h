@@ -3,8 +3,8 @@
 #include "cli/CliContext.h"
 #include "cli/TerminalProgress.h"
 #include "cli/Verb.h"
-#include "vocab/DeviceSequence.h"
-#include "vocab/SequenceOutcome.h"
+#include "device/DeviceSequence.h"
+#include "device/SequenceOutcome.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "app/Spinner.h"
+#include "device/Spinner.h"
 #include "cli/verbs/SequenceRun.h"
 #include "vocab/WordMemoryClearer.h"
 #include "vocab/WordMemoryReader.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OperatingModes.h"
+#include "settings/OperatingModes.h"
 
 #include <QCoro/QCoroTask>
 #include <QWidget>
@@ -11,6 +11,7 @@ class QCheckBox;
 
 namespace telvar {
 
+class DeviceSequence;
 class ScreenHost;
 
 // The "Telvar X" screen: one button per operating mode and the mode-availability boxes beside them.
@@ -20,8 +21,9 @@ public:
     explicit ModesScreen(ScreenHost& host, QWidget* parent = nullptr);
 
 private:
-    void sendMode(char letter);
+    QCoro::Task<> sendMode(char letter);
     QCoro::Task<> sendAvailability(int clickedBox);
+    void followStatus(DeviceSequence& job);
     OperatingModes::Availability ticked() const;
 
     ScreenHost& m_host;

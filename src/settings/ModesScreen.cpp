@@ -1,13 +1,15 @@
-#include "app/ModesScreen.h"
+#include "settings/ModesScreen.h"
 
-#include "app/Prompter.h"
-#include "app/ScreenHost.h"
+#include "device/Prompter.h"
+#include "device/ScreenHost.h"
 #include "device/DeviceLink.h"
-#include "vocab/DeviceSequence.h"
+#include "settings/AvailabilityWrite.h"
+#include "settings/ModeCommand.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace telvar {
@@ -60,36 +62,30 @@ ModesScreen::ModesScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m
     grid->setRowStretch(OperatingModes::kUsableBoxCount + 1, 1);
 }
 
-void ModesScreen::sendMode(char letter) {
-    DeviceLink& link = m_host.link();
-    const auto guard = link.tryBeginSequence();
-    if (!guard) {
-        m_host.setStatus(DeviceSequence::busyText());
-        return;
-    }
-    // Only the letter changes: the device ignores the argument bytes left over from the last command.
-    link.clearDataread();
-    link.sendCommand(letter);
+QCoro::Task<> ModesScreen::sendMode(char letter) {
+    ModeCommand job(m_host.link());
+    followStatus(job);
+    co_await job.run(letter);
 }
 
 QCoro::Task<> ModesScreen::sendAvailability(int clickedBox) {
-    DeviceLink& link = m_host.link();
-    auto guard = link.tryBeginSequence();
-    if (!guard) {
-        // Nothing was sent, so the box goes back to what the device was last told.
-        m_boxes[clickedBox]->setChecked(!m_boxes[clickedBox]->isChecked());
-        m_host.setStatus(DeviceSequence::busyText());
-        co_return;
-    }
     // The screen may be gone by the time a wait ends, so nothing after the first wait touches it; the
     // host and its link outlive every screen.
     ScreenHost& host = m_host;
     const quint32 value = OperatingModes::availabilityValue(ticked());
+    const QPointer<QCheckBox> box = m_boxes[clickedBox];
     co_await host.prompter().inform(QString::number(OperatingModes::lowByte(value)));
-    const WaitResult result = co_await OperatingModes::writeAvailability(
-        link, value, [&host](const QString& text) { host.setStatus(text); });
-    if (result != WaitResult::Ok)
-        host.setStatus(QStringLiteral("Modes not saved: %1").arg(describe(result)));
+    AvailabilityWrite job(host.link());
+    QObject::connect(&job, &DeviceSequence::statusChanged, &job,
+                     [&host](const QString& text) { host.setStatus(text); });
+    const SequenceOutcome outcome = co_await job.run(value);
+    // Nothing was sent, so the box goes back to what the device was last told.
+    if (outcome.status == SequenceOutcome::Status::Busy && box)
+        box->setChecked(!box->isChecked());
+}
+
+void ModesScreen::followStatus(DeviceSequence& job) {
+    connect(&job, &DeviceSequence::statusChanged, this, [this](const QString& text) { m_host.setStatus(text); });
 }
 
 OperatingModes::Availability ModesScreen::ticked() const {

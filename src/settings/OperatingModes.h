@@ -1,17 +1,11 @@
 #pragma once
 
-#include "device/WaitResult.h"
-
-#include <QCoro/QCoroTask>
 #include <QString>
 
 #include <array>
 #include <bitset>
-#include <functional>
 
 namespace telvar {
-
-class DeviceLink;
 
 // The device's operating modes as the modes screen and telvarctl offer them, and the mode-availability
 // bits that tell the device which modes stay selectable on the device itself.
@@ -65,12 +59,6 @@ inline quint8 lowByte(quint32 value) {
 inline quint8 highByte(quint32 value) {
     return static_cast<quint8>(value / 256 % 256);
 }
-
-// Writes the availability value as configuration bytes 14 and 15, each write awaited. `setStatus` receives
-// "send " + the low byte's number text while the first write is outstanding, then "send". Stops at the
-// first write that gets no reply and returns how that wait ended. The caller holds the sequence guard.
-QCoro::Task<WaitResult> writeAvailability(DeviceLink& link, quint32 value,
-                                          std::function<void(const QString&)> setStatus);
 
 } // namespace OperatingModes
 

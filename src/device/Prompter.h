@@ -16,6 +16,14 @@ public:
     virtual QCoro::Task<bool> askOkCancel(QString text, QString title = {}) = 0;
     // A box with an OK button only.
     virtual QCoro::Task<> inform(QString text, QString title = {}) = 0;
+    // From now on nothing is shown: questions are answered No, messages dropped (the program is quitting).
+    void silence() { m_silenced = true; }
+
+protected:
+    bool silenced() const { return m_silenced; }
+
+private:
+    bool m_silenced = false;
 };
 
 } // namespace telvar
