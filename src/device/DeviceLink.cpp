@@ -195,7 +195,9 @@ void DeviceLink::OnRead(HidLibrary::Handle handle) {
 
 void DeviceLink::send() {
     qCDebug(lcDevice) << "out" << QByteArray(reinterpret_cast<const char*>(m_output.data()), 9).toHex(' ');
-    m_library.WriteEx(kVendorId, kProductId, m_output.data());
+    HidLibrary::OutputReport report{};
+    std::copy_n(m_output.begin(), report.size(), report.begin());
+    m_library.WriteEx(kVendorId, kProductId, report);
     Q_EMIT reportSent(m_output);
 }
 

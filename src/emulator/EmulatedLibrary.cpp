@@ -96,11 +96,15 @@ bool EmulatedLibrary::Read(Handle handle, quint8* buffer) {
     return true;
 }
 
-bool EmulatedLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
+QFuture<WriteOutcome> EmulatedLibrary::WriteEx(int vendorId, int productId, const OutputReport& report) {
+    if (!m_connected)
+        return QtFuture::makeReadyFuture(
+            WriteOutcome{false, QStringLiteral("the HID library is not connected")});
     if (!m_handle || vendorId != kVendorId || productId != kProductId)
-        return false;
-    m_device.receive(buffer);
-    return true;
+        return QtFuture::makeReadyFuture(
+            WriteOutcome{false, QStringLiteral("the Telvar X is not connected")});
+    m_device.receive(report.data());
+    return QtFuture::makeReadyFuture(WriteOutcome{true, {}});
 }
 
 // --- The bus --------------------------------------------------------------------------------------------

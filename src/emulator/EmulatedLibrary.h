@@ -39,7 +39,7 @@ public:
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
-    bool WriteEx(int vendorId, int productId, const quint8* buffer) override;
+    QFuture<WriteOutcome> WriteEx(int vendorId, int productId, const OutputReport& report) override;
 
     // --- The bus, for tests and the simulate menu ----------------------------------------------------------
     // The Telvar X arrives (powered up, with a new handle) or leaves. Both do nothing when already so.

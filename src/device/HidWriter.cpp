@@ -1,0 +1,20 @@
+#include "device/HidWriter.h"
+
+#include <hidapi/hidapi.h>
+
+namespace telvar {
+
+WriteOutcome HidWriter::write(const HidLibrary::OutputReport& report) {
+    if (m_closed)
+        return {false, kClosedReason};
+    const int written = hid_write(m_device.get(), report.data(), report.size());
+    if (written == int(report.size()))
+        return {true, {}};
+    // The handle is written from this thread only, so its error text is this write's.
+    const wchar_t* error = written < 0 ? hid_error(m_device.get()) : nullptr;
+    return {false, error
+                       ? QString::fromWCharArray(error)
+                       : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(report.size())};
+}
+
+} // namespace telvar
