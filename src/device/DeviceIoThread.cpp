@@ -3,7 +3,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace telvar {
 

@@ -1,5 +1,7 @@
 #include "device/HidWriter.h"
 
+#include "device/DeviceLink.h"
+
 #include <hidapi/hidapi.h>
 
 namespace telvar {

@@ -15,7 +15,8 @@ class HidWriter {
 public:
     static inline const QString kClosedReason = QStringLiteral("the Telvar X is not connected");
 
-    explicit HidWriter(hidapi::DevicePtr device) : m_device(std::move(device)) {}
+    HidWriter(hidapi::DevicePtr device, QString path)
+        : m_device(std::move(device)), m_path(std::move(path)) {}
 
     // From any thread; a write already under way finishes, every later one fails.
     void close() { m_closed = true; }
@@ -23,6 +24,7 @@ public:
 
 private:
     hidapi::DevicePtr m_device;
+    QString m_path;
     std::atomic<bool> m_closed{false};
 };
 

@@ -214,7 +214,7 @@ void HidapiLibrary::opened(Handle handle, Opened& result) {
         QTimer::singleShot(Timings::scaled(kOpenRetryPeriod), this, [this, handle] { requestOpen(handle); });
         return;
     }
-    device.writer = std::make_shared<HidWriter>(std::move(result.writer));
+    device.writer = std::make_shared<HidWriter>(std::move(result.writer), device.info.path);
     device.reader = std::make_unique<HidReportReader>(std::move(result.reader));
     connect(device.reader.get(), &HidReportReader::reportRead, this,
             [this, handle](const QByteArray& data) { onReport(handle, data); });
@@ -313,14 +313,8 @@ QFuture<WriteOutcome> HidapiLibrary::WriteEx(int vendorId, int productId, const 
     const auto it = m_devices.find(GetHandle(vendorId, productId));
     if (it == m_devices.end() || !it->second.writer)
         return notSent(HidWriter::kClosedReason);
-    return m_io.call(
-        [writer = it->second.writer, path = it->second.info.path, report] {
-            WriteOutcome outcome = writer->write(report);
-            if (!outcome.sent)
-                qCWarning(lcDevice) << "writing to" << path << "failed:" << outcome.error;
-            return outcome;
-        },
-        WriteOutcome{false, kLibraryClosed});
+    return m_io.call([writer = it->second.writer, report] { return writer->write(report); },
+                     WriteOutcome{false, kLibraryClosed});
 }
 
 QList<HidDeviceInfo> HidapiLibrary::attachedDevices() {
