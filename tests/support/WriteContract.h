@@ -38,7 +38,6 @@ inline void checkRefused(HidLibrary& library, const WriteContractBus& bus, const
     QVERIFY2(finishes(write), when);
     QVERIFY2(!write.result().sent, when);
     QVERIFY2(!write.result().error.isEmpty(), when);
-    QTest::qWait(0);
     QVERIFY2(bus.received().size() == before, when);
 }
 
