@@ -3,6 +3,7 @@
 #include <hidapi/hidapi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 
 namespace telvar::hidapi {
@@ -44,10 +45,15 @@ QList<HidDeviceInfo> enumerate(int vendorId, int productId) {
     return devices;
 }
 
-DevicePtr open(const QString& path) {
+DevicePtr open(const QString& path, int* error) {
     if (!initialise())
         return nullptr;
-    return DevicePtr(hid_open_path(path.toLocal8Bit().constData()));
+    // hidapi's own error text can lose the cause (it closes the node before composing it); errno keeps it.
+    errno = 0;
+    DevicePtr device(hid_open_path(path.toLocal8Bit().constData()));
+    if (error)
+        *error = device ? 0 : errno;
+    return device;
 }
 
 } // namespace telvar::hidapi

@@ -23,7 +23,8 @@ bool initialise();
 // The attached HID interfaces, one entry per device node; 0 for an id matches any.
 QList<HidDeviceInfo> enumerate(int vendorId = 0, int productId = 0);
 
-// Opens the device node for reading and writing; null on failure.
-DevicePtr open(const QString& path);
+// Opens the device node for reading and writing; null on failure, with the system's error number in
+// `error` when asked for.
+DevicePtr open(const QString& path, int* error = nullptr);
 
 } // namespace telvar::hidapi

@@ -9,25 +9,31 @@
 #include "device/UdevHotplugMonitor.h"
 #endif
 
-#include <hidapi/hidapi.h>
-
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
-#include <unistd.h>
 
 namespace telvar {
 
 namespace {
+const QString kLibraryClosed = QStringLiteral("the HID library is not connected");
+
 bool isTelvar(const HidDeviceInfo& info) {
     return info.vendorId == kVendorId && info.productId == kProductId;
 }
 
-bool accessDenied(const QString& path) {
-    return ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM);
+QFuture<WriteOutcome> notSent(const QString& reason, bool absent) {
+    return QtFuture::makeReadyFuture(WriteOutcome{.sent = false, .absent = absent, .error = reason});
 }
 } // namespace
+
+// The two handles of a Telvar X as the I/O thread opened them: one to write, one for the reader thread.
+struct HidapiLibrary::Opened {
+    hidapi::DevicePtr writer;
+    hidapi::DevicePtr reader;
+    int error = 0; // errno of the open that failed
+};
 
 HidapiLibrary::HidapiLibrary(HotplugSource source, QObject* parent) : HidLibrary(parent), m_source(source) {}
 
@@ -43,10 +49,11 @@ bool HidapiLibrary::Connect() {
         return false;
     }
     m_monitor = createMonitor();
-    connect(m_monitor.get(), &HotplugMonitor::devicesChanged, this, &HidapiLibrary::rescan);
+    connect(m_monitor.get(), &HotplugMonitor::devicesChanged, this, &HidapiLibrary::onDevicesChanged);
     m_connected = true;
-    // Devices attached already are announced from the event loop, once the caller has finished connecting.
-    QTimer::singleShot(Timings::scaled(Timings::kAnnounceDelay), this, [this] { rescan(); });
+    ++m_generation;
+    // Devices attached already are announced when the scan comes back, never from inside Connect.
+    requestRescan();
     return true;
 }
 
@@ -54,7 +61,12 @@ bool HidapiLibrary::Disconnect() {
     if (!m_connected)
         return false;
     m_connected = false;
+    ++m_generation;
     m_monitor.reset();
+    for (auto& [handle, device] : m_devices) {
+        if (device.writer)
+            device.writer->close();
+    }
     m_devices.clear();
     m_departed.clear();
     return true;
@@ -74,10 +86,31 @@ std::unique_ptr<HotplugMonitor> HidapiLibrary::createMonitor() {
     return polling;
 }
 
-void HidapiLibrary::rescan(const QString& departedPath) {
-    if (!m_connected)
-        return;
-    QList<HidDeviceInfo> present = hidapi::enumerate();
+void HidapiLibrary::onDevicesChanged(const QString& departedNode) {
+    // A removed node is gone for sure: writes to it fail from now on, without waiting for the scan.
+    const auto gone = std::find_if(m_devices.cbegin(), m_devices.cend(), [&](const auto& entry) {
+        return !departedNode.isEmpty() && entry.second.info.path == departedNode;
+    });
+    if (gone != m_devices.cend() && depart(gone->first)) {
+        if (!m_connected)
+            return; // a receiver disconnected us
+        Q_EMIT notify(Changed, 0);
+    }
+    if (m_connected)
+        requestRescan(departedNode);
+}
+
+void HidapiLibrary::requestRescan(const QString& departedPath) {
+    const quint64 generation = m_generation;
+    m_io.run([] { return hidapi::enumerate(); },
+             [this, generation, departedPath](QList<HidDeviceInfo> present) {
+                 if (generation == m_generation)
+                     rescanned(std::move(present), departedPath);
+             });
+}
+
+void HidapiLibrary::rescanned(QList<HidDeviceInfo> present, const QString& departedPath) {
+    // The scan may still list a node for a moment after its device left.
     present.removeIf([&](const HidDeviceInfo& d) { return d.path == departedPath; });
     const auto isPresent = [&](const QString& path) {
         return std::any_of(present.cbegin(), present.cend(),
@@ -106,7 +139,11 @@ void HidapiLibrary::rescan(const QString& departedPath) {
         m_devices[handle].info = info;
         qCDebug(lcDevice).nospace() << "HID device " << Qt::hex << info.vendorId << ":" << info.productId
                                     << " at " << info.path;
-        changed |= isTelvar(info) ? tryOpen(handle) : announce(handle);
+        if (isTelvar(info)) {
+            requestOpen(handle); // announced once it is open
+            continue;
+        }
+        changed |= announce(handle);
         if (!m_connected)
             return;
     }
@@ -121,7 +158,9 @@ bool HidapiLibrary::depart(Handle handle) {
     qCDebug(lcDevice) << "HID device gone from" << node.mapped().info.path;
     const bool announced = node.mapped().announced;
     const HidDeviceInfo info = node.mapped().info;
-    node = {}; // closes the device and stops its reader before anyone hears of the removal
+    if (node.mapped().writer)
+        node.mapped().writer->close();
+    node = {}; // stops its reader before anyone hears of the removal
     if (!announced)
         return false;
     m_departed.emplace(handle, info);
@@ -141,28 +180,42 @@ bool HidapiLibrary::announce(Handle handle) {
     return true;
 }
 
-bool HidapiLibrary::tryOpen(Handle handle) {
+void HidapiLibrary::requestOpen(Handle handle) {
     auto it = m_devices.find(handle);
-    if (it == m_devices.end() || it->second.writer)
-        return false;
+    if (it == m_devices.end() || it->second.writer || it->second.opening)
+        return;
+    ++it->second.openAttempts;
+    it->second.opening = true;
+    // Handles are never given out twice, so a result for a handle that is gone (or belongs to an earlier
+    // connection) finds nothing and is dropped.
+    m_io.run(
+        [path = it->second.info.path] {
+            auto result = std::make_shared<Opened>();
+            result->writer = hidapi::open(path, &result->error);
+            if (result->writer)
+                result->reader = hidapi::open(path, &result->error);
+            return result;
+        },
+        [this, handle](const std::shared_ptr<Opened>& result) { opened(handle, *result); });
+}
+
+void HidapiLibrary::opened(Handle handle, Opened& result) {
+    auto it = m_devices.find(handle);
+    if (it == m_devices.end())
+        return;
     Device& device = it->second;
-    ++device.openAttempts;
-    hidapi::DevicePtr writer = hidapi::open(device.info.path);
-    hidapi::DevicePtr readerHandle = writer ? hidapi::open(device.info.path) : nullptr;
-    if (!writer || !readerHandle) {
+    device.opening = false;
+    if (!result.writer || !result.reader) {
         if (device.openAttempts >= kOpenAttempts) {
-            giveUpOpening(device);
-            return false;
+            giveUpOpening(device, result.error);
+            return;
         }
         qCDebug(lcDevice) << "cannot open" << device.info.path << "yet; trying again";
-        QTimer::singleShot(Timings::scaled(kOpenRetryPeriod), this, [this, handle] {
-            if (tryOpen(handle))
-                Q_EMIT notify(Changed, 0);
-        });
-        return false;
+        QTimer::singleShot(Timings::scaled(kOpenRetryPeriod), this, [this, handle] { requestOpen(handle); });
+        return;
     }
-    device.writer = std::move(writer);
-    device.reader = std::make_unique<HidReportReader>(std::move(readerHandle));
+    device.writer = std::make_shared<HidWriter>(std::move(result.writer), device.info.path);
+    device.reader = std::make_unique<HidReportReader>(std::move(result.reader));
     connect(device.reader.get(), &HidReportReader::reportRead, this,
             [this, handle](const QByteArray& data) { onReport(handle, data); });
     connect(device.reader.get(), &HidReportReader::failed, this,
@@ -170,12 +223,13 @@ bool HidapiLibrary::tryOpen(Handle handle) {
     device.reader->start();
     qCInfo(lcDevice) << "Telvar X opened at" << device.info.path << "serial" << device.info.serialNumber;
     m_error.clear();
-    return announce(handle);
+    if (announce(handle) && m_connected)
+        Q_EMIT notify(Changed, 0);
 }
 
-void HidapiLibrary::giveUpOpening(const Device& device) {
+void HidapiLibrary::giveUpOpening(const Device& device, int error) {
     const QString& path = device.info.path;
-    if (accessDenied(path))
+    if (error == EACCES || error == EPERM)
         m_error = UdevRuleHint().permissionDeniedMessage(path);
     else
         m_error =
@@ -205,7 +259,8 @@ void HidapiLibrary::onReaderFailed(Handle handle, const QString& reason) {
         return;
     qCInfo(lcDevice) << "reading from" << it->second.info.path << "failed:" << reason;
     // The device is gone, or as good as gone: treat it as removed even if its node lingers a moment.
-    rescan(it->second.info.path);
+    if (depart(handle) && m_connected)
+        Q_EMIT notify(Changed, 0);
 }
 
 const HidDeviceInfo* HidapiLibrary::info(Handle handle) const {
@@ -253,19 +308,13 @@ bool HidapiLibrary::Read(Handle handle, quint8* buffer) {
 }
 
 QFuture<WriteOutcome> HidapiLibrary::WriteEx(int vendorId, int productId, const OutputReport& report) {
-    WriteOutcome outcome;
-    auto it = m_devices.find(GetHandle(vendorId, productId));
-    if (!m_connected || it == m_devices.end() || !it->second.writer) {
-        outcome.absent = true;
-        outcome.error = QStringLiteral("the Telvar X is not connected");
-    } else if (hid_device* writer = it->second.writer.get();
-               hid_write(writer, report.data(), kOutputReportSize) != kOutputReportSize) {
-        outcome.error = QString::fromWCharArray(hid_error(writer));
-        qCWarning(lcDevice) << "writing to" << it->second.info.path << "failed:" << outcome.error;
-    } else {
-        outcome.sent = true;
-    }
-    return QtFuture::makeReadyFuture(outcome);
+    if (!m_connected)
+        return notSent(kLibraryClosed, false);
+    const auto it = m_devices.find(GetHandle(vendorId, productId));
+    if (it == m_devices.end() || !it->second.writer)
+        return notSent(HidWriter::kClosedReason, true);
+    return m_io.call([writer = it->second.writer, report] { return writer->write(report); },
+                     WriteOutcome{.sent = false, .absent = false, .error = kLibraryClosed});
 }
 
 QList<HidDeviceInfo> HidapiLibrary::attachedDevices() {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "device/DeviceIoThread.h"
 #include "device/HidDeviceInfo.h"
 #include "device/HidLibrary.h"
 #include "device/HidReportReader.h"
+#include "device/HidWriter.h"
 #include "device/HidapiDevices.h"
 
 #include <QList>
@@ -21,6 +23,8 @@ class HotplugMonitor;
 // The HID library on real hardware: hidapi's hidraw backend talks to the Telvar X, and hot-plug comes
 // from udev (or, where udev is missing, from scanning the devices every second). Every HID device that
 // comes or goes is announced; only the Telvar X is opened, and it is announced once it could be opened.
+// Enumerating, opening and writing run on one device I/O thread, in the order asked; reading runs on a
+// thread per device. Their results come back to the owner's thread through its event loop.
 class HidapiLibrary : public HidLibrary {
     Q_OBJECT
 public:
@@ -49,7 +53,7 @@ public:
     // Why the last Telvar X could not be opened, with what to do about it; empty once one opened.
     QString errorString() const { return m_error; }
 
-    // The Telvar X devices attached now, whether or not a library is connected.
+    // The Telvar X devices attached now, whether or not a library is connected. Blocks while it looks.
     static QList<HidDeviceInfo> attachedDevices();
 
 Q_SIGNALS:
@@ -58,23 +62,28 @@ Q_SIGNALS:
 
 private:
     using Report = std::array<quint8, kInputReportSize>;
+    struct Opened;
 
     struct Device {
         HidDeviceInfo info;
-        hidapi::DevicePtr writer; // the Telvar X only, once opened
+        std::shared_ptr<HidWriter> writer; // the Telvar X only, once opened
         std::unique_ptr<HidReportReader> reader;
         std::deque<Report> pending;
         int openAttempts = 0;
+        bool opening = false;
         bool announced = false;
         bool readNotify = false;
     };
 
     std::unique_ptr<HotplugMonitor> createMonitor();
-    void rescan(const QString& departedPath = {});
+    void onDevicesChanged(const QString& departedNode);
+    void requestRescan(const QString& departedPath = {});
+    void rescanned(QList<HidDeviceInfo> present, const QString& departedPath);
     bool depart(Handle handle);
     bool announce(Handle handle);
-    bool tryOpen(Handle handle);
-    void giveUpOpening(const Device& device);
+    void requestOpen(Handle handle);
+    void opened(Handle handle, Opened& result);
+    void giveUpOpening(const Device& device, int error);
     void onReport(Handle handle, const QByteArray& data);
     void onReaderFailed(Handle handle, const QString& reason);
     const HidDeviceInfo* info(Handle handle) const;
@@ -86,7 +95,11 @@ private:
     std::map<Handle, HidDeviceInfo> m_departed;
     Handle m_nextHandle = 1;
     bool m_connected = false;
+    // Counts connections, so that a scan or open asked for by an earlier one is recognised and dropped.
+    quint64 m_generation = 0;
     QString m_error;
+    // Last, so that it goes first: no result reaches a half-destroyed library.
+    DeviceIoThread m_io{this};
 };
 
 } // namespace telvar

@@ -16,6 +16,7 @@
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 // Vendor-defined usage page, one collection with an 8-byte input and an 8-byte output report, no report id.
@@ -158,6 +159,7 @@ void FakeHidrawDevice::unplug() {
 void FakeHidrawDevice::hangUp() {
     m_feeder.stop();
     m_gone = true;
+    releaseWrites();
     std::lock_guard lock(m_mutex);
     m_toSend.clear();
     if (m_master >= 0)
@@ -173,6 +175,28 @@ void FakeHidrawDevice::sendReport(const QByteArray& data) {
 void FakeHidrawDevice::setResponder(Responder responder) {
     std::lock_guard lock(m_mutex);
     m_responder = std::move(responder);
+}
+
+void FakeHidrawDevice::holdWrites() {
+    std::lock_guard lock(m_mutex);
+    m_holdWrites = true;
+}
+
+void FakeHidrawDevice::releaseWrites() {
+    std::lock_guard lock(m_mutex);
+    m_holdWrites = false;
+    for (UMockdevIoctlClient* client : std::exchange(m_heldWrites, {})) {
+        if (m_gone)
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+        else
+            umockdev_ioctl_client_complete(client, umockdev_ioctl_client_get_arg(client)->data_len, 0);
+        g_object_unref(client);
+    }
+}
+
+int FakeHidrawDevice::heldWrites() const {
+    std::lock_guard lock(m_mutex);
+    return int(m_heldWrites.size());
 }
 
 QList<QByteArray> FakeHidrawDevice::written() const {
@@ -205,7 +229,7 @@ int FakeHidrawDevice::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, v
         ++device->m_openAttempts;
         if (device->m_failOpens > 0) {
             --device->m_failOpens;
-            umockdev_ioctl_client_complete(client, -1, EIO);
+            umockdev_ioctl_client_complete(client, -1, device->m_openError);
             return TRUE;
         }
         UMockdevIoctlData* size = umockdev_ioctl_data_resolve(argument, 0, sizeof(int), nullptr);
@@ -228,6 +252,10 @@ int FakeHidrawDevice::onWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, v
     {
         std::lock_guard lock(device->m_mutex);
         device->m_written.append(report);
+        if (device->m_holdWrites) {
+            device->m_heldWrites.append(UMOCKDEV_IOCTL_CLIENT(g_object_ref(client)));
+            return TRUE;
+        }
         if (device->m_responder) {
             const QByteArray reply = device->m_responder(report);
             if (!reply.isEmpty())

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -49,8 +50,16 @@ public:
     QList<QByteArray> written() const;
     // Opens of the node so far (hidapi asks for the report descriptor size once per open).
     int openAttempts() const { return m_openAttempts; }
-    // The next `count` opens fail.
-    void failOpens(int count) { m_failOpens = count; }
+    // The next `count` opens fail with `error` (EACCES: as a node without the udev rule's permissions).
+    void failOpens(int count, int error = EIO) {
+        m_openError = error;
+        m_failOpens = count;
+    }
+    // From now on a write is taken but not answered, as if stuck in the kernel, until releaseWrites()
+    // (or unplug) answers it.
+    void holdWrites();
+    void releaseWrites();
+    int heldWrites() const;
 
 private:
     static int onIoctl(_UMockdevIoctlBase* handler, _UMockdevIoctlClient* client, void* self);
@@ -69,9 +78,12 @@ private:
     std::atomic<bool> m_gone{false};
     std::atomic<int> m_openAttempts{0};
     std::atomic<int> m_failOpens{0};
+    std::atomic<int> m_openError{0};
     mutable std::mutex m_mutex;
     QList<QByteArray> m_written;
     std::deque<QByteArray> m_toSend;
     Responder m_responder;
+    bool m_holdWrites = false;
+    QList<_UMockdevIoctlClient*> m_heldWrites;
     QTimer m_feeder;
 };

@@ -1,9 +1,11 @@
 // The real-hardware backend against a Telvar X simulated with umockdev: enumeration, opening, reports in
-// both directions, hot-plug from udev and from polling, and the retries of an open that fails.
+// both directions, hot-plug from udev and from polling, the retries of an open that fails, writes that
+// fail or never return.
 // glib names a struct member `signals`: its headers come before any Qt header.
 #include <umockdev.h>
 
 #include "FakeHidrawDevice.h"
+#include "support/WriteContract.h"
 
 #include "device/DeviceIdentity.h"
 #include "device/DeviceLink.h"
@@ -14,11 +16,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
 using namespace telvar;
+using namespace telvar::testing;
 using namespace std::chrono_literals;
 
 namespace {
@@ -51,6 +56,13 @@ public:
         }
         return -1;
     }
+    int lastIndexOf(int code) const {
+        for (int i = int(m_events.size()) - 1; i >= 0; --i) {
+            if (m_events[i].code == code)
+                return i;
+        }
+        return -1;
+    }
     const Event& last(int code) const {
         for (auto it = m_events.crbegin(); it != m_events.crend(); ++it) {
             if (it->code == code)
@@ -74,6 +86,11 @@ QByteArray report(std::initializer_list<int> bytes) {
 
 QByteArray bytesOf(const quint8* data, int size) {
     return QByteArray(reinterpret_cast<const char*>(data), size);
+}
+
+WriteOutcome write(HidapiLibrary& library, const HidLibrary::OutputReport& report) {
+    const QFuture<WriteOutcome> written = library.WriteEx(kVendorId, kProductId, report);
+    return finishes(written) ? written.result() : WriteOutcome{.sent = false, .absent = false, .error = QStringLiteral("never finished")};
 }
 } // namespace
 
@@ -144,11 +161,10 @@ private Q_SLOTS:
         const HidLibrary::Handle handle = library.GetHandle(kVendorId, kProductId);
         library.SetReadNotify(handle, true);
 
-        // The caller's buffer is longer than a report: exactly report id + 8 data bytes go out.
-        const HidLibrary::OutputReport output = {0, 'Z', 1, 2, 3, 4, 5, 6, 7};
-        QVERIFY(library.WriteEx(kVendorId, kProductId, output).result().sent);
-        QTRY_COMPARE_WITH_TIMEOUT(device.written().size(), 1, kWait);
-        QCOMPARE(device.written()[0], bytesOf(output.data(), 9));
+        const HidLibrary::OutputReport output{0, 'Z', 1, 2, 3, 4, 5, 6, 7};
+        const WriteOutcome outcome = write(library, output);
+        QVERIFY2(outcome.sent, qPrintable(outcome.error));
+        QCOMPARE(device.written(), QList<QByteArray>{bytesOf(output.data(), 9)});
 
         // Reports are kept in order until read; Read puts report id 0 in front of the data.
         device.sendReport(report({'Z', 1, 0, 0, 0, 0, 0, 9}));
@@ -194,8 +210,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 1 &&
                                      log.count(HidLibrary::Plugged, 0x0001) == 1,
                                  kWait);
+        // The Telvar X is announced once open, after the other device: a change follows each.
         QTRY_VERIFY_WITH_TIMEOUT(
-            log.indexOf(HidLibrary::Changed) > log.indexOf(HidLibrary::Plugged, kProductId), kWait);
+            log.lastIndexOf(HidLibrary::Changed) > log.indexOf(HidLibrary::Plugged, kProductId), kWait);
         QCOMPARE(other.openAttempts(), 0); // only the Telvar X is opened
         QVERIFY(telvar.openAttempts() > 0);
 
@@ -212,7 +229,9 @@ private Q_SLOTS:
         QCOMPARE(log.last(HidLibrary::Unplugged).productId, kProductId);
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Changed) > changes, kWait);
         QCOMPARE(library.GetHandle(kVendorId, kProductId), HidLibrary::Handle(0));
-        QVERIFY(!library.WriteEx(kVendorId, kProductId, {0, 'Z'}).result().sent);
+        const WriteOutcome outcome = write(library, {0, 'Z'});
+        QVERIFY(!outcome.sent);
+        QCOMPARE(outcome.error, QStringLiteral("the Telvar X is not connected"));
     }
 
     void treatsADeviceThatHangsUpAsGone() {
@@ -223,11 +242,20 @@ private Q_SLOTS:
         library.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Changed) == 1, kWait);
 
-        // No "remove" event (yet): the failed read alone ends the device.
+        // No "remove" event (yet), and the library has not heard of the hang-up: the write reaches the
+        // node and fails there, with the system's reason rather than a time-out later.
         device.hangUp();
+        QFuture<WriteOutcome> written = library.WriteEx(kVendorId, kProductId, {0, 'Z'});
+        written.waitForFinished(); // without the event loop, so that the reader's news waits too
+        QVERIFY(!written.result().sent);
+        QCOMPARE(written.result().error, QString::fromLocal8Bit(std::strerror(ENODEV)));
+
+        // The failed read alone ends the device.
         QTRY_COMPARE_WITH_TIMEOUT(log.count(HidLibrary::Unplugged, kProductId), 1, kWait);
         QTRY_COMPARE_WITH_TIMEOUT(log.count(HidLibrary::Changed), 2, kWait);
         QCOMPARE(library.GetHandle(kVendorId, kProductId), HidLibrary::Handle(0));
+        QVERIFY(!write(library, {0, 'Z'}).sent);
+        QVERIFY(device.written().isEmpty()); // neither write got through
     }
 
     void retriesAnOpenThatFails() {
@@ -243,12 +271,22 @@ private Q_SLOTS:
         QVERIFY(log.indexOf(HidLibrary::Changed) > log.indexOf(HidLibrary::Plugged, kProductId));
         QVERIFY(failures.isEmpty());
         QVERIFY(library.errorString().isEmpty());
-        QVERIFY(library.WriteEx(kVendorId, kProductId, {0, 'Z'}).result().sent);
+        QVERIFY(write(library, {0, 'Z'}).sent);
+    }
+
+    void reportsAnOpenThatKeepsFailing_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("blamesPermissions");
+        QTest::newRow("device error") << EIO << false;
+        // Without the udev rule the node belongs to root: the user must learn how to install the rule.
+        QTest::newRow("permission denied") << EACCES << true;
     }
 
     void reportsAnOpenThatKeepsFailing() {
+        QFETCH(int, error);
+        QFETCH(bool, blamesPermissions);
         FakeHidrawDevice& device = addDevice(0);
-        device.failOpens(1000);
+        device.failOpens(1000, error);
         device.plug();
         HidapiLibrary library;
         NotificationLog log(library);
@@ -259,6 +297,7 @@ private Q_SLOTS:
         QCOMPARE(device.openAttempts(), HidapiLibrary::kOpenAttempts);
         const QString message = failures.first().first().toString();
         QVERIFY2(message.contains(QStringLiteral("/dev/hidraw0")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("udev rule")) == blamesPermissions, qPrintable(message));
         QCOMPARE(library.errorString(), message);
         // A device that cannot be used is not announced, and so never unplugged either.
         QCOMPARE(log.count(HidLibrary::Plugged), 0);
@@ -269,6 +308,15 @@ private Q_SLOTS:
         addDevice(0).plug();
         HidapiLibrary library;
         NotificationLog log(library);
+        // The first scan is still on its way when the library disconnects: it must announce nothing.
+        library.Connect();
+        library.Disconnect();
+        HidapiLibrary early;
+        NotificationLog earlyLog(early);
+        early.Connect();
+        QTRY_VERIFY_WITH_TIMEOUT(earlyLog.count(HidLibrary::Changed) == 1, kWait);
+        QVERIFY(log.events().isEmpty());
+
         library.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 1, kWait);
         QVERIFY(library.Disconnect());
@@ -290,6 +338,47 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 3, kWait);
     }
 
+    void keepsTheWriteContract() {
+        FakeHidrawDevice& device = addDevice(0);
+        HidapiLibrary library;
+        checkWriteContract(library, {[&device] { device.plug(); }, [&device] { device.unplug(); },
+                                     [&device] {
+                                         QList<HidLibrary::OutputReport> reports;
+                                         for (const QByteArray& written : device.written()) {
+                                             HidLibrary::OutputReport report{};
+                                             std::copy_n(written.cbegin(),
+                                                         std::min<qsizetype>(written.size(), 9),
+                                                         report.begin());
+                                             reports.append(report);
+                                         }
+                                         return reports;
+                                     }});
+    }
+
+    void quittingLeavesAStuckWriteBehind() {
+        FakeHidrawDevice& device = addDevice(0);
+        device.plug();
+        auto library = std::make_unique<HidapiLibrary>();
+        library->Connect();
+        QTRY_VERIFY_WITH_TIMEOUT(library->GetHandle(kVendorId, kProductId) != 0, kWait);
+
+        device.holdWrites();
+        const QFuture<WriteOutcome> stuck = library->WriteEx(kVendorId, kProductId, {0, 'Z', 1});
+        const QFuture<WriteOutcome> queued = library->WriteEx(kVendorId, kProductId, {0, 'Z', 2});
+        QTRY_COMPARE_WITH_TIMEOUT(device.heldWrites(), 1, kWait);
+        // Were the library to wait for its I/O thread, this would never return.
+        library.reset();
+
+        device.releaseWrites();
+        QVERIFY(finishes(stuck));
+        QVERIFY(stuck.result().sent);
+        // The write behind it is answered, but never reaches the device.
+        QVERIFY(finishes(queued));
+        QVERIFY(!queued.result().sent);
+        QVERIFY(!queued.result().error.isEmpty());
+        QCOMPARE(device.written().size(), 1);
+    }
+
     void carriesDeviceLinkRequests() {
         FakeHidrawDevice& device = addDevice(0);
         device.setResponder([](const QByteArray& written) {
@@ -309,8 +398,20 @@ private Q_SLOTS:
         QCOMPARE(sequence->reply(2), quint8(4));
         QCOMPARE(sequence->reply(3), quint8(2));
 
-        // A reply that never comes: the unplug ends the wait long before its limit.
-        auto waiting = sequence->request('D', 60s);
+        // A reply that never comes: its time limit ends the wait.
+        QCOMPARE(QCoro::waitFor(sequence->request('D', 100ms)), WaitResult::TimedOut);
+
+        // A write the device never takes ends the sequence within the reply limit, with its own reason.
+        link.setDefaultReplyLimit(200ms);
+        device.holdWrites();
+        const WaitResult stuck = QCoro::waitFor(sequence->request('Z', 60s));
+        QCOMPARE(stuck, WaitResult::WriteFailed);
+        sequence.reset();
+        device.releaseWrites();
+
+        // An unplug ends a wait long before its limit.
+        std::optional<Sequence> next = link.begin();
+        auto waiting = next->request('D', 60s);
         QTimer::singleShot(0, [&device] { device.unplug(); });
         QCOMPARE(QCoro::waitFor(std::move(waiting)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);

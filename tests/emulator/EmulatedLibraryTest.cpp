@@ -1,6 +1,7 @@
 #include "emulator/EmulatedLibrary.h"
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
+#include "support/WriteContract.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -18,7 +19,8 @@ private:
     static Report command(char letter, quint8 b2 = 0, quint8 b3 = 0) { return {0, quint8(letter), b2, b3}; }
 
     static bool write(EmulatedLibrary& library, const Report& report) {
-        return library.WriteEx(kVendorId, kProductId, report).result().sent;
+        const QFuture<WriteOutcome> written = library.WriteEx(kVendorId, kProductId, report);
+        return testing::finishes(written) && written.result().sent;
     }
 
     static QList<int> codes(const QSignalSpy& spy) {
@@ -173,6 +175,14 @@ private Q_SLOTS:
         library.Connect();
         QTRY_COMPARE(notes.size(), 2);
         QCOMPARE(codes(notes), QList<int>({HidLibrary::Plugged, HidLibrary::Changed}));
+    }
+
+    void keepsTheWriteContract() {
+        EmulatedLibrary library;
+        library.unplug(); // the contract plugs it itself
+        testing::checkWriteContract(library,
+                                    {[&library] { library.plug(); }, [&library] { library.unplug(); },
+                                     [&library] { return library.device().receivedReports(); }});
     }
 
     void unreadRepliesDoNotOutliveTheConnection() {

@@ -1,0 +1,23 @@
+#include "device/HidWriter.h"
+
+#include "device/DeviceLink.h"
+
+#include <hidapi/hidapi.h>
+
+namespace telvar {
+
+WriteOutcome HidWriter::write(const HidLibrary::OutputReport& report) {
+    if (m_closed)
+        return {.sent = false, .absent = true, .error = kClosedReason};
+    const int written = hid_write(m_device.get(), report.data(), report.size());
+    if (written == int(report.size()))
+        return {.sent = true, .absent = false, .error = {}};
+    // The handle is written from this thread only, so its error text is this write's.
+    const wchar_t* error = written < 0 ? hid_error(m_device.get()) : nullptr;
+    return {.sent = false,
+            .absent = false,
+            .error = error ? QString::fromWCharArray(error)
+                           : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(report.size())};
+}
+
+} // namespace telvar
