@@ -99,8 +99,7 @@ bool EmulatedLibrary::Read(Handle handle, quint8* buffer) {
 bool EmulatedLibrary::WriteEx(int vendorId, int productId, const quint8* buffer) {
     if (!m_handle || vendorId != kVendorId || productId != kProductId)
         return false;
-    m_device.receive(buffer);
-    return true;
+    return m_device.receive(buffer);
 }
 
 // --- The bus --------------------------------------------------------------------------------------------

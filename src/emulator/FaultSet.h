@@ -11,6 +11,7 @@ namespace telvar {
 // Faults of the virtual device, for tests and for trying the program's error paths:
 //   drop:LETTER     never answer that command (case matters: drop:v is not drop:V)
 //   unplug-after:N  the device leaves the bus once it has received N reports
+//   refuse-after:N  the device takes N reports, then every write to it fails
 //   delay:MS        every reply comes MS milliseconds late
 class FaultSet {
 public:
@@ -21,12 +22,16 @@ public:
 
     bool drops(char letter) const { return m_dropped.contains(letter); }
     std::optional<qint64> unplugAfter() const { return m_unplugAfter; }
+    std::optional<qint64> refuseAfter() const { return m_refuseAfter; }
     std::chrono::milliseconds delay() const { return m_delay; }
-    bool isEmpty() const { return m_dropped.empty() && !m_unplugAfter && m_delay.count() == 0; }
+    bool isEmpty() const {
+        return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0;
+    }
 
 private:
     std::set<char> m_dropped;
     std::optional<qint64> m_unplugAfter;
+    std::optional<qint64> m_refuseAfter;
     std::chrono::milliseconds m_delay{0};
 };
 

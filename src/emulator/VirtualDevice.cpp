@@ -92,13 +92,13 @@ void VirtualDevice::setState(const DeviceState& state) {
 
 // --- The bus side ---------------------------------------------------------------------------------------
 
-void VirtualDevice::receive(const quint8* bytes) {
+bool VirtualDevice::receive(const quint8* bytes) {
     QList<Utterance> said;
     bool leave = false;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_powered)
-            return;
+        if (!m_powered || (m_faults.refuseAfter() && m_received >= *m_faults.refuseAfter()))
+            return false;
         Report report;
         std::copy_n(bytes, report.size(), report.begin());
         if (m_history.size() >= kReportHistoryLength)
@@ -119,6 +119,7 @@ void VirtualDevice::receive(const quint8* bytes) {
         Q_EMIT spoke(utterance);
     if (leave)
         Q_EMIT leaving();
+    return true;
 }
 
 void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
