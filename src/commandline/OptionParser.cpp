@@ -20,6 +20,7 @@ QString OptionParser::parse(const QStringList& words) {
     // QCommandLineParser skips the first word, the program name.
     QStringList forQt{QString()};
     QString unknown;      // the first word that names no option
+    QString flagValue;    // the first flag given a value
     QString valueOf;      // the option word whose value is the next word
     bool literal = false; // after "--" every word is an argument
     for (const QString& word : words) {
@@ -38,14 +39,19 @@ QString OptionParser::parse(const QStringList& words) {
         }
         if (!option && !literal && unknown.isEmpty() && word.size() > 1 && word.startsWith(u'-'))
             unknown = word.section(u'=', 0, 0);
+        if (option && option->valueName().isEmpty() && equals > 0 && flagValue.isEmpty())
+            flagValue = word.left(equals);
         if (takesNextWord(word))
             valueOf = word;
         forQt.append(word);
     }
+    const bool parsed = m_parser.parse(forQt);
     if (!valueOf.isEmpty())
         return QStringLiteral("%1 needs a value").arg(valueOf);
-    if (m_parser.parse(forQt))
+    if (parsed)
         return {};
+    if (!flagValue.isEmpty())
+        return QStringLiteral("%1 takes no value").arg(flagValue);
     // Compacted short options ("-hv") are found by QCommandLineParser alone.
     if (!m_parser.unknownOptionNames().isEmpty() && !unknown.isEmpty())
         return QStringLiteral("unknown option %1").arg(unknown);

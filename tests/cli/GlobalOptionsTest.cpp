@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+using namespace telvar;
 using namespace telvar::cli;
 
 class GlobalOptionsTest : public QObject {
@@ -26,8 +27,9 @@ private Q_SLOTS:
              QStringLiteral("ask"), QStringLiteral("Who is there?"), QStringLiteral("--window"),
              QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-        QCOMPARE(parsed.options.emulator.sensorScript->next(), 5);
-        QCOMPARE(parsed.options.emulator.sensorScript->next(), 7);
+        SensorScript script = parsed.options.emulator.sensorScript.value();
+        QCOMPARE(script.next(), 5);
+        QCOMPARE(script.next(), 7);
         QVERIFY(!parsed.options.yes);
         QCOMPARE(parsed.options.verbArguments,
                  (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),
