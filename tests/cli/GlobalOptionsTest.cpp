@@ -95,8 +95,6 @@ private Q_SLOTS:
                            QStringLiteral("refuse-after:x")};
         QTest::newRow("fault after the verb without simulate")
             << QStringList{QStringLiteral("raw"), QStringLiteral("--fault=drop:C")};
-        QTest::newRow("value for a flag")
-            << QStringList{QStringLiteral("upload"), QStringLiteral("--yes=no")};
     }
     void wordsThatAreOff() {
         QFETCH(QStringList, arguments);

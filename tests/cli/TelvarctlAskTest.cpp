@@ -66,7 +66,6 @@ private Q_SLOTS:
     void askWordsThatAreOffAreUsageErrors_data() {
         QTest::addColumn<QStringList>("words");
         QTest::newRow("window without seconds") << QStringList{"Q", "--window"};
-        QTest::newRow("empty window") << QStringList{"Q", "--window="};
         QTest::newRow("unknown option") << QStringList{"Q", "--loud"};
         QTest::newRow("two questions") << QStringList{"Q", "R", "--window", "6"};
     }

@@ -82,11 +82,6 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw")};
         QTest::newRow("raw byte out of range") << QStringList{
             QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("B"), QStringLiteral("300")};
-        QTest::newRow("missing value after the verb") << QStringList{
-            QStringLiteral("--simulate"), QStringLiteral("devices"), QStringLiteral("--timeout")};
-        QTest::newRow("bad fault after the verb")
-            << QStringList{QStringLiteral("--simulate"), QStringLiteral("devices"), QStringLiteral("--fault"),
-                           QStringLiteral("refuse-after:x")};
         QTest::newRow("state file as its own word") << QStringList{
             QStringLiteral("--simulate"), QStringLiteral("dev.json"), QStringLiteral("devices")};
         QTest::newRow("value for a flag")

@@ -69,8 +69,6 @@ private Q_SLOTS:
         QTest::newRow("no name") << QStringList{QStringLiteral("--off")};
         QTest::newRow("name without --off") << QStringList{QStringLiteral("touch")};
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--on=touch")};
-        QTest::newRow("one bad of two")
-            << QStringList{QStringLiteral("--off=touch"), QStringLiteral("--off"), QStringLiteral("Sync")};
     }
     void offWordsThatAreOffAreUsageErrors() {
         QFETCH(QStringList, words);

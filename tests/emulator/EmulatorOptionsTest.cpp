@@ -22,7 +22,8 @@ struct CommandLine {
     QStringList rest;
 };
 
-CommandLine parse(const QStringList& words) {
+CommandLine parse(const QString& text) {
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
     CommandLine line;
     OptionParser parser;
     EmulatorOptions::addOptionsTo(parser);
@@ -33,10 +34,6 @@ CommandLine parse(const QStringList& words) {
     line.dataDir = parser.value(QStringLiteral("data-dir"));
     line.rest = parser.positionalArguments();
     return line;
-}
-
-CommandLine parse(const QString& words) {
-    return parse(words.split(u' ', Qt::SkipEmptyParts));
 }
 
 } // namespace
@@ -206,8 +203,10 @@ private Q_SLOTS:
             {"--simulate --fault drop:", "drop"},
             {"--simulate --sensor 5x --sensor 5", "sensor list"},
             {"--simulate --fault refuse-after:-1", "refuse-after"},
-            {"--simulate --simulat", "unknown option --simulat"},
-            {"--simulate --fault", "--fault needs a value"}};
+            {"--simulate --simulat=3", "unknown option --simulat"},
+            {"-x --simulate", "unknown option -x"},
+            {"--simulate --fault", "--fault needs a value"},
+            {"--simulate --data-dir --fault --fault", "--fault needs a value"}};
         for (const auto& [words, mentions] : rows)
             QTest::newRow(words) << QString::fromLatin1(words) << QString::fromLatin1(mentions);
     }
