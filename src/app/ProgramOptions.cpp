@@ -1,54 +1,47 @@
 #include "app/ProgramOptions.h"
 
+#include "commandline/OptionParser.h"
+
 namespace telvar {
 
 namespace {
-
-// "--name VALUE" or "--name=VALUE": true when `arguments[i]` is the option, with the value or an error.
-bool takeValue(const QStringList& arguments, qsizetype& i, QLatin1String name, QString& value,
-               QString& error) {
-    const QString& word = arguments[i];
-    if (word.startsWith(name + QLatin1Char('='))) {
-        value = word.mid(name.size() + 1);
-    } else if (word != name) {
-        return false;
-    } else if (i + 1 < arguments.size()) {
-        value = arguments[++i];
-    } else {
-        error = QStringLiteral("%1 needs a value").arg(name);
-    }
-    return true;
-}
-
+const QString kDataDir = QStringLiteral("data-dir");
+const QString kTimeout = QStringLiteral("timeout");
+const QString kHelp = QStringLiteral("help");
+const QString kVersion = QStringLiteral("version");
 } // namespace
 
-QString ProgramOptions::parse(QStringList arguments) {
-    if (QString error = emulator.takeFrom(arguments); !error.isEmpty())
+QString ProgramOptions::parse(const QStringList& arguments) {
+    OptionParser parser;
+    EmulatorOptions::addOptionsTo(parser);
+    parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
+    parser.addOption(QCommandLineOption(kVersion));
+    if (QString error = parser.parse(arguments); !error.isEmpty())
+        return error + QStringLiteral(" (try --help)");
+    help = parser.isSet(kHelp);
+    version = parser.isSet(kVersion);
+    if (help || version)
+        return {};
+    if (const QStringList words = parser.positionalArguments(); !words.isEmpty())
+        return QStringLiteral("unexpected word \"%1\" (try --help)").arg(words.constFirst());
+    if (QString error = emulator.readFrom(parser); !error.isEmpty())
         return error;
-    QString error;
-    for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
-        const QString& word = arguments[i];
-        QString value;
-        if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
-            help = true;
-        } else if (word == QLatin1String("--version")) {
-            version = true;
-        } else if (takeValue(arguments, i, QLatin1String("--data-dir"), value, error)) {
-            if (error.isEmpty() && value.isEmpty())
-                error = QStringLiteral("--data-dir needs a folder");
-            dataDir = value;
-        } else if (takeValue(arguments, i, QLatin1String("--timeout"), value, error)) {
-            bool ok = false;
-            const int ms = value.toInt(&ok);
-            if (error.isEmpty() && (!ok || ms <= 0))
-                error =
-                    QStringLiteral("--timeout takes a number of milliseconds above 0, not \"%1\"").arg(value);
-            timeout = std::chrono::milliseconds(ms);
-        } else {
-            error = QStringLiteral("unknown option \"%1\" (try --help)").arg(word);
-        }
+    if (parser.isSet(kDataDir)) {
+        dataDir = parser.value(kDataDir);
+        if (dataDir.isEmpty())
+            return QStringLiteral("--data-dir needs a folder");
     }
-    return error;
+    if (parser.isSet(kTimeout)) {
+        const QString value = parser.value(kTimeout);
+        bool ok = false;
+        const int ms = value.toInt(&ok);
+        if (!ok || ms <= 0)
+            return QStringLiteral("--timeout takes a number of milliseconds above 0, not \"%1\"").arg(value);
+        timeout = std::chrono::milliseconds(ms);
+    }
+    return {};
 }
 
 QString ProgramOptions::usage() {

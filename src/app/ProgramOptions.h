@@ -17,9 +17,10 @@ struct ProgramOptions {
     bool help = false;                    // --help
     bool version = false;                 // --version
 
-    // `arguments` without the program name, the window system's own options already taken out.
+    // `arguments` without the program name, the window system's own options already taken out. With
+    // --help or --version the rest goes unchecked: they answer whatever else the line holds.
     // Returns an error text, empty on success.
-    QString parse(QStringList arguments);
+    QString parse(const QStringList& arguments);
 
     static QString usage();
 };

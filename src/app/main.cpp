@@ -20,6 +20,21 @@ void print(FILE* stream, const QString& text) {
     std::fputs(qPrintable(text), stream);
 }
 
+QStringList commandLine(int argc, char** argv) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    return words;
+}
+
+int answerHelpOrVersion(const telvar::ProgramOptions& options) {
+    if (options.help)
+        print(stdout, telvar::ProgramOptions::usage());
+    else
+        print(stdout, QStringLiteral("telvar %1\n").arg(QStringLiteral(TELVAR_VERSION)));
+    return 0;
+}
+
 // A second copy would fight the first over the device and the word-list files.
 bool alreadyRunning(QLockFile& lock) {
     // Only a lock whose process has died counts as stale, however long the first copy runs.
@@ -30,31 +45,26 @@ bool alreadyRunning(QLockFile& lock) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // --help and --version answer without a display.
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray word(argv[i]);
-        if (word == "--help" || word == "-h") {
-            print(stdout, telvar::ProgramOptions::usage());
-            return 0;
-        }
-        if (word == "--version") {
-            print(stdout, QStringLiteral("telvar %1\n").arg(QStringLiteral(TELVAR_VERSION)));
-            return 0;
-        }
-    }
+    telvar::ProgramOptions options;
+    QString error = options.parse(commandLine(argc, argv));
+    // --help and --version answer before the window system starts, so they need no display.
+    if (error.isEmpty() && (options.help || options.version))
+        return answerHelpOrVersion(options);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("telvar"));
     QApplication::setApplicationVersion(QStringLiteral(TELVAR_VERSION));
-
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) // what the window system left of the command line
-        arguments << QString::fromLocal8Bit(argv[i]);
-    telvar::ProgramOptions options;
-    if (const QString error = options.parse(arguments); !error.isEmpty()) {
+    if (!error.isEmpty()) {
+        // Perhaps only the window system's own options were in the way; QApplication has taken them out.
+        options = telvar::ProgramOptions();
+        error = options.parse(commandLine(argc, argv));
+    }
+    if (!error.isEmpty()) {
         print(stderr, QStringLiteral("telvar: %1\n").arg(error));
         return 2;
     }
+    if (options.help || options.version)
+        return answerHelpOrVersion(options);
 
     QLockFile lock(QDir::temp().filePath(QStringLiteral("telvar.lock")));
     if (alreadyRunning(lock)) {

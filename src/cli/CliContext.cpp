@@ -31,9 +31,9 @@ CliContext::~CliContext() {
 HidLibrary& CliContext::library() {
     if (m_library)
         return *m_library;
-    if (m_options.simulate) {
+    if (m_options.emulator.simulate) {
         QString error;
-        auto emulator = EmulatedLibrary::create(emulatorOptions(m_options, nullptr), &error);
+        auto emulator = EmulatedLibrary::create(m_options.emulator, &error);
         if (!emulator) {
             // A damaged state file: connectDevice refuses, so nothing overwrites it.
             m_setupError = error;

@@ -1,55 +1,66 @@
 #include "cli/GlobalOptions.h"
 
+#include "commandline/OptionParser.h"
+
 namespace telvar::cli {
 
 namespace {
 
-// Splits "--name=value" or takes the value from the next word.
-bool takeValue(const QStringList& arguments, qsizetype& i, const QString& name, QString& value,
-               QString& error) {
-    const QString& word = arguments[i];
-    if (word.startsWith(name + QLatin1Char('='))) {
-        value = word.mid(name.size() + 1);
-        return true;
-    }
-    if (word != name)
-        return false;
-    if (i + 1 >= arguments.size()) {
-        error = QStringLiteral("%1 needs a value").arg(name);
-        return true;
-    }
-    value = arguments[++i];
-    return true;
+const QString kDataDir = QStringLiteral("data-dir");
+const QString kTimeout = QStringLiteral("timeout");
+const QString kYes = QStringLiteral("yes");
+const QString kHelp = QStringLiteral("help");
+const QString kVersion = QStringLiteral("version");
+
+void declareGlobalOptions(OptionParser& parser) {
+    EmulatorOptions::addOptionsTo(parser);
+    parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
+    parser.addOption(QCommandLineOption(kYes));
+    parser.addOption(QCommandLineOption(kHelp));
+    parser.addOption(QCommandLineOption(kVersion));
 }
 
-// Takes one global option at arguments[i] (moving i past its value); false when the word is none.
-bool takeGlobalOption(const QStringList& arguments, qsizetype& i, GlobalOptions& o, QString& error) {
-    const QString& word = arguments[i];
-    QString value;
-    if (word == QLatin1String("--simulate")) {
-        o.simulate = true;
-    } else if (word.startsWith(QLatin1String("--simulate="))) {
-        o.simulate = true;
-        o.simulateFile = word.mid(11);
-    } else if (takeValue(arguments, i, QStringLiteral("--sensor"), value, error)) {
-        o.sensorScript = value;
-    } else if (takeValue(arguments, i, QStringLiteral("--fault"), value, error)) {
-        o.faults << value;
-    } else if (takeValue(arguments, i, QStringLiteral("--data-dir"), value, error)) {
-        o.dataDir = value;
-    } else if (takeValue(arguments, i, QStringLiteral("--timeout"), value, error)) {
-        bool ok = false;
-        const int ms = value.toInt(&ok);
-        if (!ok || ms <= 0)
-            error = QStringLiteral("--timeout takes a number of milliseconds above 0");
-        else
-            o.timeout = std::chrono::milliseconds(ms);
-    } else if (word == QLatin1String("--yes")) {
-        o.yes = true;
-    } else {
-        return false;
+// The words of the global options, wherever they stand, and the verb with its own words.
+struct SortedWords {
+    QStringList global;
+    QString verb;
+    QStringList verbWords;
+};
+
+// Global options may also follow the verb ("upload --yes"), but --help and --version there are the verb's,
+// as is every word that names no global option. After a "--" every word is the verb's (the "--" itself is
+// not); one before the verb also makes the next word the verb.
+SortedWords sortWords(const QStringList& arguments, const OptionParser& parser) {
+    SortedWords sorted;
+    bool beforeVerb = true;
+    bool literal = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments.at(i);
+        if (literal || !word.startsWith(u'-') || word == QLatin1String("-")) {
+            if (beforeVerb)
+                sorted.verb = word;
+            else
+                sorted.verbWords << word;
+            beforeVerb = false;
+            continue;
+        }
+        if (word == QLatin1String("--")) {
+            literal = true;
+            continue;
+        }
+        const QCommandLineOption* option = parser.find(word);
+        const bool global =
+            beforeVerb || (option && !option->names().contains(kHelp) && !option->names().contains(kVersion));
+        if (!global) {
+            sorted.verbWords << word;
+            continue;
+        }
+        sorted.global << word;
+        if (parser.takesNextWord(word) && i + 1 < arguments.size())
+            sorted.global << arguments.at(++i);
     }
-    return true;
+    return sorted;
 }
 
 } // namespace
@@ -57,52 +68,28 @@ bool takeGlobalOption(const QStringList& arguments, qsizetype& i, GlobalOptions&
 ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     ParsedOptions parsed;
     GlobalOptions& o = parsed.options;
-    QString& error = parsed.error;
-    bool literal = false; // after "--" every word belongs to the verb
-    for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
-        const QString& word = arguments[i];
-        if (o.verb.isEmpty()) {
-            if (!word.startsWith(QLatin1String("--")))
-                o.verb = word;
-            else if (word == QLatin1String("--help"))
-                o.help = true;
-            else if (word == QLatin1String("--version"))
-                o.version = true;
-            else if (!takeGlobalOption(arguments, i, o, error))
-                error = QStringLiteral("unknown option %1").arg(word);
-            continue;
+    OptionParser parser;
+    declareGlobalOptions(parser);
+    const SortedWords sorted = sortWords(arguments, parser);
+    o.verb = sorted.verb;
+    o.verbArguments = sorted.verbWords;
+    if (parsed.error = parser.parse(sorted.global); !parsed.error.isEmpty())
+        return parsed;
+    o.help = parser.isSet(kHelp);
+    o.version = parser.isSet(kVersion);
+    o.yes = parser.isSet(kYes);
+    o.dataDir = parser.value(kDataDir);
+    if (parser.isSet(kTimeout)) {
+        bool ok = false;
+        const int ms = parser.value(kTimeout).toInt(&ok);
+        if (!ok || ms <= 0) {
+            parsed.error = QStringLiteral("--timeout takes a number of milliseconds above 0");
+            return parsed;
         }
-        // Global options may also follow the verb ("upload --yes"); everything else, and every word
-        // after a "--", is the verb's.
-        if (literal)
-            o.verbArguments << word;
-        else if (word == QLatin1String("--"))
-            literal = true;
-        else if (!takeGlobalOption(arguments, i, o, error))
-            o.verbArguments << word;
+        o.timeout = std::chrono::milliseconds(ms);
     }
-    if (error.isEmpty() && !o.simulate && (!o.sensorScript.isEmpty() || !o.faults.isEmpty()))
-        error = QStringLiteral("--sensor and --fault go with --simulate");
-    if (error.isEmpty())
-        emulatorOptions(o, &error);
+    parsed.error = o.emulator.readFrom(parser);
     return parsed;
-}
-
-EmulatorOptions emulatorOptions(const GlobalOptions& options, QString* error) {
-    EmulatorOptions result;
-    result.simulate = options.simulate;
-    QString problem;
-    if (!options.simulateFile.isEmpty())
-        problem = result.setStateFile(options.simulateFile);
-    if (problem.isEmpty() && !options.sensorScript.isEmpty())
-        problem = result.setSensor(options.sensorScript);
-    for (const QString& fault : options.faults) {
-        if (problem.isEmpty())
-            problem = result.addFault(fault);
-    }
-    if (error)
-        *error = problem;
-    return result;
 }
 
 QString globalUsage() {
@@ -113,7 +100,8 @@ QString globalUsage() {
         "Global options:\n"
         "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N or delay:MS (with --simulate; repeatable)\n"
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
+        "                     (with --simulate; repeatable)\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"
         "  --yes              answer Yes to every confirmation\n"

@@ -12,10 +12,7 @@ namespace telvar::cli {
 
 // The options that stand before the verb: telvarctl [global options] VERB [arguments].
 struct GlobalOptions {
-    bool simulate = false;
-    QString simulateFile;                             // --simulate=FILE: the virtual device's state file
-    QString sensorScript;                             // --sensor LIST
-    QStringList faults;                               // --fault SPEC, repeatable
+    EmulatorOptions emulator;                         // --simulate[=FILE], --sensor LIST, --fault SPEC
     QString dataDir;                                  // --data-dir DIR
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
@@ -29,10 +26,6 @@ struct ParsedOptions {
     GlobalOptions options;
     QString error; // set when the words are off (exit status 2)
 };
-
-// The virtual device's set-up from --simulate, --sensor and --fault; *error (when given) gets the reason
-// when a value is off.
-EmulatorOptions emulatorOptions(const GlobalOptions& options, QString* error);
 
 // Parses the command line (without the program name).
 ParsedOptions parseGlobalOptions(const QStringList& arguments);

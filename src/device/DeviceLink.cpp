@@ -284,7 +284,9 @@ QCoro::Task<WaitResult> DeviceLink::write() {
     std::copy_n(m_output.begin(), report.size(), report.begin());
     QFuture<WriteOutcome> future = m_library.WriteEx(kVendorId, kProductId, report);
     Q_EMIT reportSent(m_output);
-    co_return co_await WaitAwaitable{std::make_shared<Waiter>(this, std::move(future), m_defaultLimit)};
+    // A named awaitable: GCC 12 frees a temporary one twice when the coroutine suspends on it.
+    WaitAwaitable awaitable{std::make_shared<Waiter>(this, std::move(future), m_defaultLimit)};
+    co_return co_await awaitable;
 }
 
 QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {

@@ -1,11 +1,13 @@
 #include "emulator/EmulatorOptions.h"
 
+#include "commandline/OptionParser.h"
+
 namespace telvar {
 
 namespace {
-const QString kSimulate = QStringLiteral("--simulate");
-const QString kSensor = QStringLiteral("--sensor");
-const QString kFault = QStringLiteral("--fault");
+const QString kSimulate = QStringLiteral("simulate");
+const QString kSensor = QStringLiteral("sensor");
+const QString kFault = QStringLiteral("fault");
 const QString kRandom = QStringLiteral("random");
 } // namespace
 
@@ -39,46 +41,29 @@ QString EmulatorOptions::addFault(const QString& spec) {
     return faults.add(spec);
 }
 
-QString EmulatorOptions::takeFrom(QStringList& arguments) {
-    QStringList rest;
-    bool sensorOrFault = false;
-    QString error;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments.at(i);
-        if (word == QLatin1String("--")) {
-            rest.append(arguments.mid(i));
-            break;
-        }
-        if (word == kSimulate) {
-            simulate = true;
-            continue;
-        }
-        if (word.startsWith(kSimulate + u'=')) {
-            error = setStateFile(word.mid(kSimulate.size() + 1));
-        } else if (word == kSensor || word == kFault || word.startsWith(kSensor + u'=') ||
-                   word.startsWith(kFault + u'=')) {
-            const bool isSensor = word.startsWith(kSensor);
-            const QString& name = isSensor ? kSensor : kFault;
-            QString value;
-            if (word.size() > name.size()) {
-                value = word.mid(name.size() + 1);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments.at(++i);
-            } else {
-                return QStringLiteral("%1 needs a value").arg(name);
-            }
-            error = isSensor ? setSensor(value) : addFault(value);
-            sensorOrFault = true;
-        } else {
-            rest.append(word);
-            continue;
-        }
-        if (!error.isEmpty())
+void EmulatorOptions::addOptionsTo(OptionParser& parser) {
+    parser.addFlagWithAttachedValue(kSimulate);
+    parser.addOption(QCommandLineOption(kSensor, QString(), QStringLiteral("LIST")));
+    parser.addOption(QCommandLineOption(kFault, QString(), QStringLiteral("SPEC")));
+}
+
+QString EmulatorOptions::readFrom(const OptionParser& parser) {
+    simulate = parser.isSet(kSimulate);
+    if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault)))
+        return QStringLiteral("--sensor and --fault work only with --simulate");
+    if (const std::optional<QString> file = parser.attachedValue(kSimulate)) {
+        if (QString error = setStateFile(*file); !error.isEmpty())
             return error;
     }
-    if (sensorOrFault && !simulate)
-        return QStringLiteral("--sensor and --fault work only with --simulate");
-    arguments = rest;
+    // Every value is checked, not just the one that counts: a typo in an earlier one is still a typo.
+    for (const QString& list : parser.values(kSensor)) {
+        if (QString error = setSensor(list); !error.isEmpty())
+            return error;
+    }
+    for (const QString& spec : parser.values(kFault)) {
+        if (QString error = addFault(spec); !error.isEmpty())
+            return error;
+    }
     return {};
 }
 
@@ -87,7 +72,8 @@ QString EmulatorOptions::usage() {
         "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE\n"
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0);\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N or delay:MS (may be repeated)\n");
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
+        "                     (may be repeated)\n");
 }
 
 } // namespace telvar

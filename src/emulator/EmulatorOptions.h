@@ -5,17 +5,18 @@
 #include "emulator/SensorWalk.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <chrono>
 #include <optional>
 
 namespace telvar {
 
+class OptionParser;
+
 // How the virtual Telvar X is set up; both programs fill it from the same command-line words:
 //   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE)
 //   --sensor LIST      scripted sensor readings (5,7,1200x100), or random[:SEED] for the wandering sensor
-//   --fault SPEC       drop:LETTER, unplug-after:N, delay:MS; may be repeated
+//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:MS; may be repeated
 class EmulatorOptions {
 public:
     bool simulate = false;
@@ -30,10 +31,11 @@ public:
     QString setSensor(const QString& list);
     QString addFault(const QString& spec);
 
-    // Takes the simulation words out of `arguments` (up to a "--") and leaves the others in order,
-    // so the caller's own parser sees only its options. Accepts "--sensor LIST" and "--sensor=LIST" alike.
-    // Returns an error text, empty on success; --sensor and --fault without --simulate are an error.
-    QString takeFrom(QStringList& arguments);
+    // Declares --simulate[=FILE], --sensor LIST and --fault SPEC beside the program's own options.
+    static void addOptionsTo(OptionParser& parser);
+    // Takes their values from a parser that has parsed the command line. Returns a usage error text, empty
+    // on success: a bad state file name, sensor list or fault, or --sensor or --fault without --simulate.
+    QString readFrom(const OptionParser& parser);
 
     // Lines for --help.
     static QString usage();

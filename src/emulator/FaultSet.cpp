@@ -32,6 +32,7 @@ QString FaultSet::add(const QString& spec) {
         return {};
     }
     if (kind == QLatin1String("refuse-after")) {
+        // 0 is a device that is on the bus but takes nothing at all.
         const auto count = positiveNumber(argument, 1'000'000'000);
         if (!count)
             return usage + QStringLiteral("refuse-after needs a number of reports of 0 or more");
@@ -45,7 +46,8 @@ QString FaultSet::add(const QString& spec) {
         m_delay = std::chrono::milliseconds(*ms);
         return {};
     }
-    return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N or delay:MS");
+    return usage +
+           QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N or delay:MS");
 }
 
 } // namespace telvar

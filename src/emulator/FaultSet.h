@@ -11,8 +11,8 @@ namespace telvar {
 // Faults of the virtual device, for tests and for trying the program's error paths:
 //   drop:LETTER     never answer that command (case matters: drop:v is not drop:V)
 //   unplug-after:N  the device leaves the bus once it has received N reports
+//   refuse-after:N  the device takes N reports, then every write to it fails
 //   delay:MS        every reply comes MS milliseconds late
-//   refuse-after:N  the device takes N reports, then every write to it fails (a stalled endpoint)
 class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
@@ -22,9 +22,11 @@ public:
 
     bool drops(char letter) const { return m_dropped.contains(letter); }
     std::optional<qint64> unplugAfter() const { return m_unplugAfter; }
-    std::chrono::milliseconds delay() const { return m_delay; }
     std::optional<qint64> refuseAfter() const { return m_refuseAfter; }
-    bool isEmpty() const { return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0; }
+    std::chrono::milliseconds delay() const { return m_delay; }
+    bool isEmpty() const {
+        return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0;
+    }
 
 private:
     std::set<char> m_dropped;

@@ -60,8 +60,8 @@ public:
     void setState(const DeviceState& state);
 
     // --- The bus side -------------------------------------------------------------------------------------
-    // One output report: byte 0 the report id, bytes 1-8 the data. False, and ignored, while the device
-    // has no power or refuses reports (the refuse-after fault).
+    // One output report: byte 0 the report id, bytes 1-8 the data. False when the device does not take it:
+    // it has no power, or a refuse-after fault has used up its count.
     bool receive(const quint8* report);
     void powerOn();
     // Replies still on their way are lost; the state file is brought up to date.

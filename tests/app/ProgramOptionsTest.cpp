@@ -1,5 +1,7 @@
 #include "app/ProgramOptions.h"
 
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTest>
 
 using namespace telvar;
@@ -10,6 +12,8 @@ private slots:
     void takesEveryOption();
     void rejectsWhatItCannotUse_data();
     void rejectsWhatItCannotUse();
+    void helpAndVersionAnswerWhateverElseTheLineHolds();
+    void theProgramAnswersHelpWithoutADisplay();
 };
 
 void ProgramOptionsTest::takesEveryOption() {
@@ -42,6 +46,8 @@ void ProgramOptionsTest::rejectsWhatItCannotUse_data() {
     QTest::newRow("unknown") << QStringList{"--simulat"} << "--simulat";
     QTest::newRow("fault without simulate") << QStringList{"--fault", "drop:B"} << "--simulate";
     QTest::newRow("bad fault") << QStringList{"--simulate", "--fault", "melt"} << "melt";
+    QTest::newRow("state file as its own word") << QStringList{"--simulate", "state.json"} << "state.json";
+    QTest::newRow("flag with a value") << QStringList{"--version=2"} << "--version";
 }
 
 void ProgramOptionsTest::rejectsWhatItCannotUse() {
@@ -50,6 +56,45 @@ void ProgramOptionsTest::rejectsWhatItCannotUse() {
     ProgramOptions options;
     const QString error = options.parse(arguments);
     QVERIFY2(error.contains(mentions), qPrintable(error));
+}
+
+void ProgramOptionsTest::helpAndVersionAnswerWhateverElseTheLineHolds() {
+    ProgramOptions help;
+    QCOMPARE(help.parse({"--timeout=0", "-h"}), QString());
+    QVERIFY(help.help);
+    ProgramOptions version;
+    QCOMPARE(version.parse({"--fault", "drop:B", "--version"}), QString());
+    QVERIFY(version.version);
+}
+
+void ProgramOptionsTest::theProgramAnswersHelpWithoutADisplay() {
+    const auto run = [](const QStringList& arguments, const QString& platform) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TELVAR_PATH), arguments);
+        process.waitForFinished(30000);
+        return std::pair(process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput() +
+                                                                    process.readAllStandardError()));
+    };
+    // xcb without a display would abort: these never get as far as the window system.
+    const auto [helpStatus, helpText] = run({"--simulate", "--help"}, QStringLiteral("xcb"));
+    QCOMPARE(helpStatus, 0);
+    QVERIFY2(helpText.startsWith(QStringLiteral("Usage: telvar")), qPrintable(helpText));
+    const auto [versionStatus, versionText] = run({"--version"}, QStringLiteral("xcb"));
+    QCOMPARE(versionStatus, 0);
+    QVERIFY(versionText.startsWith(QStringLiteral("telvar ")));
+
+    // The window system's own options are taken out before the program's are checked.
+    const auto [platformStatus, platformText] = run({"-platform", "offscreen", "--version"}, "xcb");
+    QCOMPARE(platformStatus, 0);
+    QVERIFY2(platformText.startsWith(QStringLiteral("telvar ")), qPrintable(platformText));
+    const auto [unknownStatus, unknownText] = run({"--simulat"}, QStringLiteral("offscreen"));
+    QCOMPARE(unknownStatus, 2);
+    QVERIFY2(unknownText.contains(QStringLiteral("--simulat")), qPrintable(unknownText));
 }
 
 QTEST_GUILESS_MAIN(ProgramOptionsTest)

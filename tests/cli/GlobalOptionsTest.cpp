@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+using namespace telvar;
 using namespace telvar::cli;
 
 class GlobalOptionsTest : public QObject {
@@ -12,8 +13,8 @@ private Q_SLOTS:
             parseGlobalOptions({QStringLiteral("--simulate=dev.json"), QStringLiteral("upload"),
                                 QStringLiteral("--yes"), QStringLiteral("--timeout=500")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-        QVERIFY(parsed.options.simulate);
-        QCOMPARE(parsed.options.simulateFile, QStringLiteral("dev.json"));
+        QVERIFY(parsed.options.emulator.simulate);
+        QCOMPARE(parsed.options.emulator.stateFile, QStringLiteral("dev.json"));
         QVERIFY(parsed.options.yes);
         QCOMPARE(parsed.options.timeout.value().count(), 500);
         QCOMPARE(parsed.options.verb, QStringLiteral("upload"));
@@ -26,7 +27,9 @@ private Q_SLOTS:
              QStringLiteral("ask"), QStringLiteral("Who is there?"), QStringLiteral("--window"),
              QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-        QCOMPARE(parsed.options.sensorScript, QStringLiteral("5,7"));
+        SensorScript script = parsed.options.emulator.sensorScript.value();
+        QCOMPARE(script.next(), 5);
+        QCOMPARE(script.next(), 7);
         QVERIFY(!parsed.options.yes);
         QCOMPARE(parsed.options.verbArguments,
                  (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),
@@ -37,6 +40,42 @@ private Q_SLOTS:
         const auto parsed = parseGlobalOptions({QStringLiteral("raw"), QStringLiteral("--help")});
         QVERIFY(!parsed.options.help);
         QCOMPARE(parsed.options.verbArguments, QStringList{QStringLiteral("--help")});
+    }
+
+    void globalOptionsAfterTheVerbAreTakenWithTheirValues() {
+        const auto parsed = parseGlobalOptions(
+            {QStringLiteral("--simulate"), QStringLiteral("ask"), QStringLiteral("Q"),
+             QStringLiteral("--fault"), QStringLiteral("drop:D"), QStringLiteral("--window=6"),
+             QStringLiteral("--simulate=later.json"), QStringLiteral("--fault=delay:5"),
+             QStringLiteral("--data-dir"), QStringLiteral("--window")});
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QVERIFY(parsed.options.emulator.faults.drops('D'));
+        QCOMPARE(parsed.options.emulator.faults.delay(), std::chrono::milliseconds(5));
+        QCOMPARE(parsed.options.emulator.stateFile, QStringLiteral("later.json"));
+        QCOMPARE(parsed.options.dataDir, QStringLiteral("--window")); // a value, whatever it looks like
+        QCOMPARE(parsed.options.verbArguments,
+                 (QStringList{QStringLiteral("Q"), QStringLiteral("--window=6")}));
+    }
+
+    void doubleDashHandsTheRestToTheVerb() {
+        // Before the verb it ends the global options: the next word is the verb, whatever follows is its own.
+        auto parsed =
+            parseGlobalOptions({QStringLiteral("--simulate"), QStringLiteral("--"), QStringLiteral("raw"),
+                                QStringLiteral("--yes"), QStringLiteral("--")});
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.options.verb, QStringLiteral("raw"));
+        QVERIFY(!parsed.options.yes);
+        QCOMPARE(parsed.options.verbArguments, (QStringList{QStringLiteral("--yes"), QStringLiteral("--")}));
+
+        // After it, even a value-less global option is the verb's word.
+        parsed =
+            parseGlobalOptions({QStringLiteral("--simulate"), QStringLiteral("ask"), QStringLiteral("--"),
+                                QStringLiteral("--timeout"), QStringLiteral("--simulate=x.json")});
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QVERIFY(!parsed.options.timeout);
+        QVERIFY(parsed.options.emulator.stateFile.isEmpty());
+        QCOMPARE(parsed.options.verbArguments,
+                 (QStringList{QStringLiteral("--timeout"), QStringLiteral("--simulate=x.json")}));
     }
 
     void wordsThatAreOff_data() {
@@ -51,6 +90,11 @@ private Q_SLOTS:
             QStringLiteral("--simulate"), QStringLiteral("--sensor=5x"), QStringLiteral("ask")};
         QTest::newRow("bad fault") << QStringList{QStringLiteral("--simulate"),
                                                   QStringLiteral("--fault=melt"), QStringLiteral("raw")};
+        QTest::newRow("bad fault after the verb")
+            << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("--fault"),
+                           QStringLiteral("refuse-after:x")};
+        QTest::newRow("fault after the verb without simulate")
+            << QStringList{QStringLiteral("raw"), QStringLiteral("--fault=drop:C")};
     }
     void wordsThatAreOff() {
         QFETCH(QStringList, arguments);

@@ -62,6 +62,21 @@ private Q_SLOTS:
         QCOMPARE(runTelvarctl(simulate({"ask"})).exitCode, 2);
         QCOMPARE(runTelvarctl(simulate({"ask", "Q", "--window", "7"})).exitCode, 2);
     }
+
+    void askWordsThatAreOffAreUsageErrors_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("window without seconds") << QStringList{"Q", "--window"};
+        QTest::newRow("unknown option") << QStringList{"Q", "--loud"};
+        QTest::newRow("two questions") << QStringList{"Q", "R", "--window", "6"};
+    }
+    void askWordsThatAreOffAreUsageErrors() {
+        QFETCH(QStringList, words);
+        QTemporaryDir work;
+        const auto result = runTelvarctl(simulate(QStringList{"ask"} + words), work.path());
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("telvarctl ask: ")), qPrintable(result.err));
+        QVERIFY(!QFile::exists(QDir(work.path()).filePath(QStringLiteral("log.qnx")))); // nothing was asked
+    }
 };
 
 QTEST_GUILESS_MAIN(TelvarctlAskTest)

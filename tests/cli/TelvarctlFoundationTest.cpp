@@ -61,6 +61,16 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() < 20000);
     }
 
+    void aDeviceThatRefusesWritesFailsTheCommand() {
+        const auto result =
+            runTelvarctl({QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("C"),
+                          QStringLiteral("0"), QStringLiteral("--reply"), QStringLiteral("--fault"),
+                          QStringLiteral("refuse-after:0"), QStringLiteral("--timeout=200")});
+        QVERIFY(result.finished);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.out.isEmpty());
+    }
+
     void usageErrorsExitWithTwo_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no verb") << QStringList{};
@@ -72,6 +82,10 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("--simulate"), QStringLiteral("raw")};
         QTest::newRow("raw byte out of range") << QStringList{
             QStringLiteral("--simulate"), QStringLiteral("raw"), QStringLiteral("B"), QStringLiteral("300")};
+        QTest::newRow("state file as its own word") << QStringList{
+            QStringLiteral("--simulate"), QStringLiteral("dev.json"), QStringLiteral("devices")};
+        QTest::newRow("value for a flag")
+            << QStringList{QStringLiteral("--yes=no"), QStringLiteral("devices")};
     }
     void usageErrorsExitWithTwo() {
         QFETCH(QStringList, arguments);

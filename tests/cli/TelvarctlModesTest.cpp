@@ -22,6 +22,10 @@ private Q_SLOTS:
         QTest::newRow("touch and sync off")
             << QStringList{QStringLiteral("--off=touch"), QStringLiteral("--off"), QStringLiteral("sync")}
             << 119;
+        QTest::newRow("a global option among them")
+            << QStringList{QStringLiteral("--off=touch"), QStringLiteral("--timeout"), QStringLiteral("2000"),
+                           QStringLiteral("--off"), QStringLiteral("sync")}
+            << 119;
     }
     void modesWritesTheAvailabilityBytes() {
         QFETCH(QStringList, off);
@@ -58,6 +62,21 @@ private Q_SLOTS:
                                QStringLiteral("future")})
                      .exitCode,
                  2);
+    }
+
+    void offWordsThatAreOffAreUsageErrors_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("no name") << QStringList{QStringLiteral("--off")};
+        QTest::newRow("name without --off") << QStringList{QStringLiteral("touch")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--on=touch")};
+    }
+    void offWordsThatAreOffAreUsageErrors() {
+        QFETCH(QStringList, words);
+        const auto result =
+            runTelvarctl(QStringList{QStringLiteral("--simulate"), QStringLiteral("modes")} + words);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(result.out.isEmpty());
+        QVERIFY2(result.err.contains(QStringLiteral("telvarctl modes: ")), qPrintable(result.err));
     }
 
     void aSilentDeviceFailsTheAvailabilityWrite() {

@@ -1,11 +1,42 @@
 #include "emulator/EmulatorOptions.h"
+#include "commandline/OptionParser.h"
+#include "device/DeviceIdentity.h"
+#include "emulator/EmulatedLibrary.h"
 #include "emulator/SensorWalk.h"
 
 #include <QTest>
 
+#include <array>
 #include <set>
 
 using namespace telvar;
+
+namespace {
+
+// The command line of a program that has one option of its own, --data-dir DIR, beside the virtual
+// device's.
+struct CommandLine {
+    EmulatorOptions options;
+    QString error;
+    QString dataDir;
+    QStringList rest;
+};
+
+CommandLine parse(const QString& text) {
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    CommandLine line;
+    OptionParser parser;
+    EmulatorOptions::addOptionsTo(parser);
+    parser.addOption(QCommandLineOption(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR")));
+    line.error = parser.parse(words);
+    if (line.error.isEmpty())
+        line.error = line.options.readFrom(parser);
+    line.dataDir = parser.value(QStringLiteral("data-dir"));
+    line.rest = parser.positionalArguments();
+    return line;
+}
+
+} // namespace
 
 class EmulatorOptionsTest : public QObject {
     Q_OBJECT
@@ -60,11 +91,13 @@ private Q_SLOTS:
         QCOMPARE(faults.add(QStringLiteral("drop:@")), QString());
         QCOMPARE(faults.add(QStringLiteral("unplug-after:12")), QString());
         QCOMPARE(faults.add(QStringLiteral("delay:250")), QString());
+        QCOMPARE(faults.add(QStringLiteral("refuse-after:0")), QString());
         QVERIFY(faults.drops('D'));
         QVERIFY(faults.drops('@'));
         QVERIFY(!faults.drops('d'));
         QCOMPARE(faults.unplugAfter(), std::optional<qint64>(12));
         QCOMPARE(faults.delay(), std::chrono::milliseconds(250));
+        QCOMPARE(faults.refuseAfter(), std::optional<qint64>(0));
         QVERIFY(!faults.isEmpty());
     }
 
@@ -72,7 +105,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("spec");
         for (const char* spec :
              {"", "drop", "drop:", "drop:DD", "drop: ", "unplug-after:0", "unplug-after:x", "unplug-after:-3",
-              "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D"})
+              "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D",
+              "refuse-after:", "refuse-after:x", "refuse-after:+2"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
     }
     void badFaultsAreRefused() {
@@ -85,44 +119,104 @@ private Q_SLOTS:
     }
 
     void simulationWordsAreTakenOutOfTheCommandLine() {
-        QStringList arguments = QStringLiteral("--data-dir /tmp/x --simulate=state.json --sensor 5,7 "
-                                               "--fault=drop:D --fault delay:20 ask -- --sensor")
-                                    .split(u' ');
-        EmulatorOptions options;
-        QCOMPARE(options.takeFrom(arguments), QString());
-        QCOMPARE(arguments, QStringLiteral("--data-dir /tmp/x ask -- --sensor").split(u' '));
+        CommandLine line = parse(QStringLiteral("--data-dir /tmp/x --simulate=state.json --sensor 5,7 "
+                                                "--fault=drop:D --fault delay:20 ask -- --sensor"));
+        QCOMPARE(line.error, QString());
+        QCOMPARE(line.dataDir, QStringLiteral("/tmp/x"));
+        QCOMPARE(line.rest, QStringLiteral("ask --sensor").split(u' '));
+        EmulatorOptions& options = line.options;
         QVERIFY(options.simulate);
         QCOMPARE(options.stateFile, QStringLiteral("state.json"));
         QCOMPARE(options.sensorScript->next(), 5);
         QVERIFY(options.faults.drops('D'));
         QCOMPARE(options.faults.delay(), std::chrono::milliseconds(20));
 
-        QStringList plain{QStringLiteral("--simulate"), QStringLiteral("--sensor=random:7")};
-        EmulatorOptions walk;
-        QCOMPARE(walk.takeFrom(plain), QString());
-        QVERIFY(plain.isEmpty() && walk.simulate && walk.stateFile.isEmpty() && !walk.sensorScript);
+        CommandLine plain = parse(QStringLiteral("--simulate --sensor=random:7"));
+        QCOMPARE(plain.error, QString());
+        EmulatorOptions& walk = plain.options;
+        QVERIFY(plain.rest.isEmpty() && walk.simulate && walk.stateFile.isEmpty() && !walk.sensorScript);
         QCOMPARE(walk.sensorSeed, 7u);
+    }
+
+    // QCommandLineParser knows no optional values: the file goes with --simulate only after an equals sign.
+    void theStateFileIsTakenOnlyAfterTheEqualsSign() {
+        const CommandLine separate = parse(QStringLiteral("--simulate state.json"));
+        QVERIFY(separate.options.simulate);
+        QVERIFY(separate.options.stateFile.isEmpty());
+        QCOMPARE(separate.rest, QStringList{QStringLiteral("state.json")});
+
+        const CommandLine twice = parse(QStringLiteral("--simulate=first.json --simulate=second.json"));
+        QCOMPARE(twice.options.stateFile, QStringLiteral("second.json"));
+
+        const CommandLine withEquals = parse(QStringLiteral("--simulate=dir/a=b.json"));
+        QCOMPARE(withEquals.options.stateFile, QStringLiteral("dir/a=b.json"));
+
+        // A word that is another option's value, or stands after "--", is no --simulate at all.
+        const CommandLine asValue = parse(QStringLiteral("--data-dir --simulate=x.json"));
+        QCOMPARE(asValue.error, QString());
+        QCOMPARE(asValue.dataDir, QStringLiteral("--simulate=x.json"));
+        QVERIFY(!asValue.options.simulate);
+        const CommandLine literal = parse(QStringLiteral("-- --simulate=x.json"));
+        QVERIFY(!literal.options.simulate);
+        QCOMPARE(literal.rest, QStringList{QStringLiteral("--simulate=x.json")});
+    }
+
+    void repeatedFaultsAllTakeEffect() {
+        const CommandLine line =
+            parse(QStringLiteral("--fault drop:B --simulate --fault=drop:C --fault refuse-after:4"));
+        QCOMPARE(line.error, QString());
+        QVERIFY(line.options.faults.drops('B'));
+        QVERIFY(line.options.faults.drops('C'));
+        QCOMPARE(line.options.faults.refuseAfter(), std::optional<qint64>(4));
+    }
+
+    // The fault reaches the device: N reports are taken, every write after them fails.
+    void aRefusingDeviceTakesItsCountThenFailsEveryWrite() {
+        const CommandLine line = parse(QStringLiteral("--simulate --fault refuse-after:2"));
+        QCOMPARE(line.error, QString());
+        QString error;
+        const auto library = EmulatedLibrary::create(line.options, &error);
+        QVERIFY2(library, qPrintable(error));
+        const HidLibrary::OutputReport report{0, 'Z'};
+        const auto sent = [&report](EmulatedLibrary& to) { return to.WriteEx(kVendorId, kProductId, report).result().sent; };
+        library->Connect();
+        QVERIFY(sent(*library));
+        QVERIFY(sent(*library));
+        QVERIFY(!sent(*library));
+        QVERIFY(!sent(*library));
+        QCOMPARE(library->device().receivedReports().size(), 2);
+
+        const auto refusing = EmulatedLibrary::create(
+            parse(QStringLiteral("--simulate --fault refuse-after:0")).options, &error);
+        refusing->Connect();
+        QVERIFY(!sent(*refusing));
+        QVERIFY(refusing->isPlugged()); // on the bus all the same
     }
 
     void badCommandLinesSayWhatIsWrong_data() {
         QTest::addColumn<QString>("words");
         QTest::addColumn<QString>("mentions");
-        const std::pair<const char*, const char*> rows[] = {{"--sensor 5", "--simulate"},
-                                                            {"--fault=drop:D", "--simulate"},
-                                                            {"--simulate --sensor", "needs a value"},
-                                                            {"--simulate=", "file name"},
-                                                            {"--simulate --sensor=5x", "sensor list"},
-                                                            {"--simulate --sensor=random:x", "seed"},
-                                                            {"--simulate --fault drop:", "drop"}};
+        const std::pair<const char*, const char*> rows[] = {
+            {"--sensor 5", "--simulate"},
+            {"--fault=drop:D", "--simulate"},
+            {"--simulate --sensor", "needs a value"},
+            {"--simulate=", "file name"},
+            {"--simulate --sensor=5x", "sensor list"},
+            {"--simulate --sensor=random:x", "seed"},
+            {"--simulate --fault drop:", "drop"},
+            {"--simulate --sensor 5x --sensor 5", "sensor list"},
+            {"--simulate --fault refuse-after:-1", "refuse-after"},
+            {"--simulate --simulat=3", "unknown option --simulat"},
+            {"-x --simulate", "unknown option -x"},
+            {"--simulate --fault", "--fault needs a value"},
+            {"--simulate --data-dir --fault --fault", "--fault needs a value"}};
         for (const auto& [words, mentions] : rows)
             QTest::newRow(words) << QString::fromLatin1(words) << QString::fromLatin1(mentions);
     }
     void badCommandLinesSayWhatIsWrong() {
         QFETCH(QString, words);
         QFETCH(QString, mentions);
-        QStringList arguments = words.split(u' ');
-        EmulatorOptions options;
-        const QString error = options.takeFrom(arguments);
+        const QString error = parse(words).error;
         QVERIFY2(error.contains(mentions), qPrintable(error));
     }
 };

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/Verb.h"
+#include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
 #include "session/SessionController.h"
 
@@ -38,28 +39,20 @@ Verb askVerb() {
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
+            OptionParser parser;
+            parser.addOption(
+                QCommandLineOption(QStringLiteral("window"), QString(), QStringLiteral("SECONDS")));
+            if (const QString error = parser.parse(arguments); !error.isEmpty())
+                co_return context.usageError(verb, error);
             ResponseWindow window = ResponseWindow::Seconds12;
-            QStringList questions;
-            bool optionsEnded = false;
-            while (!arguments.isEmpty()) {
-                const QString word = arguments.takeFirst();
-                if (optionsEnded || !word.startsWith(QLatin1String("--"))) {
-                    questions << word;
-                } else if (word == QLatin1String("--")) {
-                    optionsEnded = true;
-                } else if (word == QLatin1String("--window") || word.startsWith(QLatin1String("--window="))) {
-                    const QString value = word.contains(u'=')   ? word.section(u'=', 1)
-                                          : arguments.isEmpty() ? QString()
-                                                                : arguments.takeFirst();
-                    const std::optional<ResponseWindow> chosen = parseWindow(value);
-                    if (!chosen)
-                        co_return context.usageError(verb,
-                                                     QStringLiteral("the window is 6, 12 or 24 seconds"));
-                    window = *chosen;
-                } else {
-                    co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
-                }
+            if (parser.isSet(QStringLiteral("window"))) {
+                const std::optional<ResponseWindow> chosen =
+                    parseWindow(parser.value(QStringLiteral("window")));
+                if (!chosen)
+                    co_return context.usageError(verb, QStringLiteral("the window is 6, 12 or 24 seconds"));
+                window = *chosen;
             }
+            const QStringList questions = parser.positionalArguments();
             if (questions.size() != 1)
                 co_return context.usageError(verb,
                                              QStringLiteral("give the question as one argument (quote it)"));

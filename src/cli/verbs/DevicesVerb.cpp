@@ -15,7 +15,7 @@ Verb devicesVerb() {
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (!arguments.isEmpty())
                 co_return context.usageError(QStringLiteral("devices"), QStringLiteral("takes no arguments"));
-            if (context.options().simulate) {
+            if (context.options().emulator.simulate) {
                 const bool there = co_await context.connectDevice();
                 if (!there)
                     co_return kExitFailure;

@@ -1,4 +1,5 @@
 #include "cli/verbs/SequenceRun.h"
+#include "commandline/OptionParser.h"
 #include "settings/AvailabilityWrite.h"
 #include "settings/ModeCommand.h"
 #include "settings/OperatingModes.h"
@@ -55,18 +56,16 @@ Verb modesVerb() {
             modeNames() + QStringLiteral("\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("modes");
+            OptionParser parser;
+            parser.addOption(QCommandLineOption(QStringLiteral("off"), QString(), QStringLiteral("NAME")));
+            if (const QString error = parser.parse(arguments); !error.isEmpty())
+                co_return context.usageError(verb, error);
+            if (const QStringList words = parser.positionalArguments(); !words.isEmpty())
+                co_return context.usageError(verb, QStringLiteral("unexpected %1").arg(words.constFirst()));
             OperatingModes::Availability ticked;
             for (int box = 0; box < OperatingModes::kUsableBoxCount; ++box)
                 ticked.set(static_cast<std::size_t>(box));
-            while (!arguments.isEmpty()) {
-                const QString word = arguments.takeFirst();
-                QString name;
-                if (word.startsWith(QLatin1String("--off=")))
-                    name = word.mid(6);
-                else if (word == QLatin1String("--off") && !arguments.isEmpty())
-                    name = arguments.takeFirst();
-                else
-                    co_return context.usageError(verb, QStringLiteral("unexpected %1").arg(word));
+            for (const QString& name : parser.values(QStringLiteral("off"))) {
                 const int index = OperatingModes::modeIndex(name);
                 if (index < 0)
                     co_return context.usageError(
