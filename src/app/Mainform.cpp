@@ -7,6 +7,7 @@
 #include "editor/MnemonicTable.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
+#include "settings/SetupScreen.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListScreen.h"
 
@@ -155,6 +156,7 @@ void Mainform::buildScreens() {
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
     setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
+    setScreenContent(Screen::Setup, new SetupScreen);
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
     setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));
