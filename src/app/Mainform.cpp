@@ -8,6 +8,7 @@
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
+#include "settings/SetupScreen.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListScreen.h"
 
@@ -160,6 +161,7 @@ void Mainform::buildScreens() {
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
     setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
+    setScreenContent(Screen::Setup, new SetupScreen);
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
     setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));

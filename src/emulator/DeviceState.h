@@ -44,7 +44,11 @@ struct DeviceState {
         ModesHigh = 15,
     };
 
+    static constexpr int kFirmwareSize = 6;
+
     std::array<quint8, kConfigSize> config{};
+    // Bytes 2-7 of the "Z" reply: five characters (the fifth is the board revision letter), then a number.
+    std::array<quint8, kFirmwareSize> firmware{'1', '.', '2', '3', 'A', 4};
     QByteArray wordMemory;       // at least kWordMemorySize bytes
     std::vector<quint16> record; // kRecordSlots entries
     QStringList unitWords;       // what the external unit took in its last transfer, ten characters each

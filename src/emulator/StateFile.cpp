@@ -65,6 +65,10 @@ QByteArray toJson(const DeviceState& state) {
     QJsonObject root;
     root.insert(QStringLiteral("format"), kFormat);
     root.insert(QStringLiteral("config"), config);
+    root.insert(QStringLiteral("firmware"),
+                QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(state.firmware.data()),
+                                               DeviceState::kFirmwareSize)
+                                        .toHex()));
     root.insert(QStringLiteral("wordMemory"), QString::fromLatin1(state.wordMemory.toHex()));
     root.insert(QStringLiteral("spokenRecord"), record);
     root.insert(QStringLiteral("unitWords"), byteStrings(state.unitWords));
@@ -100,6 +104,17 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
             numbers.size() != DeviceState::kConfigSize)
             return fail(QStringLiteral("\"config\" must be an array of 16 numbers from 0 to 255"));
         std::copy(numbers.begin(), numbers.end(), state.config.begin());
+    }
+
+    if (root.contains(QStringLiteral("firmware"))) {
+        const QJsonValue value = root.value(QStringLiteral("firmware"));
+        const QByteArray hex = value.toString().toLatin1();
+        if (!value.isString() || hex.size() != 2 * DeviceState::kFirmwareSize || !isLowerHex(hex))
+            return fail(
+                QStringLiteral("\"firmware\" must be %1 bytes as lower-case hex, like \"312e32334104\"")
+                    .arg(DeviceState::kFirmwareSize));
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        std::copy(bytes.begin(), bytes.end(), state.firmware.begin());
     }
 
     if (root.contains(QStringLiteral("wordMemory"))) {

@@ -10,6 +10,7 @@
 // The virtual device's non-volatile state as a JSON file:
 //   { "format": 1,
 //     "config": [16 numbers 0..255],
+//     "firmware": "lower-case hex of the six version bytes of the \"Z\" reply",
 //     "wordMemory": "lower-case hex of the word memory from address 0",
 //     "spokenRecord": [512 numbers 0..65535, 65535 = erased],
 //     "unitWords": ["ten-character words the external unit holds", ...],

@@ -26,6 +26,8 @@ QString Utterance::line() const {
         return QStringLiteral("code: %1").arg(mnemonics());
     case Kind::VoiceTest:
         return QStringLiteral("voice test %1").arg(address);
+    case Kind::Amplifier:
+        return address ? QStringLiteral("amplifier on") : QStringLiteral("amplifier off");
     }
     return {};
 }

@@ -12,16 +12,20 @@ struct Utterance {
         Word,      // "S" (or "X"): the codes of the word at a word-memory address
         Code,      // "V": one code passed straight to the speech chip
         VoiceTest, // "N": the device's own voice test phrase
+        Amplifier, // "L" / "M": the speaker amplifier switched (nothing is said, but it decides whether
+                   // anything is heard)
     };
 
     Kind kind = Kind::Word;
-    int address = 0;  // Word: the word-memory address spoken; VoiceTest: the step 1..3
+    // Word: the word-memory address spoken; VoiceTest: the step 1..3; Amplifier: 1 on, 0 off.
+    int address = 0;
     QByteArray codes; // what reached the speech chip
 
     // The codes as mnemonic text, one token a code: "\HE \EH \LO \OW"; a code without a mnemonic shows
     // as its number ("\127").
     QString mnemonics() const;
-    // A line for the speech log view: "word 5: \SE \AX ...", "code: \VOLUME", "voice test 2".
+    // A line for the speech log view: "word 5: \SE \AX ...", "code: \VOLUME", "voice test 2",
+    // "amplifier off".
     QString line() const;
 };
 

@@ -191,10 +191,9 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         break;
     }
     case Command::AmplifierOn:
-        m_amplifier = true;
-        break;
     case Command::AmplifierOff:
-        m_amplifier = false;
+        m_amplifier = letter == Command::AmplifierOn;
+        said.append({Utterance::Kind::Amplifier, m_amplifier ? 1 : 0, {}});
         break;
     case Command::VoiceTest:
         said.append({Utterance::Kind::VoiceTest, report[2], {}});
@@ -222,8 +221,8 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         answer(letter, {quint8(letter)});
         break;
     case Command::FirmwareVersion: {
-        const auto v = [](int i) { return quint8(kVersionText[i]); };
-        answer(letter, {quint8(letter), v(0), v(1), v(2), v(3), v(4), kVersionNumber});
+        const auto& v = m_state.firmware;
+        answer(letter, {quint8(letter), v[0], v[1], v[2], v[3], v[4], v[5]});
         break;
     }
     case Command::UnitTransfer:

@@ -38,9 +38,8 @@ public:
     static constexpr int kReportHistoryLength = 50000;
     static constexpr std::chrono::milliseconds kSaveCoalescing{200};
     static constexpr int kLastWordsRepeated = 10; // "X" says this many of the newest recorded words
-    static constexpr char kVersionText[] = "1.23A";
-    static constexpr quint8 kVersionNumber = 4;
-    static constexpr char kFirstMode = 'G'; // a device that powers up is in dictionary mode
+    // A device that powers up is in dictionary mode.
+    static constexpr char kFirstMode = 'G';
 
     explicit VirtualDevice(QObject* parent = nullptr);
     ~VirtualDevice() override;

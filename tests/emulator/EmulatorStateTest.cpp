@@ -47,8 +47,11 @@ private Q_SLOTS:
         state.recordSpoken(4000);
         state.unitWords = {QStringLiteral("ALL RIGHT "), QString::fromLatin1("\xe9\xc8\x01       ")};
         state.unitCommands = {QStringLiteral(" AA = 00123")};
+        state.firmware = {'2', '.', '0', '0', ' ', 255};
 
         const QByteArray json = StateFile::toJson(state);
+        QCOMPARE(QJsonDocument::fromJson(json).object().value(QStringLiteral("firmware")).toString(),
+                 QStringLiteral("322e303020ff"));
         const QString hex =
             QJsonDocument::fromJson(json).object().value(QStringLiteral("wordMemory")).toString();
         QVERIFY(hex.startsWith(QLatin1String("c7")));
@@ -61,6 +64,7 @@ private Q_SLOTS:
         QCOMPARE(back->record, state.record);
         QCOMPARE(back->unitWords, state.unitWords);
         QCOMPARE(back->unitCommands, state.unitCommands);
+        QCOMPARE(back->firmware, state.firmware);
     }
 
     void missingKeysKeepFactoryValues() {
@@ -71,6 +75,19 @@ private Q_SLOTS:
         QCOMPARE(int(state->config[15]), 16);
         QCOMPARE(state->wordMemory, DeviceState::factory().wordMemory);
         QCOMPARE(state->readRecord(0), quint16(0xFFFF));
+        QCOMPARE(state->firmware, DeviceState::factory().firmware);
+    }
+
+    void theVersionReplyComesFromTheFirmwareKey() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("device.json"));
+        writeFile(path, R"({"firmware":"322e3031200b"})"); // "2.01", a blank revision, 11
+        VirtualDevice device;
+        QCOMPARE(device.openStateFile(path), QString());
+        test::ReplyCollector collector(device);
+        sendReport(device, {'Z'});
+        QTRY_COMPARE(collector.replies.size(), 1);
+        QCOMPARE(collector.replies[0], QByteArray("\0Z2.01 \x0b\0", 9));
     }
 
     void malformedContentIsRefusedWithAReason_data() {
@@ -90,6 +107,13 @@ private Q_SLOTS:
             << QByteArray(R"({"spokenRecord":[65536]})") << QStringLiteral("spokenRecord");
         QTest::newRow("unit word") << QByteArray(R"({"unitWords":[5]})") << QStringLiteral("unitWords");
         QTest::newRow("format") << QByteArray(R"({"format":2})") << QStringLiteral("format");
+        QTest::newRow("firmware too short")
+            << QByteArray(R"({"firmware":"312e3233"})") << QStringLiteral("firmware");
+        QTest::newRow("firmware too long")
+            << QByteArray(R"({"firmware":"312e3233410400"})") << QStringLiteral("firmware");
+        QTest::newRow("firmware upper-case")
+            << QByteArray(R"({"firmware":"312E32334104"})") << QStringLiteral("firmware");
+        QTest::newRow("firmware number") << QByteArray(R"({"firmware":5})") << QStringLiteral("firmware");
     }
     void malformedContentIsRefusedWithAReason() {
         QFETCH(QByteArray, json);

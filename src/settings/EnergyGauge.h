@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QPainter;
+
+namespace telvar {
+
+// The auto-tune "Energy Gauge": a dial whose needle points at the last sensor sample. Drawn in the gauge's
+// own units (kWidth x kHeight, y downwards) and scaled to whatever size the layout gives it.
+class EnergyGauge : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 3735;
+    static constexpr int kHeight = 1092;
+
+    explicit EnergyGauge(QWidget* parent = nullptr);
+
+    // The needle's tip goes to x = sample (the dial reads 0 to 100 over 120..3735, so large samples leave
+    // the dial, as on the device's own gauge).
+    void setSample(int sample);
+    // Cyan while samples come in, grey otherwise.
+    void setSampling(bool sampling);
+
+    int sample() const { return m_sample; }
+    bool sampling() const { return m_sampling; }
+
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    static void drawFitted(QPainter& painter, const QRect& rect, const QString& text);
+    QTransform toWidget() const;
+
+    int m_sample = 0;
+    bool m_sampling = false;
+};
+
+} // namespace telvar

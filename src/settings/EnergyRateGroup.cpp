@@ -1,0 +1,51 @@
+#include "settings/EnergyRateGroup.h"
+
+#include "settings/ConfigurationBytes.h"
+#include "settings/EnergyRate.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace telvar {
+
+EnergyRateGroup::EnergyRateGroup(QWidget* parent)
+    : QGroupBox(QStringLiteral("Energy Mode Rate"), parent), m_slider(new QSlider(Qt::Horizontal, this)),
+      m_display(new QLineEdit(QStringLiteral("250.150 Hz"), this)) {
+    setObjectName(QStringLiteral("energyRateGroup"));
+    const auto range = ConfigurationBytes::range(ConfigurationBytes::Setting::Rate);
+    m_slider->setObjectName(QStringLiteral("rateSlider"));
+    m_slider->setRange(range.minimum, range.maximum);
+    m_slider->setValue(7);
+    // After the start value: the display keeps its start text until the slider moves.
+    connect(m_slider, &QSlider::valueChanged, this,
+            [this](int value) { m_display->setText(EnergyRate::hzText(value)); });
+
+    m_display->setObjectName(QStringLiteral("rateDisplay"));
+    m_display->setToolTip(QStringLiteral("Change the Hz of the Energy Mode Use The Slider "));
+    m_display->setReadOnly(true);
+    m_display->setAlignment(Qt::AlignCenter);
+
+    auto* save = new QPushButton(QStringLiteral("Save Setting"), this);
+    save->setObjectName(QStringLiteral("saveRateButton"));
+    save->setToolTip(QStringLiteral("Load the Current Hz Setting for the energy mode"));
+    connect(save, &QPushButton::clicked, this, &EnergyRateGroup::saveRequested);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(m_slider);
+    column->addWidget(m_display);
+    column->addWidget(save);
+    column->addStretch(1);
+}
+
+int EnergyRateGroup::rate() const {
+    return m_slider->value();
+}
+
+void EnergyRateGroup::setRate(int rate) {
+    m_slider->setValue(rate);
+    m_display->setText(EnergyRate::hzText(m_slider->value()));
+}
+
+} // namespace telvar

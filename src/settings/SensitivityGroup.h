@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QGroupBox>
+
+namespace telvar {
+
+class SettingSlider;
+
+// "Sensitivity": the sensor's gain and offset as vertical sliders, and "Save Setting".
+class SensitivityGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit SensitivityGroup(QWidget* parent = nullptr);
+
+    SettingSlider* gain() const { return m_gain; }
+    SettingSlider* offset() const { return m_offset; }
+
+Q_SIGNALS:
+    void saveRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    SettingSlider* m_gain;
+    SettingSlider* m_offset;
+};
+
+} // namespace telvar

@@ -1,0 +1,59 @@
+#include "settings/SettingSlider.h"
+
+#include "vocab/NumberText.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+namespace telvar {
+
+namespace {
+constexpr int kBoxCharacters = 5;
+} // namespace
+
+SettingSlider::SettingSlider(const Design& design, QWidget* parent)
+    : QWidget(parent), m_slider(new QSlider(design.orientation, this)),
+      m_box(new QLineEdit(design.boxText, this)) {
+    auto* caption = new QLabel(design.caption, this);
+    caption->setObjectName(design.name + QStringLiteral("Label"));
+    caption->setToolTip(design.captionTip);
+
+    const ConfigurationBytes::Range range = ConfigurationBytes::range(design.setting);
+    m_slider->setObjectName(design.name + QStringLiteral("Slider"));
+    m_slider->setRange(range.minimum, range.maximum);
+    m_slider->setValue(design.start);
+
+    m_box->setObjectName(design.name + QStringLiteral("Box"));
+    m_box->setToolTip(design.boxTip);
+    m_box->setReadOnly(true);
+    m_box->setMaximumWidth(m_box->fontMetrics().horizontalAdvance(QString(kBoxCharacters, u'0')) * 2);
+    // Connected after the start value, so the box keeps its own start text until the slider moves.
+    connect(m_slider, &QSlider::valueChanged, this, [this](int value) { m_box->setText(numberText(value)); });
+
+    if (design.orientation == Qt::Vertical) {
+        auto* column = new QVBoxLayout(this);
+        column->addWidget(caption, 0, Qt::AlignHCenter);
+        column->addWidget(m_slider, 1, Qt::AlignHCenter);
+        column->addWidget(m_box, 0, Qt::AlignHCenter);
+    } else {
+        auto* row = new QHBoxLayout(this);
+        caption->setMinimumWidth(caption->fontMetrics().horizontalAdvance(QStringLiteral("Volume ")));
+        row->addWidget(caption);
+        row->addWidget(m_slider, 1);
+        row->addWidget(m_box);
+    }
+    layout()->setContentsMargins(0, 0, 0, 0);
+}
+
+int SettingSlider::value() const {
+    return m_slider->value();
+}
+
+void SettingSlider::setValue(int value) {
+    m_slider->setValue(value);
+    m_box->setText(numberText(m_slider->value()));
+}
+
+} // namespace telvar

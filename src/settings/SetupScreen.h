@@ -1,0 +1,53 @@
+#pragma once
+
+#include "settings/SettingsReadout.h"
+
+#include <QWidget>
+
+namespace telvar {
+
+class AutoTuneGroup;
+class EnergyRateGroup;
+class MaintenanceGroup;
+class SensitivityGroup;
+class VoiceGroup;
+
+// The "SET UP" screen's content: sensitivity, voice, energy-mode rate, auto-tune and maintenance. It only
+// shows and asks; the device sequences read its sliders, answer its requests and fill it through the
+// groups' setters.
+class SetupScreen : public QWidget {
+    Q_OBJECT
+public:
+    explicit SetupScreen(QWidget* parent = nullptr);
+
+    SensitivityGroup* sensitivity() const { return m_sensitivity; }
+    VoiceGroup* voice() const { return m_voice; }
+    EnergyRateGroup* energyRate() const { return m_energyRate; }
+    AutoTuneGroup* autoTune() const { return m_autoTune; }
+    MaintenanceGroup* maintenance() const { return m_maintenance; }
+
+    // A value Read settings found in range: its slider moves, and its box or display follows.
+    void apply(const SliderValue& read);
+
+Q_SIGNALS:
+    void saveSensitivityRequested();
+    void testVoiceRequested();
+    void saveVoiceRequested();
+    void defaultVoiceRequested();
+    void saveRateRequested();
+    void autoTuneRequested();
+    void powerSaveClicked(bool on);
+    void firmwareRequested();
+    void factoryDefaultsRequested();
+    void bootLoaderRequested();
+    void amplifierClicked(bool on);
+
+private:
+    SensitivityGroup* m_sensitivity;
+    VoiceGroup* m_voice;
+    EnergyRateGroup* m_energyRate;
+    AutoTuneGroup* m_autoTune;
+    MaintenanceGroup* m_maintenance;
+};
+
+} // namespace telvar

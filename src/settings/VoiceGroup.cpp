@@ -1,0 +1,59 @@
+#include "settings/VoiceGroup.h"
+
+#include "settings/SettingSlider.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace telvar {
+
+VoiceGroup::VoiceGroup(QWidget* parent) : QGroupBox(QStringLiteral("Voice"), parent) {
+    setObjectName(QStringLiteral("voiceGroup"));
+    using ConfigurationBytes::Setting;
+    const auto slider = [this](const SettingSlider::Design& design) {
+        return new SettingSlider(design, this);
+    };
+    m_volume = slider({QStringLiteral("Volume"), QStringLiteral("Set Volume"), Setting::Volume,
+                       Qt::Horizontal, 120, QStringLiteral("120"),
+                       QStringLiteral("Set The Volume Using the Slider "), QStringLiteral("volume")});
+    m_speed = slider({QStringLiteral("Speed"), QStringLiteral("Set Speed"), Setting::Speed, Qt::Horizontal,
+                      114, QStringLiteral("114"), QStringLiteral("Set The Voice Speed Using the Slider"),
+                      QStringLiteral("speed")});
+    m_pitch = slider({QStringLiteral("Pitch"), QStringLiteral("Set Pich \" high or low\""), Setting::Pitch,
+                      Qt::Horizontal, 89, QStringLiteral("89"),
+                      QStringLiteral("Set The Voice Pitch Using the Slider"), QStringLiteral("pitch")});
+    m_bend = slider({QStringLiteral("Bend"), QStringLiteral("sets bend of word"), Setting::Bend,
+                     Qt::Horizontal, 6, QStringLiteral("6"),
+                     QStringLiteral("Set The Voice Bend Using the Slider"), QStringLiteral("bend")});
+
+    auto* column = new QVBoxLayout(this);
+    for (SettingSlider* setting : {m_volume, m_speed, m_pitch, m_bend})
+        column->addWidget(setting);
+
+    auto* buttons = new QHBoxLayout;
+    const auto button = [this, buttons](const QString& caption, const QString& tip, const QString& name) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        buttons->addWidget(b);
+        return b;
+    };
+    connect(button(QStringLiteral("Test Voice"), QStringLiteral("Load the Voice changes to hear them "),
+                   QStringLiteral("testVoiceButton")),
+            &QPushButton::clicked, this, &VoiceGroup::testRequested);
+    connect(button(QStringLiteral("Save"), QStringLiteral("Save the voice changes"),
+                   QStringLiteral("saveVoiceButton")),
+            &QPushButton::clicked, this, &VoiceGroup::saveRequested);
+    connect(button(QStringLiteral("Default Voice"), QStringLiteral("Re load Default Voice"),
+                   QStringLiteral("defaultVoiceButton")),
+            &QPushButton::clicked, this, &VoiceGroup::defaultRequested);
+    column->addLayout(buttons);
+    column->addStretch(1);
+}
+
+VoiceSettings VoiceGroup::voice() const {
+    return {m_volume->value(), m_speed->value(), m_pitch->value(), m_bend->value()};
+}
+
+} // namespace telvar

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "settings/Voice.h"
+
+#include <QGroupBox>
+
+namespace telvar {
+
+class SettingSlider;
+
+// "Voice": volume, speed, pitch and bend, and the buttons that play and store them.
+class VoiceGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit VoiceGroup(QWidget* parent = nullptr);
+
+    SettingSlider* volume() const { return m_volume; }
+    SettingSlider* speed() const { return m_speed; }
+    SettingSlider* pitch() const { return m_pitch; }
+    SettingSlider* bend() const { return m_bend; }
+    VoiceSettings voice() const;
+
+Q_SIGNALS:
+    void testRequested();
+    void saveRequested();
+    void defaultRequested();
+
+private:
+    SettingSlider* m_volume;
+    SettingSlider* m_speed;
+    SettingSlider* m_pitch;
+    SettingSlider* m_bend;
+};
+
+} // namespace telvar
