@@ -37,6 +37,8 @@ bool takeGlobalOption(const QStringList& arguments, qsizetype& i, GlobalOptions&
         o.faults << value;
     } else if (takeValue(arguments, i, QStringLiteral("--data-dir"), value, error)) {
         o.dataDir = value;
+    } else if (takeValue(arguments, i, QStringLiteral("--dict"), value, error)) {
+        o.dictionary = value;
     } else if (takeValue(arguments, i, QStringLiteral("--timeout"), value, error)) {
         bool ok = false;
         const int ms = value.toInt(&ok);
@@ -115,6 +117,7 @@ QString globalUsage() {
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N or delay:MS (with --simulate; repeatable)\n"
         "  --data-dir DIR     folder of the word-list files\n"
+        "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"
         "  --yes              answer Yes to every confirmation\n"
         "  --help             this text; VERB --help tells about one verb\n"

@@ -17,6 +17,7 @@ struct GlobalOptions {
     QString sensorScript;                             // --sensor LIST
     QStringList faults;                               // --fault SPEC, repeatable
     QString dataDir;                                  // --data-dir DIR
+    QString dictionary;                               // --dict FILE: the editor dictionary
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
     bool help = false;

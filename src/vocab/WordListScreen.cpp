@@ -2,6 +2,7 @@
 
 #include "app/Prompter.h"
 #include "app/ScreenHost.h"
+#include "editor/frmPhrase.h"
 #include "vocab/NumberText.h"
 #include "vocab/SayWord.h"
 #include "vocab/UnitTransfer.h"
@@ -71,8 +72,6 @@ QWidget* WordListScreen::buildButtons() {
                                QStringLiteral("Reload system words to QN"));
     m_editorButton = addButton(QStringLiteral("wordEditorButton"), QStringLiteral("Word Editor"),
                                QStringLiteral("Open The Phonetic Word Editor"));
-    // The phonetic word editor is not part of this version; the button keeps its place for it.
-    m_editorButton->setEnabled(false);
     m_transferEditsButton = addButton(QStringLiteral("transferEditsButton"), QStringLiteral("Transfer Edits"),
                                       QStringLiteral("Replace Word Files with Edited Files"));
 
@@ -87,6 +86,8 @@ QWidget* WordListScreen::buildButtons() {
     connect(m_sendToUnitButton, &QPushButton::clicked, this, &WordListScreen::sendToUnit);
     connect(m_uploadButton, &QPushButton::clicked, this, &WordListScreen::upload);
     connect(m_transferEditsButton, &QPushButton::clicked, this, &WordListScreen::transferEdits);
+    connect(m_editorButton, &QPushButton::clicked, this,
+            [this] { frmPhrase::showEditor(this, m_host.dataDir()); });
 
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
