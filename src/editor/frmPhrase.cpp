@@ -245,6 +245,7 @@ QWidget* frmPhrase::buildAllophoneFrames() {
                             i / place.frame->columns, i % place.frame->columns);
             ++i;
         }
+        grid->setRowStretch(grid->rowCount(), 1);
         rowLayouts[place.row]->addWidget(box, place.width);
     }
     return frames;
@@ -258,6 +259,8 @@ QLabel* frmPhrase::addAllophoneLabel(const QString& caption, const QString& tool
     label->setAlignment(Qt::AlignCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     label->setCursor(Qt::PointingHandCursor);
+    // Wider windows widen the labels; taller ones leave the rows as they are.
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     label->installEventFilter(this);
     return label;
 }
