@@ -384,7 +384,13 @@ void frmPhrase::saveEdits() {
         return;
     }
     setStatus(QStringLiteral("Edits saved"));
-    m_wordList->setCurrentRow(m_wordList->count() - 1);
+    // Saving ends on the last word, shown as a click shows it, even when it was already selected.
+    const int last = m_wordList->count() - 1;
+    {
+        const QSignalBlocker blocker(m_wordList);
+        m_wordList->setCurrentRow(last);
+    }
+    chooseWord(last);
 }
 
 void frmPhrase::transferEdits() {

@@ -170,6 +170,13 @@ private Q_SLOTS:
         QCOMPARE(m_editor->workingList().phonetics().first(), hello);
     }
 
+    void saveShowsTheLastWordAgain() {
+        wordList()->setCurrentRow(2);
+        sayData()->setText(QStringLiteral("\\OW\\OW"));
+        QTest::mouseClick(button("saveEditsButton"), Qt::LeftButton);
+        QCOMPARE(sayData()->text(), QStringLiteral("\\IY\\TT"));
+    }
+
     void openEditorIsShownNotReloaded() {
         const frmPhrase* first = m_editor;
         replaceWord(0, QStringLiteral("UNSAVED"), QStringLiteral("\\IY"));

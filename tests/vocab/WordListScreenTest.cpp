@@ -2,6 +2,7 @@
 #include "support/FakeScreenHost.h"
 
 #include "device/Timings.h"
+#include "editor/frmPhrase.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListFiles.h"
 #include "vocab/WordListScreen.h"
@@ -65,6 +66,18 @@ private Q_SLOTS:
     void init() { Timings::setDivisor(10); }
     void cleanup() { Timings::setDivisor(1); }
 
+    void wordEditorOpensOnce() {
+        Fixture f;
+        QVERIFY(f.start());
+        QVERIFY(VocabularyLoader::load(f.folder.path()).writeErrors.isEmpty());
+        f.click(QStringLiteral("Word Editor"));
+        f.click(QStringLiteral("Word Editor"));
+        const QList<frmPhrase*> editors = f.screen->findChildren<frmPhrase*>();
+        QCOMPARE(editors.size(), 1);
+        QVERIFY(editors.first()->isVisible());
+        QCOMPARE(editors.first()->workingList().size(), 2051); // the working files of the host's folder
+    }
+
     void controlsCarryTheirTexts() {
         Fixture f;
         QVERIFY(f.start());
@@ -85,7 +98,7 @@ private Q_SLOTS:
             QVERIFY2(button, qPrintable(caption));
             QCOMPARE(button->toolTip(), toolTip);
         }
-        QVERIFY(!f.button(QStringLiteral("Word Editor"))->isEnabled());
+        QVERIFY(f.button(QStringLiteral("Word Editor"))->isEnabled());
 
         auto* resultBox = f.find<QPlainTextEdit>("Text27");
         QVERIFY(resultBox->isHidden());

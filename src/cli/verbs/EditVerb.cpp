@@ -1,4 +1,3 @@
-#include "app/Prompter.h"
 #include "cli/CliContext.h"
 #include "cli/Verb.h"
 #include "editor/Dictionary.h"
