@@ -35,8 +35,8 @@ struct AllophoneFrame {
     std::initializer_list<Allophone> allophones;
 };
 
-// The frames in three rows; a frame's width in the row follows the old form's (in twips), and a zero
-// title is the gap the form leaves in the middle row.
+// The frames in three rows. Widths and heights are the window's twips, used as stretch factors so the
+// proportions hold at any size and DPI; a place without a frame is the gap in the middle row.
 struct FramePlace {
     int row;
     int width;
