@@ -5,6 +5,7 @@
 #include "app/MessageBoxPrompter.h"
 #include "device/Timings.h"
 #include "editor/MnemonicTable.h"
+#include "editor/frmPhrase.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
@@ -268,6 +269,10 @@ void Mainform::tabClick() {
     bringToFront(m_frames[index]);
     setStatus(QString::fromLatin1(kScreens[index].title));
     Q_EMIT screenSelected(static_cast<Screen>(index));
+}
+
+void Mainform::openWordEditor() {
+    frmPhrase::showEditor(this, m_options.dataDir);
 }
 
 void Mainform::setStatus(const QString& text) {

@@ -55,6 +55,7 @@ public:
     void setTabStripVisible(bool visible) override;
     void showSetupFrame() override;
     QString dataDir() const override { return m_options.dataDir; }
+    void openWordEditor() override;
 
     QFrame* screenFrame(Screen screen) const { return m_frames[static_cast<int>(screen)]; }
     // Fills a screen frame with its content.

@@ -5,6 +5,7 @@
 #include "cli/Verb.h"
 #include "device/DeviceLink.h"
 #include "device/HidapiLibrary.h"
+#include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
 #include "vocab/DataFolder.h"
@@ -80,6 +81,10 @@ QCoro::Task<bool> CliContext::connectDevice() {
 
 QString CliContext::dataDir() const {
     return DataFolder::resolve(m_options.dataDir);
+}
+
+QString CliContext::dictionaryPath() const {
+    return m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataDir()) : m_options.dictionary;
 }
 
 Vocabulary& CliContext::loadVocabulary() {

@@ -45,6 +45,8 @@ public:
 
     // The folder of the word-list files: --data-dir, else the program's folder or the user's data folder.
     QString dataDir() const;
+    // The editor dictionary: --dict, else the one in the data folder.
+    QString dictionaryPath() const;
     // Loads the vocabulary as the window's start-up does; says "External data loaded" or "Internal data
     // loaded" (and any file problem) on stderr.
     Vocabulary& loadVocabulary();

@@ -7,6 +7,7 @@ namespace telvar::cli {
 namespace {
 
 const QString kDataDir = QStringLiteral("data-dir");
+const QString kDictionary = QStringLiteral("dict");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kYes = QStringLiteral("yes");
 const QString kHelp = QStringLiteral("help");
@@ -15,6 +16,7 @@ const QString kVersion = QStringLiteral("version");
 void declareGlobalOptions(OptionParser& parser) {
     EmulatorOptions::addOptionsTo(parser);
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kDictionary, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kYes));
     parser.addOption(QCommandLineOption(kHelp));
@@ -79,6 +81,7 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     o.version = parser.isSet(kVersion);
     o.yes = parser.isSet(kYes);
     o.dataDir = parser.value(kDataDir);
+    o.dictionary = parser.value(kDictionary);
     if (parser.isSet(kTimeout)) {
         bool ok = false;
         const int ms = parser.value(kTimeout).toInt(&ok);
@@ -103,6 +106,7 @@ QString globalUsage() {
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
         "                     (with --simulate; repeatable)\n"
         "  --data-dir DIR     folder of the word-list files\n"
+        "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"
         "  --yes              answer Yes to every confirmation\n"
         "  --help             this text; VERB --help tells about one verb\n"

@@ -14,6 +14,7 @@ namespace telvar::cli {
 struct GlobalOptions {
     EmulatorOptions emulator;                         // --simulate[=FILE], --sensor LIST, --fault SPEC
     QString dataDir;                                  // --data-dir DIR
+    QString dictionary;                               // --dict FILE: the editor dictionary
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
     bool help = false;

@@ -16,11 +16,14 @@ Verb wordsVerb();
 Verb sendToUnitVerb();
 Verb modeVerb();
 Verb modesVerb();
+Verb expandVerb();
+Verb editVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),  mnemonicsVerb(), devicesVerb(), rawVerb(),        askVerb(),  logVerb(),   vocabVerb(),
-        uploadVerb(), sayVerb(),       wordsVerb(),   sendToUnitVerb(), modeVerb(), modesVerb(),
+        codesVerb(),      mnemonicsVerb(), devicesVerb(), rawVerb(),    askVerb(),
+        logVerb(),        vocabVerb(),     uploadVerb(),  sayVerb(),    wordsVerb(),
+        sendToUnitVerb(), modeVerb(),      modesVerb(),   expandVerb(), editVerb(),
     };
     return all;
 }

@@ -36,6 +36,9 @@ public:
 
     // The folder of the word-list files.
     virtual QString dataDir() const = 0;
+
+    // Shows the word editor, opening it on the data folder unless it is open already.
+    virtual void openWordEditor() = 0;
 };
 
 } // namespace telvar

@@ -71,8 +71,6 @@ QWidget* WordListScreen::buildButtons() {
                                QStringLiteral("Reload system words to QN"));
     m_editorButton = addButton(QStringLiteral("wordEditorButton"), QStringLiteral("Word Editor"),
                                QStringLiteral("Open The Phonetic Word Editor"));
-    // The phonetic word editor is not part of this version; the button keeps its place for it.
-    m_editorButton->setEnabled(false);
     m_transferEditsButton = addButton(QStringLiteral("transferEditsButton"), QStringLiteral("Transfer Edits"),
                                       QStringLiteral("Replace Word Files with Edited Files"));
 
@@ -87,6 +85,8 @@ QWidget* WordListScreen::buildButtons() {
     connect(m_sendToUnitButton, &QPushButton::clicked, this, &WordListScreen::sendToUnit);
     connect(m_uploadButton, &QPushButton::clicked, this, &WordListScreen::upload);
     connect(m_transferEditsButton, &QPushButton::clicked, this, &WordListScreen::transferEdits);
+    connect(m_editorButton, &QPushButton::clicked, this,
+            [this] { m_host.openWordEditor(); });
 
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);

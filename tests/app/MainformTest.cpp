@@ -1,6 +1,7 @@
 #include "WindowRig.h"
 
 #include "device/DeviceIdentity.h"
+#include "editor/frmPhrase.h"
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -49,6 +50,7 @@ private slots:
     void unplugKeepsTheOtherScreensFlagsUntilTheNextTabClick();
     void pleaseWaitShowsProgressAndCancels();
     void aJobEndingAfterUnplugLeavesTheTabStripHidden();
+    void wordEditorOpensOnce();
     void closingDuringAnUploadAsksThenStopsItCleanly();
     void answeringNoKeepsTheUploadRunning();
     void closingDuringARoutinePollAsksNothing();
@@ -229,6 +231,19 @@ bool startUpload(WindowRig& rig, int reports) {
     return QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= reports; });
 }
 } // namespace
+
+void MainformTest::wordEditorOpensOnce() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    rig.clickTab(QStringLiteral("Word List"));
+    auto* button = rig.find<QPushButton>(QStringLiteral("wordEditorButton"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(button, Qt::LeftButton);
+    const QList<frmPhrase*> editors = rig.window->findChildren<frmPhrase*>();
+    QCOMPARE(editors.size(), 1);
+    QVERIFY(editors.first()->isVisible());
+    QCOMPARE(editors.first()->workingList().size(), 2051); // the working files of the window's folder
+}
 
 void MainformTest::closingDuringAnUploadAsksThenStopsItCleanly() {
     WindowRig rig;

@@ -31,6 +31,7 @@ public:
     void setTabStripVisible(bool visible) override { tabStripVisible = visible; }
     void showSetupFrame() override { ++setupFrameShown; }
     QString dataDir() const override { return m_dataDir; }
+    void openWordEditor() override { ++wordEditorOpened; }
 
     FakePrompter& fakePrompter() { return m_prompter; }
 
@@ -40,6 +41,7 @@ public:
     int progressDone = 0;
     int progressTotal = 0;
     int setupFrameShown = 0;
+    int wordEditorOpened = 0;
 
 private:
     DeviceLink& m_link;

@@ -85,7 +85,7 @@ private Q_SLOTS:
             QVERIFY2(button, qPrintable(caption));
             QCOMPARE(button->toolTip(), toolTip);
         }
-        QVERIFY(!f.button(QStringLiteral("Word Editor"))->isEnabled());
+        QVERIFY(f.button(QStringLiteral("Word Editor"))->isEnabled());
 
         auto* resultBox = f.find<QPlainTextEdit>("Text27");
         QVERIFY(resultBox->isHidden());

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+namespace telvar {
+
+inline constexpr char kResetCode = 31;    // "\RESET": the chip starts every phrase from its defaults
+inline constexpr char kPhoneticPad = '0'; // fills a stored phonetic string up to ten codes
+inline constexpr int kStoredPhoneticLength = 10;
+
+// What the editor sends for mnemonic text: the reset code, then the text's codes.
+QByteArray SayThisAllophoneList(QStringView zAllophoneList);
+
+// What "Replace" stores for mnemonic text: its codes, filled up with "0" to ten; a longer string is kept
+// whole.
+QByteArray ripList(QStringView zAllophoneList);
+
+// The code string without blanks (code 32) at either end; other codes, the line feed 10 among them,
+// stay.
+QByteArrayView withoutBlanks(QByteArrayView codes);
+
+} // namespace telvar

@@ -1,0 +1,435 @@
+#include "editor/frmPhrase.h"
+
+#include "editor/Dictionary.h"
+#include "editor/EditorFiles.h"
+#include "editor/PhoneticCodes.h"
+#include "editor/PhraseExpansion.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace telvar {
+
+namespace {
+
+constexpr const char* kAllophoneProperty = "allophone";
+constexpr const char* kHint = "  Right Click to hear Left Click to Use";
+
+struct Allophone {
+    const char* caption;
+    const char* examples;
+};
+
+struct AllophoneFrame {
+    const char* title;
+    int columns;
+    bool withHint;
+    std::initializer_list<Allophone> allophones;
+};
+
+// The frames in three rows. Widths and heights are the window's twips, used as stretch factors so the
+// proportions hold at any size and DPI; a place without a frame is the gap in the middle row.
+struct FramePlace {
+    int row;
+    int width;
+    const AllophoneFrame* frame;
+};
+
+const AllophoneFrame kRs{"R's",
+                         2,
+                         true,
+                         {{"OWRR", "Corn, Four, Your"},
+                          {"AWRR", "Part, Farm, Yarn"},
+                          {"AXRR", "Fir, Bird, Burn"},
+                          {"EYRR", "Hair, Stair, Repair"},
+                          {"IYRR", "Clear, Hear, Year"},
+                          {"RR", "Ray, Brain, Over."}}};
+const AllophoneFrame kDiphthongs{"Diphthongs",
+                                 4,
+                                 true,
+                                 {{"EYIY", "Gate, Ate, Ray"},
+                                  {"OHIY", "Mice, Fight, White"},
+                                  {"OWIY", "Boy, Toy, Voice"},
+                                  {"EHLE", "Saddle, Angle, Spell"},
+                                  {"OHIH", "Sky, Five, I"},
+                                  {"IYUW", "Cute, Few, Computer"},
+                                  {"IHWW", "Two, New, Zoo"},
+                                  {"AXUW", "Brown, Clown, Thousand"},
+                                  {"AYWW", "Our, Ouch, Owl"},
+                                  {"OWWW", "Go, Hello, Snow"},
+                                  {"IYEH", "Yes, Yarn, Million"}}};
+const AllophoneFrame kResonateNasal{"Resonate && Nasal",
+                                    3,
+                                    true,
+                                    {{"MM", "Milk, Famous, Broom"},
+                                     {"NE", "Nip, Danger, Thin"},
+                                     {"NO", "No, Snow, On"},
+                                     {"NGE", "Think, Ping"},
+                                     {"NGO", "Hung, Song"},
+                                     {"LE", "Lake, Alarm, Lapel"},
+                                     {"LO", "Clock, Plus, Hello"},
+                                     {"WW", "Wool, Sweat"}}};
+const AllophoneFrame kVoicedFricatives{"Voiced Fricatives",
+                                       3,
+                                       true,
+                                       {{"JH", "Dodge, Jet, Savage"},
+                                        {"VV", "Vest, Even, Twelve"},
+                                        {"ZZ", "Zoo, Zap"},
+                                        {"ZH", "Azure, Treasure"},
+                                        {"DH", "There, That, This"}}};
+const AllophoneFrame kVoicelessFricatives{"Voiceless Fricatives",
+                                          3,
+                                          false,
+                                          {{"CH", "Church, Feature, March"},
+                                           {"HE", "Help, Hand, Hair"},
+                                           {"HO", "Hoe, Hot, Hug"},
+                                           {"WH", "who, whale, White"},
+                                           {"FF", "Food, Effort, Off"},
+                                           {"SE", "See, Vest, Plus"},
+                                           {"SO", "So, Sweat"},
+                                           {"SH", "Ship, Fiction, Leash"},
+                                           {"TH", "Thin, month"}}};
+const AllophoneFrame kVoicedStops{"Voiced Stops",
+                                  3,
+                                  false,
+                                  {{"BE", "Bear, Bird, Beed"},
+                                   {"BO", "Bone, Book Brown"},
+                                   {"EB", "Cab, Crib, Web"},
+                                   {"OB", "Bob, Sub, Tub"},
+                                   {"DE", "Deep, Date, Divide"},
+                                   {"DO", "Do, Dust, Dog"},
+                                   {"ED", "Could, Bird"},
+                                   {"OD", "Bud, Food"},
+                                   {"GE", "Get, Gate, Guest,"},
+                                   {"GO", "Got, Glue, Goo"},
+                                   {"EG", "Peg, Wig"},
+                                   {"OG", "Dog, Hog"}}};
+const AllophoneFrame kVoicelessStops{"Voiceless Stops",
+                                     3,
+                                     true,
+                                     {{"TT", "Part, Little, Sit"},
+                                      {"TU", "To, Talk, Ten"},
+                                      {"TS", "Parts, Costs, Robots"},
+                                      {"KE", "Can't, Clown, Key"},
+                                      {"KO", "Comb, Quick, Fox"},
+                                      {"EK", "Speak, Task"},
+                                      {"OK", "Book, Took, October"},
+                                      {"PE", "People, Computer"},
+                                      {"PO", "Pow, Copy"}}};
+const AllophoneFrame kVowels{"Vowels",
+                             3,
+                             true,
+                             {{"AY", "Hat, Fast, Fan"},
+                              {"EH", "Met, Check, Red"},
+                              {"EY", "Hair, Gate, Beige"},
+                              {"IH", "Sit, Fix, Pin"},
+                              {"UX", "Blue, Food"},
+                              {"IY", "See, Even, Feed"},
+                              {"AX", "Luck, Jump, Plus"},
+                              {"AW", "Father, Fall"},
+                              {"OH", "Hot, Clock, Fox"},
+                              {"OW", "Comb, Over, Hold"},
+                              {"UH", "Book, Could, Should"},
+                              {"UW", "Food, June"}}};
+
+const FramePlace kFramePlaces[] = {
+    {0, 1755, &kRs},
+    {0, 3225, &kDiphthongs},
+    {0, 2175, &kResonateNasal},
+    {1, 2175, &kVoicedFricatives},
+    {1, 2745, nullptr},
+    {1, 2685, &kVoicelessFricatives},
+    {2, 2175, &kVoicedStops},
+    {2, 2295, &kVoicelessStops},
+    {2, 2175, &kVowels},
+};
+constexpr int kRowHeights[] = {1125, 1425, 1665};
+constexpr int kSayDataHeight = 1485;
+constexpr int kListWidth = 1935;
+constexpr int kFramesWidth = 7605;
+constexpr int kTwipsPerPixel = 15; // at 96 dots per inch
+constexpr int kClientWidth = 9930;
+constexpr int kClientHeight = 6645;
+
+QPushButton* makeButton(const QString& objectName, const QString& caption, const QString& toolTip,
+                        QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+} // namespace
+
+frmPhrase::frmPhrase(QString dataFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dataFolder(std::move(dataFolder)) {
+    setObjectName(QStringLiteral("frmPhrase"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+
+    m_wordList = new QListWidget(this);
+    m_wordList->setObjectName(QStringLiteral("wordList"));
+    m_wordList->setToolTip(
+        QStringLiteral("Click on a word to hear it spoken and move it to the Say Data Bar"));
+
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setWordWrap(true);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(buildAllophoneFrames(), kRowHeights[0] + kRowHeights[1] + kRowHeights[2]);
+    right->addWidget(buildSayData(), kSayDataHeight);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(m_wordList, kListWidth);
+    body->addLayout(right, kFramesWidth);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addWidget(m_statusLine);
+
+    connect(m_wordList, &QListWidget::currentRowChanged, this, &frmPhrase::chooseWord);
+    const QSize formSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
+    resize(sizeHint().expandedTo(formSize * (logicalDpiX() / 96.0)));
+    load();
+}
+
+frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder) {
+    QWidget* host = owner->window();
+    // A closed editor is on its way out (it deletes itself on close) and no longer shown.
+    frmPhrase* editor = nullptr;
+    for (frmPhrase* child : host->findChildren<frmPhrase*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible())
+            editor = child;
+    }
+    if (!editor) {
+        editor = new frmPhrase(dataFolder, host);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+    return editor;
+}
+
+QWidget* frmPhrase::buildAllophoneFrames() {
+    auto* frames = new QWidget(this);
+    auto* rows = new QVBoxLayout(frames);
+    rows->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout* rowLayouts[3];
+    for (int row = 0; row < 3; ++row) {
+        rowLayouts[row] = new QHBoxLayout;
+        rows->addLayout(rowLayouts[row], kRowHeights[row]);
+    }
+    for (const FramePlace& place : kFramePlaces) {
+        if (!place.frame) {
+            rowLayouts[place.row]->addStretch(place.width);
+            continue;
+        }
+        auto* box = new QGroupBox(QString::fromLatin1(place.frame->title), frames);
+        auto* grid = new QGridLayout(box);
+        grid->setSpacing(2);
+        int i = 0;
+        for (const Allophone& allophone : place.frame->allophones) {
+            QString toolTip = QString::fromLatin1(allophone.examples);
+            if (place.frame->withHint)
+                toolTip += QLatin1String(kHint);
+            grid->addWidget(addAllophoneLabel(QString::fromLatin1(allophone.caption), toolTip, box),
+                            i / place.frame->columns, i % place.frame->columns);
+            ++i;
+        }
+        grid->setRowStretch(grid->rowCount(), 1);
+        rowLayouts[place.row]->addWidget(box, place.width);
+    }
+    return frames;
+}
+
+QLabel* frmPhrase::addAllophoneLabel(const QString& caption, const QString& toolTip, QWidget* frame) {
+    auto* label = new QLabel(caption, frame);
+    label->setObjectName(QStringLiteral("allophone") + caption);
+    label->setProperty(kAllophoneProperty, caption);
+    label->setToolTip(toolTip);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    label->setCursor(Qt::PointingHandCursor);
+    // Wider windows widen the labels; taller ones leave the rows as they are.
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    label->installEventFilter(this);
+    return label;
+}
+
+QWidget* frmPhrase::buildSayData() {
+    auto* frame = new QGroupBox(QStringLiteral("Say Data"), this);
+    frame->setObjectName(QStringLiteral("sayDataFrame"));
+    auto* grid = new QGridLayout(frame);
+
+    m_sayData = new QLineEdit(frame);
+    m_sayData->setObjectName(QStringLiteral("txtSayData"));
+    m_sayData->setToolTip(QStringLiteral("Phonetics as Modified"));
+    m_wordBox = new QLineEdit(frame);
+    m_wordBox->setObjectName(QStringLiteral("wordBox"));
+    m_storedPhonetics = new QLineEdit(frame);
+    m_storedPhonetics->setObjectName(QStringLiteral("storedPhoneticsBox"));
+    m_storedPhonetics->setToolTip(QStringLiteral("Current Word Un Modified Phonetics"));
+    grid->addWidget(m_sayData, 0, 0);
+    grid->addWidget(m_wordBox, 1, 0);
+    grid->addWidget(m_storedPhonetics, 2, 0);
+
+    m_sayButton = makeButton(
+        QStringLiteral("bntSayIt"), QStringLiteral("Say "),
+        QStringLiteral("Send the sound codes in the Say Data window to the Telvar X as Modified."), frame);
+    m_currentButton = makeButton(
+        QStringLiteral("currentButton"), QStringLiteral("Current"),
+        QStringLiteral("Send the sound codes in the Say Data window to the Telvar X  un changed."), frame);
+    m_replaceButton = makeButton(
+        QStringLiteral("replaceButton"), QStringLiteral("Replace"),
+        QStringLiteral("Replaces the word Spelling and Phonetics in the current editor list"), frame);
+    m_replaceButton->setEnabled(false);
+    m_saveButton = makeButton(QStringLiteral("saveEditsButton"), QStringLiteral("Save Edits"),
+                              QStringLiteral("Save any word changes made"), frame);
+    m_transferButton =
+        makeButton(QStringLiteral("transferEditsButton"), QStringLiteral("Transfer Edits"),
+                   QStringLiteral("Replace the Main Program Word List with the Current Editor List"), frame);
+    grid->addWidget(m_sayButton, 0, 1);
+    grid->addWidget(m_currentButton, 1, 1);
+    grid->addWidget(m_replaceButton, 2, 1);
+    grid->addWidget(m_saveButton, 0, 2);
+    grid->addWidget(m_transferButton, 1, 2);
+    grid->setColumnStretch(0, 2775);
+    grid->setColumnStretch(1, 1575);
+    grid->setColumnStretch(2, 1575);
+
+    connect(m_sayButton, &QPushButton::clicked, this, &frmPhrase::sayIt);
+    connect(m_currentButton, &QPushButton::clicked, this, [this] { say(m_storedPhonetics->text()); });
+    connect(m_replaceButton, &QPushButton::clicked, this, &frmPhrase::replace);
+    connect(m_saveButton, &QPushButton::clicked, this, &frmPhrase::saveEdits);
+    connect(m_transferButton, &QPushButton::clicked, this, &frmPhrase::transferEdits);
+    return frame;
+}
+
+void frmPhrase::load() {
+    EditorLoad loaded = EditorFiles(m_dataFolder).load();
+    m_list = std::move(loaded.list);
+    fillWordList();
+    setStatus(loaded.problems.join(QLatin1Char('\n')));
+}
+
+void frmPhrase::fillWordList() {
+    const QSignalBlocker blocker(m_wordList);
+    m_wordList->clear();
+    m_wordList->addItems(m_list.words());
+    m_replaceButton->setEnabled(false);
+}
+
+void frmPhrase::chooseWord(int row) {
+    m_replaceButton->setEnabled(row >= 0);
+    if (row < 0 || row >= m_list.size())
+        return;
+    m_wordBox->setText(m_list.words().at(row));
+    m_storedPhonetics->setText(m_list.shownMnemonics(row));
+    m_sayData->setText(m_storedPhonetics->text());
+}
+
+QString frmPhrase::expand(const QString& text) const {
+    return ExpandPhrase(text, Dictionary::read(Dictionary::pathIn(m_dataFolder)));
+}
+
+void frmPhrase::say(const QString& text) {
+    Q_EMIT speechRequested(SayThisAllophoneList(expand(text)));
+}
+
+void frmPhrase::sayIt() {
+    say(m_sayData->text());
+    m_sayData->setFocus();
+}
+
+void frmPhrase::setSending(bool sending) {
+    m_sayButton->setEnabled(!sending);
+    if (sending) {
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+        m_sayData->setFocus();
+    }
+}
+
+void frmPhrase::replace() {
+    const int row = m_wordList->currentRow();
+    if (row < 0)
+        return;
+    const QString problem = m_list.replace(row, m_wordBox->text(), ripList(expand(m_sayData->text())));
+    if (!problem.isEmpty()) {
+        setStatus(QStringLiteral("Not replaced: %1.").arg(problem));
+        return;
+    }
+    const QSignalBlocker blocker(m_wordList);
+    m_wordList->item(row)->setText(m_list.words().at(row));
+    m_wordList->setCurrentRow(-1);
+    m_wordList->clearSelection();
+    m_replaceButton->setEnabled(false);
+    setStatus({});
+}
+
+void frmPhrase::saveEdits() {
+    QString error;
+    if (!EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
+        setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
+        return;
+    }
+    setStatus(QStringLiteral("Edits saved"));
+    // Saving ends on the last word, shown as a click shows it, even when it was already selected.
+    const int last = m_wordList->count() - 1;
+    {
+        const QSignalBlocker blocker(m_wordList);
+        m_wordList->setCurrentRow(last);
+    }
+    chooseWord(last);
+}
+
+void frmPhrase::transferEdits() {
+    QString error;
+    if (!EditorFiles(m_dataFolder).transferEdits(&error)) {
+        setStatus(
+            QStringLiteral("The edits were not transferred, the main word list is as it was: %1").arg(error));
+        return;
+    }
+    setStatus(
+        QStringLiteral("Saved edits transferred to the main word list; the program uses them from its next "
+                       "start"));
+}
+
+void frmPhrase::setStatus(const QString& text) {
+    m_statusLine->setText(text);
+    m_statusLine->setVisible(!text.isEmpty());
+}
+
+QString frmPhrase::status() const {
+    return m_statusLine->text();
+}
+
+bool frmPhrase::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        m_sayData->setFocus();
+    return QWidget::event(event);
+}
+
+bool frmPhrase::eventFilter(QObject* watched, QEvent* event) {
+    const QVariant allophone = watched->property(kAllophoneProperty);
+    if (event->type() != QEvent::MouseButtonPress || !allophone.isValid())
+        return QWidget::eventFilter(watched, event);
+    const QString mnemonic = QLatin1Char('\\') + allophone.toString();
+    if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+        say(mnemonic);
+    else
+        m_sayData->setText(m_sayData->text() + mnemonic);
+    return true;
+}
+
+} // namespace telvar
