@@ -51,14 +51,12 @@ public:
     bool jobRunning() const { return m_sequenceRunning && m_role == Role::Job; }
     // Ends the running sequence's current and later waits and pauses with Cancelled until it ends.
     void cancel();
-    bool cancelRequested() const { return m_cancelRequested; }
     // What a refused sequence says in the title bar or on stderr.
     static QString busyText();
 
     // --- What the sequences share ------------------------------------------------------------------------
     // The output buffer is never cleared: a command that sets bytes 0 and 1 only still sends bytes 2-8.
-    const std::array<quint8, kOutputBufferSize>& output() const { return m_output; }
-    const std::array<quint8, kInputBufferSize>& input() const { return m_input; }
+    // Sequences read both buffers; `reportSent` and `reportReceived` show them to everyone else.
     bool dataread() const { return m_dataread != 0; }
     Milliseconds pausePeriod() const { return m_pausePeriod; }
     // The pause timer's period is sticky: every later pause of every sequence runs at it.

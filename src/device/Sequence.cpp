@@ -130,8 +130,4 @@ void Sequence::setPausePeriod(Milliseconds period) {
         link().m_pausePeriod = period;
 }
 
-bool Sequence::cancelRequested() const {
-    return m_link && m_link->cancelRequested();
-}
-
 } // namespace telvar

@@ -64,7 +64,6 @@ public:
     // The pause timer's period is sticky: every later pause of every sequence runs at it.
     void setPausePeriod(Milliseconds period);
 
-    bool cancelRequested() const;
 
 private:
     friend class DeviceLink;
