@@ -32,16 +32,10 @@ QByteArray spokenCodes(const VirtualDevice& device) {
     return codes;
 }
 
-void setFault(VirtualTelvar& telvar, const QString& spec) {
-    FaultSet faults;
-    QVERIFY(faults.add(spec).isEmpty());
-    telvar.device().setFaults(faults);
-}
-
 } // namespace
 
-// The editor's speech sequence against the virtual device: what each report holds, and how a missing,
-// lost or refusing device, a busy link and a cancel end it.
+// The editor's speech sequence against the virtual device: what each report holds, and how a busy link
+// and a cancel end it (a missing, lost or refusing device: WordEditorSpeechTest).
 class SendCodesTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -61,45 +55,6 @@ private Q_SLOTS:
         // Blanks at the ends go; the one inside is a code like any other.
         QCOMPARE(telvar.device().receivedReports().mid(1), speechReports({31, 128, 32, 191}));
         QCOMPARE(spokenCodes(telvar.device()), QByteArray("\x1f\x80 \xbf"));
-        QVERIFY(!telvar.link.sequenceRunning());
-    }
-
-    void withoutADeviceNothingIsSentAndItSaysSo() {
-        VirtualTelvar telvar; // never attached
-        SendCodes send(telvar.link);
-        QSignalSpy status(&send, &DeviceSequence::statusChanged);
-
-        const SequenceOutcome outcome = QCoro::waitFor(send.run(QByteArray("\x1f\x80")));
-
-        QCOMPARE(outcome.status, SequenceOutcome::Status::Failed);
-        QCOMPARE(outcome.message, QStringLiteral("Nothing spoken: ") + describe(WaitResult::Unplugged));
-        QCOMPARE(status.last().first().toString(), outcome.message);
-        QVERIFY(telvar.sent.isEmpty());
-        QVERIFY(telvar.device().receivedReports().isEmpty());
-        QVERIFY(!telvar.link.sequenceRunning());
-    }
-
-    void aDeviceLostPartWayStopsTheSend_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("unplugged") << QStringLiteral("unplug-after:2") << describe(WaitResult::Unplugged);
-        QTest::newRow("write refused")
-            << QStringLiteral("refuse-after:2") << QStringLiteral("could not send to the Telvar X");
-    }
-    void aDeviceLostPartWayStopsTheSend() {
-        QFETCH(QString, fault);
-        QFETCH(QString, reason);
-        VirtualTelvar telvar;
-        QVERIFY(telvar.attach());
-        setFault(telvar, fault);
-        SendCodes send(telvar.link);
-
-        const SequenceOutcome outcome = QCoro::waitFor(send.run(QByteArray("\x1f\xb7\x83\x92\x89")));
-
-        QCOMPARE(outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(outcome.message.startsWith(QStringLiteral("Speaking stopped after 2 of 5 codes: ") + reason),
-                 qPrintable(outcome.message));
-        QCOMPARE(telvar.device().receivedReports(), speechReports({31, 183}));
         QVERIFY(!telvar.link.sequenceRunning());
     }
 
