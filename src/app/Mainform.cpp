@@ -272,7 +272,7 @@ void Mainform::tabClick() {
 }
 
 void Mainform::openWordEditor() {
-    frmPhrase::showEditor(this, m_options.dataDir);
+    frmPhrase::showEditor(this, m_options.dataDir, m_link);
 }
 
 void Mainform::setStatus(const QString& text) {

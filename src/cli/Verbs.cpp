@@ -17,13 +17,14 @@ Verb sendToUnitVerb();
 Verb modeVerb();
 Verb modesVerb();
 Verb expandVerb();
+Verb speakVerb();
 Verb editVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),      mnemonicsVerb(), devicesVerb(), rawVerb(),    askVerb(),
-        logVerb(),        vocabVerb(),     uploadVerb(),  sayVerb(),    wordsVerb(),
-        sendToUnitVerb(), modeVerb(),      modesVerb(),   expandVerb(), editVerb(),
+        codesVerb(), mnemonicsVerb(), devicesVerb(), rawVerb(),   askVerb(),        logVerb(),
+        vocabVerb(), uploadVerb(),    sayVerb(),     wordsVerb(), sendToUnitVerb(), modeVerb(),
+        modesVerb(), expandVerb(),    speakVerb(),   editVerb(),
     };
     return all;
 }

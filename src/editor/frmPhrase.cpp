@@ -4,6 +4,7 @@
 #include "editor/EditorFiles.h"
 #include "editor/PhoneticCodes.h"
 #include "editor/PhraseExpansion.h"
+#include "editor/SendCodes.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -169,8 +171,8 @@ QPushButton* makeButton(const QString& objectName, const QString& caption, const
 
 } // namespace
 
-frmPhrase::frmPhrase(QString dataFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_dataFolder(std::move(dataFolder)) {
+frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dataFolder(std::move(dataFolder)), m_link(link) {
     setObjectName(QStringLiteral("frmPhrase"));
     setWindowTitle(QString::fromLatin1(kCaption));
 
@@ -201,7 +203,7 @@ frmPhrase::frmPhrase(QString dataFolder, QWidget* parent)
     load();
 }
 
-frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder) {
+frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link) {
     QWidget* host = owner->window();
     // A closed editor is on its way out (it deletes itself on close) and no longer shown.
     frmPhrase* editor = nullptr;
@@ -210,7 +212,7 @@ frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder) {
             editor = child;
     }
     if (!editor) {
-        editor = new frmPhrase(dataFolder, host);
+        editor = new frmPhrase(dataFolder, link, host);
         editor->setAttribute(Qt::WA_DeleteOnClose);
     }
     editor->show();
@@ -341,13 +343,23 @@ QString frmPhrase::expand(const QString& text) const {
     return ExpandPhrase(text, Dictionary::read(Dictionary::pathIn(m_dataFolder)));
 }
 
-void frmPhrase::say(const QString& text) {
-    Q_EMIT speechRequested(SayThisAllophoneList(expand(text)));
+// The job lives in this coroutine's frame, not in the window: a window closed while a phrase is being
+// sent goes at once, and the phrase ends without touching it.
+QCoro::Task<> frmPhrase::say(QString text) {
+    const QByteArray codes = SayThisAllophoneList(expand(text));
+    Q_EMIT speechRequested(codes);
+    SendCodes job(m_link);
+    connect(&job, &DeviceSequence::begun, this, [this] { setStatus({}); });
+    connect(&job, &DeviceSequence::statusChanged, this, &frmPhrase::setStatus);
+    co_await job.run(codes);
 }
 
-void frmPhrase::sayIt() {
-    say(m_sayData->text());
-    m_sayData->setFocus();
+QCoro::Task<> frmPhrase::sayIt() {
+    const QPointer self(this);
+    setSending(true);
+    co_await say(m_sayData->text());
+    if (self)
+        setSending(false);
 }
 
 void frmPhrase::setSending(bool sending) {

@@ -3,6 +3,7 @@
 #include "editor/WorkingWordList.h"
 
 #include <QByteArray>
+#include <QCoro/QCoroTask>
 #include <QString>
 #include <QWidget>
 
@@ -13,32 +14,32 @@ class QPushButton;
 
 namespace telvar {
 
+class DeviceLink;
+
 // The word editor (" Word  Editor"): the working word list at the left, the allophone labels in their
 // eight frames, and the Say Data frame where phonetics are typed, heard and put back into the list.
-// What it speaks leaves as a finished code string through speechRequested; whoever sends it reports
-// the sending state back through setSending.
+// It speaks through the main window's device link, one sequence at a time like every screen: a phrase
+// asked for while the device is busy is refused in the status line, never sent between another's reports.
 class frmPhrase : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kCaption = " Word  Editor";
 
-    // Loads the working pair of `dataFolder` at once.
-    explicit frmPhrase(QString dataFolder, QWidget* parent = nullptr);
+    // Loads the working pair of `dataFolder` at once. `link` must outlive the window.
+    frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent = nullptr);
 
     // The editor of the window `owner` belongs to: shown and brought forward as it is when it is open,
     // otherwise made (and so loaded afresh) as a window of its own that goes when it is closed.
-    static frmPhrase* showEditor(QWidget* owner, const QString& dataFolder);
+    static frmPhrase* showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link);
 
-    // While a phrase is being sent, "Say " is disabled and the busy pointer shown.
-    void setSending(bool sending);
-    // The editor's status line, for what it reports and what the sender has to say.
+    // The editor's status line: file problems, refused replacements, why a phrase was not spoken.
     void setStatus(const QString& text);
     QString status() const;
 
     const WorkingWordList& workingList() const { return m_list; }
 
 Q_SIGNALS:
-    // The codes of a phrase to speak: the reset code first, then the phrase.
+    // The codes of a phrase about to be sent: the reset code first, then the phrase.
     void speechRequested(const QByteArray& codes);
 
 protected:
@@ -53,15 +54,18 @@ private:
     void load();
     void fillWordList();
     void chooseWord(int row);
-    void say(const QString& text);
+    QCoro::Task<> say(QString text);
     // ExpandPhrase over the data folder's dictionary, read afresh so edits to it count at once.
     QString expand(const QString& text) const;
-    void sayIt();
+    QCoro::Task<> sayIt();
+    // While "Say " is sending, it is disabled and the busy pointer shown.
+    void setSending(bool sending);
     void replace();
     void saveEdits();
     void transferEdits();
 
     QString m_dataFolder;
+    DeviceLink& m_link;
     WorkingWordList m_list;
     QListWidget* m_wordList = nullptr;
     QLineEdit* m_sayData = nullptr;

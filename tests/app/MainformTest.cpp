@@ -3,6 +3,7 @@
 #include "device/DeviceIdentity.h"
 #include "editor/frmPhrase.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -243,6 +244,16 @@ void MainformTest::wordEditorOpensOnce() {
     QCOMPARE(editors.size(), 1);
     QVERIFY(editors.first()->isVisible());
     QCOMPARE(editors.first()->workingList().size(), 2051); // the working files of the window's folder
+
+    // It speaks on the window's own device.
+    const qsizetype before = rig.library.device().receivedReports().size();
+    QTest::mouseClick(editors.first()->findChild<QLabel*>(QStringLiteral("allophoneRR")), Qt::RightButton);
+    QVERIFY(QTest::qWaitFor([&] { return !rig.window->link().sequenceRunning(); }));
+    const auto reports = rig.library.device().receivedReports().mid(before);
+    QCOMPARE(reports.size(), 2);
+    QCOMPARE(reports.at(0)[2], quint8(31));
+    QCOMPARE(reports.at(1)[1], quint8('V'));
+    QCOMPARE(reports.at(1)[2], quint8(148));
 }
 
 void MainformTest::closingDuringAnUploadAsksThenStopsItCleanly() {
