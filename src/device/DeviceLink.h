@@ -51,6 +51,7 @@ public:
     bool jobRunning() const { return m_sequenceRunning && m_role == Role::Job; }
     // Ends the running sequence's current and later waits and pauses with Cancelled until it ends.
     void cancel();
+    bool cancelRequested() const { return m_cancelRequested; }
     // What a refused sequence says in the title bar or on stderr.
     static QString busyText();
 

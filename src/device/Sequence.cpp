@@ -130,4 +130,8 @@ void Sequence::setPausePeriod(Milliseconds period) {
         link().m_pausePeriod = period;
 }
 
+bool Sequence::cancelRequested() const {
+    return m_link && m_link->cancelRequested();
+}
+
 } // namespace telvar

@@ -64,6 +64,9 @@ public:
     // The pause timer's period is sticky: every later pause of every sequence runs at it.
     void setPausePeriod(Milliseconds period);
 
+    // The user or the owner asked the sequence to stop; its waits end at once from now on.
+    bool cancelRequested() const;
+
 
 private:
     friend class DeviceLink;
