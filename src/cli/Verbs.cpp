@@ -18,12 +18,26 @@ Verb modeVerb();
 Verb modesVerb();
 Verb expandVerb();
 Verb editVerb();
+Verb settingsVerb();
+Verb sensitivityVerb();
+Verb voiceVerb();
+Verb rateVerb();
+Verb autotuneVerb();
+Verb powerSaveVerb();
+Verb ampVerb();
+Verb firmwareVerb();
+Verb aboutVerb();
+Verb factoryDefaultsVerb();
+Verb bootloaderVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),      mnemonicsVerb(), devicesVerb(), rawVerb(),    askVerb(),
-        logVerb(),        vocabVerb(),     uploadVerb(),  sayVerb(),    wordsVerb(),
-        sendToUnitVerb(), modeVerb(),      modesVerb(),   expandVerb(), editVerb(),
+        codesVerb(),      mnemonicsVerb(),   devicesVerb(),  rawVerb(),    askVerb(),
+        logVerb(),        vocabVerb(),       uploadVerb(),   sayVerb(),    wordsVerb(),
+        sendToUnitVerb(), modeVerb(),        modesVerb(),    expandVerb(), editVerb(),
+        settingsVerb(),   sensitivityVerb(), voiceVerb(),    rateVerb(),   autotuneVerb(),
+        powerSaveVerb(),  ampVerb(),         firmwareVerb(), aboutVerb(),  factoryDefaultsVerb(),
+        bootloaderVerb(),
     };
     return all;
 }
