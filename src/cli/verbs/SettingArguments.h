@@ -3,6 +3,7 @@
 #include "settings/ConfigurationBytes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
