@@ -9,19 +9,20 @@
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
+#include "settings/SetupController.h"
 #include "settings/SetupScreen.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListScreen.h"
 
 #include <QCloseEvent>
 #include <QCoro/QCoroSignal>
-#include <QPointer>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -162,7 +163,6 @@ void Mainform::buildScreens() {
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
     setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
-    setScreenContent(Screen::Setup, new SetupScreen);
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
     setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));
@@ -172,6 +172,19 @@ void Mainform::buildScreens() {
     m_aboutText->setReadOnly(true);
     m_aboutText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setScreenContent(Screen::About, m_aboutText);
+
+    auto* setup = new SetupScreen;
+    setScreenContent(Screen::Setup, setup);
+    auto* settings = new SetupController(*this, setup, m_aboutText);
+    connect(this, &Mainform::screenSelected, settings, [settings](Screen screen) {
+        // First: a stopped auto-tune must let go of the device before the next screen reads it.
+        if (screen != Screen::Setup)
+            settings->setupLeft();
+        if (screen == Screen::Setup)
+            settings->readSettings();
+        else if (screen == Screen::About)
+            settings->showDeviceInformation();
+    });
 }
 
 void Mainform::buildPleaseWait() {

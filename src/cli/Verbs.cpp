@@ -19,12 +19,34 @@ Verb modesVerb();
 Verb expandVerb();
 Verb speakVerb();
 Verb editVerb();
+Verb settingsVerb();
+Verb sensitivityVerb();
+Verb voiceVerb();
+Verb rateVerb();
+Verb autotuneVerb();
+Verb powerSaveVerb();
+Verb ampVerb();
+Verb firmwareVerb();
+Verb aboutVerb();
+Verb factoryDefaultsVerb();
+Verb bootloaderVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(), mnemonicsVerb(), devicesVerb(), rawVerb(),   askVerb(),        logVerb(),
-        vocabVerb(), uploadVerb(),    sayVerb(),     wordsVerb(), sendToUnitVerb(), modeVerb(),
-        modesVerb(), expandVerb(),    speakVerb(),   editVerb(),
+        codesVerb(),      mnemonicsVerb(),
+        devicesVerb(),    rawVerb(),
+        askVerb(),        logVerb(),
+        vocabVerb(),      uploadVerb(),
+        sayVerb(),        wordsVerb(),
+        sendToUnitVerb(), modeVerb(),
+        modesVerb(),      expandVerb(),
+        speakVerb(),      editVerb(),
+        settingsVerb(),   sensitivityVerb(),
+        voiceVerb(),      rateVerb(),
+        autotuneVerb(),   powerSaveVerb(),
+        ampVerb(),        firmwareVerb(),
+        aboutVerb(),      factoryDefaultsVerb(),
+        bootloaderVerb(),
     };
     return all;
 }

@@ -1,0 +1,35 @@
+#include "settings/DeviceInformationRead.h"
+
+#include "device/Commands.h"
+#include "settings/DeviceInformation.h"
+#include "settings/DeviceStep.h"
+
+namespace telvar {
+
+void DeviceInformationRead::append(const QString& part) {
+    m_text += part;
+    Q_EMIT textChanged(m_text);
+}
+
+QCoro::Task<SequenceOutcome> DeviceInformationRead::run() {
+    auto device = acquire();
+    if (!device)
+        co_return busy();
+    Q_EMIT begun();
+    const QString what = QStringLiteral("Device information not read at %1: %2");
+    WaitResult result = co_await device->request(Command::FirmwareVersion);
+    if (!result.ok())
+        co_return fail(what.arg(deviceStep(Command::FirmwareVersion), describe(result)));
+    m_text.clear();
+    append(DeviceInformation::header(ReplyReport(device->input())));
+    for (int address = 0; address <= DeviceInformation::kLastAddress; ++address) {
+        result = co_await device->request(Command::ReadConfig, static_cast<quint8>(address));
+        if (!result.ok())
+            co_return fail(what.arg(deviceStep(Command::ReadConfig, address), describe(result)));
+        append(DeviceInformation::valueLine(address, device->reply(2)));
+    }
+    append(DeviceInformation::notices());
+    co_return SequenceOutcome::done();
+}
+
+} // namespace telvar
