@@ -1,3 +1,5 @@
+#include "support/VirtualTelvar.h"
+
 #include "device/DeviceLink.h"
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
@@ -38,31 +40,21 @@ class DeviceLinkTest : public QObject {
     Q_OBJECT
 
 private:
-    struct Rig {
-        std::unique_ptr<EmulatedLibrary> library;
-        std::unique_ptr<DeviceLink> link;
-    };
+    using Rig = std::unique_ptr<test::VirtualTelvar>;
 
     // A link attached to a virtual device with the given faults, once the device is plugged and read
-    // notification is on.
+    // notification is on; null when that does not happen.
     static Rig attached(const QStringList& faults = {}) {
-        EmulatorOptions options;
-        for (const QString& fault : faults)
-            options.addFault(fault);
-        QString error;
-        Rig rig{EmulatedLibrary::create(options, &error), nullptr};
-        if (!rig.library)
-            return rig;
-        rig.link = std::make_unique<DeviceLink>(*rig.library);
-        rig.link->hidattach();
-        if (!QTest::qWaitFor([&] { return rig.link->isAttached() && rig.library->readNotifyEnabled(); }))
-            rig.link.reset();
+        auto rig = std::make_unique<test::VirtualTelvar>();
+        rig->fault(faults);
+        if (!rig->attach())
+            rig.reset();
         return rig;
     }
 
     // A sequence that must exist for the test to go on.
     static Sequence begin(Rig& rig) {
-        std::optional<Sequence> sequence = rig.link->begin();
+        std::optional<Sequence> sequence = rig->link.begin();
         if (!sequence)
             qFatal("the device was not free");
         return std::move(*sequence);
@@ -71,43 +63,43 @@ private:
 private Q_SLOTS:
     void aWaitEndsOnTheReply() {
         Rig rig = attached();
-        QVERIFY(rig.link);
+        QVERIFY(rig);
         Sequence device = begin(rig);
         QCOMPARE(QCoro::waitFor(device.request('C', 1)), WaitResult::Ok);
         QCOMPARE(int(device.reply(2)), 173);
-        QVERIFY(rig.link->dataread());
+        QVERIFY(rig->link.dataread());
     }
 
     void aWaitEndsOnItsTimeLimitOrOnUnplug() {
         Rig rig = attached({QStringLiteral("drop:D")});
-        QVERIFY(rig.link);
+        QVERIFY(rig);
         Sequence device = begin(rig);
         QCOMPARE(QCoro::waitFor(device.request('D', 50ms)), WaitResult::TimedOut);
         // The device still answers what it does not drop.
         QCOMPARE(QCoro::waitFor(device.request('Z', 5000ms)), WaitResult::Ok);
 
-        QSignalSpy unplugged(rig.link.get(), &DeviceLink::unplugged);
-        QTimer::singleShot(0, rig.library.get(), [&] { rig.library->unplug(); });
+        QSignalSpy unplugged(&rig->link, &DeviceLink::unplugged);
+        QTimer::singleShot(0, &rig->library, [&] { rig->library.unplug(); });
         QCOMPARE(QCoro::waitFor(device.request('D', 60000ms)), WaitResult::Unplugged);
         QCOMPARE(unplugged.size(), 1);
-        QVERIFY(!rig.link->isAttached());
+        QVERIFY(!rig->link.isAttached());
         // Without a device every step ends at once, and nothing is handed to the library.
-        const qsizetype reports = rig.library->device().receivedReports().size();
+        const qsizetype reports = rig->library.device().receivedReports().size();
         QCOMPARE(QCoro::waitFor(device.request('Z', 60000ms)), WaitResult::Unplugged);
         QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::Unplugged);
-        QCOMPARE(rig.library->device().receivedReports().size(), reports);
+        QCOMPARE(rig->library.device().receivedReports().size(), reports);
     }
 
     void aStaleReportDoesNotEndTheNextWait() {
         Rig rig = attached({QStringLiteral("drop:D")});
-        QVERIFY(rig.link);
+        QVERIFY(rig);
         Sequence device = begin(rig);
-        QSignalSpy received(rig.link.get(), &DeviceLink::reportReceived);
+        QSignalSpy received(&rig->link, &DeviceLink::reportReceived);
         // Two replies arrive while nobody waits: the second overwrites the first.
         QCOMPARE(QCoro::waitFor(device.command('C', 1)), WaitResult::Ok);
         QCOMPARE(QCoro::waitFor(device.command('Z')), WaitResult::Ok);
         QTRY_COMPARE(received.size(), 2);
-        QVERIFY(rig.link->dataread());
+        QVERIFY(rig->link.dataread());
         QCOMPARE(device.reply(1), quint8('Z'));
 
         QCOMPARE(QCoro::waitFor(device.request('D', 50ms)), WaitResult::TimedOut);
@@ -116,15 +108,15 @@ private Q_SLOTS:
 
     void holdFollowsThePeriodLastSet() {
         Rig rig = attached();
-        QVERIFY(rig.link);
-        QCOMPARE(rig.link->pausePeriod(), 250ms);
+        QVERIFY(rig);
+        QCOMPARE(rig->link.pausePeriod(), 250ms);
         Timings::setDivisor(1); // the real period, whatever the environment asks
         {
             Sequence device = begin(rig);
             device.setPausePeriod(10ms);
         }
         // The period outlives the sequence that set it.
-        QCOMPARE(rig.link->pausePeriod(), 10ms);
+        QCOMPARE(rig->link.pausePeriod(), 10ms);
         Sequence device = begin(rig);
         QElapsedTimer clock;
         clock.start();
@@ -134,27 +126,27 @@ private Q_SLOTS:
 
     void oneSequenceAtATime() {
         Rig rig = attached();
-        QVERIFY(rig.link);
-        QSignalSpy ended(rig.link.get(), &DeviceLink::sequenceEnded);
+        QVERIFY(rig);
+        QSignalSpy ended(&rig->link, &DeviceLink::sequenceEnded);
         {
-            auto sequence = rig.link->begin();
+            auto sequence = rig->link.begin();
             QVERIFY(sequence);
-            QVERIFY(rig.link->sequenceRunning());
-            QVERIFY(!rig.link->begin());
-            QVERIFY(!rig.link->begin(DeviceLink::Role::Poll));
+            QVERIFY(rig->link.sequenceRunning());
+            QVERIFY(!rig->link.begin());
+            QVERIFY(!rig->link.begin(DeviceLink::Role::Poll));
             QCOMPARE(ended.size(), 0);
         }
         QCOMPARE(ended.size(), 1);
-        QVERIFY(!rig.link->sequenceRunning());
-        QVERIFY(rig.link->begin(DeviceLink::Role::Poll));
-        QVERIFY(!rig.link->jobRunning());
+        QVERIFY(!rig->link.sequenceRunning());
+        QVERIFY(rig->link.begin(DeviceLink::Role::Poll));
+        QVERIFY(!rig->link.jobRunning());
     }
 
     void cancelEndsWaitsButNotAWriteThatIsDue() {
         Rig rig = attached({QStringLiteral("drop:D")});
-        QVERIFY(rig.link);
-        std::optional<Sequence> device = rig.link->begin();
-        QTimer::singleShot(0, rig.link.get(), [&] { rig.link->cancel(); });
+        QVERIFY(rig);
+        std::optional<Sequence> device = rig->link.begin();
+        QTimer::singleShot(0, &rig->link, [&] { rig->link.cancel(); });
         QCOMPARE(QCoro::waitFor(device->request('D', 60000ms)), WaitResult::Cancelled);
         // The cancelled sequence's later waits end at once until it lets go, but what it still has to
         // send goes out: a device told "W" must get its data report.
@@ -162,16 +154,16 @@ private Q_SLOTS:
         const std::array<quint8, 8> data{1, 2, 3, 4, 5, 6, 7, 8};
         QCOMPARE(QCoro::waitFor(device->data(data)), WaitResult::Ok);
         const VirtualDevice::Report expected{0, 1, 2, 3, 4, 5, 6, 7, 8};
-        QCOMPARE(rig.library->device().receivedReports().last(), expected);
+        QCOMPARE(rig->library.device().receivedReports().last(), expected);
         device.reset();
-        auto next = rig.link->begin();
+        auto next = rig->link.begin();
         QCOMPARE(QCoro::waitFor(next->request('Z')), WaitResult::Ok);
     }
 
     void aFailedWriteEndsTheSequenceAtOnce() {
         // The device takes one report, then refuses every write.
         Rig rig = attached({QStringLiteral("refuse-after:1")});
-        QVERIFY(rig.link);
+        QVERIFY(rig);
         Sequence device = begin(rig);
         QCOMPARE(QCoro::waitFor(device.request('C', 0)), WaitResult::Ok);
         QElapsedTimer clock;
@@ -184,7 +176,7 @@ private Q_SLOTS:
         // Every later step of that sequence fails the same way, without touching the device.
         QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::WriteFailed);
         QCOMPARE(QCoro::waitFor(device.hold()), WaitResult::WriteFailed);
-        QCOMPARE(rig.library->device().receivedReports().size(), 1);
+        QCOMPARE(rig->library.device().receivedReports().size(), 1);
     }
 
     void aWriteThatHangsEndsWithinTheReplyLimit() {
@@ -201,37 +193,37 @@ private Q_SLOTS:
 
     void aModeCommandAfterAWriteCarriesItsBytes() {
         Rig rig = attached();
-        QVERIFY(rig.link);
+        QVERIFY(rig);
         Sequence device = begin(rig);
         QCOMPARE(QCoro::waitFor(device.request('B', 14, 254)), WaitResult::Ok);
         QCOMPARE(QCoro::waitFor(device.command('H')), WaitResult::Ok);
-        const auto reports = rig.library->device().receivedReports();
+        const auto reports = rig->library.device().receivedReports();
         const VirtualDevice::Report expected{0, 'H', 14, 254, 0, 0, 0, 0, 0};
         QCOMPARE(reports.last(), expected);
-        QCOMPARE(rig.library->device().mode(), 'H');
+        QCOMPARE(rig->library.device().mode(), 'H');
     }
 
     void otherDevicesOfTheMaker() {
         Rig rig = attached();
-        QVERIFY(rig.link);
-        QSignalSpy plugged(rig.link.get(), &DeviceLink::plugged);
-        QSignalSpy unplugged(rig.link.get(), &DeviceLink::unplugged);
-        QSignalSpy notes(rig.library.get(), &HidLibrary::notify);
+        QVERIFY(rig);
+        QSignalSpy plugged(&rig->link, &DeviceLink::plugged);
+        QSignalSpy unplugged(&rig->link, &DeviceLink::unplugged);
+        QSignalSpy notes(&rig->library, &HidLibrary::notify);
 
-        rig.library->plugForeign(kVendorId, 0x1234);
+        rig->library.plugForeign(kVendorId, 0x1234);
         QTRY_COMPARE(notes.size(), 2);
         QCOMPARE(plugged.size(), 0);
-        QVERIFY(rig.link->isAttached());
+        QVERIFY(rig->link.isAttached());
 
-        rig.library->plugForeign(0x1111, kProductId); // another maker, same product id
-        rig.library->unplugForeign(0x1111, kProductId);
+        rig->library.plugForeign(0x1111, kProductId); // another maker, same product id
+        rig->library.unplugForeign(0x1111, kProductId);
         QTRY_COMPARE(notes.size(), 6);
         QCOMPARE(unplugged.size(), 0);
 
         // Any device of the maker leaving brings the connect prompt back.
-        rig.library->unplugForeign(kVendorId, 0x1234);
+        rig->library.unplugForeign(kVendorId, 0x1234);
         QTRY_COMPARE(unplugged.size(), 1);
-        QVERIFY(!rig.link->isAttached());
+        QVERIFY(!rig->link.isAttached());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "vocab/VirtualTelvar.h"
+#include "support/VirtualTelvar.h"
 
 #include "editor/Dictionary.h"
 #include "editor/frmPhrase.h"

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "device/DeviceLink.h"
-#include "emulator/EmulatedLibrary.h"
+#include "support/VirtualTelvar.h"
 #include "session/SessionLogWriter.h"
 
 #include <QDir>
@@ -23,37 +22,7 @@ inline void useFixedStamp(SessionLogWriter& log) {
 }
 
 // The virtual Telvar X with a scripted sensor and an attached link.
-struct VirtualSensor {
-    EmulatedLibrary library;
-    DeviceLink link{library};
-
-    bool attach() {
-        link.hidattach();
-        return QTest::qWaitFor([this] { return link.isAttached() && library.readNotifyEnabled(); }, 10000);
-    }
-    void script(const QString& readings) {
-        QString error;
-        library.device().setSensorScript(*SensorScript::parse(readings, &error));
-    }
-    void fault(const QString& spec) {
-        FaultSet faults;
-        faults.add(spec);
-        library.device().setFaults(faults);
-    }
-    // Word indexes the device has spoken, in order.
-    QList<int> spoken() const {
-        QList<int> indexes;
-        for (const Utterance& utterance : library.device().speechLog())
-            indexes << utterance.address / 8;
-        return indexes;
-    }
-    int readingsTaken() const {
-        int count = 0;
-        for (const auto& report : library.device().receivedReports())
-            count += report[1] == 'D';
-        return count;
-    }
-};
+using VirtualSensor = VirtualTelvar;
 
 inline QByteArray readFile(const QString& path) {
     QFile file(path);

@@ -1,5 +1,5 @@
 #include "support/FakePrompter.h"
-#include "vocab/VirtualTelvar.h"
+#include "support/VirtualTelvar.h"
 
 #include "device/Timings.h"
 #include "emulator/DeviceState.h"

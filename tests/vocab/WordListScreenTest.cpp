@@ -1,4 +1,4 @@
-#include "VirtualTelvar.h"
+#include "support/VirtualTelvar.h"
 #include "support/FakeScreenHost.h"
 
 #include "device/Timings.h"

@@ -1,4 +1,4 @@
-#include "VirtualTelvar.h"
+#include "support/VirtualTelvar.h"
 #include "support/FakePrompter.h"
 
 #include "device/Spinner.h"

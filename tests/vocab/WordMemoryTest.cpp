@@ -1,4 +1,4 @@
-#include "VirtualTelvar.h"
+#include "support/VirtualTelvar.h"
 
 #include "device/Spinner.h"
 #include "device/Timings.h"

@@ -13,7 +13,8 @@
 
 namespace telvar::test {
 
-// The virtual Telvar X on the bus and a DeviceLink attached to it, recording every report the link sends.
+// The virtual Telvar X on the bus and a DeviceLink attached to it, recording every report the link sends:
+// the one rig for tests of sequences against the device.
 struct VirtualTelvar {
     using Report = std::array<quint8, 11>;
 
@@ -35,6 +36,35 @@ struct VirtualTelvar {
     bool attach() {
         link.hidattach();
         return QTest::qWaitFor([this] { return link.isAttached() && library.readNotifyEnabled(); }, 10000);
+    }
+
+    // Sensor readings in order ("5,7,1200x100"), then 0.
+    void script(const QString& readings) {
+        QString error;
+        device().setSensorScript(*SensorScript::parse(readings, &error));
+    }
+    // Faults as the --fault option takes them ("drop:D", "unplug-after:5", ...).
+    void fault(const QStringList& specs) {
+        FaultSet faults;
+        for (const QString& spec : specs)
+            faults.add(spec);
+        device().setFaults(faults);
+    }
+    void fault(const QString& spec) { fault(QStringList{spec}); }
+
+    // Word indexes the device has spoken, in order.
+    QList<int> spoken() {
+        QList<int> indexes;
+        for (const Utterance& utterance : device().speechLog())
+            indexes << utterance.address / 8;
+        return indexes;
+    }
+    // "D" reports the device has taken.
+    int readingsTaken() {
+        int count = 0;
+        for (const auto& report : device().receivedReports())
+            count += report[1] == 'D';
+        return count;
     }
 
     // The reports sent with this command letter.
