@@ -1,3 +1,4 @@
+#include "support/ScratchFolder.h"
 #include "support/Telvarctl.h"
 
 #include <QDir>
@@ -18,33 +19,17 @@ const QByteArray kCodes = "\xC7\x91\x82\xBB\x83\xAB\xA4"
 } // namespace
 
 // The word editor's verbs, run as processes on a data folder of their own; none needs a device.
-class TelvarctlEditorTest : public QObject {
+class TelvarctlEditorTest : public QObject, protected telvar::test::ScratchFolder {
     Q_OBJECT
-
-    QTemporaryDir m_folder;
 
     ProcessResult run(QStringList arguments) {
         arguments.prepend(QStringLiteral("--data-dir=") + m_folder.path());
         return runTelvarctl(arguments, m_folder.path());
     }
 
-    QString path(const char* name) const { return m_folder.filePath(QString::fromLatin1(name)); }
-
-    void put(const char* name, const QByteArray& content) {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QByteArray contentOf(const char* name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
 private Q_SLOTS:
     void init() {
-        QDir(m_folder.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(m_folder.path()));
+        QVERIFY(clearFolder());
         put("tempw.txt", kWords);
         put("tempph.txt", kCodes);
         put("DozudiZEzuve.Dic", "[Words]\nhello=\\HE \\EH \\LO \\OW\n");

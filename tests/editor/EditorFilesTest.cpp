@@ -1,5 +1,6 @@
 #include "editor/EditorFiles.h"
 #include "editor/PhoneticCodes.h"
+#include "support/ScratchFolder.h"
 #include "vocab/LineFile.h"
 
 #include <QDir>
@@ -22,23 +23,8 @@ const QByteArray kCodes = "\xC7\x91\x82\xBB\x83\xAB\xA4"
 
 // The word editor's files: its working list, "Save Edits" and "Transfer Edits", and what a failure
 // leaves behind.
-class EditorFilesTest : public QObject {
+class EditorFilesTest : public QObject, protected telvar::test::ScratchFolder {
     Q_OBJECT
-
-    QTemporaryDir m_folder;
-
-    QString path(const char* name) const { return m_folder.filePath(QString::fromLatin1(name)); }
-
-    void put(const char* name, const QByteArray& content) {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(content), content.size());
-    }
-
-    QByteArray contentOf(const char* name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     // A folder in place of a file: as root no permission bit stops a write, but nothing replaces a
     // folder with a file.
@@ -51,8 +37,7 @@ class EditorFilesTest : public QObject {
 
 private Q_SLOTS:
     void init() {
-        QDir(m_folder.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(m_folder.path()));
+        QVERIFY(clearFolder());
         put("tempw.txt", kWords);
         put("tempph.txt", kCodes);
     }

@@ -1,22 +1,13 @@
 #include "editor/MnemonicConversion.h"
 #include "editor/MnemonicTable.h"
+#include "support/ScratchFolder.h"
 
 #include <QTest>
 
 #include <initializer_list>
 
 using namespace telvar;
-
-namespace {
-
-QByteArray codes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (const int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
-
-} // namespace
+using telvar::test::codes;
 
 class MnemonicConversionTest : public QObject {
     Q_OBJECT

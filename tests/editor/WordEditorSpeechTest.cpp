@@ -1,3 +1,4 @@
+#include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
 #include "editor/Dictionary.h"
@@ -37,19 +38,12 @@ const QByteArray kHello("\x1f\xb7\x83\x92\x89"); // the reset code, then \HE \EH
 } // namespace
 
 // The word editor window offscreen, speaking through a link to the virtual device.
-class WordEditorSpeechTest : public QObject {
+class WordEditorSpeechTest : public QObject, protected telvar::test::ScratchFolder {
     Q_OBJECT
 
-    QTemporaryDir m_folder;
     std::unique_ptr<VirtualTelvar> m_telvar;
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
-
-    void put(const char* name, const QByteArray& content) {
-        QFile file(m_folder.filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
 
     template <typename T> T* child(const char* name) const {
         T* widget = m_editor->findChild<T*>(QString::fromLatin1(name));

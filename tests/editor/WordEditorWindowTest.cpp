@@ -1,3 +1,4 @@
+#include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
 #include "editor/Dictionary.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 
 using namespace telvar;
+using telvar::test::codes;
 
 namespace {
 
@@ -25,37 +27,16 @@ const QByteArray kCodes = "\xC7\x91\x82\xBB\x83\xAB\xA4"
                           "\x80\xBF"
                           "00000000\r\n";
 
-QByteArray codes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (const int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
-
 } // namespace
 
 // The word editor window offscreen, on working files of its own; what it would speak is taken from
 // its speech signal (the device is never attached: speaking on it is WordEditorSpeechTest's).
-class WordEditorWindowTest : public QObject {
+class WordEditorWindowTest : public QObject, protected telvar::test::ScratchFolder {
     Q_OBJECT
 
-    QTemporaryDir m_folder;
     test::VirtualTelvar m_telvar;
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
-
-    QString path(const char* name) const { return m_folder.filePath(QString::fromLatin1(name)); }
-
-    void put(const char* name, const QByteArray& content) {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QByteArray contentOf(const char* name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     template <typename T> T* child(const char* name) const {
         T* widget = m_editor->findChild<T*>(QString::fromLatin1(name));
@@ -88,8 +69,7 @@ class WordEditorWindowTest : public QObject {
 
 private Q_SLOTS:
     void init() {
-        QDir(m_folder.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(m_folder.path()));
+        QVERIFY(clearFolder());
         put("tempw.txt", kWords);
         put("tempph.txt", kCodes);
         m_owner = std::make_unique<QWidget>();
