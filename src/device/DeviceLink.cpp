@@ -230,13 +230,16 @@ void DeviceLink::OnRead(HidLibrary::Handle handle) {
     endWaits(WaitResult::Ok, Waiter::Reply);
 }
 
-std::optional<Sequence> DeviceLink::begin(Role role) {
+std::optional<Sequence> DeviceLink::begin(Role role, const QString& name) {
     if (m_sequenceRunning)
         return std::nullopt;
     m_sequenceRunning = true;
     m_role = role;
+    m_name = name;
     m_cancelRequested = false;
-    return Sequence(this);
+    Sequence sequence(this);
+    Q_EMIT sequenceBegun();
+    return sequence;
 }
 
 QString DeviceLink::busyText() {

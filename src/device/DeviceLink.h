@@ -45,10 +45,13 @@ public:
     // What a sequence is to the user: a job the user started and should not lose by quitting unasked (an
     // upload, a save), or a routine poll that may be cut short at any step (the session's readings).
     enum class Role { Job, Poll };
-    // The device for one sequence, or nothing while another sequence holds it.
-    std::optional<Sequence> begin(Role role = Role::Job);
+    // The device for one sequence, or nothing while another sequence holds it. The name says what holds the
+    // device to a user who finds a control disabled ("uploading the word list").
+    std::optional<Sequence> begin(Role role = Role::Job, const QString& name = {});
     bool sequenceRunning() const { return m_sequenceRunning; }
     bool jobRunning() const { return m_sequenceRunning && m_role == Role::Job; }
+    // What holds the device, empty while nothing does.
+    QString runningName() const { return m_sequenceRunning ? m_name : QString(); }
     // Ends the running sequence's current and later waits and pauses with Cancelled until it ends.
     void cancel();
     bool cancelRequested() const { return m_cancelRequested; }
@@ -78,6 +81,8 @@ Q_SIGNALS:
     void unplugged(); // a device of vendor 1240 left: back to the connect prompt
     void reportReceived(const std::array<quint8, 9>& report);
     void reportSent(const std::array<quint8, 11>& report);
+    // A sequence took the device.
+    void sequenceBegun();
     // The running sequence let go of the device.
     void sequenceEnded();
 
@@ -107,6 +112,7 @@ private:
     bool m_attached = false;
     bool m_sequenceRunning = false;
     Role m_role = Role::Job;
+    QString m_name;
     bool m_cancelRequested = false;
     Milliseconds m_pausePeriod;
     Milliseconds m_defaultLimit;

@@ -26,6 +26,9 @@ Q_SIGNALS:
     // The device is taken and the work starts: the moment to hide or clear what the job hides.
     void begun();
 
+    // What this sequence does, as a user reads it after "busy: " ("uploading the word list").
+    virtual QString jobName() const = 0;
+
 protected:
     void setStatus(const QString& text) { Q_EMIT statusChanged(text); }
 
@@ -40,7 +43,7 @@ protected:
     // The device for this run, or nothing (with the busy text in the title bar) while another sequence
     // holds it. Ask the user anything before this: an open box must not keep the device from others.
     std::optional<Sequence> acquire() {
-        auto sequence = m_link.begin();
+        auto sequence = m_link.begin(DeviceLink::Role::Job, jobName());
         if (!sequence)
             setStatus(DeviceLink::busyText());
         return sequence;

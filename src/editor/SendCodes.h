@@ -14,6 +14,8 @@ namespace telvar {
 class SendCodes : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("speaking the editor's codes"); }
+
     using DeviceSequence::DeviceSequence;
 
     // Blanks (code 32) at either end of `codes` are not sent.

@@ -57,7 +57,7 @@ void SessionController::onPollTimer() {
 QCoro::Task<> SessionController::pollTick() {
     // Each tick is one device sequence. When another one (a screen's read-out, say) holds the link, this
     // reading is skipped; the session itself never waits for the link, so it always ends on time.
-    std::optional<Sequence> device = m_link.begin(DeviceLink::Role::Poll);
+    std::optional<Sequence> device = m_link.begin(DeviceLink::Role::Poll, tr("a session reading"));
     if (!device)
         co_return;
     m_tickRunning = true;

@@ -12,6 +12,8 @@ namespace telvar {
 class AutoTune : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("auto-tuning"); }
+
     using DeviceSequence::DeviceSequence;
 
     // With `saveWhenDone` the suggestion is stored on the device before it is let go, so no other

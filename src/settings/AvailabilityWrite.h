@@ -12,6 +12,8 @@ namespace telvar {
 class AvailabilityWrite : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("saving the mode availability"); }
+
     using DeviceSequence::DeviceSequence;
 
     QCoro::Task<SequenceOutcome> run(quint32 value);

@@ -11,6 +11,8 @@ namespace telvar {
 class DeviceInformationRead : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("reading the device information"); }
+
     using DeviceSequence::DeviceSequence;
 
     QCoro::Task<SequenceOutcome> run();

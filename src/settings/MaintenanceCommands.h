@@ -14,6 +14,8 @@ class Prompter;
 class MaintenanceCommands : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("a maintenance command"); }
+
     MaintenanceCommands(DeviceLink& link, Prompter& prompter, QObject* parent = nullptr);
 
     static QString factoryDefaultsQuestion();

@@ -11,6 +11,8 @@ namespace telvar {
 class ModeCommand : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("switching the operating mode"); }
+
     using DeviceSequence::DeviceSequence;
 
     QCoro::Task<SequenceOutcome> run(char letter);

@@ -11,6 +11,8 @@ namespace telvar {
 class RateSave : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("saving the energy rate"); }
+
     using DeviceSequence::DeviceSequence;
 
     QCoro::Task<SequenceOutcome> run(int rate);

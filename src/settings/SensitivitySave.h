@@ -12,6 +12,8 @@ namespace telvar {
 class SensitivitySave : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("saving the sensitivity"); }
+
     using DeviceSequence::DeviceSequence;
 
     QCoro::Task<SequenceOutcome> run(int gain, int offset);

@@ -12,6 +12,8 @@ namespace telvar {
 class SettingsRead : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("reading the settings"); }
+
     using DeviceSequence::DeviceSequence;
 
     // Bytes first..last in order. A byte that does not come stops the read: the bytes before it have been

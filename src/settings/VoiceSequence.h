@@ -12,6 +12,8 @@ namespace telvar {
 class VoiceSequence : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("sending the voice settings"); }
+
     using DeviceSequence::DeviceSequence;
 
     // "Test Voice": the voice passed to the speech chip with "V", then the test phrase ("N" 1, 2, 3).

@@ -11,6 +11,8 @@ namespace telvar {
 class SayWord : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("saying a word"); }
+
     static constexpr int kMaxIndex = 2048;
 
     explicit SayWord(DeviceLink& link, QObject* parent = nullptr);

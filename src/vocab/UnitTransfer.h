@@ -15,6 +15,8 @@ class Prompter;
 class UnitTransfer : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("transferring the word list to the external unit"); }
+
     static constexpr int kFieldLength = 10;
     static constexpr quint8 kStopReply = 199;
 

@@ -18,6 +18,8 @@ class Vocabulary;
 class WordListUpload : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("uploading the word list"); }
+
     static constexpr int kRows = 2055;
     static constexpr int kBytesPerRow = 8;
 

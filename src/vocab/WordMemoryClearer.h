@@ -11,6 +11,8 @@ namespace telvar {
 class WordMemoryClearer : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("clearing the word memory"); }
+
     explicit WordMemoryClearer(DeviceLink& link, QObject* parent = nullptr);
 
     QCoro::Task<SequenceOutcome> clearLastWord();

@@ -14,6 +14,8 @@ class Vocabulary;
 class WordMemoryReader : public DeviceSequence {
     Q_OBJECT
 public:
+    QString jobName() const override { return tr("reading the word memory"); }
+
     static constexpr int kMemoryEntries = 476; // "Read all words in Memory": entries 475 down to 0
     // Addresses are sent in two bytes, so entry 4095 (address 65520) is the last one that can be read.
     static constexpr int kLastAddressableEntry = 4095;

@@ -33,13 +33,15 @@ Verb rawVerb() {
 
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
-            std::optional<Sequence> device = context.link().begin();
+            std::optional<Sequence> device =
+                context.link().begin(DeviceLink::Role::Job, QStringLiteral("a raw command"));
             if (!device)
                 co_return context.fail(DeviceLink::busyText());
             std::array<quint8, 8> data{static_cast<quint8>(letter)};
             std::copy(bytes->begin(), bytes->end(), data.begin() + 1);
             device->clearDataread();
-            WaitResult result = co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
+            WaitResult result =
+                co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
             if (result.ok() && awaitReply)
                 result = co_await device->waitReply();
             if (!result.ok())
