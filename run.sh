@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the program: ./run.sh --simulate
+# Installs what is missing, builds the program alone (not the tests), and starts it: ./run.sh --simulate
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh telvar
 exec build/telvar "$@"

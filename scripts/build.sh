@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the project into build/.
+# Configures (once) and builds the project into build/: every target, or only those named
+# (scripts/build.sh telvar).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 generator=()
@@ -7,4 +8,8 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 if [[ ! -f build/CMakeCache.txt ]]; then
     cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
 fi
-cmake --build build --parallel "$(nproc)"
+targets=()
+for target in "$@"; do
+    targets+=(--target "$target")
+done
+cmake --build build --parallel "$(nproc)" "${targets[@]}"

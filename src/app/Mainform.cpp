@@ -3,6 +3,7 @@
 #include "app/DevicePicture.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
+#include "device/BusyControls.h"
 #include "device/Timings.h"
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
@@ -14,6 +15,9 @@
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListScreen.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoro/QCoroSignal>
 #include <QFontDatabase>
@@ -21,11 +25,19 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 Q_LOGGING_CATEGORY(lcApp, "telvar.app", QtWarningMsg)
@@ -55,6 +67,11 @@ const QString kProgramTitle = QStringLiteral("Telvar X");
 const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
 const QString kStopJobQuestion =
     QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
+// Keyboard focus shows as a thicker frame, not only as a change of colour.
+const QString kFocusFrame = QStringLiteral(
+    "QAbstractItemView:focus, QLineEdit:focus, QPlainTextEdit:focus, QAbstractSpinBox:focus"
+    " { border: 2px solid palette(highlight); }"
+    "QAbstractItemView, QLineEdit, QPlainTextEdit, QAbstractSpinBox { border: 1px solid palette(mid); }");
 // 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
@@ -78,7 +95,11 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(kInitialTitle);
     setWindowIcon(DevicePicture::icon());
+    setStyleSheet(kFocusFrame);
     buildWindow();
+    buildMenus();
+    buildStatusBar();
+    buildScreenKeys();
     connect(&m_link, &DeviceLink::plugged, this, &Mainform::hidon);
     connect(&m_link, &DeviceLink::unplugged, this, &Mainform::deviceRemoved);
     startUp();
@@ -155,9 +176,165 @@ void Mainform::buildWindow() {
     resize(QSize(920, 640).expandedTo(sizeHint()));
 }
 
+void Mainform::buildMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    // Quit goes the way of the window's close button, which asks while a job runs.
+    QAction* quit = file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("quitAction"));
+
+    m_helpMenu = menuBar()->addMenu(tr("&Help"));
+    QAction* about = m_helpMenu->addAction(tr("&About Telvar X"), this, &Mainform::showAbout);
+    about->setObjectName(QStringLiteral("aboutAction"));
+}
+
+void Mainform::showAbout() {
+    QMessageBox::about(this, tr("About Telvar X"),
+                       tr("<p><b>Telvar X</b> %1</p><p>Build %2, Qt %3</p>"
+                          "<p>Asks questions, edits words and sets up the Telvar X speech device.</p>")
+                           .arg(QStringLiteral(TELVAR_VERSION), QStringLiteral(TELVAR_BUILD),
+                                QString::fromLatin1(qVersion())));
+}
+
+void Mainform::buildStatusBar() {
+    m_connection = new QLabel(statusBar());
+    m_connection->setObjectName(QStringLiteral("connectionState"));
+    m_failure = new QLabel(statusBar());
+    m_failure->setObjectName(QStringLiteral("lastFailure"));
+    m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sessionTime = new QLabel(statusBar());
+    m_sessionTime->setObjectName(QStringLiteral("sessionTime"));
+    m_sessionTime->hide();
+    statusBar()->addWidget(m_failure, 1);
+    statusBar()->addPermanentWidget(m_sessionTime);
+    statusBar()->addPermanentWidget(m_connection);
+
+    connect(&m_link, &DeviceLink::plugged, this, &Mainform::showConnection);
+    connect(&m_link, &DeviceLink::unplugged, this, &Mainform::showConnection);
+    connect(&m_link, &DeviceLink::sequenceEnded, this, &Mainform::showConnection);
+    connect(&m_link, &DeviceLink::sequenceBegun, this, [this] {
+        // A job the user started is the next action: the failure before it is no longer news.
+        if (m_link.jobRunning())
+            clearFailure();
+        showConnection();
+    });
+    connect(&m_link, &DeviceLink::failed, this, &Mainform::noteFailure);
+    connect(m_session, &SessionController::problem, this, &Mainform::noteFailure);
+
+    m_sessionClock = new QTimer(this);
+    m_sessionClock->setInterval(250);
+    connect(m_sessionClock, &QTimer::timeout, this, &Mainform::showSessionTime);
+    connect(m_session, &SessionController::listeningChanged, this, [this](bool listening) {
+        if (listening) {
+            clearFailure();
+            m_sessionClock->start();
+        } else {
+            m_sessionClock->stop();
+        }
+        showSessionTime();
+    });
+    showConnection();
+}
+
+void Mainform::showConnection() {
+    if (m_link.jobRunning())
+        m_connection->setText(tr("Telvar X busy: %1").arg(m_link.runningName()));
+    else if (m_link.isAttached())
+        m_connection->setText(tr("Telvar X connected"));
+    else
+        m_connection->setText(tr("Telvar X not connected"));
+}
+
+void Mainform::noteFailure(const QString& reason) {
+    m_failure->setText(tr("Failed: %1").arg(reason));
+    m_failure->setToolTip(reason);
+}
+
+void Mainform::clearFailure() {
+    m_failure->clear();
+    m_failure->setToolTip({});
+}
+
+void Mainform::showSessionTime() {
+    const int seconds = m_session->remainingSeconds();
+    m_sessionTime->setVisible(m_session->isListening());
+    m_sessionTime->setText(tr("Session: %n second(s) left", nullptr, seconds));
+}
+
+void Mainform::buildScreenKeys() {
+    const auto add = [this](QKeySequence keys, int step) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { stepScreen(step); });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void Mainform::stepScreen(int step) {
+    if (!m_tabStrip->isVisible())
+        return;
+    m_tabStrip->setCurrentIndex((m_tabStrip->currentIndex() + step + kScreenCount) % kScreenCount);
+}
+
+std::unique_ptr<QSettings> Mainform::settings() const {
+    if (m_options.settingsFile.isEmpty())
+        return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(m_options.settingsFile, QSettings::IniFormat);
+}
+
+void Mainform::showEvent(QShowEvent* event) {
+    // Docks are added after the window is built; their sizes can be put back only once they are there.
+    if (!m_layoutRestored) {
+        m_layoutRestored = true;
+        restoreLayout();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void Mainform::restoreLayout() {
+    const auto stored = settings();
+    restoreGeometry(stored->value(QStringLiteral("window/geometry")).toByteArray());
+    restoreState(stored->value(QStringLiteral("window/state")).toByteArray());
+    fitOnScreen();
+}
+
+void Mainform::saveLayout() {
+    const auto stored = settings();
+    stored->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    stored->setValue(QStringLiteral("window/state"), saveState());
+}
+
+void Mainform::fitOnScreen() {
+    // A size kept from a larger screen, or a large font scale, must not push the window off this one.
+    const QRect available = screen()->availableGeometry();
+    if (isMaximized() || isFullScreen() || available.isEmpty())
+        return;
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const QSize room = available.size() - frameExtra;
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room));
+    QRect frame = frameGeometry();
+    if (!available.contains(frame)) {
+        frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
+        frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
+        move(frame.topLeft());
+    }
+}
+
+void Mainform::bringForward() {
+    qCInfo(lcApp) << "another start asked for the window";
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void Mainform::buildScreens() {
     buildPleaseWait();
     auto* itc = new ItcScreen(*this);
+    m_session = &itc->session();
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
@@ -175,6 +352,7 @@ void Mainform::buildScreens() {
 
     auto* setup = new SetupScreen;
     setScreenContent(Screen::Setup, setup);
+    registerBusyControls(setup, screenFrame(Screen::Modes), itc);
     auto* settings = new SetupController(*this, setup, m_aboutText);
     connect(this, &Mainform::screenSelected, settings, [settings](Screen screen) {
         // First: a stopped auto-tune must let go of the device before the next screen reads it.
@@ -207,6 +385,8 @@ void Mainform::buildPleaseWait() {
     m_progress->setFormat(QStringLiteral("%v of %m"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"), box);
     m_cancel->setObjectName(QStringLiteral("pleaseWaitCancel"));
+    // Escape cancels too, but only while the button is there to say so.
+    m_cancel->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_link.cancel(); });
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(m_cancel);
@@ -255,7 +435,25 @@ void Mainform::loadVocabulary() {
     }
 }
 
+void Mainform::registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc) {
+    // What a running job would refuse: every setting and mode, and asking a question.
+    auto* busy = new BusyControls(m_link, this);
+    for (QWidget* screen : {setup, modes}) {
+        for (auto* button : screen->findChildren<QAbstractButton*>())
+            busy->add(button);
+        for (auto* slider : screen->findChildren<QAbstractSlider*>())
+            busy->add(slider);
+    }
+    if (auto* ask = itc->findChild<QPushButton*>(QStringLiteral("askButton")))
+        busy->add(ask);
+}
+
 void Mainform::hidon() {
+    // The device is back: a failure that said it was gone is stale now. The title shows the screen that
+    // plugging brings up, as a click on its tab would.
+    if (!m_failure->text().isEmpty() && windowTitle() == m_failure->toolTip())
+        setStatus(QString::fromLatin1(kScreens[static_cast<int>(Screen::Itc)].title));
+    clearFailure();
     m_picture->hide();
     m_screenArea->show();
     bringToFront(screenFrame(Screen::Itc));
@@ -280,6 +478,7 @@ void Mainform::tabClick() {
     if (index < 0 || index >= kScreenCount)
         return;
     bringToFront(m_frames[index]);
+    clearFailure();
     setStatus(QString::fromLatin1(kScreens[index].title));
     Q_EMIT screenSelected(static_cast<Screen>(index));
 }
@@ -325,6 +524,7 @@ void Mainform::closeEvent(QCloseEvent* event) {
         stopJobAndQuit();
         return;
     }
+    saveLayout();
     // A routine poll may stop at any step; nothing is owed to the device.
     m_link.cancel();
     m_link.hiddetach();

@@ -14,14 +14,18 @@
 
 class QFrame;
 class QLabel;
+class QMenu;
+class QSettings;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabBar;
+class QTimer;
 
 namespace telvar {
 
 class HidLibrary;
+class SessionController;
 
 // The main window: its title bar is the status line, its client area the connect prompt or the tab strip
 // with one of the seven screens. It owns the device link and the vocabulary for the whole run.
@@ -37,6 +41,7 @@ public:
         QString dataDir;                         // folder of the word-list files
         QString helpFolder;                      // folder of the help pages; empty when not found
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
+        QString settingsFile;                    // window size and layout; empty: the user's settings
     };
 
     // `prompter` answers the window's boxes; message boxes when none is given.
@@ -61,6 +66,11 @@ public:
     // Fills a screen frame with its content.
     void setScreenContent(Screen screen, QWidget* content);
     QPlainTextEdit* aboutText() const { return m_aboutText; }
+    // The menu that other parts of the window add their menus before.
+    QMenu* helpMenu() const { return m_helpMenu; }
+
+    // Another start of the program asked for this window.
+    void bringForward();
 
 Q_SIGNALS:
     // A tab click has shown this screen; the SET UP and About screens read the device from here.
@@ -69,6 +79,7 @@ Q_SIGNALS:
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
@@ -76,10 +87,24 @@ private:
     void bringToFront(QFrame* frame);
     void loadVocabulary();
     void buildScreens();
+    void registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc);
     void startUp();
     void hidon();
     void deviceRemoved();
     void tabClick();
+    void buildMenus();
+    void buildStatusBar();
+    void buildScreenKeys();
+    void stepScreen(int step);
+    void showConnection();
+    void noteFailure(const QString& reason);
+    void clearFailure();
+    void showSessionTime();
+    void showAbout();
+    std::unique_ptr<QSettings> settings() const;
+    void restoreLayout();
+    void saveLayout();
+    void fitOnScreen();
     QCoro::Task<> stopJobAndQuit();
 
     Options m_options;
@@ -97,6 +122,13 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
     QPlainTextEdit* m_aboutText = nullptr; // Text1
+    QMenu* m_helpMenu = nullptr;
+    QLabel* m_connection = nullptr;  // connected, not connected, or busy with a job
+    QLabel* m_failure = nullptr;     // the last failure, until the next action
+    QLabel* m_sessionTime = nullptr; // the seconds a question session has left
+    QTimer* m_sessionClock = nullptr;
+    SessionController* m_session = nullptr;
+    bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };

@@ -14,7 +14,8 @@ namespace telvar {
 
 VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform& window)
     : QObject(&window), m_library(library) {
-    QMenu* menu = window.menuBar()->addMenu(QStringLiteral("&Device"));
+    auto* menu = new QMenu(QStringLiteral("&Device"), window.menuBar());
+    window.menuBar()->insertMenu(window.helpMenu()->menuAction(), menu);
     m_unplug = menu->addAction(QStringLiteral("Unplug"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), this,
                                [this] { m_library.unplug(); });
     m_plugIn = menu->addAction(QStringLiteral("Plug in"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),

@@ -1,14 +1,13 @@
 #include "app/HelpPages.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
+#include "app/SingleInstance.h"
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "vocab/DataFolder.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -35,13 +34,6 @@ int answerHelpOrVersion(const telvar::ProgramOptions& options) {
     return 0;
 }
 
-// A second copy would fight the first over the device and the word-list files.
-bool alreadyRunning(QLockFile& lock) {
-    // Only a lock whose process has died counts as stale, however long the first copy runs.
-    lock.setStaleLockTime(0);
-    return !lock.tryLock(0);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,11 +58,21 @@ int main(int argc, char** argv) {
     if (options.help || options.version)
         return answerHelpOrVersion(options);
 
-    QLockFile lock(QDir::temp().filePath(QStringLiteral("telvar.lock")));
-    if (alreadyRunning(lock)) {
-        const QString text = QStringLiteral("The Telvar X program is already running.");
-        print(stderr, QStringLiteral("telvar: %1\n").arg(text));
-        QMessageBox::information(nullptr, QStringLiteral("Telvar X"), text);
+    telvar::SingleInstance instance(options.emulator.simulate);
+    QString running;
+    switch (instance.start(&running)) {
+    case telvar::SingleInstance::Outcome::First:
+        break;
+    case telvar::SingleInstance::Outcome::Raised:
+        print(stderr, QStringLiteral("telvar: %1\n").arg(running));
+        return 0;
+    case telvar::SingleInstance::Outcome::Mismatch:
+        print(stderr, QStringLiteral("telvar: %1\n").arg(running));
+        return 1;
+    case telvar::SingleInstance::Outcome::NoAnswer:
+        // The copy that holds the lock cannot be brought forward: the user must find it.
+        print(stderr, QStringLiteral("telvar: %1\n").arg(running));
+        QMessageBox::information(nullptr, QStringLiteral("Telvar X"), running);
         return 1;
     }
 
@@ -100,6 +102,7 @@ int main(int argc, char** argv) {
         QObject::connect(hidapi, &telvar::HidapiLibrary::openFailed, &window,
                          [&window](const QString& message) { window.prompter().inform(message); });
     }
+    QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window, &telvar::Mainform::bringForward);
     window.show();
     return app.exec();
 }

@@ -57,6 +57,8 @@ public:
     bool cancelRequested() const { return m_cancelRequested; }
     // What a refused sequence says in the title bar or on stderr.
     static QString busyText();
+    // A sequence that stops short tells everyone watching the link, not only the screen that started it.
+    void reportFailure(const QString& reason) { Q_EMIT failed(reason); }
 
     // --- What the sequences share ------------------------------------------------------------------------
     // The output buffer is never cleared: a command that sets bytes 0 and 1 only still sends bytes 2-8.
@@ -85,6 +87,8 @@ Q_SIGNALS:
     void sequenceBegun();
     // The running sequence let go of the device.
     void sequenceEnded();
+    // A sequence did not complete, or could not start; `reason` is its title-bar text.
+    void failed(const QString& reason);
 
 public:
     class Waiter; // one pending wait; defined in the source file

@@ -34,8 +34,13 @@ protected:
 
     // A run that did not complete: the reason goes to the title bar and into the outcome.
     SequenceOutcome fail(const QString& reason) {
-        setStatus(reason);
+        reportFailure(reason);
         return SequenceOutcome::failed(reason);
+    }
+    // The reason in the title bar, and to the link's watchers (the window's status bar).
+    void reportFailure(const QString& reason) {
+        setStatus(reason);
+        m_link.reportFailure(reason);
     }
     // The outcome of a run the device was not free for.
     static SequenceOutcome busy() { return SequenceOutcome::busy(DeviceLink::busyText()); }
@@ -45,7 +50,7 @@ protected:
     std::optional<Sequence> acquire() {
         auto sequence = m_link.begin(DeviceLink::Role::Job, jobName());
         if (!sequence)
-            setStatus(DeviceLink::busyText());
+            reportFailure(DeviceLink::busyText());
         return sequence;
     }
 

@@ -1,5 +1,6 @@
 #include "editor/frmPhrase.h"
 
+#include "device/BusyControls.h"
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
 #include "editor/PhoneticCodes.h"
@@ -198,6 +199,8 @@ frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
     layout->addWidget(m_statusLine);
 
     connect(m_wordList, &QListWidget::currentRowChanged, this, &frmPhrase::chooseWord);
+    // A phrase cannot be spoken while another job holds the device; the button says which.
+    (new BusyControls(m_link, this))->add(m_sayButton);
     const QSize formSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
     resize(sizeHint().expandedTo(formSize * (logicalDpiX() / 96.0)));
     load();

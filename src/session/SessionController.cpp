@@ -30,6 +30,14 @@ SessionController::~SessionController() {
         m_log.writeAnswerAndClose(m_answer);
 }
 
+int SessionController::remainingSeconds() const {
+    if (!m_listening || !m_windowTimer.isActive())
+        return 0;
+    // The timer runs on the shortened clock when a test shortens the timings.
+    const qint64 left = qint64(m_windowTimer.remainingTime()) * Timings::divisor();
+    return int((left + 999) / 1000);
+}
+
 bool SessionController::ask(const QString& question, ResponseWindow window) {
     if (m_listening)
         return false;

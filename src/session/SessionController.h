@@ -37,6 +37,8 @@ public:
     const QString& answer() const { return m_answer; }
     bool isListening() const { return m_listening; }
     bool isTickRunning() const { return m_tickRunning; }
+    // What is left of the response window, in the session's own seconds (rounded up); 0 when not listening.
+    int remainingSeconds() const;
     // The last failure of a device exchange since the question was asked.
     std::optional<WaitResult> deviceProblem() const { return m_deviceProblem; }
 

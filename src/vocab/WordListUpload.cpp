@@ -75,7 +75,7 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
 
     if (!result.ok()) {
         const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
-        setStatus(reason);
+        reportFailure(reason);
         co_return SequenceOutcome::failed(reason +
                                           QStringLiteral(".\nThe words before it are loaded, the rest "
                                                          "are as they were: run Re-Load Word List "

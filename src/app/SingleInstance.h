@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace telvar {
+
+// One telvar per user: a second copy would fight the first over the device and the word-list files. The
+// first start holds a lock in the user's runtime folder and listens beside it; a later start hands its
+// wish over (bring the window forward, with or without the virtual Telvar X) and leaves.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // `simulate`: whether this start uses the virtual Telvar X; a later start asking otherwise is told so.
+    explicit SingleInstance(bool simulate, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    enum class Outcome {
+        First,    // this start holds the lock and listens
+        Raised,   // the running copy brings its window forward
+        Mismatch, // the running copy was started the other way (with or without --simulate)
+        NoAnswer, // another copy holds the lock but did not answer
+    };
+    // Takes the lock, or asks the copy that holds it to come forward. `message` says what happened to a
+    // start that is not the first.
+    Outcome start(QString* message);
+
+    // Where the lock and the socket lie: the runtime folder, else the temporary folder (per user name).
+    static QString folder();
+
+Q_SIGNALS:
+    // A later start asked for the window.
+    void raiseRequested();
+
+private:
+    void answer();
+    Outcome ask(QString* message);
+
+    bool m_simulate;
+    QString m_folder;
+    QLockFile m_lock;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace telvar
