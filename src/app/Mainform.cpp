@@ -1,5 +1,6 @@
 #include "app/Mainform.h"
 
+#include "app/AccessibleNames.h"
 #include "app/DevicePicture.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
@@ -100,6 +101,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     buildMenus();
     buildStatusBar();
     buildScreenKeys();
+    nameUncaptionedControls(this);
     connect(&m_link, &DeviceLink::plugged, this, &Mainform::hidon);
     connect(&m_link, &DeviceLink::unplugged, this, &Mainform::deviceRemoved);
     startUp();
@@ -484,7 +486,7 @@ void Mainform::tabClick() {
 }
 
 void Mainform::openWordEditor() {
-    frmPhrase::showEditor(this, m_options.dataDir, m_link);
+    nameUncaptionedControls(frmPhrase::showEditor(this, m_options.dataDir, m_link));
 }
 
 void Mainform::setStatus(const QString& text) {

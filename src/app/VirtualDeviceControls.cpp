@@ -31,6 +31,7 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     m_speech = new QPlainTextEdit(dock);
     m_speech->setObjectName(QStringLiteral("speechLog"));
     m_speech->setReadOnly(true);
+    m_speech->setAccessibleName(QStringLiteral("Virtual Telvar X speech"));
     m_speech->setMaximumBlockCount(VirtualDevice::kSpeechLogLength);
     m_speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_speech->setPlaceholderText(QStringLiteral("Words the virtual Telvar X says appear here."));

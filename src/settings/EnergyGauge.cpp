@@ -11,6 +11,7 @@ namespace {
 const QColor kIdle(0x80, 0x80, 0x80);
 const QColor kSampling(0x00, 0xFF, 0xFF);
 const QColor kNeedle(0x40, 0x40, 0x40);
+constexpr int kSamplingRim = 3; // pixels
 constexpr int kNeedleWidth = 3; // pixels, whatever the gauge's size
 const QPoint kPivot(1800, 1080);
 constexpr int kTipY = 240;
@@ -27,6 +28,8 @@ constexpr int kUnitsPerPixel = 15;
 EnergyGauge::EnergyGauge(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("energyGauge"));
     setToolTip(QStringLiteral("Energy Gauge"));
+    setAccessibleName(QStringLiteral("Energy Gauge"));
+    describe();
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true); // the dial keeps its shape
     setSizePolicy(policy);
@@ -36,6 +39,7 @@ void EnergyGauge::setSample(int sample) {
     if (sample == m_sample)
         return;
     m_sample = sample;
+    describe();
     update();
 }
 
@@ -43,7 +47,15 @@ void EnergyGauge::setSampling(bool sampling) {
     if (sampling == m_sampling)
         return;
     m_sampling = sampling;
+    describe();
     update();
+}
+
+void EnergyGauge::describe() {
+    // What the colour and the needle show, for a screen reader.
+    setAccessibleDescription((m_sampling ? QStringLiteral("Sampling, last sample %1")
+                                         : QStringLiteral("Not sampling, last sample %1"))
+                                 .arg(m_sample));
 }
 
 void EnergyGauge::drawFitted(QPainter& painter, const QRect& rect, const QString& text) {
@@ -83,6 +95,18 @@ void EnergyGauge::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(toWidget());
     painter.fillRect(QRect(0, 0, kWidth, kHeight), m_sampling ? kSampling : kIdle);
+    if (m_sampling) {
+        // Sampling shows as a heavy rim too, not only as a change of colour.
+        QPen rim(Qt::black, kSamplingRim);
+        rim.setCosmetic(true);
+        rim.setJoinStyle(Qt::MiterJoin);
+        painter.save();
+        painter.resetTransform();
+        painter.setPen(rim);
+        painter.drawRect(QRectF(rect()).adjusted(kSamplingRim / 2.0, kSamplingRim / 2.0, -kSamplingRim / 2.0,
+                                                 -kSamplingRim / 2.0));
+        painter.restore();
+    }
 
     QFont font = painter.font();
     font.setPixelSize(kFontHeight);

@@ -35,6 +35,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void describe();
     static void drawFitted(QPainter& painter, const QRect& rect, const QString& text);
     QTransform toWidget() const;
 

@@ -17,7 +17,8 @@ namespace telvar::test {
 struct WindowSetup {
     bool devicePresent = true;
     std::chrono::milliseconds replyLimit{0};
-    QString dataDir; // a fresh temporary folder when empty
+    QString dataDir;      // a fresh temporary folder when empty
+    QString settingsFile; // window layout; a file in the rig's own folder when empty
 
     WindowSetup& withoutDevice() {
         devicePresent = false;
@@ -29,6 +30,10 @@ struct WindowSetup {
     }
     WindowSetup& inFolder(const QString& folder) {
         dataDir = folder;
+        return *this;
+    }
+    WindowSetup& withSettings(const QString& file) {
+        settingsFile = file;
         return *this;
     }
 };
@@ -49,6 +54,9 @@ public:
         Mainform::Options options;
         options.dataDir = setup.dataDir.isEmpty() ? m_dataDir.path() : setup.dataDir;
         options.replyLimit = setup.replyLimit;
+        // Never the user's own settings.
+        options.settingsFile = setup.settingsFile.isEmpty() ? m_dataDir.filePath(QStringLiteral("telvar.conf"))
+                                                            : setup.settingsFile;
         window = std::make_unique<Mainform>(library, options, std::move(prompter));
         QObject::connect(&window->link(), &DeviceLink::reportSent, window.get(),
                          [this](const Report& report) { sent << report; });

@@ -1,0 +1,126 @@
+#include <QDir>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// telvar processes that share one user's runtime folder, settings and data, all in a temporary folder.
+class Starts {
+public:
+    Starts() {
+        // The runtime folder must be the user's alone, or Qt will not use it.
+        QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    std::unique_ptr<QProcess> start(const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("telvar.app.info=true"));
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(m_home.path()); // the session log goes here
+        process->start(QStringLiteral(TELVAR_PATH),
+                       QStringList{QStringLiteral("--data-dir"), m_home.path()} + arguments);
+        return process;
+    }
+
+    QString socketPath() const { return QDir(m_runtime.path()).filePath(QStringLiteral("telvar.socket")); }
+    // Whether the first start listens for later ones.
+    bool listening() const { return QFile::exists(socketPath()); }
+
+    // A start that should end by itself: its exit status and what it said.
+    std::pair<int, QString> finish(const QStringList& arguments) {
+        auto process = start(arguments);
+        if (!process->waitForFinished(60000))
+            return {-1, QStringLiteral("did not end")};
+        return {process->exitCode(), QString::fromLocal8Bit(process->readAllStandardError())};
+    }
+
+private:
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_home;
+};
+
+// Whether the process has said `text` on stderr by now; what it said is kept in `said`.
+bool hasSaid(QProcess& process, QByteArray& said, const char* text) {
+    said += process.readAllStandardError();
+    return said.contains(text);
+}
+
+void stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(30000))
+        process.kill();
+    process.waitForFinished();
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aSecondStartRaisesTheFirstAndLeaves();
+    void aStartTheOtherWayIsToldWhyItCannotRun();
+    void aCopyThatDiedLeavesNothingInTheWay();
+};
+
+void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
+    Starts starts;
+    auto first = starts.start({QStringLiteral("--simulate")});
+    QVERIFY(first->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(starts.listening(), 60000);
+
+    const auto [status, said] = starts.finish({QStringLiteral("--simulate")});
+    QCOMPARE(status, 0);
+    QVERIFY2(said.contains(QStringLiteral("already running")), qPrintable(said));
+    QByteArray firstSaid;
+    QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*first, firstSaid, "another start asked for the window"), 30000);
+    QCOMPARE(first->state(), QProcess::Running);
+    stop(*first);
+}
+
+void SingleInstanceTest::aStartTheOtherWayIsToldWhyItCannotRun() {
+    Starts starts;
+    auto first = starts.start({QStringLiteral("--simulate")});
+    QVERIFY(first->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(starts.listening(), 60000);
+
+    // Without --simulate this start wants the real device, which the running copy does not use.
+    const auto [status, said] = starts.finish({});
+    QCOMPARE(status, 1);
+    QVERIFY2(said.contains(QStringLiteral("virtual Telvar X")), qPrintable(said));
+    QVERIFY(!first->readAllStandardError().contains("another start asked for the window"));
+    QCOMPARE(first->state(), QProcess::Running);
+    stop(*first);
+}
+
+void SingleInstanceTest::aCopyThatDiedLeavesNothingInTheWay() {
+    Starts starts;
+    auto first = starts.start({QStringLiteral("--simulate")});
+    QVERIFY(first->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(starts.listening(), 60000);
+    const QDateTime oldSocket = QFileInfo(starts.socketPath()).lastModified();
+    first->kill(); // no chance to remove its lock or its socket
+    first->waitForFinished();
+
+    auto next = starts.start({QStringLiteral("--simulate")});
+    QVERIFY(next->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(starts.socketPath()).lastModified() != oldSocket, 60000);
+    // It runs on instead of reporting the dead copy, and answers later starts itself.
+    const auto [status, said] = starts.finish({QStringLiteral("--simulate")});
+    QCOMPARE(status, 0);
+    QCOMPARE(next->state(), QProcess::Running);
+    QByteArray nextSaid;
+    QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*next, nextSaid, "another start asked for the window"), 30000);
+    stop(*next);
+}
+
+QTEST_GUILESS_MAIN(SingleInstanceTest)
+#include "SingleInstanceTest.moc"

@@ -1,0 +1,256 @@
+#include "WindowRig.h"
+
+#include "session/ItcScreen.h"
+
+#include <QDockWidget>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace telvar;
+using telvar::test::WindowRig;
+using telvar::test::WindowSetup;
+
+namespace {
+
+const QString kStopQuestion = QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
+
+QString connection(const WindowRig& rig) {
+    return rig.find<QLabel>(QStringLiteral("connectionState"))->text();
+}
+QString failure(const WindowRig& rig) {
+    return rig.find<QLabel>(QStringLiteral("lastFailure"))->text();
+}
+
+// Starts "Re-Load Word List" and waits until the device has taken `reports` reports of it.
+bool startUpload(WindowRig& rig, int reports) {
+    rig.clickTab(QStringLiteral("Word List"));
+    QTest::mouseClick(rig.find<QPushButton>(QStringLiteral("reloadWordListButton")), Qt::LeftButton);
+    return QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= reports; });
+}
+
+bool activate(WindowRig& rig) {
+    rig.window->activateWindow();
+    return QTest::qWaitForWindowActive(rig.window.get());
+}
+
+} // namespace
+
+class WindowStatusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void statusBarFollowsTheDeviceAndTheLastFailure();
+    void replugClearsTheStaleTitleButKeepsOtherTitles();
+    void controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels();
+    void ctrlQAsksWhileAJobRunsAndQuitsWhenIdle();
+    void screenKeysStepThroughTheTabsOnlyWithADevice();
+    void sizeAndDockComeBackOnTheNextRunButNeverBiggerThanTheScreen();
+    void aSessionShowsItsSecondsLeft();
+};
+
+void WindowStatusTest::statusBarFollowsTheDeviceAndTheLastFailure() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QCOMPARE(connection(rig), QStringLiteral("Telvar X connected"));
+    QVERIFY(failure(rig).isEmpty());
+
+    rig.fakePrompter->answers << true;
+    QVERIFY(startUpload(rig, 20));
+    QVERIFY2(connection(rig).startsWith(QStringLiteral("Telvar X busy: ")), qPrintable(connection(rig)));
+    QVERIFY(connection(rig).size() > QStringLiteral("Telvar X busy: ").size()); // the job's own name
+
+    // The device leaves mid-upload: the job fails, and both the state and the reason stay in sight.
+    rig.library.unplug();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(connection(rig), QStringLiteral("Telvar X not connected"));
+    QVERIFY2(failure(rig).startsWith(QStringLiteral("Failed: Upload stopped at word")), qPrintable(failure(rig)));
+    QVERIFY(failure(rig).contains(QStringLiteral("the Telvar X is not connected")));
+
+    rig.library.plug();
+    QVERIFY(rig.waitAttached());
+    QCOMPARE(connection(rig), QStringLiteral("Telvar X connected"));
+    QVERIFY(failure(rig).isEmpty());
+
+    // A job refused because another holds the device is a failure too, until the next action (a tab click).
+    auto held = rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing"));
+    QVERIFY(held);
+    QCOMPARE(connection(rig), QStringLiteral("Telvar X busy: testing"));
+    rig.clickTab(QStringLiteral("SET UP"));
+    QVERIFY2(failure(rig).contains(DeviceLink::busyText()), qPrintable(failure(rig)));
+    held.reset();
+    QCOMPARE(connection(rig), QStringLiteral("Telvar X connected"));
+    rig.clickTab(QStringLiteral("Help"));
+    QVERIFY(failure(rig).isEmpty());
+}
+
+void WindowStatusTest::replugClearsTheStaleTitleButKeepsOtherTitles() {
+    {
+        WindowRig rig;
+        QVERIFY(rig.waitAttached());
+        rig.fakePrompter->answers << true;
+        QVERIFY(startUpload(rig, 20));
+        rig.library.unplug();
+        QVERIFY(rig.waitIdle());
+        QVERIFY(rig.window->windowTitle().contains(QStringLiteral("not connected")));
+        rig.library.plug();
+        QVERIFY(rig.waitAttached());
+        // Plugging brings up the ITC screen; the title says so instead of the device being gone.
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Telvar X ITC Screen"));
+    }
+    {
+        // Without a failure, a plug leaves the title alone: the start-up load result stays until a tab click.
+        WindowRig rig(WindowSetup().withoutDevice());
+        const QString loaded = rig.window->windowTitle();
+        rig.library.plug();
+        QVERIFY(rig.waitAttached());
+        QCOMPARE(rig.window->windowTitle(), loaded);
+    }
+}
+
+void WindowStatusTest::controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    auto* ask = rig.find<QPushButton>(QStringLiteral("askButton"));
+    QSlider* setupSlider = rig.frame(QStringLiteral("Controlframe"))->findChild<QSlider*>();
+    QVERIFY(setupSlider);
+    QVERIFY(ask->isEnabled());
+    QVERIFY(setupSlider->isEnabled());
+
+    rig.fakePrompter->answers << true;
+    QVERIFY(startUpload(rig, 20));
+    QVERIFY(!ask->isEnabled());
+    QVERIFY(!setupSlider->isEnabled());
+    QVERIFY2(ask->toolTip().startsWith(QStringLiteral("The Telvar X is busy: ")), qPrintable(ask->toolTip()));
+
+    // Escape is Cancel while the please-wait frame shows it.
+    QVERIFY(activate(rig));
+    QTRY_VERIFY(rig.find<QPushButton>(QStringLiteral("pleaseWaitCancel"))->isVisible());
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+    QVERIFY(rig.waitIdle());
+    QVERIFY(ask->isEnabled());
+    QVERIFY(setupSlider->isEnabled());
+
+    // With nothing to cancel, Escape starts nothing and stops nothing.
+    const qsizetype before = rig.library.device().receivedReports().size();
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+    QTest::qWait(0);
+    QCOMPARE(rig.library.device().receivedReports().size(), before);
+}
+
+void WindowStatusTest::ctrlQAsksWhileAJobRunsAndQuitsWhenIdle() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QVERIFY(activate(rig));
+    rig.fakePrompter->answers << true << false; // Yes to the upload, No to stopping it
+    QVERIFY(startUpload(rig, 20));
+    QVERIFY(activate(rig));
+    QTest::keyClick(rig.window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_COMPARE(rig.fakePrompter->texts.last(), kStopQuestion);
+    QVERIFY(rig.window->isVisible());
+    QVERIFY(rig.window->link().jobRunning());
+
+    rig.window->link().cancel();
+    QVERIFY(rig.waitIdle());
+    const qsizetype asked = rig.fakePrompter->texts.size();
+    QTest::keyClick(rig.window.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!rig.window->isVisible());
+    QCOMPARE(rig.fakePrompter->texts.size(), asked);
+}
+
+void WindowStatusTest::screenKeysStepThroughTheTabsOnlyWithADevice() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+    QVERIFY(activate(rig));
+    QCOMPARE(rig.tabStrip()->currentIndex(), 0);
+
+    QTest::keyClick(rig.window.get(), Qt::Key_PageUp, Qt::ControlModifier); // wraps to the last tab
+    QCOMPARE(rig.tabStrip()->currentIndex(), 6);
+    QCOMPARE(rig.window->windowTitle(), QStringLiteral("About Your Telvar X"));
+    QTest::keyClick(rig.window.get(), Qt::Key_Tab, Qt::ControlModifier); // and back to the first
+    QCOMPARE(rig.tabStrip()->currentIndex(), 0);
+    QTest::keyClick(rig.window.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(rig.tabStrip()->currentIndex(), 1);
+    QVERIFY(rig.frame(QStringLiteral("QNframe"))->isVisible());
+    QTest::keyClick(rig.window.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(rig.tabStrip()->currentIndex(), 0);
+    QVERIFY(rig.waitIdle());
+
+    // On the connect prompt there are no screens to step through.
+    rig.library.unplug();
+    QTRY_VERIFY(rig.connectPrompt()->isVisible());
+    QTest::keyClick(rig.window.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(rig.tabStrip()->currentIndex(), 0);
+    QVERIFY(rig.connectPrompt()->isVisible());
+}
+
+// One run of the window with a dock like the virtual device's speech panel, added before the window shows,
+// as the program does.
+struct DockedRun {
+    explicit DockedRun(const QString& settingsFile) {
+        Mainform::Options options;
+        options.dataDir = dataDir.path();
+        options.settingsFile = settingsFile;
+        window = std::make_unique<Mainform>(library, options, std::make_unique<test::FakePrompter>());
+        dock = new QDockWidget(QStringLiteral("speech"), window.get());
+        dock->setObjectName(QStringLiteral("speechDock"));
+        dock->setWidget(new QPlainTextEdit(dock));
+        window->addDockWidget(Qt::BottomDockWidgetArea, dock);
+        window->show();
+    }
+    QTemporaryDir dataDir;
+    EmulatedLibrary library;
+    std::unique_ptr<Mainform> window;
+    QDockWidget* dock = nullptr;
+};
+
+void WindowStatusTest::sizeAndDockComeBackOnTheNextRunButNeverBiggerThanTheScreen() {
+    QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("telvar.conf"));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize chosen(available.width() * 2 / 3, available.height() * 2 / 3);
+    {
+        DockedRun run(settings);
+        run.window->resize(chosen);
+        QTRY_COMPARE(run.window->size(), chosen);
+        run.window->resizeDocks({run.dock}, {90}, Qt::Vertical);
+        QTRY_COMPARE(run.dock->height(), 90);
+        run.window->close();
+    }
+    {
+        DockedRun run(settings);
+        QTRY_COMPARE(run.window->size(), chosen);
+        QTRY_COMPARE(run.dock->height(), 90);
+        // A size kept from a bigger screen (or a larger scale) is cut down to this one.
+        run.window->resize(available.size() * 2);
+        run.window->close();
+    }
+    DockedRun run(settings);
+    const QRect frame = run.window->frameGeometry();
+    QVERIFY2(available.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                       .arg(frame.x())
+                                                       .arg(frame.y())
+                                                       .arg(frame.width())
+                                                       .arg(frame.height())));
+}
+
+void WindowStatusTest::aSessionShowsItsSecondsLeft() {
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    auto* seconds = rig.find<QLabel>(QStringLiteral("sessionTime"));
+    QVERIFY(!seconds->isVisible());
+    auto* screen = rig.window->findChild<ItcScreen*>();
+    QVERIFY(screen->session().ask(QStringLiteral("Are you there?"), ResponseWindow::Seconds6));
+    QTRY_VERIFY(seconds->isVisible());
+    QVERIFY2(seconds->text().startsWith(QStringLiteral("Session: ")), qPrintable(seconds->text()));
+    QVERIFY(seconds->text().contains(QStringLiteral("second")));
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->session().isListening(), 30000);
+    QTRY_VERIFY(!seconds->isVisible());
+}
+
+QTEST_MAIN(WindowStatusTest)
+#include "WindowStatusTest.moc"
