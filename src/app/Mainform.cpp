@@ -17,7 +17,6 @@
 #include "vocab/WordListScreen.h"
 
 #include <QAbstractButton>
-#include <QAbstractSlider>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoro/QCoroSignal>
@@ -36,6 +35,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -282,7 +282,8 @@ void Mainform::stepScreen(int step) {
 
 std::unique_ptr<QSettings> Mainform::settings() const {
     if (m_options.settingsFile.isEmpty())
-        return std::make_unique<QSettings>();
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("telvar"), QStringLiteral("telvar"));
     return std::make_unique<QSettings>(m_options.settingsFile, QSettings::IniFormat);
 }
 
@@ -443,7 +444,7 @@ void Mainform::registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc
     for (QWidget* screen : {setup, modes}) {
         for (auto* button : screen->findChildren<QAbstractButton*>())
             busy->add(button);
-        for (auto* slider : screen->findChildren<QAbstractSlider*>())
+        for (auto* slider : screen->findChildren<QSlider*>())
             busy->add(slider);
     }
     if (auto* ask = itc->findChild<QPushButton*>(QStringLiteral("askButton")))

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "device/DeviceLink.h"
 #include "device/Prompter.h"
 #include "device/ScreenHost.h"
 #include "device/Spinner.h"
-#include "device/DeviceLink.h"
 #include "vocab/Vocabulary.h"
 
 #include <QMainWindow>

@@ -90,7 +90,8 @@ SingleInstance::Outcome SingleInstance::ask(QString* message) {
         reply = socket.readLine().trimmed();
     }
     if (reply == "raised") {
-        *message = QStringLiteral("The Telvar X program is already running; its window is brought to the front.");
+        *message =
+            QStringLiteral("The Telvar X program is already running; its window is brought to the front.");
         return Outcome::Raised;
     }
     if (reply == "simulate" || reply == "device") {

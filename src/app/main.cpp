@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
         QObject::connect(hidapi, &telvar::HidapiLibrary::openFailed, &window,
                          [&window](const QString& message) { window.prompter().inform(message); });
     }
-    QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window, &telvar::Mainform::bringForward);
+    QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window,
+                     &telvar::Mainform::bringForward);
     window.show();
     return app.exec();
 }

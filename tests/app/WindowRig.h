@@ -55,8 +55,9 @@ public:
         options.dataDir = setup.dataDir.isEmpty() ? m_dataDir.path() : setup.dataDir;
         options.replyLimit = setup.replyLimit;
         // Never the user's own settings.
-        options.settingsFile = setup.settingsFile.isEmpty() ? m_dataDir.filePath(QStringLiteral("telvar.conf"))
-                                                            : setup.settingsFile;
+        options.settingsFile = setup.settingsFile.isEmpty()
+                                   ? m_dataDir.filePath(QStringLiteral("telvar.conf"))
+                                   : setup.settingsFile;
         window = std::make_unique<Mainform>(library, options, std::move(prompter));
         QObject::connect(&window->link(), &DeviceLink::reportSent, window.get(),
                          [this](const Report& report) { sent << report; });
