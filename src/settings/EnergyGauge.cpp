@@ -11,7 +11,7 @@ namespace {
 const QColor kIdle(0x80, 0x80, 0x80);
 const QColor kSampling(0x00, 0xFF, 0xFF);
 const QColor kNeedle(0x40, 0x40, 0x40);
-constexpr int kSamplingRim = 3; // pixels
+constexpr int kSamplingBar = 3; // pixels
 constexpr int kNeedleWidth = 3; // pixels, whatever the gauge's size
 const QPoint kPivot(1800, 1080);
 constexpr int kTipY = 240;
@@ -96,15 +96,10 @@ void EnergyGauge::paintEvent(QPaintEvent*) {
     painter.setTransform(toWidget());
     painter.fillRect(QRect(0, 0, kWidth, kHeight), m_sampling ? kSampling : kIdle);
     if (m_sampling) {
-        // Sampling shows as a heavy rim too, not only as a change of colour.
-        QPen rim(Qt::black, kSamplingRim);
-        rim.setCosmetic(true);
-        rim.setJoinStyle(Qt::MiterJoin);
+        // Sampling shows as a heavy bar along the top too, not only as a change of colour.
         painter.save();
         painter.resetTransform();
-        painter.setPen(rim);
-        painter.drawRect(QRectF(rect()).adjusted(kSamplingRim / 2.0, kSamplingRim / 2.0, -kSamplingRim / 2.0,
-                                                 -kSamplingRim / 2.0));
+        painter.fillRect(QRect(0, 0, width(), kSamplingBar), Qt::black);
         painter.restore();
     }
 

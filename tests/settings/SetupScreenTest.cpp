@@ -185,6 +185,10 @@ private Q_SLOTS:
         gauge.setSample(3600);
         const QImage moved = gauge.grab().toImage();
         QCOMPARE(moved.pixelColor(2, moved.height() - 2), QColor(0x00, 0xFF, 0xFF));
+        // Sampling shows in a bar along the top as well, for those who cannot tell the colours apart.
+        QCOMPARE(moved.pixelColor(moved.width() / 2, 1), QColor(Qt::black));
+        QCOMPARE(resting.pixelColor(resting.width() / 2, 1), QColor(0x80, 0x80, 0x80));
+        QVERIFY(gauge.accessibleDescription().startsWith(QStringLiteral("Sampling")));
         QVERIFY(dark(moved, needlePoint(gauge, 3600)));
         QVERIFY(!dark(moved, needlePoint(gauge, 0)));
     }
