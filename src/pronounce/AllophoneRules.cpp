@@ -13,15 +13,17 @@
 //   and "Blue, Food" for UX; a few handed-down rows (UNDER, SUPPER, COUNTRY) use UX for it, but they are
 //   kept as rows of their own and the labels are the wider evidence.
 // - EHLE ("Saddle, Angle, Spell") stands for EH + L closing a syllable (spell, self, help) and for a
-//   syllabic L (AH + L with no vowel after it: saddle, angles, travel).
+//   syllabic L (unstressed AH + L ending the word, or before -s or -d: saddle, angles, settled).
 // - L takes LO before a stressed back vowel (Clock, Plus, Hello) and LE elsewhere: before front vowels
 //   (Lake, Lapel), before any unstressed vowel (holiday, problem), and when it closes a syllable.
 // - A stop that closes a syllable takes its form from the vowel before it: EB/ED/EG/EK and PE after a
 //   front vowel (Web, Wig, Speak, deep), OB/OD/OG/OK and PO after a back one (Sub, Food, Dog, Book, cup).
 // - T at the start of a word is TU before a vowel (To, Talk, Ten) and TT before R or W (the row of TREE).
 // - ER is AXRR where it is stressed (Fir, Bird, Burn) and RR where it is not (Over).
-// - Y before the vowel of "cure" (UH + R, or ER) is IYUW followed by RR (Europe, mercury, fury).
-// - A word spelled with "wh" starts with WH whether the dictionary says W (white) or HH (who, whose).
+// - Y before the vowel of "cure" (UH + R, or ER) is IYUW followed by RR (Europe, mercury, fury), except
+//   in "your" and its kin, which the OWRR label names ("Corn, Four, Your"): IYEH OWRR.
+// - A word spelled with "wh" starts with WH whether the dictionary says W (white) or HH (who, whose,
+//   whole).
 //
 // The pronouncing dictionary carries no stress, so without it a vowel counts as unstressed when it is
 // AH or ER after the first vowel of the word; ER in the last syllable is taken as stressed when a
@@ -134,6 +136,16 @@ bool vowelFollows(const Phones& phones, qsizetype i) {
     return false;
 }
 
+// A syllabic L joins into EHLE only at the end of a word or before a plural or past ending (saddle,
+// angles, settled), not in a full syllable such as "-cult" or "-sult".
+bool endsInflected(const Phones& phones, qsizetype from) {
+    for (qsizetype j = from; j < phones.size(); ++j) {
+        if (phones[j].name != u"Z" && phones[j].name != u"D")
+            return false;
+    }
+    return true;
+}
+
 bool isUnstressed(const Phones& phones, qsizetype i) {
     const Phone& p = phones[i];
     if (p.stress != Phone::kUnknownStress)
@@ -171,10 +183,15 @@ Phones merge(const Phones& phones) {
         const Phone& p = phones[i];
         const QString next = at(i + 1);
         const QString after = at(i + 2);
-        if (p.name == u"Y" && next == u"ER") {
-            // "mercury": the dictionary writes the cure vowel as ER after Y.
+        if (p.name == u"Y" && next == u"ER" && i > 0) {
+            // "mercury", "figure": the dictionary writes the cure vowel as ER after Y; at the start of a
+            // word it is the vowel of "yearn" or "yourself".
             out << Phone{QStringLiteral("YUW"), phones[i + 1].stress} << Phone{QStringLiteral("R")};
             i += 2;
+        } else if (p.name == u"Y" && next == u"UH" && after == u"R" && i == 0 && !vowelAt(i + 3)) {
+            // "Your" is IYEH OWRR: UH + R is left to become OWRR.
+            out << p;
+            ++i;
         } else if (p.name == u"Y" && (next == u"UW" || next == u"UH")) {
             // Y + UH + R leaves the R to stand as RR after IYUW (Europe).
             out << Phone{QStringLiteral("YUW"), phones[i + 1].stress};
@@ -187,7 +204,7 @@ Phones merge(const Phones& phones) {
             i += 2;
         } else if (next == u"L" &&
                    ((p.name == u"EH" && !vowelAt(i + 2)) ||
-                    (p.name == u"AH" && isUnstressed(phones, i) && !vowelFollows(phones, i + 1)))) {
+                    (p.name == u"AH" && isUnstressed(phones, i) && endsInflected(phones, i + 2)))) {
             out << Phone{QStringLiteral("EHLE"), p.stress};
             i += 2;
         } else {

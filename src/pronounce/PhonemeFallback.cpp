@@ -13,7 +13,7 @@ namespace {
 
 struct PhonemeName {
     QStringView espeak;
-    std::initializer_list<const char*> arpabet;
+    QStringList arpabet;
 };
 
 // espeak-ng's English phoneme names, longest first so that "aI@" wins over "aI" and "a".
@@ -102,8 +102,8 @@ std::optional<Phones> PhonemeFallback::fromPhonemeText(QStringView text) {
                                        [&](const PhonemeName& n) { return text.startsWith(n.espeak); });
         if (name == names.end())
             return std::nullopt;
-        for (const char* arpabet : name->arpabet) {
-            Phone phone{QString::fromLatin1(arpabet), Phone::kUnknownStress};
+        for (const QString& arpabet : name->arpabet) {
+            Phone phone{arpabet, Phone::kUnknownStress};
             // "U@r", "3:r": the R of an R-coloured vowel is written twice.
             if (phone.name == u"R" && !phones.isEmpty() &&
                 (phones.last().name == u"R" || phones.last().name == u"ER"))

@@ -91,15 +91,23 @@ void AllophoneRulesTest::wordsGiveTheirAllophones_data() {
     add("YUR europe", "europe", "Y UH R AH P", "IYUW RR AX PO");
     add("YER mercury", "mercury", "M ER K Y ER IY", "MM AXRR KO IYUW RR IY");
     add("YU cute", "cute", "K Y UW T", "KO IYUW TT");
+    add("YER figure", "figure", "F IH G Y ER", "FF IH GO IYUW RR");
+    // ... but "your" and its kin say OWRR, and a word-initial Y + ER is the vowel of "yearn".
+    add("your", "your", "Y AO R", "IYEH OWRR");
+    add("yours", "yours", "Y UH R Z", "IYEH OWRR ZZ");
+    add("yearn", "yearn", "Y ER N", "IYEH AXRR NE");
     // A word spelled "wh" starts with WH, whichever sound the dictionary gives it.
     add("WH who", "who", "HH UW", "WH IHWW");
     add("WH whose", "whose", "HH UW Z", "WH UW ZZ");
     add("WH white", "white", "W AY T", "WH OHIY TT");
+    add("WH whole", "whole", "HH OW L", "WH OW LE");
     add("HH help", "help", "HH EH L P", "HE EHLE PE");
     // EHLE for a syllabic L and for EH + L closing a syllable.
     add("EHLE saddle", "saddle", "S AE D AH L", "SE AY DE EHLE");
     add("EHLE angles", "angles", "AE NG G AH L Z", "AY NGE GE EHLE ZZ");
     add("EHLE spell", "spell", "S P EH L", "SE PE EHLE");
+    add("EHLE settled", "settled", "S EH T AH L D", "SE EH TT EHLE ED");
+    add("AH L in a full syllable", "difficult", "D IH F AH K AH L T", "DE IH FF AX KO AX LE TT");
     add("AH L stressed", "dull", "D AH L", "DO AX LE");
     // The vowel of "luck" is AX.
     add("AX luck", "luck", "L AH K", "LO AX OK");
