@@ -30,6 +30,7 @@ Verb firmwareVerb();
 Verb aboutVerb();
 Verb factoryDefaultsVerb();
 Verb bootloaderVerb();
+Verb suggestVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
@@ -46,7 +47,7 @@ const std::vector<Verb>& verbs() {
         autotuneVerb(),   powerSaveVerb(),
         ampVerb(),        firmwareVerb(),
         aboutVerb(),      factoryDefaultsVerb(),
-        bootloaderVerb(),
+        bootloaderVerb(), suggestVerb(),
     };
     return all;
 }

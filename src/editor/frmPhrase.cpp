@@ -2,9 +2,14 @@
 
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
+#include "editor/MnemonicConversion.h"
 #include "editor/PhoneticCodes.h"
 #include "editor/PhraseExpansion.h"
 #include "editor/SendCodes.h"
+#include "pronounce/Pronouncer.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
 
 #include <QEvent>
 #include <QGridLayout>
@@ -304,6 +309,16 @@ QWidget* frmPhrase::buildSayData() {
     grid->addWidget(m_replaceButton, 2, 1);
     grid->addWidget(m_saveButton, 0, 2);
     grid->addWidget(m_transferButton, 1, 2);
+    m_pronouncingSources = pronounce::PronouncingSources::fromEnvironment();
+    const bool canSuggest = m_pronouncingSources.hasDictionary() || m_pronouncingSources.hasFallback();
+    m_suggestButton = makeButton(
+        QStringLiteral("suggestButton"), QStringLiteral("Suggest"),
+        canSuggest ? QStringLiteral("Put a suggested pronunciation of the word into the Say Data bar")
+                   : QStringLiteral("Suggestions need the pronouncing dictionary or espeak-ng: %1")
+                         .arg(m_pronouncingSources.missingHint()),
+        frame);
+    m_suggestButton->setEnabled(canSuggest);
+    grid->addWidget(m_suggestButton, 2, 2);
     grid->setColumnStretch(0, 2775);
     grid->setColumnStretch(1, 1575);
     grid->setColumnStretch(2, 1575);
@@ -313,6 +328,7 @@ QWidget* frmPhrase::buildSayData() {
     connect(m_replaceButton, &QPushButton::clicked, this, &frmPhrase::replace);
     connect(m_saveButton, &QPushButton::clicked, this, &frmPhrase::saveEdits);
     connect(m_transferButton, &QPushButton::clicked, this, &frmPhrase::transferEdits);
+    connect(m_suggestButton, &QPushButton::clicked, this, &frmPhrase::suggest);
     return frame;
 }
 
@@ -415,6 +431,48 @@ void frmPhrase::transferEdits() {
     setStatus(
         QStringLiteral("Saved edits transferred to the main word list; the program uses them from its next "
                        "start"));
+}
+
+void frmPhrase::suggest() {
+    const QString word = m_wordBox->text().trimmed();
+    if (word.isEmpty()) {
+        setStatus(QStringLiteral("Type a word into the word box to get a suggestion"));
+        return;
+    }
+    m_suggestButton->setEnabled(false);
+    setStatus(QStringLiteral("Looking up %1").arg(word));
+    const QPointer self(this);
+    // The worker only touches its own copies; the answer comes back to the GUI thread through the
+    // application object, which outlives the window.
+    QThreadPool::globalInstance()->start(
+        [self, word, pronouncer = m_pronouncer, sources = m_pronouncingSources]() mutable {
+            if (!pronouncer)
+                pronouncer = std::make_shared<const pronounce::Pronouncer>(sources);
+            const std::optional<QList<int>> codes = pronouncer->codes(word);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, word, pronouncer, codes] {
+                    if (!self)
+                        return;
+                    self->m_pronouncer = pronouncer;
+                    self->showSuggestion(word, codes);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void frmPhrase::showSuggestion(const QString& word, const std::optional<QList<int>>& codes) {
+    m_suggestButton->setEnabled(true);
+    if (!codes) {
+        setStatus(QStringLiteral("No suggestion: neither the pronouncing dictionary nor espeak-ng knows %1")
+                      .arg(word));
+        return;
+    }
+    QByteArray codeString;
+    for (int code : *codes)
+        codeString.append(static_cast<char>(code));
+    m_sayData->setText(CodesToSpacedMnemonics(codeString));
+    setStatus({});
 }
 
 void frmPhrase::setStatus(const QString& text) {
