@@ -2,7 +2,7 @@
 
 #include "device/Commands.h"
 #include "settings/DeviceInformation.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 
 namespace telvar {
 

@@ -3,7 +3,7 @@
 #include "device/Commands.h"
 #include "device/Prompter.h"
 #include "settings/ConfigurationBytes.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 #include "settings/FirmwareVersion.h"
 
 namespace telvar {

@@ -2,7 +2,7 @@
 
 #include "device/Commands.h"
 #include "device/Timings.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 
 namespace telvar {
 
