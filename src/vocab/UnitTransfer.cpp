@@ -71,7 +71,7 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
     if (!result.ok())
         co_return co_await stopped(device, 0, {}, describeAt(result, deviceStep(Command::UnitTransfer)));
     const int total = static_cast<int>(words->size());
-    if (total > 0 && sinceReport.durationElapsed() > latest)
+    if (total > 0 && sinceReport.elapsed() > latest.count())
         co_return co_await stopped(device, 0, {}, lateText(deviceStep(Command::UnitTransfer)));
     Q_EMIT progressChanged(0, total);
 
@@ -101,15 +101,15 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
                                            .arg(answer)
                                            .arg(kMoreReply)
                                            .arg(kStopReply));
-        if (counter < total && sinceReport.durationElapsed() > latest)
-            co_return co_await stopped(device, counter, field, lateText(QStringLiteral("it")));
+        if (counter < total && sinceReport.elapsed() > latest.count())
+            co_return co_await stopped(device, counter, field, lateText(QStringLiteral("this word")));
     }
     setStatus(QStringLiteral("Upload complete"));
     co_return SequenceOutcome::done();
 }
 
-QCoro::Task<SequenceOutcome> UnitTransfer::stopped(Sequence& device, int counter, const QByteArray& field,
-                                                   const QString& reason) {
+QCoro::Task<SequenceOutcome> UnitTransfer::stopped(Sequence& device, int counter, QByteArray field,
+                                                   QString reason) {
     const QString where = counter == 0 ? QStringLiteral("Word list not sent")
                                        : QStringLiteral("Word list transfer stopped at word #%1 \"%2\"")
                                              .arg(numberText(counter), cp1252::decode(field).trimmed());

@@ -38,8 +38,7 @@ public:
 private:
     // Ends a transfer that stopped after "v" went out: the device gets its idle second, the user hears
     // that the unit may hold part of the list.
-    QCoro::Task<SequenceOutcome> stopped(Sequence& device, int counter, const QByteArray& field,
-                                         const QString& reason);
+    QCoro::Task<SequenceOutcome> stopped(Sequence& device, int counter, QByteArray field, QString reason);
 
     Prompter& m_prompter;
     QString m_dataDir;
