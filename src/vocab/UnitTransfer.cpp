@@ -93,8 +93,10 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
             co_return co_await stopped(device, counter, field, describe(result));
         Q_EMIT progressChanged(counter, total);
         const quint8 answer = device.reply(1);
-        if (answer == kStopReply)
-            break;
+        if (answer == kStopReply) {
+            setStatus(QStringLiteral("Upload complete"));
+            co_return SequenceOutcome::done();
+        }
         if (answer != kMoreReply)
             co_return co_await stopped(device, counter, field,
                                        QStringLiteral("the device answered %1 instead of %2 or %3")
@@ -105,6 +107,9 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
             co_return co_await stopped(device, counter, field, lateText(QStringLiteral("this word")));
     }
     setStatus(QStringLiteral("Upload complete"));
+    // Only the unit's stop reply ends transfer mode at once; after the last word of the file the device
+    // still takes reports as characters until its idle second has passed.
+    co_await device.settle(Timings::kUnitIdle);
     co_return SequenceOutcome::done();
 }
 

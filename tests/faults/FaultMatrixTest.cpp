@@ -407,6 +407,9 @@ private Q_SLOTS:
         // The next command works: on the same link, once the device is back and sound.
         QVERIFY(!b.link().sequenceRunning());
         b.telvar.device().setFaults(FaultSet());
+        // A device that left after a last report nobody waited on may not have been announced yet.
+        QVERIFY(
+            QTest::qWaitFor([&] { return b.link().isAttached() == b.telvar.library.isPlugged(); }, 10000));
         if (!b.link().isAttached()) {
             b.telvar.library.plug();
             QVERIFY(QTest::qWaitFor([&] { return b.link().isAttached(); }, 10000));

@@ -43,6 +43,10 @@ bool writeMainWords(const QString& folder, const QList<QByteArray>& words) {
 class UnitTransferTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The idle second, which the transfer waits out after it ends, runs at a quarter.
+    void init() { Timings::setDivisor(kDivisor); }
+    void cleanup() { Timings::setDivisor(1); }
+
     void wordsBecomeTenCharacterFields() {
         QCOMPARE(UnitTransfer::wordField("ALL RIGHT"), QByteArray("ALL RIGHT "));
         QCOMPARE(UnitTransfer::wordField(""), QByteArray(10, ' '));
@@ -150,7 +154,6 @@ private Q_SLOTS:
     // a cancel: the transfer stops before the next word, and the device is left idle long enough to leave
     // transfer mode before anything else is sent. The device's clock runs at the shortened pace.
     void aLateWordReplyStopsBeforeTheNextWord() {
-        Timings::setDivisor(kDivisor);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE", "YES", "TWO"}));
         VirtualTelvar telvar;
@@ -179,7 +182,6 @@ private Q_SLOTS:
     }
 
     void aLateStartReplySendsNoWord() {
-        Timings::setDivisor(kDivisor);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE"}));
         VirtualTelvar telvar;
@@ -199,7 +201,6 @@ private Q_SLOTS:
     }
 
     void aReplyThatIsNeitherMoreNorStopEndsTheTransfer() {
-        Timings::setDivisor(kDivisor);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE", "C", "TWO"}));
         VirtualTelvar telvar;
@@ -226,7 +227,6 @@ private Q_SLOTS:
     }
 
     void aCancelledTransferLeavesTheDeviceIdle() {
-        Timings::setDivisor(kDivisor);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE", "TWO", "THREE"}));
         VirtualTelvar telvar;
@@ -248,8 +248,6 @@ private Q_SLOTS:
         QVERIFY(!telvar.device().inTransferMode());
         nextCommandIsAnswered(telvar);
     }
-
-    void cleanup() { Timings::setDivisor(1); }
 
 private:
     static constexpr int kDivisor = 4;
