@@ -12,10 +12,12 @@
 #include "vocab/Vocabulary.h"
 #include "vocab/VocabularyLoader.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
-#include <QCoreApplication>
 #include <QTimer>
+
+#include <utility>
 
 namespace telvar::cli {
 
@@ -103,7 +105,8 @@ void CliContext::interrupt(int signalNumber) {
     if (m_link && m_link->sequenceRunning()) {
         QObject::connect(m_link.get(), &DeviceLink::sequenceEnded, m_link.get(), [this, signalNumber] {
             // After the verb's own ending, which runs on from the sequence's last step.
-            QTimer::singleShot(0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
+            QTimer::singleShot(
+                0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
         });
         m_link->cancel();
         return;
@@ -112,6 +115,15 @@ void CliContext::interrupt(int signalNumber) {
 }
 
 int CliContext::finalStatus(int verbStatus) {
+    // The virtual device keeps what the verb did only if its state file could be written.
+    if (m_emulator && !std::exchange(m_stateChecked, true)) {
+        m_emulator->device().flush();
+        if (const QString problem = m_emulator->device().saveProblem(); !problem.isEmpty()) {
+            fail(problem);
+            if (verbStatus == kExitOk)
+                verbStatus = kExitFailure;
+        }
+    }
     const int signalNumber = InterruptSignals::received();
     if (signalNumber == 0)
         return verbStatus;

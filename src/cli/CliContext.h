@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/Prompter.h"
 #include "cli/GlobalOptions.h"
+#include "device/Prompter.h"
 #include "device/WaitResult.h"
 
 #include <QCoro/QCoroTask>
@@ -54,7 +54,8 @@ public:
     // SIGINT or SIGTERM: the running sequence is cancelled and finishes the step it must finish (the data
     // report after "W"); then telvarctl ends, saying "Cancelled", with status 128 + the signal number.
     void interrupt(int signalNumber);
-    // The status to end with once the verb returned `verbStatus`.
+    // The status to end with once the verb returned `verbStatus`: a failure when the virtual device's
+    // state file could not be saved.
     int finalStatus(int verbStatus);
 
     // "telvarctl: MESSAGE" on stderr; returns the failure status.
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
     bool m_saidCancelled = false;
+    bool m_stateChecked = false;
 };
 
 } // namespace telvar::cli

@@ -103,7 +103,7 @@ QString globalUsage() {
         "Global options:\n"
         "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"

@@ -72,7 +72,7 @@ QString EmulatorOptions::usage() {
         "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE\n"
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0);\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (may be repeated)\n");
 }
 

@@ -16,7 +16,7 @@ class OptionParser;
 // How the virtual Telvar X is set up; both programs fill it from the same command-line words:
 //   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE)
 //   --sensor LIST      scripted sensor readings (5,7,1200x100), or random[:SEED] for the wandering sensor
-//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:MS; may be repeated
+//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS; may be repeated
 class EmulatorOptions {
 public:
     bool simulate = false;

@@ -1,8 +1,8 @@
 #include "vocab/WordListUpload.h"
 
+#include "device/Commands.h"
 #include "device/Prompter.h"
 #include "device/Spinner.h"
-#include "device/Commands.h"
 #include "device/Timings.h"
 #include "vocab/NumberText.h"
 #include "vocab/Vocabulary.h"
@@ -66,6 +66,10 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
             break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
+        // Once the last data report is out the whole table is on the device: a device that leaves during
+        // the pause after it has nothing more to take.
+        if (!result.ok() && row + 1 == kRows)
+            result = WaitResult::Ok;
         if (!result.ok())
             break;
         m_spinner.twizzer();

@@ -35,8 +35,9 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<WaitResult> readEntry(Sequence& device, int entry, std::optional<QString>& word);
-    // Ends a read with the reason in the title bar; entry -1 stands for the count, read before any entry.
+    // End a read with the reason in the title bar: at an entry, or at one of the count's two bytes.
     SequenceOutcome stopped(int entry, WaitResult result);
+    SequenceOutcome countNotRead(quint8 configByte, WaitResult result);
 
     const Vocabulary& m_vocabulary;
     Spinner& m_spinner;

@@ -2,6 +2,7 @@
 #include "cli/Verb.h"
 #include "cli/verbs/ByteArguments.h"
 #include "device/DeviceLink.h"
+#include "device/DeviceStep.h"
 
 #include <array>
 #include <span>
@@ -44,8 +45,12 @@ Verb rawVerb() {
                 co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
             if (result.ok() && awaitReply)
                 result = co_await device->waitReply();
-            if (!result.ok())
-                co_return context.fail(result);
+            if (!result.ok()) {
+                QString step = deviceStep(letter);
+                for (const quint8 byte : *bytes)
+                    step += QStringLiteral(" %1").arg(byte);
+                co_return context.fail(describeAt(result, step));
+            }
             if (!awaitReply)
                 co_return kExitOk;
             QStringList numbers;
