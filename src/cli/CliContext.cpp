@@ -12,9 +12,9 @@
 #include "vocab/Vocabulary.h"
 #include "vocab/VocabularyLoader.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
-#include <QCoreApplication>
 #include <QTimer>
 
 namespace telvar::cli {
@@ -87,6 +87,16 @@ QString CliContext::dictionaryPath() const {
     return m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataDir()) : m_options.dictionary;
 }
 
+std::optional<Dictionary> CliContext::readDictionary() {
+    QString error;
+    Dictionary dictionary = Dictionary::read(dictionaryPath(), &error);
+    if (!error.isEmpty()) {
+        fail(QStringLiteral("the dictionary cannot be read: %1").arg(error));
+        return std::nullopt;
+    }
+    return dictionary;
+}
+
 Vocabulary& CliContext::loadVocabulary() {
     if (!m_vocabulary) {
         const VocabularyLoad load = VocabularyLoader::load(dataDir());
@@ -103,7 +113,8 @@ void CliContext::interrupt(int signalNumber) {
     if (m_link && m_link->sequenceRunning()) {
         QObject::connect(m_link.get(), &DeviceLink::sequenceEnded, m_link.get(), [this, signalNumber] {
             // After the verb's own ending, which runs on from the sequence's last step.
-            QTimer::singleShot(0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
+            QTimer::singleShot(
+                0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
         });
         m_link->cancel();
         return;

@@ -2,6 +2,7 @@
 
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
+#include "device/ScreenAction.h"
 #include "device/Timings.h"
 #include "vocab/Vocabulary.h"
 
@@ -51,7 +52,13 @@ void SessionController::onPollTimer() {
     // device speaks one word at a time, in the order the words were read.
     if (m_tickRunning)
         return;
-    pollTick();
+    runReported(pollTick(), [self = QPointer(this)](const QString& text) {
+        if (!self)
+            return;
+        // The session goes on to the end of its window; the next tick may fare better.
+        self->m_tickRunning = false;
+        Q_EMIT self->problem(QStringLiteral("A poll stopped on an unexpected error: %1").arg(text));
+    });
 }
 
 QCoro::Task<> SessionController::pollTick() {

@@ -26,6 +26,11 @@ QString sizeText(qint64 bytes) {
     return QStringLiteral("%1 bytes").arg(bytes);
 }
 
+CappedRead tooLarge(const QString& path, qint64 limit) {
+    return failed(CappedRead::Status::TooLarge, path,
+                  QStringLiteral("larger than %1, too large to be read").arg(sizeText(limit)));
+}
+
 } // namespace
 
 CappedRead readCapped(const QString& path, qint64 limit) {
@@ -45,6 +50,9 @@ CappedRead readCapped(const QString& path, qint64 limit) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(CappedRead::Status::Unreadable, path, file.errorString());
+    // A regular file's size is known up front; the count below still holds one that grows meanwhile.
+    if (file.size() > limit)
+        return tooLarge(path, limit);
     CappedRead result;
     result.status = CappedRead::Status::Read;
     // One byte past the ceiling tells a file of exactly `limit` bytes from a longer one.
@@ -57,8 +65,7 @@ CappedRead readCapped(const QString& path, qint64 limit) {
     if (file.error() != QFileDevice::NoError)
         return failed(CappedRead::Status::Unreadable, path, file.errorString());
     if (result.data.size() > limit)
-        return failed(CappedRead::Status::TooLarge, path,
-                      QStringLiteral("larger than %1, too large to be read").arg(sizeText(limit)));
+        return tooLarge(path, limit);
     return result;
 }
 

@@ -24,6 +24,11 @@ Verb rawVerb() {
                 arguments.first().at(0).unicode() > 127)
                 co_return context.usageError(verb, QStringLiteral("give the command as one ASCII character"));
             const char letter = static_cast<char>(arguments.takeFirst().at(0).unicode());
+            for (const QString& word : std::as_const(arguments)) {
+                // "-5" is a number out of range, "--frobnicate" an option that does not exist.
+                if (word.size() > 1 && word.startsWith(u'-') && !word.at(1).isDigit())
+                    co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
+            }
             QString bad;
             const auto bytes = parseBytes(arguments, &bad);
             if (!bytes)
@@ -39,7 +44,8 @@ Verb rawVerb() {
             std::array<quint8, 8> data{static_cast<quint8>(letter)};
             std::copy(bytes->begin(), bytes->end(), data.begin() + 1);
             device->clearDataread();
-            WaitResult result = co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
+            WaitResult result =
+                co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
             if (result.ok() && awaitReply)
                 result = co_await device->waitReply();
             if (!result.ok())

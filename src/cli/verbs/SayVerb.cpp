@@ -27,9 +27,12 @@ Verb sayVerb() {
                 co_return kExitFailure;
             SayWord say(context.link());
             if (toUnit) {
-                QObject::connect(
-                    &say, &DeviceSequence::statusChanged, &say,
-                    [&context](const QString& command) { context.err() << command << Qt::endl; });
+                // The status line also carries a failure, which the exit status below reports.
+                QObject::connect(&say, &DeviceSequence::statusChanged, &say,
+                                 [&context, index](const QString& text) {
+                                     if (text == SayWord::unitCommand(index))
+                                         context.err() << text << Qt::endl;
+                                 });
             }
             const SequenceOutcome outcome = co_await say.run(index, toUnit);
             if (!outcome.completed())
