@@ -3,6 +3,7 @@
 #include "app/DevicePicture.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
+#include "device/ScreenAction.h"
 #include "device/Timings.h"
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
@@ -176,14 +177,14 @@ void Mainform::buildScreens() {
     auto* setup = new SetupScreen;
     setScreenContent(Screen::Setup, setup);
     auto* settings = new SetupController(*this, setup, m_aboutText);
-    connect(this, &Mainform::screenSelected, settings, [settings](Screen screen) {
+    connect(this, &Mainform::screenSelected, settings, [this, settings](Screen screen) {
         // First: a stopped auto-tune must let go of the device before the next screen reads it.
         if (screen != Screen::Setup)
             settings->setupLeft();
         if (screen == Screen::Setup)
-            settings->readSettings();
+            runScreenAction(*this, settings->readSettings());
         else if (screen == Screen::About)
-            settings->showDeviceInformation();
+            runScreenAction(*this, settings->showDeviceInformation());
     });
 }
 
@@ -322,7 +323,7 @@ void Mainform::showSetupFrame() {
 void Mainform::closeEvent(QCloseEvent* event) {
     if (m_link.jobRunning() && !m_quitting) {
         event->ignore();
-        stopJobAndQuit();
+        runScreenAction(*this, stopJobAndQuit());
         return;
     }
     // A routine poll may stop at any step; nothing is owed to the device.

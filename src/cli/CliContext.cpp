@@ -89,6 +89,16 @@ QString CliContext::dictionaryPath() const {
     return m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataDir()) : m_options.dictionary;
 }
 
+std::optional<Dictionary> CliContext::readDictionary() {
+    QString error;
+    Dictionary dictionary = Dictionary::read(dictionaryPath(), &error);
+    if (!error.isEmpty()) {
+        fail(QStringLiteral("the dictionary cannot be read: %1").arg(error));
+        return std::nullopt;
+    }
+    return dictionary;
+}
+
 Vocabulary& CliContext::loadVocabulary() {
     if (!m_vocabulary) {
         const VocabularyLoad load = VocabularyLoader::load(dataDir());

@@ -3,12 +3,14 @@
 #include "cli/GlobalOptions.h"
 #include "device/Prompter.h"
 #include "device/WaitResult.h"
+#include "editor/Dictionary.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 namespace telvar {
 class DeviceLink;
@@ -47,6 +49,9 @@ public:
     QString dataDir() const;
     // The editor dictionary: --dict, else the one in the data folder.
     QString dictionaryPath() const;
+    // Reads it; a missing file is an empty dictionary. One that is there but cannot be read gives
+    // nothing, with the reason on stderr.
+    std::optional<Dictionary> readDictionary();
     // Loads the vocabulary as the window's start-up does; says "External data loaded" or "Internal data
     // loaded" (and any file problem) on stderr.
     Vocabulary& loadVocabulary();

@@ -82,6 +82,16 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     o.yes = parser.isSet(kYes);
     o.dataDir = parser.value(kDataDir);
     o.dictionary = parser.value(kDictionary);
+    // An empty name would quietly mean the default folder or dictionary; a script that lost its
+    // variable should hear about it instead.
+    if (parser.isSet(kDataDir) && o.dataDir.isEmpty()) {
+        parsed.error = QStringLiteral("--data-dir needs a folder name");
+        return parsed;
+    }
+    if (parser.isSet(kDictionary) && o.dictionary.isEmpty()) {
+        parsed.error = QStringLiteral("--dict needs a file name");
+        return parsed;
+    }
     if (parser.isSet(kTimeout)) {
         bool ok = false;
         const int ms = parser.value(kTimeout).toInt(&ok);

@@ -1,5 +1,8 @@
 #include "cli/Verb.h"
 
+#include "cli/CliContext.h"
+#include "device/ExceptionText.h"
+
 namespace telvar::cli {
 
 // One function per verb, each in its own file under verbs/.
@@ -50,6 +53,16 @@ const std::vector<Verb>& verbs() {
         bootloaderVerb(), suggestVerb(),
     };
     return all;
+}
+
+QCoro::Task<int> runGuarded(const Verb& verb, CliContext& context, QStringList arguments) {
+    std::exception_ptr error;
+    try {
+        co_return co_await verb.run(context, std::move(arguments));
+    } catch (...) {
+        error = std::current_exception();
+    }
+    co_return context.fail(QStringLiteral("%1: %2").arg(verb.name, exceptionText(error)));
 }
 
 } // namespace telvar::cli

@@ -1,5 +1,6 @@
 #include "editor/frmPhrase.h"
 
+#include "device/ScreenAction.h"
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
 #include "editor/MnemonicConversion.h"
@@ -323,8 +324,8 @@ QWidget* frmPhrase::buildSayData() {
     grid->setColumnStretch(1, 1575);
     grid->setColumnStretch(2, 1575);
 
-    connect(m_sayButton, &QPushButton::clicked, this, &frmPhrase::sayIt);
-    connect(m_currentButton, &QPushButton::clicked, this, [this] { say(m_storedPhonetics->text()); });
+    connect(m_sayButton, &QPushButton::clicked, this, [this] { start(sayIt()); });
+    connect(m_currentButton, &QPushButton::clicked, this, [this] { start(say(m_storedPhonetics->text())); });
     connect(m_replaceButton, &QPushButton::clicked, this, &frmPhrase::replace);
     connect(m_saveButton, &QPushButton::clicked, this, &frmPhrase::saveEdits);
     connect(m_transferButton, &QPushButton::clicked, this, &frmPhrase::transferEdits);
@@ -355,19 +356,38 @@ void frmPhrase::chooseWord(int row) {
     m_sayData->setText(m_storedPhonetics->text());
 }
 
-QString frmPhrase::expand(const QString& text) const {
-    return ExpandPhrase(text, Dictionary::read(Dictionary::pathIn(m_dataFolder)));
+// A dictionary that is there but cannot be read leaves the words as typed; *dictionaryProblem says why,
+// for the status line once the action is done.
+QString frmPhrase::expand(const QString& text, QString* dictionaryProblem) const {
+    QString error;
+    const Dictionary dictionary = Dictionary::read(Dictionary::pathIn(m_dataFolder), &error);
+    if (!error.isEmpty())
+        *dictionaryProblem = QStringLiteral("The dictionary was not used: %1").arg(error);
+    return ExpandPhrase(text, dictionary);
 }
 
 // The job lives in this coroutine's frame, not in the window: a window closed while a phrase is being
 // sent goes at once, and the phrase ends without touching it.
 QCoro::Task<> frmPhrase::say(QString text) {
-    const QByteArray codes = SayThisAllophoneList(expand(text));
+    QString dictionaryProblem;
+    const QByteArray codes = SayThisAllophoneList(expand(text, &dictionaryProblem));
     Q_EMIT speechRequested(codes);
+    const QPointer self(this);
     SendCodes job(m_link);
     connect(&job, &DeviceSequence::begun, this, [this] { setStatus({}); });
     connect(&job, &DeviceSequence::statusChanged, this, &frmPhrase::setStatus);
-    co_await job.run(codes);
+    const SequenceOutcome outcome = co_await job.run(codes);
+    if (self && outcome.completed() && !dictionaryProblem.isEmpty())
+        setStatus(dictionaryProblem);
+}
+
+void frmPhrase::start(QCoro::Task<> action) {
+    runReported(std::move(action), [self = QPointer(this)](const QString& text) {
+        if (!self)
+            return;
+        self->setSending(false);
+        self->setStatus(QStringLiteral("The command stopped on an unexpected error: %1").arg(text));
+    });
 }
 
 QCoro::Task<> frmPhrase::sayIt() {
@@ -392,7 +412,9 @@ void frmPhrase::replace() {
     const int row = m_wordList->currentRow();
     if (row < 0)
         return;
-    const QString problem = m_list.replace(row, m_wordBox->text(), ripList(expand(m_sayData->text())));
+    QString dictionaryProblem;
+    const QString problem =
+        m_list.replace(row, m_wordBox->text(), ripList(expand(m_sayData->text(), &dictionaryProblem)));
     if (!problem.isEmpty()) {
         setStatus(QStringLiteral("Not replaced: %1.").arg(problem));
         return;
@@ -402,7 +424,7 @@ void frmPhrase::replace() {
     m_wordList->setCurrentRow(-1);
     m_wordList->clearSelection();
     m_replaceButton->setEnabled(false);
-    setStatus({});
+    setStatus(dictionaryProblem);
 }
 
 void frmPhrase::saveEdits() {

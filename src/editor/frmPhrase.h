@@ -64,8 +64,10 @@ private:
     void chooseWord(int row);
     QCoro::Task<> say(QString text);
     // ExpandPhrase over the data folder's dictionary, read afresh so edits to it count at once.
-    QString expand(const QString& text) const;
+    QString expand(const QString& text, QString* dictionaryProblem) const;
     QCoro::Task<> sayIt();
+    // Starts a click's coroutine; a failure escaping it goes to the status line.
+    void start(QCoro::Task<> action);
     // While "Say " is sending, it is disabled and the busy pointer shown.
     void setSending(bool sending);
     void replace();

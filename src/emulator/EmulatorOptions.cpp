@@ -20,6 +20,8 @@ QString EmulatorOptions::setStateFile(const QString& file) {
 }
 
 QString EmulatorOptions::setSensor(const QString& list) {
+    if (list.trimmed().isEmpty())
+        return QStringLiteral("--sensor needs a list of readings, e.g. 5,7,1200x100, or random");
     if (list == kRandom || list.startsWith(kRandom + u':')) {
         if (list != kRandom) {
             bool ok = false;

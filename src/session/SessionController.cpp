@@ -3,6 +3,7 @@
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceStep.h"
+#include "device/ScreenAction.h"
 #include "device/Timings.h"
 #include "vocab/Vocabulary.h"
 
@@ -58,7 +59,13 @@ void SessionController::onPollTimer() {
         reportDeviceProblem(WaitResult::Unplugged, deviceStep(Command::ReadSensor));
         return;
     }
-    pollTick();
+    runReported(pollTick(), [self = QPointer(this)](const QString& text) {
+        if (!self)
+            return;
+        // The session goes on to the end of its window; the next tick may fare better.
+        self->m_tickRunning = false;
+        Q_EMIT self->problem(QStringLiteral("A poll stopped on an unexpected error: %1").arg(text));
+    });
 }
 
 QCoro::Task<> SessionController::pollTick() {

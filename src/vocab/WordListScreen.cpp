@@ -1,6 +1,7 @@
 #include "vocab/WordListScreen.h"
 
 #include "device/Prompter.h"
+#include "device/ScreenAction.h"
 #include "device/ScreenHost.h"
 #include "vocab/NumberText.h"
 #include "vocab/SayWord.h"
@@ -75,18 +76,19 @@ QWidget* WordListScreen::buildButtons() {
                                       QStringLiteral("Replace Word Files with Edited Files"));
 
     connect(m_readSpokenButton, &QPushButton::clicked, this,
-            [this] { readMemory(&WordMemoryReader::readWordsSpoken); });
+            [this] { runScreenAction(m_host, readMemory(&WordMemoryReader::readWordsSpoken)); });
     connect(m_readAllButton, &QPushButton::clicked, this,
-            [this] { readMemory(&WordMemoryReader::readAllWords); });
+            [this] { runScreenAction(m_host, readMemory(&WordMemoryReader::readAllWords)); });
     connect(m_clearCountButton, &QPushButton::clicked, this,
-            [this] { clearMemory(&WordMemoryClearer::clearLastWord); });
+            [this] { runScreenAction(m_host, clearMemory(&WordMemoryClearer::clearLastWord)); });
     connect(m_clearMemoryButton, &QPushButton::clicked, this,
-            [this] { clearMemory(&WordMemoryClearer::clearStoredMemory); });
-    connect(m_sendToUnitButton, &QPushButton::clicked, this, &WordListScreen::sendToUnit);
-    connect(m_uploadButton, &QPushButton::clicked, this, &WordListScreen::upload);
-    connect(m_transferEditsButton, &QPushButton::clicked, this, &WordListScreen::transferEdits);
-    connect(m_editorButton, &QPushButton::clicked, this,
-            [this] { m_host.openWordEditor(); });
+            [this] { runScreenAction(m_host, clearMemory(&WordMemoryClearer::clearStoredMemory)); });
+    connect(m_sendToUnitButton, &QPushButton::clicked, this,
+            [this] { runScreenAction(m_host, sendToUnit()); });
+    connect(m_uploadButton, &QPushButton::clicked, this, [this] { runScreenAction(m_host, upload()); });
+    connect(m_transferEditsButton, &QPushButton::clicked, this,
+            [this] { runScreenAction(m_host, transferEdits()); });
+    connect(m_editorButton, &QPushButton::clicked, this, [this] { m_host.openWordEditor(); });
 
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
@@ -151,7 +153,7 @@ QWidget* WordListScreen::buildWordBrowser() {
 
     connect(m_wordSlider, &QScrollBar::valueChanged, this,
             [this](int value) { m_wordNumber->setText(numberText(value + 1)); });
-    connect(m_sayWordButton, &QPushButton::clicked, this, &WordListScreen::sayWord);
+    connect(m_sayWordButton, &QPushButton::clicked, this, [this] { runScreenAction(m_host, sayWord()); });
     const auto pick = [this](QListWidgetItem* item) {
         const int index = m_wordBrowser->row(item);
         // The entries past the slider's end are the empty tail of the list: there is no word to say.

@@ -53,7 +53,9 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
         result = co_await device.hold();
 
     int row = 0;
+    bool rowWritten = false; // the device acknowledged "W" for the row and took its data
     for (; result.ok() && row < kRows; ++row) {
+        rowWritten = false;
         result = co_await device.request(Command::WriteMemory);
         // A "W" that reached the device waits for its data report, even when its reply is late or the
         // user cancelled: complete it, or the device would take the next command as word data.
@@ -61,6 +63,8 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
             const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
             if (const WaitResult written = co_await device.data(bytes); !written.ok())
                 result = written;
+            else
+                rowWritten = result.ok();
         }
         if (!result.ok())
             break;
@@ -78,12 +82,16 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
     }
 
     if (!result.ok()) {
-        const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
-        setStatus(reason);
-        co_return SequenceOutcome::failed(reason +
-                                          QStringLiteral(".\nThe words before it are loaded, the rest "
-                                                         "are as they were: run Re-Load Word List "
-                                                         "again to load them all."));
+        // Only the pause after the row went wrong when the row itself was written.
+        const QString reason = rowWritten ? QStringLiteral("Upload stopped after word %1: %2")
+                                          : QStringLiteral("Upload stopped at word %1: %2");
+        const QString loaded = rowWritten ? QStringLiteral("Words 0 to %1 are loaded").arg(row)
+                                          : QStringLiteral("The words before it are loaded");
+        setStatus(reason.arg(row).arg(describe(result)));
+        co_return SequenceOutcome::failed(reason.arg(row).arg(describe(result)) + QStringLiteral(".\n") +
+                                          loaded +
+                                          QStringLiteral(", the rest are as they were: run Re-Load Word "
+                                                         "List again to load them all."));
     }
     setStatus(QStringLiteral("Upload Complete"));
     co_return SequenceOutcome::done();

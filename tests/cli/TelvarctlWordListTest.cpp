@@ -107,6 +107,29 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains(QStringLiteral("Upload stopped at word 20")), qPrintable(result.err));
     }
 
+    // The device leaves in the pause after a word it took: that word is loaded, and the message says so.
+    void uploadThatLosesTheDeviceAfterAWordSaysItIsLoaded() {
+        const ProcessResult result = run({QStringLiteral("--fault"), QStringLiteral("unplug-after:43"),
+                                          QStringLiteral("--yes"), QStringLiteral("upload")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped after word 20")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("Words 0 to 20 are loaded")), qPrintable(result.err));
+        const QByteArray memory = deviceWordMemory();
+        const auto& rows = telvar::builtin::codeRows();
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(quint8(memory.at(8 * 20 + i)), quint8(rows[10 * 20 + i]));
+    }
+
+    // A unit command that fails part way is reported once, by the exit status's message.
+    void sayToTheUnitThatFailsSaysSoOnce() {
+        const ProcessResult result =
+            run({QStringLiteral("--fault"), QStringLiteral("unplug-after:4"), QStringLiteral("say"),
+                 QStringLiteral("31"), QStringLiteral("--unit")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(result.err.count(QStringLiteral("Say Word")), 1);
+    }
+
     void sayAndTheSpokenWordRecord() {
         ProcessResult result = run({QStringLiteral("say"), QStringLiteral("31"), QStringLiteral("--unit")});
         QCOMPARE(result.exitCode, 0);

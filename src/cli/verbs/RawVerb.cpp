@@ -25,6 +25,11 @@ Verb rawVerb() {
                 arguments.first().at(0).unicode() > 127)
                 co_return context.usageError(verb, QStringLiteral("give the command as one ASCII character"));
             const char letter = static_cast<char>(arguments.takeFirst().at(0).unicode());
+            for (const QString& word : std::as_const(arguments)) {
+                // "-5" is a number out of range, "--frobnicate" an option that does not exist.
+                if (word.size() > 1 && word.startsWith(u'-') && !word.at(1).isDigit())
+                    co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
+            }
             QString bad;
             const auto bytes = parseBytes(arguments, &bad);
             if (!bytes)
