@@ -17,6 +17,7 @@ Verb sendToUnitVerb();
 Verb modeVerb();
 Verb modesVerb();
 Verb expandVerb();
+Verb renderVerb();
 Verb speakVerb();
 Verb editVerb();
 Verb settingsVerb();
@@ -33,20 +34,13 @@ Verb bootloaderVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),      mnemonicsVerb(),
-        devicesVerb(),    rawVerb(),
-        askVerb(),        logVerb(),
-        vocabVerb(),      uploadVerb(),
-        sayVerb(),        wordsVerb(),
-        sendToUnitVerb(), modeVerb(),
-        modesVerb(),      expandVerb(),
-        speakVerb(),      editVerb(),
-        settingsVerb(),   sensitivityVerb(),
-        voiceVerb(),      rateVerb(),
-        autotuneVerb(),   powerSaveVerb(),
-        ampVerb(),        firmwareVerb(),
-        aboutVerb(),      factoryDefaultsVerb(),
-        bootloaderVerb(),
+        codesVerb(),    mnemonicsVerb(), devicesVerb(),         rawVerb(),
+        askVerb(),      logVerb(),       vocabVerb(),           uploadVerb(),
+        sayVerb(),      wordsVerb(),     sendToUnitVerb(),      modeVerb(),
+        modesVerb(),    expandVerb(),    renderVerb(),          speakVerb(),
+        editVerb(),     settingsVerb(),  sensitivityVerb(),     voiceVerb(),
+        rateVerb(),     autotuneVerb(),  powerSaveVerb(),       ampVerb(),
+        firmwareVerb(), aboutVerb(),     factoryDefaultsVerb(), bootloaderVerb(),
     };
     return all;
 }
