@@ -34,13 +34,20 @@ Verb bootloaderVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),    mnemonicsVerb(), devicesVerb(),         rawVerb(),
-        askVerb(),      logVerb(),       vocabVerb(),           uploadVerb(),
-        sayVerb(),      wordsVerb(),     sendToUnitVerb(),      modeVerb(),
-        modesVerb(),    expandVerb(),    renderVerb(),          speakVerb(),
-        editVerb(),     settingsVerb(),  sensitivityVerb(),     voiceVerb(),
-        rateVerb(),     autotuneVerb(),  powerSaveVerb(),       ampVerb(),
-        firmwareVerb(), aboutVerb(),     factoryDefaultsVerb(), bootloaderVerb(),
+        codesVerb(),      mnemonicsVerb(),
+        devicesVerb(),    rawVerb(),
+        askVerb(),        logVerb(),
+        vocabVerb(),      uploadVerb(),
+        sayVerb(),        wordsVerb(),
+        sendToUnitVerb(), modeVerb(),
+        modesVerb(),      expandVerb(),
+        speakVerb(),      editVerb(),
+        settingsVerb(),   sensitivityVerb(),
+        voiceVerb(),      rateVerb(),
+        autotuneVerb(),   powerSaveVerb(),
+        ampVerb(),        firmwareVerb(),
+        aboutVerb(),      factoryDefaultsVerb(),
+        bootloaderVerb(), renderVerb(),
     };
     return all;
 }
