@@ -44,13 +44,13 @@ private Q_SLOTS:
         QVERIFY(espeakPhonemes(telvar::kLastAllophone + 1).isEmpty());
 
         // espeak-ng echoes back the phonemes it understood; one it does not know would be missing or
-        // spelled differently.
+        // spelled differently. Commas keep it from linking neighbours ("A@r-").
         const QString program = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
         if (program.isEmpty())
             QSKIP("espeak-ng is not installed, so its phoneme names cannot be checked");
         QProcess espeak;
         espeak.start(program, {QStringLiteral("-q"), QStringLiteral("-x"),
-                               QStringLiteral("[[%1]]").arg(all.join(u' '))});
+                               QStringLiteral("[[%1]]").arg(all.join(QStringLiteral("]], [[")))});
         QVERIFY(espeak.waitForFinished(30000));
         const QStringList echoed = QString::fromUtf8(espeak.readAllStandardOutput())
                                        .remove(u'\'')
