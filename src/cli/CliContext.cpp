@@ -8,6 +8,7 @@
 #include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
+#include "pronounce/SpeechAloud.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
 #include "vocab/VocabularyLoader.h"
@@ -27,6 +28,7 @@ CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err
 
 CliContext::~CliContext() {
     // The link detaches before the library it talks to goes.
+    m_speech.reset();
     m_link.reset();
     m_library.reset();
 }
@@ -44,10 +46,48 @@ HidLibrary& CliContext::library() {
         }
         m_emulator = emulator.get();
         m_library = std::move(emulator);
+        if (m_options.emulator.speakAloud)
+            speakAloud();
     } else {
         m_library = std::make_unique<HidapiLibrary>();
     }
     return *m_library;
+}
+
+void CliContext::speakAloud() {
+    m_speech = std::make_unique<SpeechAloud>();
+    m_speech->setEnabled(true);
+    m_speech->setAmplifier(m_emulator->device().amplifierOn());
+    QObject::connect(m_speech.get(), &SpeechAloud::notice, m_speech.get(),
+                     [this](const QString& text) { m_err << "telvarctl: " << text << Qt::endl; });
+    QObject::connect(
+        &m_emulator->device(), &VirtualDevice::spoke, m_speech.get(),
+        [speech = m_speech.get()](const Utterance& utterance) {
+            switch (utterance.kind) {
+            case Utterance::Kind::Word:
+                speech->hearPhrase(utterance.codes);
+                break;
+            case Utterance::Kind::Code:
+                speech->hearCode(utterance.codes.front());
+                break;
+            case Utterance::Kind::Amplifier:
+                speech->setAmplifier(utterance.address != 0);
+                break;
+            case Utterance::Kind::VoiceTest:
+                break;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+QCoro::Task<> CliContext::finishSpeaking() {
+    if (!m_speech)
+        co_return;
+    // What the device said last is still on its way through the event queue.
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+    m_speech->endPhrase();
+    if (!m_speech->isIdle())
+        co_await qCoro(m_speech.get(), &SpeechAloud::idle, kSpeechWait);
 }
 
 DeviceLink& CliContext::link() {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@ namespace telvar {
 class DeviceLink;
 class EmulatedLibrary;
 class HidLibrary;
+class SpeechAloud;
 class Vocabulary;
 } // namespace telvar
 
@@ -27,6 +29,8 @@ class CliContext {
 public:
     // How long a verb waits for the Telvar X to be announced after connecting.
     static constexpr int kConnectWaitMs = 3000;
+    // How long telvarctl waits, after the verb, for what the virtual device said to be played.
+    static constexpr std::chrono::milliseconds kSpeechWait{60000};
 
     CliContext(GlobalOptions options, QTextStream& out, QTextStream& err);
     ~CliContext();
@@ -56,6 +60,9 @@ public:
     // loaded" (and any file problem) on stderr.
     Vocabulary& loadVocabulary();
 
+    // With --speak-aloud: waits until what the virtual device said has been played, or kSpeechWait.
+    QCoro::Task<> finishSpeaking();
+
     // SIGINT or SIGTERM: the running sequence is cancelled and finishes the step it must finish (the data
     // report after "W"); then telvarctl ends, saying "Cancelled", with status 128 + the signal number.
     void interrupt(int signalNumber);
@@ -72,6 +79,7 @@ public:
 
 private:
     HidLibrary& library();
+    void speakAloud();
 
     GlobalOptions m_options;
     QTextStream& m_out;
@@ -82,6 +90,7 @@ private:
     QString m_setupError; // why the virtual device could not be set up
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
+    std::unique_ptr<SpeechAloud> m_speech;
     bool m_saidCancelled = false;
     bool m_stateChecked = false;
 };

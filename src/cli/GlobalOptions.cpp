@@ -115,6 +115,8 @@ QString globalUsage() {
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
+        "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
+        "                     approximation of the chip for trying words, not its voice\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"

@@ -20,6 +20,7 @@ Verb sendToUnitVerb();
 Verb modeVerb();
 Verb modesVerb();
 Verb expandVerb();
+Verb renderVerb();
 Verb speakVerb();
 Verb editVerb();
 Verb settingsVerb();
@@ -51,6 +52,7 @@ const std::vector<Verb>& verbs() {
         ampVerb(),        firmwareVerb(),
         aboutVerb(),      factoryDefaultsVerb(),
         bootloaderVerb(), suggestVerb(),
+        renderVerb(),
     };
     return all;
 }

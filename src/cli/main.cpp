@@ -30,6 +30,7 @@ const Verb* findVerb(const QString& name) {
 
 QCoro::Task<> runVerb(const Verb& verb, CliContext& context, QStringList arguments) {
     const int status = co_await runGuarded(verb, context, std::move(arguments));
+    co_await context.finishSpeaking();
     QCoreApplication::exit(context.finalStatus(status));
 }
 

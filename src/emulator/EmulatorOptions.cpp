@@ -9,6 +9,7 @@ const QString kSimulate = QStringLiteral("simulate");
 const QString kSensor = QStringLiteral("sensor");
 const QString kFault = QStringLiteral("fault");
 const QString kRandom = QStringLiteral("random");
+const QString kSpeakAloud = QStringLiteral("speak-aloud");
 } // namespace
 
 QString EmulatorOptions::setStateFile(const QString& file) {
@@ -47,12 +48,14 @@ void EmulatorOptions::addOptionsTo(OptionParser& parser) {
     parser.addFlagWithAttachedValue(kSimulate);
     parser.addOption(QCommandLineOption(kSensor, QString(), QStringLiteral("LIST")));
     parser.addOption(QCommandLineOption(kFault, QString(), QStringLiteral("SPEC")));
+    parser.addOption(QCommandLineOption(kSpeakAloud));
 }
 
 QString EmulatorOptions::readFrom(const OptionParser& parser) {
     simulate = parser.isSet(kSimulate);
-    if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault)))
-        return QStringLiteral("--sensor and --fault work only with --simulate");
+    if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault) || parser.isSet(kSpeakAloud)))
+        return QStringLiteral("--sensor, --fault and --speak-aloud work only with --simulate");
+    speakAloud = parser.isSet(kSpeakAloud);
     if (const std::optional<QString> file = parser.attachedValue(kSimulate)) {
         if (QString error = setStateFile(*file); !error.isEmpty())
             return error;
@@ -75,7 +78,9 @@ QString EmulatorOptions::usage() {
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0);\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
-        "                     (may be repeated)\n");
+        "                     (may be repeated)\n"
+        "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
+        "                     approximation of the chip for trying words, not its voice\n");
 }
 
 } // namespace telvar
