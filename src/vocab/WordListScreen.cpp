@@ -160,6 +160,8 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordSlider->setValue(kInitialWord);
     // A scroll bar takes no focus of its own; as the word slider it must be usable by keyboard.
     m_wordSlider->setFocusPolicy(Qt::StrongFocus);
+    // A scroll bar inverts its keys (Right would step back here); the slider's Right goes to the next word.
+    m_wordSlider->setInvertedControls(false);
     m_wordSlider->setAccessibleName(tr("Word"));
     grid->addWidget(m_wordSlider, 0, 0, 1, 3);
 
@@ -305,7 +307,7 @@ QCoro::Task<> WordListScreen::readMemory(QCoro::Task<SequenceOutcome> (WordMemor
     connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
     connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
     connect(&job, &WordMemoryReader::interrupted, this, &WordListScreen::appendInterrupted);
-    connect(&job, &WordMemoryReader::wordSelected, m_wordBrowser, &QListWidget::setCurrentRow);
+    connect(&job, &WordMemoryReader::wordSelected, m_wordSlider, &QScrollBar::setValue);
     const SequenceOutcome outcome = co_await (job.*read)();
     if (self && outcome.status != SequenceOutcome::Status::Busy)
         endProgress();
