@@ -162,6 +162,7 @@ void Mainform::buildScreens() {
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
+    connect(this, &Mainform::builtinVocabularyLoaded, itc, [itc] { itc->selectWord(0); });
     setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
@@ -245,6 +246,8 @@ void Mainform::loadVocabulary() {
     VocabularyLoad load = VocabularyLoader::load(m_options.dataDir);
     m_vocabulary.assign(std::move(load.tables.list1), std::move(load.tables.list3), load.tables.codes);
     setStatus(load.caption());
+    if (!load.external)
+        Q_EMIT builtinVocabularyLoaded();
     if (!load.fileProblem.isEmpty())
         qCInfo(lcApp) << "word-list files not used:" << load.fileProblem;
     for (const QString& copy : load.keptCopies)

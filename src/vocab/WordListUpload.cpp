@@ -15,9 +15,19 @@ WordListUpload::WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, P
                                Spinner& spinner, QObject* parent)
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_prompter(prompter), m_spinner(spinner) {}
 
-QString WordListUpload::confirmationText() {
-    return QStringLiteral(
+QString WordListUpload::confirmationText(qsizetype words) {
+    QString text = QStringLiteral(
         "This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?");
+    if (words < kSpokenWords) {
+        const QString held = words == 0   ? QStringLiteral("no words")
+                             : words == 1 ? QStringLiteral("only 1 word")
+                                          : QStringLiteral("only %1 words").arg(words);
+        text += QStringLiteral("\n\nThis word list has %1: words %2 to %3 on the Telvar X will be erased.")
+                    .arg(held)
+                    .arg(words)
+                    .arg(kRows - 1);
+    }
+    return text;
 }
 
 std::array<quint8, WordListUpload::kBytesPerRow>
@@ -31,7 +41,7 @@ WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output
 }
 
 QCoro::Task<SequenceOutcome> WordListUpload::run() {
-    if (!co_await m_prompter.askYesNo(confirmationText()))
+    if (!co_await m_prompter.askYesNo(confirmationText(m_vocabulary.list1().size())))
         co_return SequenceOutcome::declined();
     auto sequence = acquire();
     if (!sequence)

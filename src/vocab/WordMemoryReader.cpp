@@ -23,17 +23,25 @@ WordMemoryReader::WordMemoryReader(DeviceLink& link, const Vocabulary& vocabular
 QCoro::Task<WaitResult> WordMemoryReader::readEntry(Sequence& device, int entry,
                                                     std::optional<QString>& word) {
     const WaitResult result = co_await device.requestAt(Command::ReadMemory, 16 * entry);
-    if (result == WaitResult::Ok)
-        word = WordMemoryEntry::decode(device.reply(1), device.reply(2), m_vocabulary.list3());
+    if (result != WaitResult::Ok)
+        co_return result;
+    const QStringList& list3 = m_vocabulary.list3();
+    if (const std::optional<int> index =
+            WordMemoryEntry::itemIndex(device.reply(1), device.reply(2), list3.size())) {
+        word = list3.at(*index);
+        Q_EMIT wordSelected(*index);
+    }
     co_return result;
 }
 
 SequenceOutcome WordMemoryReader::stopped(int entry, WaitResult result) {
+    Q_EMIT interrupted(describe(result));
     return fail(
         QStringLiteral("Reading stopped at entry%1: %2").arg(numberText(entry + 1), describe(result)));
 }
 
 SequenceOutcome WordMemoryReader::countNotRead(quint8 configByte, WaitResult result) {
+    Q_EMIT interrupted(describe(result));
     return fail(QStringLiteral("Reading stopped: %1")
                     .arg(describeAt(result, deviceStep(Command::ReadConfig, configByte))));
 }

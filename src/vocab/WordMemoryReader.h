@@ -32,6 +32,11 @@ public:
 Q_SIGNALS:
     // `begun` empties the result box; each line follows.
     void lineAdded(const QString& line);
+    // An entry named word `index` of List3; the word browser selects it, without speaking.
+    void wordSelected(int index);
+    // The read stopped before its last entry (an unplug, a missing reply, a cancel): the lines so far
+    // are not the whole record.
+    void interrupted(const QString& reason);
 
 private:
     QCoro::Task<WaitResult> readEntry(Sequence& device, int entry, std::optional<QString>& word);
