@@ -5,6 +5,7 @@
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
 #include "device/BusyControls.h"
+#include "device/ScreenAction.h"
 #include "device/Timings.h"
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
@@ -341,6 +342,7 @@ void Mainform::buildScreens() {
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
     connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
+    connect(this, &Mainform::builtinVocabularyLoaded, itc, [itc] { itc->selectWord(0); });
     setScreenContent(Screen::Itc, itc);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
@@ -357,14 +359,14 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::Setup, setup);
     registerBusyControls(setup, screenFrame(Screen::Modes), itc);
     auto* settings = new SetupController(*this, setup, m_aboutText);
-    connect(this, &Mainform::screenSelected, settings, [settings](Screen screen) {
+    connect(this, &Mainform::screenSelected, settings, [this, settings](Screen screen) {
         // First: a stopped auto-tune must let go of the device before the next screen reads it.
         if (screen != Screen::Setup)
             settings->setupLeft();
         if (screen == Screen::Setup)
-            settings->readSettings();
+            runScreenAction(*this, settings->readSettings());
         else if (screen == Screen::About)
-            settings->showDeviceInformation();
+            runScreenAction(*this, settings->showDeviceInformation());
     });
 }
 
@@ -388,8 +390,6 @@ void Mainform::buildPleaseWait() {
     m_progress->setFormat(QStringLiteral("%v of %m"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"), box);
     m_cancel->setObjectName(QStringLiteral("pleaseWaitCancel"));
-    // Escape cancels too, but only while the button is there to say so.
-    m_cancel->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_link.cancel(); });
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(m_cancel);
@@ -427,6 +427,8 @@ void Mainform::loadVocabulary() {
     VocabularyLoad load = VocabularyLoader::load(m_options.dataDir);
     m_vocabulary.assign(std::move(load.tables.list1), std::move(load.tables.list3), load.tables.codes);
     setStatus(load.caption());
+    if (!load.external)
+        Q_EMIT builtinVocabularyLoaded();
     if (!load.fileProblem.isEmpty())
         qCInfo(lcApp) << "word-list files not used:" << load.fileProblem;
     for (const QString& copy : load.keptCopies)
@@ -524,7 +526,7 @@ void Mainform::showSetupFrame() {
 void Mainform::closeEvent(QCloseEvent* event) {
     if (m_link.jobRunning() && !m_quitting) {
         event->ignore();
-        stopJobAndQuit();
+        runScreenAction(*this, stopJobAndQuit());
         return;
     }
     saveLayout();

@@ -75,6 +75,8 @@ public:
 Q_SIGNALS:
     // A tab click has shown this screen; the SET UP and About screens read the device from here.
     void screenSelected(telvar::Mainform::Screen screen);
+    // Start-up fell back on the built-in vocabulary, which selects entry 0 of the internal word list.
+    void builtinVocabularyLoaded();
 
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.

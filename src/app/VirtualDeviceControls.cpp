@@ -2,18 +2,24 @@
 
 #include "app/Mainform.h"
 #include "emulator/EmulatedLibrary.h"
+#include "pronounce/SpeechAloud.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDockWidget>
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSettings>
+#include <QVBoxLayout>
 
 namespace telvar {
 
-VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform& window)
-    : QObject(&window), m_library(library) {
+VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform& window, bool speakAloud)
+    : QObject(&window), m_library(library), m_aloud(new SpeechAloud(this)) {
     auto* menu = new QMenu(QStringLiteral("&Device"), window.menuBar());
     window.menuBar()->insertMenu(window.helpMenu()->menuAction(), menu);
     m_unplug = menu->addAction(QStringLiteral("Unplug"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), this,
@@ -28,14 +34,19 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     auto* dock = new QDockWidget(QStringLiteral("Virtual Telvar X speech"), &window);
     dock->setObjectName(QStringLiteral("speechDock"));
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    m_speech = new QPlainTextEdit(dock);
+    auto* panel = new QWidget(dock);
+    m_speech = new QPlainTextEdit(panel);
     m_speech->setObjectName(QStringLiteral("speechLog"));
     m_speech->setReadOnly(true);
     m_speech->setAccessibleName(QStringLiteral("Virtual Telvar X speech"));
     m_speech->setMaximumBlockCount(VirtualDevice::kSpeechLogLength);
     m_speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_speech->setPlaceholderText(QStringLiteral("Words the virtual Telvar X says appear here."));
-    dock->setWidget(m_speech);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(speakAloudRow(panel, speakAloud));
+    layout->addWidget(m_speech);
+    dock->setWidget(panel);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock);
     window.resizeDocks({dock}, {120}, Qt::Vertical);
 
@@ -44,12 +55,41 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
         addSpeech(utterance);
     // Both may come from the device's worker thread.
     connect(&device, &VirtualDevice::spoke, this, &VirtualDeviceControls::addSpeech, Qt::QueuedConnection);
+    // What was said before the window opened is shown, not played again.
+    m_aloud->setAmplifier(device.amplifierOn());
+    connect(&device, &VirtualDevice::spoke, this, &VirtualDeviceControls::hear, Qt::QueuedConnection);
     connect(
         &device, &VirtualDevice::saveFailed, &window,
         [&window](const QString& error) {
             window.setStatus(QStringLiteral("Virtual device state not saved: ") + error);
         },
         Qt::QueuedConnection);
+    connect(m_aloud, &SpeechAloud::notice, &window, &Mainform::setStatus);
+}
+
+QWidget* VirtualDeviceControls::speakAloudRow(QWidget* parent, bool speakAloud) {
+    auto* row = new QWidget(parent);
+    m_speakAloud = new QCheckBox(QStringLiteral("Speak aloud"), row);
+    m_speakAloud->setObjectName(QStringLiteral("speakAloudCheck"));
+    const QString what = QStringLiteral("An approximation of the chip through espeak-ng, for trying words; "
+                                        "not the chip's voice.");
+    m_speakAloud->setToolTip(what);
+    auto* note = new QLabel(what, row);
+    note->setEnabled(false);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(4, 2, 4, 0);
+    layout->addWidget(m_speakAloud);
+    layout->addWidget(note, 1);
+
+    // The command-line option turns it on for this run only; a click is remembered.
+    const bool remembered = QSettings().value(QLatin1String(kSpeakAloudKey), false).toBool();
+    m_speakAloud->setChecked(speakAloud || remembered);
+    m_aloud->setEnabled(m_speakAloud->isChecked());
+    connect(m_speakAloud, &QCheckBox::toggled, this, [this](bool on) {
+        m_aloud->setEnabled(on);
+        QSettings().setValue(QLatin1String(kSpeakAloudKey), on);
+    });
+    return row;
 }
 
 void VirtualDeviceControls::updateActions(bool plugged) {
@@ -59,6 +99,22 @@ void VirtualDeviceControls::updateActions(bool plugged) {
 
 void VirtualDeviceControls::addSpeech(const Utterance& utterance) {
     m_speech->appendPlainText(utterance.line());
+}
+
+void VirtualDeviceControls::hear(const Utterance& utterance) {
+    switch (utterance.kind) {
+    case Utterance::Kind::Word:
+        m_aloud->hearPhrase(utterance.codes);
+        break;
+    case Utterance::Kind::Code:
+        m_aloud->hearCode(utterance.codes.front());
+        break;
+    case Utterance::Kind::Amplifier:
+        m_aloud->setAmplifier(utterance.address != 0);
+        break;
+    case Utterance::Kind::VoiceTest:
+        break;
+    }
 }
 
 } // namespace telvar

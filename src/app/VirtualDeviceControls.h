@@ -3,29 +3,39 @@
 #include <QObject>
 
 class QAction;
+class QCheckBox;
 class QPlainTextEdit;
+class QWidget;
 
 namespace telvar {
 
 class EmulatedLibrary;
 class Mainform;
+class SpeechAloud;
 struct Utterance;
 
 // What simulate mode adds to the window: a "Device" menu that unplugs and plugs in the virtual Telvar X,
-// and a view of everything the device says.
+// a view of everything the device says and a "Speak aloud" check that makes it audible through espeak-ng
+// (remembered between runs; `speakAloud` turns it on for this run).
 class VirtualDeviceControls : public QObject {
     Q_OBJECT
 public:
-    VirtualDeviceControls(EmulatedLibrary& library, Mainform& window);
+    static constexpr const char* kSpeakAloudKey = "simulate/speakAloud";
+
+    VirtualDeviceControls(EmulatedLibrary& library, Mainform& window, bool speakAloud = false);
 
 private:
     void updateActions(bool plugged);
     void addSpeech(const Utterance& utterance);
+    void hear(const Utterance& utterance);
+    QWidget* speakAloudRow(QWidget* parent, bool speakAloud);
 
     EmulatedLibrary& m_library;
     QAction* m_unplug = nullptr;
     QAction* m_plugIn = nullptr;
     QPlainTextEdit* m_speech = nullptr;
+    QCheckBox* m_speakAloud = nullptr;
+    SpeechAloud* m_aloud = nullptr;
 };
 
 } // namespace telvar

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     windowOptions.replyLimit = options.timeout;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
-        new telvar::VirtualDeviceControls(*emulated, window);
+        new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);
     if (auto* hidapi = qobject_cast<telvar::HidapiLibrary*>(library.get())) {
         QObject::connect(hidapi, &telvar::HidapiLibrary::openFailed, &window,
                          [&window](const QString& message) { window.prompter().inform(message); });

@@ -8,14 +8,17 @@
 #include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
+#include "pronounce/SpeechAloud.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
 #include "vocab/VocabularyLoader.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
-#include <QCoreApplication>
 #include <QTimer>
+
+#include <utility>
 
 namespace telvar::cli {
 
@@ -25,6 +28,7 @@ CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err
 
 CliContext::~CliContext() {
     // The link detaches before the library it talks to goes.
+    m_speech.reset();
     m_link.reset();
     m_library.reset();
 }
@@ -42,10 +46,48 @@ HidLibrary& CliContext::library() {
         }
         m_emulator = emulator.get();
         m_library = std::move(emulator);
+        if (m_options.emulator.speakAloud)
+            speakAloud();
     } else {
         m_library = std::make_unique<HidapiLibrary>();
     }
     return *m_library;
+}
+
+void CliContext::speakAloud() {
+    m_speech = std::make_unique<SpeechAloud>();
+    m_speech->setEnabled(true);
+    m_speech->setAmplifier(m_emulator->device().amplifierOn());
+    QObject::connect(m_speech.get(), &SpeechAloud::notice, m_speech.get(),
+                     [this](const QString& text) { m_err << "telvarctl: " << text << Qt::endl; });
+    QObject::connect(
+        &m_emulator->device(), &VirtualDevice::spoke, m_speech.get(),
+        [speech = m_speech.get()](const Utterance& utterance) {
+            switch (utterance.kind) {
+            case Utterance::Kind::Word:
+                speech->hearPhrase(utterance.codes);
+                break;
+            case Utterance::Kind::Code:
+                speech->hearCode(utterance.codes.front());
+                break;
+            case Utterance::Kind::Amplifier:
+                speech->setAmplifier(utterance.address != 0);
+                break;
+            case Utterance::Kind::VoiceTest:
+                break;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+QCoro::Task<> CliContext::finishSpeaking() {
+    if (!m_speech)
+        co_return;
+    // What the device said last is still on its way through the event queue.
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+    m_speech->endPhrase();
+    if (!m_speech->isIdle())
+        co_await qCoro(m_speech.get(), &SpeechAloud::idle, kSpeechWait);
 }
 
 DeviceLink& CliContext::link() {
@@ -87,6 +129,16 @@ QString CliContext::dictionaryPath() const {
     return m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataDir()) : m_options.dictionary;
 }
 
+std::optional<Dictionary> CliContext::readDictionary() {
+    QString error;
+    Dictionary dictionary = Dictionary::read(dictionaryPath(), &error);
+    if (!error.isEmpty()) {
+        fail(QStringLiteral("the dictionary cannot be read: %1").arg(error));
+        return std::nullopt;
+    }
+    return dictionary;
+}
+
 Vocabulary& CliContext::loadVocabulary() {
     if (!m_vocabulary) {
         const VocabularyLoad load = VocabularyLoader::load(dataDir());
@@ -103,7 +155,8 @@ void CliContext::interrupt(int signalNumber) {
     if (m_link && m_link->sequenceRunning()) {
         QObject::connect(m_link.get(), &DeviceLink::sequenceEnded, m_link.get(), [this, signalNumber] {
             // After the verb's own ending, which runs on from the sequence's last step.
-            QTimer::singleShot(0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
+            QTimer::singleShot(
+                0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
         });
         m_link->cancel();
         return;
@@ -112,6 +165,15 @@ void CliContext::interrupt(int signalNumber) {
 }
 
 int CliContext::finalStatus(int verbStatus) {
+    // The virtual device keeps what the verb did only if its state file could be written.
+    if (m_emulator && !std::exchange(m_stateChecked, true)) {
+        m_emulator->device().flush();
+        if (const QString problem = m_emulator->device().saveProblem(); !problem.isEmpty()) {
+            fail(problem);
+            if (verbStatus == kExitOk)
+                verbStatus = kExitFailure;
+        }
+    }
     const int signalNumber = InterruptSignals::received();
     if (signalNumber == 0)
         return verbStatus;

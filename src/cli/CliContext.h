@@ -1,19 +1,23 @@
 #pragma once
 
-#include "device/Prompter.h"
 #include "cli/GlobalOptions.h"
+#include "device/Prompter.h"
 #include "device/WaitResult.h"
+#include "editor/Dictionary.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QTextStream>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 
 namespace telvar {
 class DeviceLink;
 class EmulatedLibrary;
 class HidLibrary;
+class SpeechAloud;
 class Vocabulary;
 } // namespace telvar
 
@@ -25,6 +29,8 @@ class CliContext {
 public:
     // How long a verb waits for the Telvar X to be announced after connecting.
     static constexpr int kConnectWaitMs = 3000;
+    // How long telvarctl waits, after the verb, for what the virtual device said to be played.
+    static constexpr std::chrono::milliseconds kSpeechWait{60000};
 
     CliContext(GlobalOptions options, QTextStream& out, QTextStream& err);
     ~CliContext();
@@ -47,14 +53,21 @@ public:
     QString dataDir() const;
     // The editor dictionary: --dict, else the one in the data folder.
     QString dictionaryPath() const;
+    // Reads it; a missing file is an empty dictionary. One that is there but cannot be read gives
+    // nothing, with the reason on stderr.
+    std::optional<Dictionary> readDictionary();
     // Loads the vocabulary as the window's start-up does; says "External data loaded" or "Internal data
     // loaded" (and any file problem) on stderr.
     Vocabulary& loadVocabulary();
 
+    // With --speak-aloud: waits until what the virtual device said has been played, or kSpeechWait.
+    QCoro::Task<> finishSpeaking();
+
     // SIGINT or SIGTERM: the running sequence is cancelled and finishes the step it must finish (the data
     // report after "W"); then telvarctl ends, saying "Cancelled", with status 128 + the signal number.
     void interrupt(int signalNumber);
-    // The status to end with once the verb returned `verbStatus`.
+    // The status to end with once the verb returned `verbStatus`: a failure when the virtual device's
+    // state file could not be saved.
     int finalStatus(int verbStatus);
 
     // "telvarctl: MESSAGE" on stderr; returns the failure status.
@@ -66,6 +79,7 @@ public:
 
 private:
     HidLibrary& library();
+    void speakAloud();
 
     GlobalOptions m_options;
     QTextStream& m_out;
@@ -76,7 +90,9 @@ private:
     QString m_setupError; // why the virtual device could not be set up
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
+    std::unique_ptr<SpeechAloud> m_speech;
     bool m_saidCancelled = false;
+    bool m_stateChecked = false;
 };
 
 } // namespace telvar::cli

@@ -82,6 +82,16 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     o.yes = parser.isSet(kYes);
     o.dataDir = parser.value(kDataDir);
     o.dictionary = parser.value(kDictionary);
+    // An empty name would quietly mean the default folder or dictionary; a script that lost its
+    // variable should hear about it instead.
+    if (parser.isSet(kDataDir) && o.dataDir.isEmpty()) {
+        parsed.error = QStringLiteral("--data-dir needs a folder name");
+        return parsed;
+    }
+    if (parser.isSet(kDictionary) && o.dictionary.isEmpty()) {
+        parsed.error = QStringLiteral("--dict needs a file name");
+        return parsed;
+    }
     if (parser.isSet(kTimeout)) {
         bool ok = false;
         const int ms = parser.value(kTimeout).toInt(&ok);
@@ -103,8 +113,10 @@ QString globalUsage() {
         "Global options:\n"
         "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
+        "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
+        "                     approximation of the chip for trying words, not its voice\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"

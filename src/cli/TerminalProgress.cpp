@@ -26,4 +26,12 @@ void TerminalProgress::update(int done, int total) {
     m_drawn = true;
 }
 
+void TerminalProgress::hide() {
+    if (!m_drawn)
+        return;
+    m_err << "\r\x1b[K" << Qt::flush;
+    m_drawn = false;
+    m_lastPercent = -1;
+}
+
 } // namespace telvar::cli

@@ -14,6 +14,9 @@ public:
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
     void update(int done, int total);
+    // Clears the bar off its line so that other output starts on a clean one; the next update draws
+    // it again.
+    void hide();
 
 private:
     QTextStream& m_err;

@@ -27,4 +27,8 @@ struct Verb {
 // Every verb, in the order `telvarctl --help` lists them.
 const std::vector<Verb>& verbs();
 
+// Runs the verb to its status. An exception that escapes it would otherwise end in a detached task and
+// leave telvarctl idling for ever; it becomes "telvarctl: VERB: WHAT" and status 1.
+QCoro::Task<int> runGuarded(const Verb& verb, CliContext& context, QStringList arguments);
+
 } // namespace telvar::cli

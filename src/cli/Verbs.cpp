@@ -1,5 +1,8 @@
 #include "cli/Verb.h"
 
+#include "cli/CliContext.h"
+#include "device/ExceptionText.h"
+
 namespace telvar::cli {
 
 // One function per verb, each in its own file under verbs/.
@@ -17,6 +20,7 @@ Verb sendToUnitVerb();
 Verb modeVerb();
 Verb modesVerb();
 Verb expandVerb();
+Verb renderVerb();
 Verb speakVerb();
 Verb editVerb();
 Verb settingsVerb();
@@ -30,6 +34,7 @@ Verb firmwareVerb();
 Verb aboutVerb();
 Verb factoryDefaultsVerb();
 Verb bootloaderVerb();
+Verb suggestVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
@@ -46,9 +51,20 @@ const std::vector<Verb>& verbs() {
         autotuneVerb(),   powerSaveVerb(),
         ampVerb(),        firmwareVerb(),
         aboutVerb(),      factoryDefaultsVerb(),
-        bootloaderVerb(),
+        bootloaderVerb(), suggestVerb(),
+        renderVerb(),
     };
     return all;
+}
+
+QCoro::Task<int> runGuarded(const Verb& verb, CliContext& context, QStringList arguments) {
+    std::exception_ptr error;
+    try {
+        co_return co_await verb.run(context, std::move(arguments));
+    } catch (...) {
+        error = std::current_exception();
+    }
+    co_return context.fail(QStringLiteral("%1: %2").arg(verb.name, exceptionText(error)));
 }
 
 } // namespace telvar::cli

@@ -29,7 +29,8 @@ const Verb* findVerb(const QString& name) {
 }
 
 QCoro::Task<> runVerb(const Verb& verb, CliContext& context, QStringList arguments) {
-    const int status = co_await verb.run(context, std::move(arguments));
+    const int status = co_await runGuarded(verb, context, std::move(arguments));
+    co_await context.finishSpeaking();
     QCoreApplication::exit(context.finalStatus(status));
 }
 

@@ -37,11 +37,12 @@ QString hexOf(const quint8* bytes, int size) {
 
 // The state of one wait. It ends once, by whichever comes first: the reply (reply waits), the write's end
 // (writes), its timer (a time limit, or the pause's full period), unplug or cancel (not writes: a report
-// handed to the library goes out whatever the user wants now). The coroutine is resumed from the event
+// handed to the library goes out whatever the user wants now; not settles: a device that must be left
+// alone for a while gets its while, cancelled or not). The coroutine is resumed from the event
 // loop, never from inside the notification that ended the wait.
 class DeviceLink::Waiter {
 public:
-    enum Kind { Reply = 1, Pause = 2, Write = 4 };
+    enum Kind { Reply = 1, Pause = 2, Write = 4, Settle = 8 };
 
     Waiter(DeviceLink* link, Kind kind, Milliseconds period) : m_link(link), m_kind(kind), m_period(period) {}
     Waiter(DeviceLink* link, QFuture<WriteOutcome> write, Milliseconds limit)
@@ -55,7 +56,7 @@ public:
     bool ready() {
         if (m_kind == Write && m_write.isFinished())
             m_result = writeResult();
-        else if (m_kind != Write && m_link->m_cancelRequested)
+        else if ((m_kind == Reply || m_kind == Pause) && m_link->m_cancelRequested)
             m_result = WaitResult::Cancelled;
         else if (!m_link->m_attached)
             m_result = WaitResult::Unplugged;
@@ -102,6 +103,7 @@ private:
     WaitResult timerResult() const {
         switch (m_kind) {
         case Pause:
+        case Settle:
             return WaitResult::Ok;
         case Reply:
             return WaitResult::TimedOut;
@@ -212,7 +214,7 @@ void DeviceLink::OnUnplugged(HidLibrary::Handle handle) {
         return;
     qCDebug(lcDevice) << "device of vendor 1240 unplugged";
     m_attached = false;
-    endWaits(WaitResult::Unplugged, Waiter::Reply | Waiter::Pause | Waiter::Write);
+    endWaits(WaitResult::Unplugged, Waiter::Reply | Waiter::Pause | Waiter::Write | Waiter::Settle);
     Q_EMIT unplugged();
 }
 
@@ -299,6 +301,11 @@ QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
 
 QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {
     WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Pause, Timings::scaled(period))};
+    co_return co_await awaitable;
+}
+
+QCoro::Task<WaitResult> DeviceLink::settle(Milliseconds period) {
+    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Settle, Timings::scaled(period))};
     co_return co_await awaitable;
 }
 

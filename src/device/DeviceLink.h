@@ -106,6 +106,7 @@ private:
     QCoro::Task<WaitResult> write();
     QCoro::Task<WaitResult> waitReply(Milliseconds limit);
     QCoro::Task<WaitResult> pause(Milliseconds period);
+    QCoro::Task<WaitResult> settle(Milliseconds period);
     Milliseconds limitOr(Milliseconds limit) const { return limit.count() > 0 ? limit : m_defaultLimit; }
 
     HidLibrary& m_library;

@@ -18,6 +18,9 @@ class DeviceSequence : public QObject {
 public:
     explicit DeviceSequence(DeviceLink& link, QObject* parent = nullptr) : QObject(parent), m_link(link) {}
 
+    // What this sequence does, as a user reads it after "busy: " ("uploading the word list").
+    virtual QString jobName() const = 0;
+
 Q_SIGNALS:
     // The title bar (status line) text.
     void statusChanged(const QString& text);
@@ -25,9 +28,6 @@ Q_SIGNALS:
     void progressChanged(int done, int total);
     // The device is taken and the work starts: the moment to hide or clear what the job hides.
     void begun();
-
-    // What this sequence does, as a user reads it after "busy: " ("uploading the word list").
-    virtual QString jobName() const = 0;
 
 protected:
     void setStatus(const QString& text) { Q_EMIT statusChanged(text); }

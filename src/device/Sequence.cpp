@@ -125,6 +125,12 @@ QCoro::Task<WaitResult> Sequence::pause(Milliseconds period) {
     return link().pause(period);
 }
 
+QCoro::Task<WaitResult> Sequence::settle(Milliseconds period) {
+    if (!m_link)
+        return at_once(WaitResult::Unplugged);
+    return link().settle(period);
+}
+
 void Sequence::setPausePeriod(Milliseconds period) {
     if (m_link)
         link().m_pausePeriod = period;

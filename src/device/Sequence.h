@@ -44,7 +44,8 @@ public:
     // `dataread` cleared, the command sent, its reply awaited (limit 0: the link's default).
     QCoro::Task<WaitResult> request(char letter, Milliseconds limit = Milliseconds{0});
     QCoro::Task<WaitResult> request(char letter, quint8 first, Milliseconds limit = Milliseconds{0});
-    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second, Milliseconds limit = Milliseconds{0});
+    QCoro::Task<WaitResult> request(char letter, quint8 first, quint8 second,
+                                    Milliseconds limit = Milliseconds{0});
     // The same with a word-memory address in bytes 2 (low) and 3 (high).
     QCoro::Task<WaitResult> requestAt(char letter, int address, Milliseconds limit = Milliseconds{0});
     // Waits for a report that arrived since `dataread` was last cleared.
@@ -61,12 +62,14 @@ public:
     // `dtimer`: whole seconds on the monotonic clock.
     QCoro::Task<WaitResult> dtimer(int seconds);
     QCoro::Task<WaitResult> pause(Milliseconds period);
+    // A pause that cancel does not shorten (only unplug ends it early): for a device that must be left
+    // alone before the next command, however the sequence ends.
+    QCoro::Task<WaitResult> settle(Milliseconds period);
     // The pause timer's period is sticky: every later pause of every sequence runs at it.
     void setPausePeriod(Milliseconds period);
 
     // The user or the owner asked the sequence to stop; its waits end at once from now on.
     bool cancelRequested() const;
-
 
 private:
     friend class DeviceLink;

@@ -16,8 +16,11 @@ inline constexpr milliseconds kUploadRowPause{10};        // after each uploaded
 inline constexpr milliseconds kSettingsPause{100};        // voice save, auto-tune
 inline constexpr milliseconds kDefaultReplyLimit{2000};   // any reply, unless --timeout says otherwise
 inline constexpr milliseconds kUnitWordReplyLimit{15000}; // the external unit's reply after each word
-inline constexpr milliseconds kAnnounceDelay{50};         // a device found at Connect is announced after this
-inline constexpr milliseconds kStopLimit{1500};           // how long quitting waits for a cancelled job
+// The device leaves the external-unit transfer mode after this long without a report (its idle second);
+// reports after that run as commands.
+inline constexpr milliseconds kUnitIdle{1000};
+inline constexpr milliseconds kAnnounceDelay{50}; // a device found at Connect is announced after this
+inline constexpr milliseconds kStopLimit{1500};   // how long quitting waits for a cancelled job
 
 // The divisor applied by scaled(); 1 unless a test set it.
 int divisor();

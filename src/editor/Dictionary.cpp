@@ -1,7 +1,8 @@
 #include "editor/Dictionary.h"
 
+#include "vocab/CappedRead.h"
+
 #include <QDir>
-#include <QFile>
 
 namespace telvar {
 
@@ -45,11 +46,13 @@ QString Dictionary::pathIn(const QString& folder) {
     return QDir(folder).filePath(QString::fromLatin1(kFileName));
 }
 
-Dictionary Dictionary::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
-        return {};
-    return parse(file.read(kMaxFileSize));
+Dictionary Dictionary::read(const QString& path, QString* error) {
+    const CappedRead file = readCapped(path, kMaxFileSize);
+    if (file.ok())
+        return parse(file.data);
+    if (error && file.status != CappedRead::Status::Missing)
+        *error = file.error;
+    return {};
 }
 
 Dictionary Dictionary::parse(QByteArrayView content) {

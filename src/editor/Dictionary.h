@@ -19,7 +19,7 @@ public:
     static constexpr char16_t kWordsSection[] = u"Words";
     // The profile reader's buffer holds 2560 characters with its terminating NUL.
     static constexpr qsizetype kMaxValueLength = 2559;
-    // Larger files are not dictionaries anyone typed; they read as missing.
+    // Larger files are not dictionaries anyone typed.
     static constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
     Dictionary() = default;
@@ -27,8 +27,8 @@ public:
     // The dictionary file of a data folder.
     static QString pathIn(const QString& folder);
     // A missing, unreadable or oversized file gives an empty dictionary: every lookup then gives its
-    // default, as it would on Windows.
-    static Dictionary read(const QString& path);
+    // default, as it would on Windows. A file that is there but cannot be read also says why in *error.
+    static Dictionary read(const QString& path, QString* error = nullptr);
     static Dictionary parse(QByteArrayView content);
 
     // The value of `key` in `section`, or `defaultText` when the section or the key is missing.

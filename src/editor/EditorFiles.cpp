@@ -1,6 +1,7 @@
 #include "editor/EditorFiles.h"
 
 #include "editor/PhoneticCodes.h"
+#include "vocab/CappedRead.h"
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
@@ -20,21 +21,12 @@ QString fileError(const QString& path, const QString& reason) {
 }
 
 std::optional<QByteArray> readBytes(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = fileError(path, file.errorString());
+    CappedRead file = readCapped(path, LineFile::kMaxSize);
+    if (!file.ok()) {
+        *error = file.error;
         return std::nullopt;
     }
-    if (file.size() > LineFile::kMaxSize) {
-        *error = fileError(path, QStringLiteral("larger than %1 bytes").arg(LineFile::kMaxSize));
-        return std::nullopt;
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = fileError(path, file.errorString());
-        return std::nullopt;
-    }
-    return data;
+    return std::move(file.data);
 }
 
 bool stage(QSaveFile& file, const QByteArray& data, QString* error) {

@@ -2,6 +2,8 @@
 
 #include "editor/MnemonicTable.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace telvar {
@@ -94,6 +96,17 @@ QString CodesToMnemonics(QByteArrayView codes) {
     for (const char code : codes)
         text.append(table[static_cast<unsigned char>(code)]);
     return text;
+}
+
+QString CodesToSpacedMnemonics(QByteArrayView codes) {
+    const MnemonicEntries& table = MnemonicTable();
+    QStringList tokens;
+    for (const char code : codes) {
+        const QString& token = table[static_cast<unsigned char>(code)];
+        if (!token.isEmpty())
+            tokens << token;
+    }
+    return tokens.join(QLatin1Char(' '));
 }
 
 } // namespace telvar

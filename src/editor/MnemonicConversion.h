@@ -22,4 +22,8 @@ QByteArray MnemonicsToCodes(QStringView text);
 // as the pad 48, show nothing.
 QString CodesToMnemonics(QByteArrayView codes);
 
+// The same with one blank between the tokens ("\HE \EH \LO \OWWW"), as a suggestion is shown for
+// editing.
+QString CodesToSpacedMnemonics(QByteArrayView codes);
+
 } // namespace telvar

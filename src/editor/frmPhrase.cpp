@@ -1,11 +1,17 @@
 #include "editor/frmPhrase.h"
 
 #include "device/BusyControls.h"
+#include "device/ScreenAction.h"
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
+#include "editor/MnemonicConversion.h"
 #include "editor/PhoneticCodes.h"
 #include "editor/PhraseExpansion.h"
 #include "editor/SendCodes.h"
+#include "pronounce/Pronouncer.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
 
 #include <QEvent>
 #include <QGridLayout>
@@ -307,15 +313,26 @@ QWidget* frmPhrase::buildSayData() {
     grid->addWidget(m_replaceButton, 2, 1);
     grid->addWidget(m_saveButton, 0, 2);
     grid->addWidget(m_transferButton, 1, 2);
+    m_pronouncingSources = pronounce::PronouncingSources::fromEnvironment();
+    const bool canSuggest = m_pronouncingSources.hasDictionary() || m_pronouncingSources.hasFallback();
+    m_suggestButton = makeButton(
+        QStringLiteral("suggestButton"), QStringLiteral("Suggest"),
+        canSuggest ? QStringLiteral("Put a suggested pronunciation of the word into the Say Data bar")
+                   : QStringLiteral("Suggestions need the pronouncing dictionary or espeak-ng: %1")
+                         .arg(m_pronouncingSources.missingHint()),
+        frame);
+    m_suggestButton->setEnabled(canSuggest);
+    grid->addWidget(m_suggestButton, 2, 2);
     grid->setColumnStretch(0, 2775);
     grid->setColumnStretch(1, 1575);
     grid->setColumnStretch(2, 1575);
 
-    connect(m_sayButton, &QPushButton::clicked, this, &frmPhrase::sayIt);
-    connect(m_currentButton, &QPushButton::clicked, this, [this] { say(m_storedPhonetics->text()); });
+    connect(m_sayButton, &QPushButton::clicked, this, [this] { start(sayIt()); });
+    connect(m_currentButton, &QPushButton::clicked, this, [this] { start(say(m_storedPhonetics->text())); });
     connect(m_replaceButton, &QPushButton::clicked, this, &frmPhrase::replace);
     connect(m_saveButton, &QPushButton::clicked, this, &frmPhrase::saveEdits);
     connect(m_transferButton, &QPushButton::clicked, this, &frmPhrase::transferEdits);
+    connect(m_suggestButton, &QPushButton::clicked, this, &frmPhrase::suggest);
     return frame;
 }
 
@@ -342,19 +359,38 @@ void frmPhrase::chooseWord(int row) {
     m_sayData->setText(m_storedPhonetics->text());
 }
 
-QString frmPhrase::expand(const QString& text) const {
-    return ExpandPhrase(text, Dictionary::read(Dictionary::pathIn(m_dataFolder)));
+// A dictionary that is there but cannot be read leaves the words as typed; *dictionaryProblem says why,
+// for the status line once the action is done.
+QString frmPhrase::expand(const QString& text, QString* dictionaryProblem) const {
+    QString error;
+    const Dictionary dictionary = Dictionary::read(Dictionary::pathIn(m_dataFolder), &error);
+    if (!error.isEmpty())
+        *dictionaryProblem = QStringLiteral("The dictionary was not used: %1").arg(error);
+    return ExpandPhrase(text, dictionary);
 }
 
 // The job lives in this coroutine's frame, not in the window: a window closed while a phrase is being
 // sent goes at once, and the phrase ends without touching it.
 QCoro::Task<> frmPhrase::say(QString text) {
-    const QByteArray codes = SayThisAllophoneList(expand(text));
+    QString dictionaryProblem;
+    const QByteArray codes = SayThisAllophoneList(expand(text, &dictionaryProblem));
     Q_EMIT speechRequested(codes);
+    const QPointer self(this);
     SendCodes job(m_link);
     connect(&job, &DeviceSequence::begun, this, [this] { setStatus({}); });
     connect(&job, &DeviceSequence::statusChanged, this, &frmPhrase::setStatus);
-    co_await job.run(codes);
+    const SequenceOutcome outcome = co_await job.run(codes);
+    if (self && outcome.completed() && !dictionaryProblem.isEmpty())
+        setStatus(dictionaryProblem);
+}
+
+void frmPhrase::start(QCoro::Task<> action) {
+    runReported(std::move(action), [self = QPointer(this)](const QString& text) {
+        if (!self)
+            return;
+        self->setSending(false);
+        self->setStatus(QStringLiteral("The command stopped on an unexpected error: %1").arg(text));
+    });
 }
 
 QCoro::Task<> frmPhrase::sayIt() {
@@ -379,7 +415,9 @@ void frmPhrase::replace() {
     const int row = m_wordList->currentRow();
     if (row < 0)
         return;
-    const QString problem = m_list.replace(row, m_wordBox->text(), ripList(expand(m_sayData->text())));
+    QString dictionaryProblem;
+    const QString problem =
+        m_list.replace(row, m_wordBox->text(), ripList(expand(m_sayData->text(), &dictionaryProblem)));
     if (!problem.isEmpty()) {
         setStatus(QStringLiteral("Not replaced: %1.").arg(problem));
         return;
@@ -389,7 +427,7 @@ void frmPhrase::replace() {
     m_wordList->setCurrentRow(-1);
     m_wordList->clearSelection();
     m_replaceButton->setEnabled(false);
-    setStatus({});
+    setStatus(dictionaryProblem);
 }
 
 void frmPhrase::saveEdits() {
@@ -418,6 +456,48 @@ void frmPhrase::transferEdits() {
     setStatus(
         QStringLiteral("Saved edits transferred to the main word list; the program uses them from its next "
                        "start"));
+}
+
+void frmPhrase::suggest() {
+    const QString word = m_wordBox->text().trimmed();
+    if (word.isEmpty()) {
+        setStatus(QStringLiteral("Type a word into the word box to get a suggestion"));
+        return;
+    }
+    m_suggestButton->setEnabled(false);
+    setStatus(QStringLiteral("Looking up %1").arg(word));
+    const QPointer self(this);
+    // The worker only touches its own copies; the answer comes back to the GUI thread through the
+    // application object, which outlives the window.
+    QThreadPool::globalInstance()->start(
+        [self, word, pronouncer = m_pronouncer, sources = m_pronouncingSources]() mutable {
+            if (!pronouncer)
+                pronouncer = std::make_shared<const pronounce::Pronouncer>(sources);
+            const std::optional<QList<int>> codes = pronouncer->codes(word);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, word, pronouncer, codes] {
+                    if (!self)
+                        return;
+                    self->m_pronouncer = pronouncer;
+                    self->showSuggestion(word, codes);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void frmPhrase::showSuggestion(const QString& word, const std::optional<QList<int>>& codes) {
+    m_suggestButton->setEnabled(true);
+    if (!codes) {
+        setStatus(QStringLiteral("No suggestion: neither the pronouncing dictionary nor espeak-ng knows %1")
+                      .arg(word));
+        return;
+    }
+    QByteArray codeString;
+    for (int code : *codes)
+        codeString.append(static_cast<char>(code));
+    m_sayData->setText(CodesToSpacedMnemonics(codeString));
+    setStatus({});
 }
 
 void frmPhrase::setStatus(const QString& text) {

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "editor/WorkingWordList.h"
+#include "pronounce/PronouncingSources.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QWidget>
+
+#include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -15,6 +19,10 @@ class QPushButton;
 namespace telvar {
 
 class DeviceLink;
+
+namespace pronounce {
+class Pronouncer;
+}
 
 // The word editor (" Word  Editor"): the working word list at the left, the allophone labels in their
 // eight frames, and the Say Data frame where phonetics are typed, heard and put back into the list.
@@ -56,13 +64,19 @@ private:
     void chooseWord(int row);
     QCoro::Task<> say(QString text);
     // ExpandPhrase over the data folder's dictionary, read afresh so edits to it count at once.
-    QString expand(const QString& text) const;
+    QString expand(const QString& text, QString* dictionaryProblem) const;
     QCoro::Task<> sayIt();
+    // Starts a click's coroutine; a failure escaping it goes to the status line.
+    void start(QCoro::Task<> action);
     // While "Say " is sending, it is disabled and the busy pointer shown.
     void setSending(bool sending);
     void replace();
     void saveEdits();
     void transferEdits();
+    // Works out the word box's pronunciation on a worker thread (reading the dictionary or running
+    // espeak-ng takes long enough to freeze the window) and puts it into the Say Data bar.
+    void suggest();
+    void showSuggestion(const QString& word, const std::optional<QList<int>>& codes);
 
     QString m_dataFolder;
     DeviceLink& m_link;
@@ -76,6 +90,10 @@ private:
     QPushButton* m_replaceButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_transferButton = nullptr;
+    QPushButton* m_suggestButton = nullptr;
+    pronounce::PronouncingSources m_pronouncingSources;
+    // Made on first use by a worker and kept, so the dictionary is read once per window.
+    std::shared_ptr<const pronounce::Pronouncer> m_pronouncer;
     QLabel* m_statusLine = nullptr;
 };
 

@@ -9,6 +9,7 @@ const QString kSimulate = QStringLiteral("simulate");
 const QString kSensor = QStringLiteral("sensor");
 const QString kFault = QStringLiteral("fault");
 const QString kRandom = QStringLiteral("random");
+const QString kSpeakAloud = QStringLiteral("speak-aloud");
 } // namespace
 
 QString EmulatorOptions::setStateFile(const QString& file) {
@@ -20,6 +21,8 @@ QString EmulatorOptions::setStateFile(const QString& file) {
 }
 
 QString EmulatorOptions::setSensor(const QString& list) {
+    if (list.trimmed().isEmpty())
+        return QStringLiteral("--sensor needs a list of readings, e.g. 5,7,1200x100, or random");
     if (list == kRandom || list.startsWith(kRandom + u':')) {
         if (list != kRandom) {
             bool ok = false;
@@ -45,12 +48,14 @@ void EmulatorOptions::addOptionsTo(OptionParser& parser) {
     parser.addFlagWithAttachedValue(kSimulate);
     parser.addOption(QCommandLineOption(kSensor, QString(), QStringLiteral("LIST")));
     parser.addOption(QCommandLineOption(kFault, QString(), QStringLiteral("SPEC")));
+    parser.addOption(QCommandLineOption(kSpeakAloud));
 }
 
 QString EmulatorOptions::readFrom(const OptionParser& parser) {
     simulate = parser.isSet(kSimulate);
-    if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault)))
-        return QStringLiteral("--sensor and --fault work only with --simulate");
+    if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault) || parser.isSet(kSpeakAloud)))
+        return QStringLiteral("--sensor, --fault and --speak-aloud work only with --simulate");
+    speakAloud = parser.isSet(kSpeakAloud);
     if (const std::optional<QString> file = parser.attachedValue(kSimulate)) {
         if (QString error = setStateFile(*file); !error.isEmpty())
             return error;
@@ -72,8 +77,10 @@ QString EmulatorOptions::usage() {
         "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE\n"
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0);\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:MS\n"
-        "                     (may be repeated)\n");
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
+        "                     (may be repeated)\n"
+        "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
+        "                     approximation of the chip for trying words, not its voice\n");
 }
 
 } // namespace telvar

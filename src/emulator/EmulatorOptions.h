@@ -16,7 +16,8 @@ class OptionParser;
 // How the virtual Telvar X is set up; both programs fill it from the same command-line words:
 //   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE)
 //   --sensor LIST      scripted sensor readings (5,7,1200x100), or random[:SEED] for the wandering sensor
-//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:MS; may be repeated
+//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS; may be repeated
+//   --speak-aloud      make what the device says audible (an approximation through espeak-ng)
 class EmulatorOptions {
 public:
     bool simulate = false;
@@ -25,16 +26,19 @@ public:
     quint32 sensorSeed = SensorWalk::kDefaultSeed;
     FaultSet faults;
     std::chrono::milliseconds latency{1}; // about one USB frame
+    bool speakAloud = false;
 
     // Each returns an error text, empty on success.
     QString setStateFile(const QString& file);
     QString setSensor(const QString& list);
     QString addFault(const QString& spec);
 
-    // Declares --simulate[=FILE], --sensor LIST and --fault SPEC beside the program's own options.
+    // Declares --simulate[=FILE], --sensor LIST, --fault SPEC and --speak-aloud beside the program's own
+    // options.
     static void addOptionsTo(OptionParser& parser);
     // Takes their values from a parser that has parsed the command line. Returns a usage error text, empty
-    // on success: a bad state file name, sensor list or fault, or --sensor or --fault without --simulate.
+    // on success: a bad state file name, sensor list or fault, or --sensor, --fault or --speak-aloud
+    // without --simulate.
     QString readFrom(const OptionParser& parser);
 
     // Lines for --help.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/Timings.h"
 #include "emulator/DeviceState.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ class ExternalUnit {
 public:
     static constexpr int kFieldLength = 10;
     static constexpr int kDefaultCapacity = 4096;
-    static constexpr qint64 kIdleMs = 1000;
+    static constexpr qint64 kIdleMs = Timings::kUnitIdle.count();
     static constexpr quint8 kMoreWords = 0;
     static constexpr quint8 kFull = 199;
     static constexpr int kKeptCommands = 1000; // the oldest commands are forgotten beyond this

@@ -10,6 +10,9 @@ std::optional<qint64> positiveNumber(const QString& text, qint64 ceiling) {
         return std::nullopt;
     return value;
 }
+bool isCommandLetter(QChar character) {
+    return character.unicode() >= 0x21 && character.unicode() <= 0x7e;
+}
 } // namespace
 
 QString FaultSet::add(const QString& spec) {
@@ -19,7 +22,7 @@ QString FaultSet::add(const QString& spec) {
     const QString usage = QStringLiteral("fault \"%1\": ").arg(spec);
 
     if (kind == QLatin1String("drop")) {
-        if (argument.size() != 1 || argument.at(0).unicode() < 0x21 || argument.at(0).unicode() > 0x7e)
+        if (argument.size() != 1 || !isCommandLetter(argument.at(0)))
             return usage + QStringLiteral("drop needs one command letter, e.g. drop:D");
         m_dropped.insert(argument.at(0).toLatin1());
         return {};
@@ -40,14 +43,22 @@ QString FaultSet::add(const QString& spec) {
         return {};
     }
     if (kind == QLatin1String("delay")) {
-        const auto ms = positiveNumber(argument, kLongestDelayMs);
-        if (!ms)
-            return usage + QStringLiteral("delay needs milliseconds from 0 to %1").arg(kLongestDelayMs);
-        m_delay = std::chrono::milliseconds(*ms);
+        // "delay:D:1500" holds back the replies to one command; "delay:1500" every reply.
+        const bool oneLetter = argument.size() > 2 && argument.at(1) == u':';
+        const auto ms = positiveNumber(oneLetter ? argument.mid(2) : argument, kLongestDelayMs);
+        if (!ms || (oneLetter && !isCommandLetter(argument.at(0))))
+            return usage + QStringLiteral("delay needs milliseconds from 0 to %1, after a command letter "
+                                          "and a colon to delay one command's replies")
+                               .arg(kLongestDelayMs);
+        if (oneLetter)
+            m_letterDelays[argument.at(0).toLatin1()] = std::chrono::milliseconds(*ms);
+        else
+            m_delay = std::chrono::milliseconds(*ms);
         return {};
     }
     return usage +
-           QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N or delay:MS");
+           QStringLiteral(
+               "unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N, delay:MS or delay:LETTER:MS");
 }
 
 } // namespace telvar

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -13,6 +14,7 @@ namespace telvar {
 //   unplug-after:N  the device leaves the bus once it has received N reports
 //   refuse-after:N  the device takes N reports, then every write to it fails
 //   delay:MS        every reply comes MS milliseconds late
+//   delay:LETTER:MS the replies to that command come MS milliseconds late (on top of delay:MS)
 class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
@@ -24,8 +26,14 @@ public:
     std::optional<qint64> unplugAfter() const { return m_unplugAfter; }
     std::optional<qint64> refuseAfter() const { return m_refuseAfter; }
     std::chrono::milliseconds delay() const { return m_delay; }
+    // How late the reply to this command comes.
+    std::chrono::milliseconds delay(char letter) const {
+        const auto own = m_letterDelays.find(letter);
+        return m_delay + (own == m_letterDelays.end() ? std::chrono::milliseconds{0} : own->second);
+    }
     bool isEmpty() const {
-        return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0;
+        return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0 &&
+               m_letterDelays.empty();
     }
 
 private:
@@ -33,6 +41,7 @@ private:
     std::optional<qint64> m_unplugAfter;
     std::optional<qint64> m_refuseAfter;
     std::chrono::milliseconds m_delay{0};
+    std::map<char, std::chrono::milliseconds> m_letterDelays;
 };
 
 } // namespace telvar

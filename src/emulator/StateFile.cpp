@@ -1,6 +1,7 @@
 #include "emulator/StateFile.h"
 
-#include <QFile>
+#include "vocab/CappedRead.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +13,8 @@ namespace telvar::StateFile {
 
 namespace {
 constexpr int kFormat = 1;
+// The state is tens of kilobytes; anything far larger is not a state file.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 // Characters the external unit holds are bytes; Latin-1 keeps every byte value through JSON.
 QJsonArray byteStrings(const QStringList& list) {
@@ -19,6 +22,22 @@ QJsonArray byteStrings(const QStringList& list) {
     for (const QString& text : list)
         array.append(text);
     return array;
+}
+
+// What a value that should have been a number is, for the message that says so.
+QString kindOf(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::String:
+        return QStringLiteral("the text \"%1\"").arg(value.toString());
+    case QJsonValue::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QJsonValue::Array:
+        return QStringLiteral("an array");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    default:
+        return QStringLiteral("null");
+    }
 }
 
 bool readByteStrings(const QJsonValue& value, QStringList& out) {
@@ -93,10 +112,16 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
     const QJsonObject root = document.object();
     DeviceState state = DeviceState::factory();
 
-    if (root.contains(QStringLiteral("format")) && root.value(QStringLiteral("format")).toInt() != kFormat)
-        return fail(QStringLiteral("\"format\" %1 is not understood (expected %2)")
-                        .arg(root.value(QStringLiteral("format")).toVariant().toString())
-                        .arg(kFormat));
+    if (root.contains(QStringLiteral("format"))) {
+        const QJsonValue format = root.value(QStringLiteral("format"));
+        if (!format.isDouble())
+            return fail(
+                QStringLiteral("\"format\" must be the number %1, not %2").arg(kFormat).arg(kindOf(format)));
+        if (format.toDouble() != kFormat)
+            return fail(QStringLiteral("\"format\" %1 is not understood (expected %2)")
+                            .arg(format.toDouble())
+                            .arg(kFormat));
+    }
 
     if (root.contains(QStringLiteral("config"))) {
         std::vector<int> numbers;
@@ -148,18 +173,17 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
 }
 
 std::optional<DeviceState> load(const QString& path, bool* missing, QString* error) {
-    QFile file(path);
-    *missing = !file.exists();
+    const CappedRead file = readCapped(path, kMaxFileSize);
+    *missing = file.status == CappedRead::Status::Missing;
     if (*missing)
         return DeviceState::factory();
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.ok()) {
         if (error)
-            *error = QStringLiteral("cannot read the virtual device's state file %1: %2")
-                         .arg(path, file.errorString());
+            *error = QStringLiteral("cannot read the virtual device's state file %1").arg(file.error);
         return std::nullopt;
     }
     QString why;
-    auto state = fromJson(file.readAll(), &why);
+    auto state = fromJson(file.data, &why);
     if (!state && error)
         *error = QStringLiteral("the virtual device's state file %1 is damaged: %2").arg(path, why);
     return state;

@@ -1,6 +1,7 @@
 #include "emulator/VirtualDevice.h"
 
 #include "device/Commands.h"
+#include "device/Timings.h"
 #include "emulator/StateFile.h"
 
 #include <QLoggingCategory>
@@ -23,7 +24,8 @@ quint8 high(int value) {
 VirtualDevice::VirtualDevice(QObject* parent) : QObject(parent), m_state(DeviceState::factory()) {
     qRegisterMetaType<telvar::Utterance>();
     m_elapsed.start();
-    m_clock = [this] { return m_elapsed.elapsed(); };
+    // Its idle spells run as fast as the program's periods, so shortened timings shorten both sides.
+    m_clock = [this] { return m_elapsed.elapsed() * Timings::divisor(); };
 }
 
 VirtualDevice::~VirtualDevice() {
@@ -266,14 +268,18 @@ std::array<int, 3> VirtualDevice::readSensor() {
 void VirtualDevice::answer(char letter, std::initializer_list<quint8> data) {
     if (m_faults.drops(letter))
         return;
-    send(data);
+    send(data, m_faults.delay(letter));
 }
 
 void VirtualDevice::send(std::initializer_list<quint8> data) {
+    send(data, m_faults.delay());
+}
+
+void VirtualDevice::send(std::initializer_list<quint8> data, std::chrono::milliseconds delay) {
     QByteArray report(9, '\0');
     std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 8), report.begin() + 1);
     const quint64 session = m_session;
-    m_worker.post(m_latency + m_faults.delay(), [this, report, session] { Q_EMIT replied(report, session); });
+    m_worker.post(m_latency + delay, [this, report, session] { Q_EMIT replied(report, session); });
 }
 
 void VirtualDevice::powerOn() {
@@ -398,6 +404,11 @@ QString VirtualDevice::flush() {
     return saveIfDirty();
 }
 
+QString VirtualDevice::saveProblem() const {
+    std::lock_guard fileLock(m_fileMutex);
+    return m_saveProblem;
+}
+
 QString VirtualDevice::saveIfDirty() {
     QByteArray json;
     QString path;
@@ -416,6 +427,7 @@ QString VirtualDevice::saveIfDirty() {
     if (snapshot <= m_written)
         return {};
     const QString error = StateFile::save(path, json);
+    m_saveProblem = error;
     if (error.isEmpty()) {
         m_written = snapshot;
         m_lastSaveFailed = false;
@@ -425,9 +437,9 @@ QString VirtualDevice::saveIfDirty() {
         std::lock_guard lock(m_mutex);
         m_dirty = true; // try again with the next change or at power-off
     }
-    // Say it once, not at every one of the changes that follow.
+    // Say it once, not at every one of the changes that follow; the owner shows it (title bar, stderr).
     const bool repeated = std::exchange(m_lastSaveFailed, true);
-    qCWarning(lcEmulator).noquote() << error;
+    qCDebug(lcEmulator).noquote() << error;
     return repeated ? QString() : error;
 }
 

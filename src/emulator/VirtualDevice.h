@@ -86,6 +86,8 @@ public:
 
     // Saves the state file now if anything changed since the last save. Returns an error text.
     QString flush();
+    // Why the last save of the state file failed; empty once a save has succeeded again.
+    QString saveProblem() const;
 
 Q_SIGNALS:
     // A reply leaves the device; emitted on the worker thread.
@@ -100,6 +102,7 @@ private:
     void command(const Report& report, QList<Utterance>& said);
     void answer(char letter, std::initializer_list<quint8> data);
     void send(std::initializer_list<quint8> data);
+    void send(std::initializer_list<quint8> data, std::chrono::milliseconds delay);
     Utterance speak(quint16 address) const;
     void say(const Utterance& utterance, QList<Utterance>& said);
     std::array<int, 3> readSensor();
@@ -132,8 +135,9 @@ private:
     bool m_saveScheduled = false;
     bool m_lastSaveFailed = false;
     quint64 m_snapshot = 0;
-    std::mutex m_fileMutex; // one writer of the state file at a time, newest snapshot last
+    mutable std::mutex m_fileMutex; // one writer of the state file at a time, newest snapshot last
     quint64 m_written = 0;
+    QString m_saveProblem;
 
     TimedWorker m_worker;
 };

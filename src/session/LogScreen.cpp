@@ -1,5 +1,6 @@
 #include "session/LogScreen.h"
 
+#include "device/ScreenAction.h"
 #include "device/ScreenHost.h"
 
 #include <QGridLayout>
@@ -36,7 +37,7 @@ LogScreen::LogScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_hos
     grid->setRowStretch(1, 1);
 
     connect(read, &QPushButton::clicked, &m_model, &LogViewerModel::readLog);
-    connect(m_clear, &QPushButton::clicked, this, [this] { clearLog(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { runScreenAction(m_host, clearLog()); });
     connect(&m_model, &LogViewerModel::textChanged, m_viewer, &QPlainTextEdit::setPlainText);
     connect(&m_model, &LogViewerModel::problem, this,
             [this](const QString& text) { m_host.setStatus(text); });

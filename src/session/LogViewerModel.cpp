@@ -10,9 +10,15 @@ LogViewerModel::LogViewerModel(SessionLogFile file, QObject* parent)
     : QObject(parent), m_file(std::move(file)) {}
 
 void LogViewerModel::readLog() {
-    const std::optional<QStringList> lines = m_file.readLines();
-    if (!lines)
+    bool missing = false;
+    QString error;
+    const std::optional<QStringList> lines = m_file.readLines(&missing, &error);
+    // No log yet is nothing to speak of; one that is there and cannot be read is.
+    if (!lines) {
+        if (!missing)
+            Q_EMIT problem(QStringLiteral("The log file could not be read (%1)").arg(error));
         return;
+    }
     // Built front to back: prepending line by line would copy the whole text once per line.
     QString text;
     for (auto line = lines->crbegin(); line != lines->crend(); ++line)

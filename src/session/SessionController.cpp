@@ -2,6 +2,8 @@
 
 #include "device/Commands.h"
 #include "device/DeviceLink.h"
+#include "device/DeviceStep.h"
+#include "device/ScreenAction.h"
 #include "device/Timings.h"
 #include "vocab/Vocabulary.h"
 
@@ -59,7 +61,19 @@ void SessionController::onPollTimer() {
     // device speaks one word at a time, in the order the words were read.
     if (m_tickRunning)
         return;
-    pollTick();
+    // After an unplug nothing is sent until the device is back; the window still ends on time, and the
+    // session says why it heard nothing.
+    if (!m_link.isAttached()) {
+        reportDeviceProblem(WaitResult::Unplugged, deviceStep(Command::ReadSensor));
+        return;
+    }
+    runReported(pollTick(), [self = QPointer(this)](const QString& text) {
+        if (!self)
+            return;
+        // The session goes on to the end of its window; the next tick may fare better.
+        self->m_tickRunning = false;
+        Q_EMIT self->problem(QStringLiteral("A poll stopped on an unexpected error: %1").arg(text));
+    });
 }
 
 QCoro::Task<> SessionController::pollTick() {
@@ -70,18 +84,20 @@ QCoro::Task<> SessionController::pollTick() {
         co_return;
     m_tickRunning = true;
     const QPointer<SessionController> self(this);
-    const WaitResult result = co_await readAndSpeak(*device);
+    QString step;
+    const WaitResult result = co_await readAndSpeak(*device, step);
     if (!self)
         co_return;
     m_tickRunning = false;
-    reportDeviceProblem(result);
+    reportDeviceProblem(result, step);
     Q_EMIT tickFinished();
 }
 
-QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device) {
+QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QString& step) {
     // The tick may outlive the session and even the controller; after every wait it checks `self`.
     const QPointer<SessionController> self(this);
 
+    step = deviceStep(Command::ReadSensor);
     WaitResult result = co_await device.request(Command::ReadSensor);
     if (result != WaitResult::Ok || !self)
         co_return result;
@@ -97,6 +113,7 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device) {
     // the answer of the next question.
     m_answer += u' ' + m_vocabulary.list1().value(index);
 
+    step = QStringLiteral("the pause before speaking");
     for (int tick = 0; tick < kPauseTicksBeforeSpeaking; ++tick) {
         result = co_await device.hold();
         if (result != WaitResult::Ok || !self)
@@ -104,9 +121,12 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device) {
     }
     Q_EMIT itemSelected(index);
 
-    result = co_await device.requestAt(Command::SetAddress, kBytesPerWord * index);
+    const int address = kBytesPerWord * index;
+    step = deviceStep(Command::SetAddress, address % 256, address / 256);
+    result = co_await device.requestAt(Command::SetAddress, address);
     if (result != WaitResult::Ok || !self)
         co_return result;
+    step = deviceStep(Command::Speak);
     device.clearDataread();
     co_return co_await device.command(Command::Speak);
 }
@@ -128,12 +148,12 @@ void SessionController::reportLogProblem() {
     Q_EMIT problem(QStringLiteral("The session log could not be written (%1)").arg(m_log.errorString()));
 }
 
-void SessionController::reportDeviceProblem(WaitResult result) {
+void SessionController::reportDeviceProblem(WaitResult result, const QString& step) {
     // A silent or absent device fails every tick; the title bar hears of it once per kind of failure.
     if (result == WaitResult::Ok || result == WaitResult::Cancelled || m_deviceProblem == result)
         return;
     m_deviceProblem = result;
-    Q_EMIT problem(describe(result));
+    Q_EMIT problem(describeAt(result, step));
 }
 
 } // namespace telvar

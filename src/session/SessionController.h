@@ -60,10 +60,11 @@ Q_SIGNALS:
 private:
     void onPollTimer();
     QCoro::Task<> pollTick();
-    QCoro::Task<WaitResult> readAndSpeak(Sequence& device);
+    // `step` names the exchange under way, for the message when it fails.
+    QCoro::Task<WaitResult> readAndSpeak(Sequence& device, QString& step);
     void endWindow();
     void reportLogProblem();
-    void reportDeviceProblem(WaitResult result);
+    void reportDeviceProblem(WaitResult result, const QString& step);
 
     DeviceLink& m_link;
     const Vocabulary& m_vocabulary;

@@ -4,6 +4,18 @@
 
 namespace telvar {
 
+namespace {
+
+// Every line break (CR LF, CR or LF) as one blank.
+QString oneLine(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+} // namespace
+
 SessionLogWriter::SessionLogWriter(QString path, Clock clock, QLocale locale)
     : m_file(std::move(path)), m_clock(std::move(clock)), m_locale(std::move(locale)) {}
 
@@ -13,7 +25,29 @@ void SessionLogWriter::setPath(const QString& path) {
 }
 
 bool SessionLogWriter::writeQuestion(const QString& question) {
-    return append(QStringLiteral("USER: ") + trimBlanks(question) + stamp());
+    return append(QStringLiteral("USER: ") + trimBlanks(oneLine(question)) + stamp());
+}
+
+QString SessionLogWriter::withoutTimeZone(const QString& timeFormat) {
+    QString format;
+    bool quoted = false;
+    for (qsizetype i = 0; i < timeFormat.size(); ++i) {
+        const QChar c = timeFormat[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't') {
+            format += c;
+            continue;
+        }
+        // The zone and the blank that parts it from the time.
+        while (i + 1 < timeFormat.size() && timeFormat[i + 1] == u't')
+            ++i;
+        while (!format.isEmpty() && format.back().isSpace())
+            format.chop(1);
+        while (format.isEmpty() && i + 1 < timeFormat.size() && timeFormat[i + 1].isSpace())
+            ++i;
+    }
+    return format;
 }
 
 bool SessionLogWriter::writeAnswerAndClose(const QString& answer) {
@@ -41,8 +75,9 @@ bool SessionLogWriter::append(const QString& entry) {
         m_error = m_file.errorString();
         return false;
     }
-    // The entry's own line end, then the empty line that separates entries.
-    const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");
+    // The entry's own line end, then the empty line that separates entries. A word of the vocabulary may
+    // hold a line feed too.
+    const QByteArray bytes = cp1252::encode(oneLine(entry)) + QByteArrayLiteral("\r\n\r\n");
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         m_error = m_file.errorString();
         m_file.close();
@@ -54,7 +89,7 @@ bool SessionLogWriter::append(const QString& entry) {
 QString SessionLogWriter::stamp() const {
     const QDateTime now = m_clock();
     return m_locale.toString(now.date(), QLocale::ShortFormat) +
-           m_locale.toString(now, m_locale.timeFormat(QLocale::LongFormat));
+           m_locale.toString(now, withoutTimeZone(m_locale.timeFormat(QLocale::LongFormat)));
 }
 
 } // namespace telvar

@@ -1,8 +1,8 @@
 #include "settings/DeviceInformationRead.h"
 
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
 #include "settings/DeviceInformation.h"
-#include "settings/DeviceStep.h"
 
 namespace telvar {
 

@@ -1,9 +1,9 @@
 #include "settings/MaintenanceCommands.h"
 
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
 #include "device/Prompter.h"
 #include "settings/ConfigurationBytes.h"
-#include "settings/DeviceStep.h"
 #include "settings/FirmwareVersion.h"
 
 namespace telvar {

@@ -1,5 +1,7 @@
 #include "settings/ModeCommand.h"
 
+#include "device/DeviceStep.h"
+
 namespace telvar {
 
 QCoro::Task<SequenceOutcome> ModeCommand::run(char letter) {
@@ -10,7 +12,7 @@ QCoro::Task<SequenceOutcome> ModeCommand::run(char letter) {
     device->clearDataread();
     const WaitResult result = co_await device->command(letter);
     if (!result.ok())
-        co_return fail(QStringLiteral("Mode not changed: %1").arg(describe(result)));
+        co_return fail(QStringLiteral("Mode not changed: %1").arg(describeAt(result, deviceStep(letter))));
     co_return SequenceOutcome::done();
 }
 

@@ -1,8 +1,9 @@
 #include "settings/ModesScreen.h"
 
-#include "device/Prompter.h"
-#include "device/ScreenHost.h"
 #include "device/DeviceLink.h"
+#include "device/Prompter.h"
+#include "device/ScreenAction.h"
+#include "device/ScreenHost.h"
 #include "settings/AvailabilityWrite.h"
 #include "settings/ModeCommand.h"
 
@@ -29,7 +30,8 @@ ModesScreen::ModesScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m
         button->setObjectName(QStringLiteral("modeButton_%1").arg(row));
         button->setToolTip(QString::fromLatin1(mode.toolTip));
         const char letter = mode.letter;
-        connect(button, &QPushButton::clicked, this, [this, letter] { sendMode(letter); });
+        connect(button, &QPushButton::clicked, this,
+                [this, letter] { runScreenAction(m_host, sendMode(letter)); });
         grid->addWidget(button, row, 0);
 
         auto* future = new QPushButton(QString::fromLatin1(kFutureCaptions[row]), this);
@@ -47,7 +49,8 @@ ModesScreen::ModesScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m
         box->setChecked(usable);
         box->setEnabled(usable);
         // clicked, not toggled: only the user's own clicks are sent, after the tick has changed.
-        connect(box, &QCheckBox::clicked, this, [this, index] { sendAvailability(index); });
+        connect(box, &QCheckBox::clicked, this,
+                [this, index] { runScreenAction(m_host, sendAvailability(index)); });
         grid->addWidget(box, index % OperatingModes::kUsableBoxCount, usable ? 1 : 3);
         m_boxes[index] = box;
     }
@@ -85,7 +88,8 @@ QCoro::Task<> ModesScreen::sendAvailability(int clickedBox) {
 }
 
 void ModesScreen::followStatus(DeviceSequence& job) {
-    connect(&job, &DeviceSequence::statusChanged, this, [this](const QString& text) { m_host.setStatus(text); });
+    connect(&job, &DeviceSequence::statusChanged, this,
+            [this](const QString& text) { m_host.setStatus(text); });
 }
 
 OperatingModes::Availability ModesScreen::ticked() const {

@@ -1,7 +1,7 @@
 #include "settings/RateSave.h"
 
 #include "device/Commands.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 #include "settings/EnergyRate.h"
 
 namespace telvar {

@@ -1,7 +1,7 @@
 #include "settings/SensitivitySave.h"
 
 #include "device/Commands.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 #include "settings/Sensitivity.h"
 
 namespace telvar {

@@ -1,7 +1,7 @@
 #include "settings/SettingsRead.h"
 
 #include "device/Commands.h"
-#include "settings/DeviceStep.h"
+#include "device/DeviceStep.h"
 
 namespace telvar {
 

@@ -1,6 +1,7 @@
 #include "settings/SetupController.h"
 
 #include "device/DeviceLink.h"
+#include "device/ScreenAction.h"
 #include "device/ScreenHost.h"
 #include "settings/AutoTune.h"
 #include "settings/AutoTuneGroup.h"
@@ -30,17 +31,24 @@ constexpr std::chrono::milliseconds kLetGoLimit{3000};
 
 SetupController::SetupController(ScreenHost& host, SetupScreen* screen, QPlainTextEdit* aboutText)
     : QObject(screen), m_host(host), m_screen(screen), m_aboutText(aboutText) {
-    connect(screen, &SetupScreen::saveSensitivityRequested, this, &SetupController::saveSensitivity);
-    connect(screen, &SetupScreen::testVoiceRequested, this, &SetupController::testVoice);
-    connect(screen, &SetupScreen::saveVoiceRequested, this, &SetupController::saveVoice);
-    connect(screen, &SetupScreen::defaultVoiceRequested, this, &SetupController::defaultVoice);
-    connect(screen, &SetupScreen::saveRateRequested, this, &SetupController::saveRate);
-    connect(screen, &SetupScreen::autoTuneRequested, this, &SetupController::autoTune);
-    connect(screen, &SetupScreen::powerSaveClicked, this, &SetupController::powerSave);
-    connect(screen, &SetupScreen::firmwareRequested, this, &SetupController::firmwareVersion);
-    connect(screen, &SetupScreen::factoryDefaultsRequested, this, &SetupController::factoryDefaults);
-    connect(screen, &SetupScreen::bootLoaderRequested, this, &SetupController::bootLoader);
-    connect(screen, &SetupScreen::amplifierClicked, this, &SetupController::amplifier);
+    connect(screen, &SetupScreen::saveSensitivityRequested, this,
+            [this] { runScreenAction(m_host, saveSensitivity()); });
+    connect(screen, &SetupScreen::testVoiceRequested, this, [this] { runScreenAction(m_host, testVoice()); });
+    connect(screen, &SetupScreen::saveVoiceRequested, this, [this] { runScreenAction(m_host, saveVoice()); });
+    connect(screen, &SetupScreen::defaultVoiceRequested, this,
+            [this] { runScreenAction(m_host, defaultVoice()); });
+    connect(screen, &SetupScreen::saveRateRequested, this, [this] { runScreenAction(m_host, saveRate()); });
+    connect(screen, &SetupScreen::autoTuneRequested, this, [this] { runScreenAction(m_host, autoTune()); });
+    connect(screen, &SetupScreen::powerSaveClicked, this,
+            [this](bool on) { runScreenAction(m_host, powerSave(on)); });
+    connect(screen, &SetupScreen::firmwareRequested, this,
+            [this] { runScreenAction(m_host, firmwareVersion()); });
+    connect(screen, &SetupScreen::factoryDefaultsRequested, this,
+            [this] { runScreenAction(m_host, factoryDefaults()); });
+    connect(screen, &SetupScreen::bootLoaderRequested, this,
+            [this] { runScreenAction(m_host, bootLoader()); });
+    connect(screen, &SetupScreen::amplifierClicked, this,
+            [this](bool on) { runScreenAction(m_host, amplifier(on)); });
 }
 
 void SetupController::follow(DeviceSequence& job) {

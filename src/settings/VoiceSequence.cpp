@@ -1,8 +1,8 @@
 #include "settings/VoiceSequence.h"
 
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
 #include "device/Timings.h"
-#include "settings/DeviceStep.h"
 
 namespace telvar {
 
@@ -58,6 +58,9 @@ QCoro::Task<SequenceOutcome> VoiceSequence::save(VoiceSettings voice) {
         if (result.ok()) {
             device->setPausePeriod(Timings::kSettingsPause);
             result = co_await device->hold();
+            // The last byte is on the device before the pause after it: the voice is saved all the same.
+            if (&config == &writes.back())
+                result = WaitResult::Ok;
         }
         if (!result.ok())
             co_return stopped(QStringLiteral("Voice not saved"),

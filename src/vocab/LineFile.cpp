@@ -1,7 +1,8 @@
 #include "vocab/LineFile.h"
 
+#include "vocab/CappedRead.h"
+
 #include <QDir>
-#include <QFile>
 #include <QSaveFile>
 
 namespace telvar {
@@ -50,21 +51,13 @@ QByteArray LineFile::join(const QList<QByteArray>& lines) {
 }
 
 std::optional<QList<QByteArray>> LineFile::read(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, path, file.errorString());
+    CappedRead file = readCapped(path, kMaxSize);
+    if (!file.ok()) {
+        if (error)
+            *error = file.error;
         return std::nullopt;
     }
-    if (file.size() > kMaxSize) {
-        fail(error, path, QStringLiteral("larger than %1 bytes").arg(kMaxSize));
-        return std::nullopt;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        fail(error, path, file.errorString());
-        return std::nullopt;
-    }
-    return split(data);
+    return split(file.data);
 }
 
 bool LineFile::write(const QString& path, const QList<QByteArray>& lines, QString* error) {
@@ -72,10 +65,13 @@ bool LineFile::write(const QString& path, const QList<QByteArray>& lines, QStrin
         if (lines[i].contains('\r'))
             return fail(error, path, QStringLiteral("line %1 holds a carriage return (code 13)").arg(i + 1));
     }
+    return replace(path, join(lines), error);
+}
+
+bool LineFile::replace(const QString& path, const QByteArray& data, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, path, file.errorString());
-    const QByteArray data = join(lines);
     if (file.write(data) != data.size())
         return fail(error, path, file.errorString());
     if (!file.commit())

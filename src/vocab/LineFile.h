@@ -20,12 +20,14 @@ public:
     static QList<QByteArray> split(QByteArrayView data);
     static QByteArray join(const QList<QByteArray>& lines);
 
-    // Every line of the file, or nullopt with the reason in *error.
+    // Every line of the file, or nullopt with the reason in *error (see readCapped).
     static std::optional<QList<QByteArray>> read(const QString& path, QString* error);
 
     // Replaces the file in one step: on failure the old file stays whole and *error says why. A line
     // that holds a carriage return is refused, since it would read back as two lines.
     static bool write(const QString& path, const QList<QByteArray>& lines, QString* error);
+    // The same for content that is already joined.
+    static bool replace(const QString& path, const QByteArray& data, QString* error);
 };
 
 } // namespace telvar

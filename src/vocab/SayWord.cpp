@@ -1,6 +1,7 @@
 #include "vocab/SayWord.h"
 
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
 #include "vocab/NumberText.h"
 
 namespace telvar {
@@ -16,21 +17,27 @@ QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
     if (!device)
         co_return busy();
     Q_EMIT begun();
-    WaitResult result = co_await device->requestAt(Command::SetAddress, 8 * index);
+    const int address = 8 * index;
+    QString step = deviceStep(Command::SetAddress, address % 256, address / 256);
+    WaitResult result = co_await device->requestAt(Command::SetAddress, address);
     // Without the address acknowledged, "S" could speak whatever word the device pointed at before.
-    if (result.ok())
+    if (result.ok()) {
+        step = deviceStep(Command::Speak);
         result = co_await device->command(Command::Speak);
+    }
     if (result.ok() && sendToUnit) {
         const QString command = unitCommand(index);
         setStatus(command);
         for (const QChar character : command) {
+            step = deviceStep(Command::UnitCommand, character.unicode());
             result = co_await device->command(Command::UnitCommand, static_cast<quint8>(character.unicode()));
             if (!result.ok())
                 break;
         }
     }
     if (!result.ok())
-        co_return fail(QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describe(result)));
+        co_return fail(
+            QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describeAt(result, step)));
     co_return SequenceOutcome::done();
 }
 

@@ -1,9 +1,12 @@
 #include "vocab/VocabularyLoader.h"
 
+#include "vocab/BackupCopies.h"
 #include "vocab/BuiltinVocabulary.h"
+#include "vocab/CappedRead.h"
+#include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
 
-#include <QFile>
+#include <QDir>
 
 #include <algorithm>
 
@@ -14,39 +17,68 @@ namespace {
 constexpr int kBrowserEntries = 2049; // the word browser shows built-in entries 0..2048
 
 // The built-in data replaces files that may hold the user's work (edits saved in the temporary pair but
-// never transferred, a main pair that merely failed to load), so an existing file is copied aside
-// first; when that copy fails the file is left as it is.
-bool keepCopy(const QString& path, VocabularyLoad& load) {
-    if (!QFile::exists(path))
-        return true;
-    const QString copy = path + QLatin1String(VocabularyLoader::kBackupSuffix);
-    QFile::remove(copy);
-    if (QFile::copy(path, copy)) {
-        load.keptCopies.append(copy);
-        return true;
+// never transferred, a main pair that merely failed to load), so what a file held is kept in a backup
+// copy first; when that fails the file is left as it is. A file that already holds the built-in data is
+// not touched at all.
+void replaceKeepingCopy(const QString& path, const CappedRead& current, const QList<QByteArray>& lines,
+                        VocabularyLoad& load) {
+    const QByteArray content = LineFile::join(lines);
+    if (current.ok() && current.data == content)
+        return;
+    const BackupCopies copies(path);
+    if (current.ok()) {
+        QString error;
+        const std::optional<QString> copy = copies.keep(current.data, &error);
+        if (!copy) {
+            load.writeErrors.append(QStringLiteral("%1: not replaced, it could not be copied aside (%2)")
+                                        .arg(QDir::toNativeSeparators(path), error));
+            return;
+        }
+        load.keptCopies.append(*copy);
     }
-    load.writeErrors.append(QStringLiteral("%1: not replaced, it could not be copied to %2").arg(path, copy));
-    return false;
+    QString error;
+    if (!LineFile::write(path, lines, &error)) {
+        load.writeErrors.append(error);
+        return;
+    }
+    copies.prune(content);
 }
 
+// Writes the built-in data to one pair. A file that exists but cannot be read (a folder, a device, no
+// permission, too large) cannot be kept in a copy, so then the pair stays as it is. False when it did.
+bool writePair(const WordListFiles& files, const char* wordsName, const char* codesName,
+               const QList<QByteArray>& words, const QList<QByteArray>& codes, VocabularyLoad& load) {
+    const CappedRead currentWords = readCapped(files.path(wordsName), LineFile::kMaxSize);
+    const CappedRead currentCodes = readCapped(files.path(codesName), LineFile::kMaxSize);
+    QStringList unreadable;
+    for (const CappedRead* current : {&currentWords, &currentCodes}) {
+        if (current->status == CappedRead::Status::Unreadable ||
+            current->status == CappedRead::Status::TooLarge)
+            unreadable << current->error;
+    }
+    if (!unreadable.isEmpty()) {
+        load.writeErrors.append(unreadable.join(QLatin1Char('\n')));
+        return false;
+    }
+    replaceKeepingCopy(files.path(wordsName), currentWords, words, load);
+    replaceKeepingCopy(files.path(codesName), currentCodes, codes, load);
+    return true;
+}
+
+// The main pair first: when it cannot be read nothing is written, since the next start would fail on it
+// all the same and the temporary pair may hold the only other copy of the user's words.
 void writeBuiltinFiles(const WordListFiles& files, VocabularyLoad& load) {
-    const auto write = [&](const char* name, const auto& writer) {
-        if (!keepCopy(files.path(name), load))
-            return;
-        QString error;
-        if (!writer(name, &error))
-            load.writeErrors.append(error);
-    };
-    const auto words = [&](const char* name, QString* error) {
-        return files.writeWords(name, load.tables.list1, error);
-    };
-    const auto codes = [&](const char* name, QString* error) {
-        return files.writeCodes(name, load.tables.codes, WordListFiles::kWrittenRows, error);
-    };
-    write(WordListFiles::kTempWords, words);
-    write(WordListFiles::kMainWords, words);
-    write(WordListFiles::kMainCodes, codes);
-    write(WordListFiles::kTempCodes, codes);
+    const auto words = WordListFiles::wordLines(load.tables.list1);
+    const auto codes = WordListFiles::codeLines(load.tables.codes, WordListFiles::kWrittenRows);
+    if (!writePair(files, WordListFiles::kMainWords, WordListFiles::kMainCodes, words, codes, load)) {
+        load.writeErrors.last() +=
+            QStringLiteral("\nNo word-list file was changed; the built-in words are used for this run.");
+        return;
+    }
+    if (!writePair(files, WordListFiles::kTempWords, WordListFiles::kTempCodes, words, codes, load))
+        load.writeErrors.last() +=
+            QStringLiteral("\n%1 and %2 were left as they are.")
+                .arg(QLatin1String(WordListFiles::kTempWords), QLatin1String(WordListFiles::kTempCodes));
 }
 
 } // namespace

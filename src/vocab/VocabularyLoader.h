@@ -12,10 +12,11 @@ namespace telvar {
 // What the start-up load found and did.
 struct VocabularyLoad {
     VocabularyTables tables;
-    bool external = false;   // read from mainw.txt and mainph.txt, not from the built-in data
-    QString fileProblem;     // why the main files were not used; empty after a file load
-    QStringList keptCopies;  // files the built-in data replaced, each kept beside it as NAME.bak first
-    QStringList writeErrors; // files the built-in data could not be written to; the run goes on
+    bool external = false;  // read from mainw.txt and mainph.txt, not from the built-in data
+    QString fileProblem;    // why the main files were not used; empty after a file load
+    QStringList keptCopies; // the backup copies holding what the files the built-in data replaced held
+    QStringList
+        writeErrors; // files the built-in data could not or would not replace, and why; the run goes on
 
     QString caption() const;
 };
@@ -23,10 +24,9 @@ struct VocabularyLoad {
 // Fills the vocabulary from the word-list files of the data folder, or from the built-in data.
 class VocabularyLoader {
 public:
-    static constexpr const char* kBackupSuffix = ".bak";
-
     // Start-up: the main pair when it can be read whole, else the built-in vocabulary, which is then
-    // written to both pairs so the next start reads it from the files.
+    // written to both pairs so the next start reads it from the files (see BackupCopies for what the
+    // files held before).
     static VocabularyLoad load(const QString& folder);
 
     // The built-in vocabulary; its word browser list stops after entry 2048.

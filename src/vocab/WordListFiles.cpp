@@ -72,21 +72,29 @@ std::optional<VocabularyTables> WordListFiles::pairLines(const QList<QByteArray>
     return tables;
 }
 
-bool WordListFiles::writeWords(const char* name, const QStringList& words, QString* error) const {
+QList<QByteArray> WordListFiles::wordLines(const QStringList& words) {
     QList<QByteArray> lines;
     lines.reserve(words.size());
     for (const QString& word : words)
         lines.append(cp1252::encode(word));
-    return LineFile::write(path(name), lines, error);
+    return lines;
 }
 
-bool WordListFiles::writeCodes(const char* name, const Vocabulary::CodeTable& codes, int rows,
-                               QString* error) const {
+QList<QByteArray> WordListFiles::codeLines(const Vocabulary::CodeTable& codes, int rows) {
     QList<QByteArray> lines;
     lines.reserve(rows);
     for (int k = 0; k < rows; ++k)
         lines.append(rowLine(codes.data() + k * Vocabulary::kRowLength));
-    return LineFile::write(path(name), lines, error);
+    return lines;
+}
+
+bool WordListFiles::writeWords(const char* name, const QStringList& words, QString* error) const {
+    return LineFile::write(path(name), wordLines(words), error);
+}
+
+bool WordListFiles::writeCodes(const char* name, const Vocabulary::CodeTable& codes, int rows,
+                               QString* error) const {
+    return LineFile::write(path(name), codeLines(codes, rows), error);
 }
 
 } // namespace telvar

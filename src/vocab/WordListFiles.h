@@ -37,6 +37,10 @@ public:
     std::optional<VocabularyTables> readPair(const char* wordsName, const char* codesName,
                                              QString* error) const;
 
+    // The lines of a word file and of a code file (rows 0..rows-1, ten characters each).
+    static QList<QByteArray> wordLines(const QStringList& words);
+    static QList<QByteArray> codeLines(const Vocabulary::CodeTable& codes, int rows);
+
     bool writeWords(const char* name, const QStringList& words, QString* error) const;
     // Writes rows 0..rows-1 of the table as ten-character lines.
     bool writeCodes(const char* name, const Vocabulary::CodeTable& codes, int rows, QString* error) const;

@@ -1,11 +1,15 @@
 #include "vocab/WordListScreen.h"
 
+#include "device/BusyControls.h"
+#include "device/DeviceLink.h"
 #include "device/Prompter.h"
+#include "device/ScreenAction.h"
 #include "device/ScreenHost.h"
 #include "vocab/NumberText.h"
 #include "vocab/SayWord.h"
 #include "vocab/UnitTransfer.h"
 #include "vocab/VocabularyLoader.h"
+#include "vocab/WordListFiles.h"
 #include "vocab/WordListUpload.h"
 #include "vocab/WordMemoryClearer.h"
 #include "vocab/WordMemoryReader.h"
@@ -14,12 +18,14 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace telvar {
@@ -36,12 +42,34 @@ WordListScreen::WordListScreen(ScreenHost& host, QWidget* parent) : QWidget(pare
     m_resultBox->setObjectName(QStringLiteral("Text27"));
     m_resultBox->setReadOnly(true);
     m_resultBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_resultBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_resultBox->setAccessibleName(tr("Word memory results"));
     m_resultBox->hide();
     layout->addWidget(m_resultBox, 1);
 
     layout->addWidget(buildWordBrowser(), 1);
     fillWordBrowser();
     connect(&host.vocabulary(), &Vocabulary::list3Changed, this, &WordListScreen::fillWordBrowser);
+
+    QWidget* previous = nullptr;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_readSpokenButton, m_readAllButton, m_clearCountButton, m_clearMemoryButton, m_sendToUnitButton,
+             m_uploadButton, m_editorButton, m_transferEditsButton, m_resultBox, m_wordBrowser, m_wordSlider,
+             m_wordNumber, m_sayWordButton, m_sendToUnitBox}) {
+        if (previous)
+            setTabOrder(previous, control);
+        previous = control;
+    }
+
+    // Everything here that would start a device job is refused while one runs; opening the editor is not.
+    m_busy = new BusyControls(host.link(), this);
+    m_busy->add(m_readSpokenButton, m_readAllButton, m_clearCountButton, m_clearMemoryButton,
+                m_sendToUnitButton, m_uploadButton, m_transferEditsButton, m_sayWordButton, m_wordBrowser);
+
+    m_cancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_cancelShortcut->setContext(Qt::WindowShortcut);
+    m_cancelShortcut->setEnabled(false);
+    connect(m_cancelShortcut, &QShortcut::activated, this, [this] { m_host.link().cancel(); });
 }
 
 QPushButton* WordListScreen::addButton(const QString& objectName, const QString& caption,
@@ -75,18 +103,19 @@ QWidget* WordListScreen::buildButtons() {
                                       QStringLiteral("Replace Word Files with Edited Files"));
 
     connect(m_readSpokenButton, &QPushButton::clicked, this,
-            [this] { readMemory(&WordMemoryReader::readWordsSpoken); });
+            [this] { runScreenAction(m_host, readMemory(&WordMemoryReader::readWordsSpoken)); });
     connect(m_readAllButton, &QPushButton::clicked, this,
-            [this] { readMemory(&WordMemoryReader::readAllWords); });
+            [this] { runScreenAction(m_host, readMemory(&WordMemoryReader::readAllWords)); });
     connect(m_clearCountButton, &QPushButton::clicked, this,
-            [this] { clearMemory(&WordMemoryClearer::clearLastWord); });
+            [this] { runScreenAction(m_host, clearMemory(&WordMemoryClearer::clearLastWord)); });
     connect(m_clearMemoryButton, &QPushButton::clicked, this,
-            [this] { clearMemory(&WordMemoryClearer::clearStoredMemory); });
-    connect(m_sendToUnitButton, &QPushButton::clicked, this, &WordListScreen::sendToUnit);
-    connect(m_uploadButton, &QPushButton::clicked, this, &WordListScreen::upload);
-    connect(m_transferEditsButton, &QPushButton::clicked, this, &WordListScreen::transferEdits);
-    connect(m_editorButton, &QPushButton::clicked, this,
-            [this] { m_host.openWordEditor(); });
+            [this] { runScreenAction(m_host, clearMemory(&WordMemoryClearer::clearStoredMemory)); });
+    connect(m_sendToUnitButton, &QPushButton::clicked, this,
+            [this] { runScreenAction(m_host, sendToUnit()); });
+    connect(m_uploadButton, &QPushButton::clicked, this, [this] { runScreenAction(m_host, upload()); });
+    connect(m_transferEditsButton, &QPushButton::clicked, this,
+            [this] { runScreenAction(m_host, transferEdits()); });
+    connect(m_editorButton, &QPushButton::clicked, this, [this] { m_host.openWordEditor(); });
 
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
@@ -118,6 +147,9 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordBrowser = new QListWidget(column);
     m_wordBrowser->setObjectName(QStringLiteral("List3"));
     m_wordBrowser->setToolTip(QStringLiteral("Click on a word to hear the word spoken"));
+    m_wordBrowser->setAccessibleName(tr("Word browser"));
+    m_wordBrowser->setUniformItemSizes(true);
+    m_wordBrowser->installEventFilter(this);
     layout->addWidget(m_wordBrowser, 1);
 
     m_sayWordFrame = new QFrame(column);
@@ -129,11 +161,16 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordSlider->setObjectName(QStringLiteral("HScroll7"));
     m_wordSlider->setRange(0, SayWord::kMaxIndex);
     m_wordSlider->setValue(kInitialWord);
+    // A scroll bar takes no focus of its own; as the word slider it must be usable by keyboard.
+    m_wordSlider->setFocusPolicy(Qt::StrongFocus);
+    // A scroll bar inverts its keys (Right would step back here); the slider's Right goes to the next word.
+    m_wordSlider->setInvertedControls(false);
+    m_wordSlider->setAccessibleName(tr("Word"));
     grid->addWidget(m_wordSlider, 0, 0, 1, 3);
 
     m_wordNumber = new QLineEdit(QString::number(kInitialWord), m_sayWordFrame);
     m_wordNumber->setObjectName(QStringLiteral("Text8"));
-    m_wordNumber->setReadOnly(true);
+    m_wordNumber->setAccessibleName(tr("Word number"));
     m_wordNumber->setMaximumWidth(m_wordNumber->fontMetrics().horizontalAdvance(QStringLiteral(" 00000")) +
                                   12);
     grid->addWidget(m_wordNumber, 1, 0);
@@ -149,32 +186,82 @@ QWidget* WordListScreen::buildWordBrowser() {
     grid->addWidget(m_sendToUnitBox, 1, 2);
     layout->addWidget(m_sayWordFrame);
 
-    connect(m_wordSlider, &QScrollBar::valueChanged, this,
-            [this](int value) { m_wordNumber->setText(numberText(value + 1)); });
-    connect(m_sayWordButton, &QPushButton::clicked, this, &WordListScreen::sayWord);
-    const auto pick = [this](QListWidgetItem* item) {
-        const int index = m_wordBrowser->row(item);
-        // The entries past the slider's end are the empty tail of the list: there is no word to say.
-        if (index > m_wordSlider->maximum())
-            return;
-        m_wordSlider->setValue(index);
-        sayWord();
-    };
-    connect(m_wordBrowser, &QListWidget::itemClicked, this, pick);
-    connect(m_wordBrowser, &QListWidget::itemDoubleClicked, this, pick);
+    connect(m_wordSlider, &QScrollBar::valueChanged, this, &WordListScreen::showWord);
+    connect(m_wordNumber, &QLineEdit::editingFinished, this, &WordListScreen::takeTypedNumber);
+    connect(m_sayWordButton, &QPushButton::clicked, this, [this] { runScreenAction(m_host, sayWord()); });
+    connect(m_wordBrowser, &QListWidget::currentRowChanged, this, &WordListScreen::followList);
+    connect(m_wordBrowser, &QListWidget::itemClicked, this, &WordListScreen::speakItem);
+    connect(m_wordBrowser, &QListWidget::itemDoubleClicked, this, &WordListScreen::speakItem);
     return column;
 }
 
 void WordListScreen::fillWordBrowser() {
     m_wordBrowser->clear();
     m_wordBrowser->addItems(m_host.vocabulary().list3());
+    // The entries past the slider's end are the empty tail of the list: no word to say or to select.
+    for (int row = m_wordSlider->maximum() + 1; row < m_wordBrowser->count(); ++row)
+        m_wordBrowser->item(row)->setFlags(Qt::NoItemFlags);
+    selectInList(m_wordSlider->value());
+}
+
+void WordListScreen::showWord(int index) {
+    m_wordNumber->setText(numberText(index));
+    selectInList(index);
+}
+
+void WordListScreen::selectInList(int index) {
+    if (index >= m_wordBrowser->count()) {
+        // A shortened word list has no entry for this word, which the device can still speak.
+        m_wordBrowser->setCurrentRow(-1);
+        return;
+    }
+    m_wordBrowser->setCurrentRow(index);
+    m_wordBrowser->scrollToItem(m_wordBrowser->item(index));
+}
+
+void WordListScreen::followList(int row) {
+    if (row >= 0 && row <= m_wordSlider->maximum())
+        m_wordSlider->setValue(row);
+}
+
+void WordListScreen::takeTypedNumber() {
+    bool isNumber = false;
+    const int index = m_wordNumber->text().trimmed().toInt(&isNumber);
+    if (isNumber && index >= m_wordSlider->minimum() && index <= m_wordSlider->maximum())
+        m_wordSlider->setValue(index);
+    // Also after a valid number: the box shows it as every other number here is shown.
+    m_wordNumber->setText(numberText(m_wordSlider->value()));
+}
+
+void WordListScreen::speakItem(QListWidgetItem* item) {
+    const int index = m_wordBrowser->row(item);
+    if (index < 0 || index > m_wordSlider->maximum())
+        return;
+    m_wordSlider->setValue(index);
+    runScreenAction(m_host, sayWord());
+}
+
+bool WordListScreen::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_wordBrowser && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool speakKey =
+            key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
+        if (speakKey && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (QListWidgetItem* item = m_wordBrowser->currentItem())
+                speakItem(item);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void WordListScreen::follow(DeviceSequence& sequence) {
     connect(&sequence, &DeviceSequence::statusChanged, this,
             [this](const QString& text) { m_host.setStatus(text); });
-    connect(&sequence, &DeviceSequence::progressChanged, this,
-            [this](int done, int total) { m_host.setPleaseWaitProgress(done, total); });
+    connect(&sequence, &DeviceSequence::progressChanged, this, [this](int done, int total) {
+        m_host.setPleaseWaitProgress(done, total);
+        m_cancelShortcut->setEnabled(total > 0);
+    });
 }
 
 void WordListScreen::showResultBox() {
@@ -184,6 +271,7 @@ void WordListScreen::showResultBox() {
 }
 
 void WordListScreen::endProgress() {
+    m_cancelShortcut->setEnabled(false);
     m_host.setPleaseWaitProgress(0, 0);
     m_host.setPleaseWaitVisible(false);
 }
@@ -221,9 +309,16 @@ QCoro::Task<> WordListScreen::readMemory(QCoro::Task<SequenceOutcome> (WordMemor
     follow(job);
     connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
     connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
+    connect(&job, &WordMemoryReader::interrupted, this, &WordListScreen::appendInterrupted);
+    connect(&job, &WordMemoryReader::wordSelected, m_wordSlider, &QScrollBar::setValue);
     const SequenceOutcome outcome = co_await (job.*read)();
     if (self && outcome.status != SequenceOutcome::Status::Busy)
         endProgress();
+}
+
+void WordListScreen::appendInterrupted(const QString& reason) {
+    // Without it, a count over fewer entries than it announces would look like a finished read.
+    m_resultBox->appendPlainText(QStringLiteral("— interrupted: ") + reason);
 }
 
 QCoro::Task<> WordListScreen::clearMemory(QCoro::Task<SequenceOutcome> (WordMemoryClearer::*clear)()) {
@@ -252,9 +347,19 @@ QCoro::Task<> WordListScreen::transferEdits() {
         "This will Transfer Temporary Edits made in the word editor to the main program, Continue ?"));
     if (!self || !agreed)
         co_return;
+    // A job may have begun while the question was open; the please-wait frame would hide its progress.
+    if (m_host.link().jobRunning()) {
+        m_host.setStatus(DeviceLink::busyText());
+        co_return;
+    }
     m_host.setPleaseWaitVisible(true);
     QString error;
     std::optional<VocabularyTables> edits = VocabularyLoader::loadEdits(m_host.dataDir(), &error);
+    if (edits && edits->list1.isEmpty()) {
+        error = QStringLiteral("The edited word list %1 holds no words, nothing was changed.")
+                    .arg(QLatin1String(WordListFiles::kTempWords));
+        edits.reset();
+    }
     if (edits)
         m_host.vocabulary().assign(std::move(edits->list1), std::move(edits->list3), edits->codes);
     m_host.setPleaseWaitVisible(false);
@@ -265,15 +370,15 @@ QCoro::Task<> WordListScreen::transferEdits() {
 QCoro::Task<> WordListScreen::sayWord() {
     QPointer self(this);
     const int index = m_wordSlider->value();
+    // The list is disabled while the word is spoken, which moves the focus off it; a keyboard user
+    // speaking word after word gets it back.
+    const bool listHadFocus = m_wordBrowser->hasFocus();
     SayWord job(m_host.link());
     follow(job);
-    connect(&job, &DeviceSequence::begun, this, [this, index] {
-        m_wordBrowser->setEnabled(false);
-        Q_EMIT internalWordSelected(index);
-    });
-    const SequenceOutcome outcome = co_await job.run(index, m_sendToUnitBox->isChecked());
-    if (self && outcome.status != SequenceOutcome::Status::Busy)
-        m_wordBrowser->setEnabled(true);
+    connect(&job, &DeviceSequence::begun, this, [this, index] { Q_EMIT internalWordSelected(index); });
+    co_await job.run(index, m_sendToUnitBox->isChecked());
+    if (self && listHadFocus && m_wordBrowser->isEnabled())
+        m_wordBrowser->setFocus();
 }
 
 } // namespace telvar

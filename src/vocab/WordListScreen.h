@@ -9,12 +9,15 @@ class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
+class QShortcut;
 
 namespace telvar {
 
+class BusyControls;
 class DeviceSequence;
 class ScreenHost;
 class WordMemoryClearer;
@@ -22,7 +25,8 @@ class WordMemoryReader;
 
 // The "Word List" screen (`setupframe`): the word-memory buttons, the transfers to the device and the
 // external unit, the word-file buttons, the result box `Text27` and the word browser with Say Word.
-// A thin view: the device work is done by the sequences it starts.
+// A thin view: the device work is done by the sequences it starts. The word browser's list, slider and
+// number box show one word, counted from 0 as the device, Say Word and the unit command count it.
 class WordListScreen : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +35,10 @@ public:
 Q_SIGNALS:
     // Say Word is speaking word `index`: the internal word list `List1` selects it too.
     void internalWordSelected(int index);
+
+protected:
+    // Enter or Space on the word browser speaks its word, as a click does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QCoro::Task<> upload();
@@ -46,6 +54,16 @@ private:
     QWidget* buildWordBrowser();
     QPushButton* addButton(const QString& objectName, const QString& caption, const QString& toolTip);
     void fillWordBrowser();
+    // The slider moved: the list and the number box show its word.
+    void showWord(int index);
+    void selectInList(int index);
+    // The list's current item moved (keys, a click, a reader): the slider follows.
+    void followList(int row);
+    // A number typed into the number box moves the slider; anything else puts the shown number back.
+    void takeTypedNumber();
+    // Speaks the word of a list item, as a click on it does.
+    void speakItem(QListWidgetItem* item);
+    void appendInterrupted(const QString& reason);
     // Title bar and progress of a sequence go to the main window.
     void follow(DeviceSequence& sequence);
     void showResultBox();
@@ -54,6 +72,9 @@ private:
     void endProgress();
 
     ScreenHost& m_host;
+    BusyControls* m_busy = nullptr;
+    // Escape cancels this screen's job while the please-wait frame shows its Cancel.
+    QShortcut* m_cancelShortcut = nullptr;
     QPushButton* m_readSpokenButton = nullptr;
     QPushButton* m_readAllButton = nullptr;
     QPushButton* m_clearCountButton = nullptr;

@@ -1,8 +1,8 @@
 #include "vocab/WordListUpload.h"
 
+#include "device/Commands.h"
 #include "device/Prompter.h"
 #include "device/Spinner.h"
-#include "device/Commands.h"
 #include "device/Timings.h"
 #include "vocab/NumberText.h"
 #include "vocab/Vocabulary.h"
@@ -15,9 +15,19 @@ WordListUpload::WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, P
                                Spinner& spinner, QObject* parent)
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_prompter(prompter), m_spinner(spinner) {}
 
-QString WordListUpload::confirmationText() {
-    return QStringLiteral(
+QString WordListUpload::confirmationText(qsizetype words) {
+    QString text = QStringLiteral(
         "This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?");
+    if (words < kSpokenWords) {
+        const QString held = words == 0   ? QStringLiteral("no words")
+                             : words == 1 ? QStringLiteral("only 1 word")
+                                          : QStringLiteral("only %1 words").arg(words);
+        text += QStringLiteral("\n\nThis word list has %1: words %2 to %3 on the Telvar X will be erased.")
+                    .arg(held)
+                    .arg(words)
+                    .arg(kRows - 1);
+    }
+    return text;
 }
 
 std::array<quint8, WordListUpload::kBytesPerRow>
@@ -31,7 +41,7 @@ WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output
 }
 
 QCoro::Task<SequenceOutcome> WordListUpload::run() {
-    if (!co_await m_prompter.askYesNo(confirmationText()))
+    if (!co_await m_prompter.askYesNo(confirmationText(m_vocabulary.list1().size())))
         co_return SequenceOutcome::declined();
     auto sequence = acquire();
     if (!sequence)
@@ -53,7 +63,9 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
         result = co_await device.hold();
 
     int row = 0;
+    bool rowWritten = false; // the device acknowledged "W" for the row and took its data
     for (; result.ok() && row < kRows; ++row) {
+        rowWritten = false;
         result = co_await device.request(Command::WriteMemory);
         // A "W" that reached the device waits for its data report, even when its reply is late or the
         // user cancelled: complete it, or the device would take the next command as word data.
@@ -61,11 +73,17 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
             const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
             if (const WaitResult written = co_await device.data(bytes); !written.ok())
                 result = written;
+            else
+                rowWritten = result.ok();
         }
         if (!result.ok())
             break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
+        // Once the last data report is out the whole table is on the device: a device that leaves during
+        // the pause after it has nothing more to take.
+        if (!result.ok() && row + 1 == kRows)
+            result = WaitResult::Ok;
         if (!result.ok())
             break;
         m_spinner.twizzer();
@@ -74,12 +92,16 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
     }
 
     if (!result.ok()) {
-        const QString reason = QStringLiteral("Upload stopped at word %1: %2").arg(row).arg(describe(result));
-        reportFailure(reason);
-        co_return SequenceOutcome::failed(reason +
-                                          QStringLiteral(".\nThe words before it are loaded, the rest "
-                                                         "are as they were: run Re-Load Word List "
-                                                         "again to load them all."));
+        // Only the pause after the row went wrong when the row itself was written.
+        const QString reason = rowWritten ? QStringLiteral("Upload stopped after word %1: %2")
+                                          : QStringLiteral("Upload stopped at word %1: %2");
+        const QString loaded = rowWritten ? QStringLiteral("Words 0 to %1 are loaded").arg(row)
+                                          : QStringLiteral("The words before it are loaded");
+        reportFailure(reason.arg(row).arg(describe(result)));
+        co_return SequenceOutcome::failed(reason.arg(row).arg(describe(result)) + QStringLiteral(".\n") +
+                                          loaded +
+                                          QStringLiteral(", the rest are as they were: run Re-Load Word "
+                                                         "List again to load them all."));
     }
     setStatus(QStringLiteral("Upload Complete"));
     co_return SequenceOutcome::done();

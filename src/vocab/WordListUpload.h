@@ -26,7 +26,12 @@ public:
     WordListUpload(DeviceLink& link, const Vocabulary& vocabulary, Prompter& prompter, Spinner& spinner,
                    QObject* parent = nullptr);
 
-    static QString confirmationText();
+    // Words 0..2048: the ones Say Word and the readers reach on the device.
+    static constexpr int kSpokenWords = 2049;
+
+    // The question before an upload of a word list of `words` words; a short list is warned about, since
+    // the rows past its end go to the device as zeros and erase the words it held there.
+    static QString confirmationText(qsizetype words);
 
     // Asks, then uploads. The title bar follows the rows ("Loading " + spinner + row number) and ends
     // on "Upload Complete", or on the word at which a time-out, unplug or cancel stopped it.

@@ -1,6 +1,7 @@
 #include "vocab/WordMemoryClearer.h"
 
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
 
 #include <array>
 
@@ -13,8 +14,8 @@ constexpr std::array<quint8, 2> kCountBytes{6, 7};
 
 WordMemoryClearer::WordMemoryClearer(DeviceLink& link, QObject* parent) : DeviceSequence(link, parent) {}
 
-SequenceOutcome WordMemoryClearer::stopped(const QString& what, WaitResult result) {
-    return fail(QStringLiteral("%1 failed: %2").arg(what, describe(result)));
+SequenceOutcome WordMemoryClearer::stopped(const QString& what, WaitResult result, const QString& step) {
+    return fail(QStringLiteral("%1 failed: %2").arg(what, describeAt(result, step)));
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
@@ -26,7 +27,8 @@ QCoro::Task<SequenceOutcome> WordMemoryClearer::clearLastWord() {
         setStatus(QStringLiteral("send"));
         const WaitResult result = co_await device->request(Command::WriteConfig, configByte, 0);
         if (result != WaitResult::Ok)
-            co_return stopped(QStringLiteral("Clearing the word count"), result);
+            co_return stopped(QStringLiteral("Clearing the word count"), result,
+                              deviceStep(Command::WriteConfig, configByte));
     }
     co_return SequenceOutcome::done();
 }
@@ -39,7 +41,7 @@ QCoro::Task<SequenceOutcome> WordMemoryClearer::clearStoredMemory() {
     setStatus(QStringLiteral("Clearing Memory please wait"));
     const WaitResult result = co_await device->request(Command::ClearMemory);
     if (result != WaitResult::Ok)
-        co_return stopped(QStringLiteral("Clearing the memory"), result);
+        co_return stopped(QStringLiteral("Clearing the memory"), result, deviceStep(Command::ClearMemory));
     setStatus(QStringLiteral("Memory Clear"));
     co_return SequenceOutcome::done();
 }

@@ -19,7 +19,7 @@ public:
     QCoro::Task<SequenceOutcome> clearStoredMemory();
 
 private:
-    SequenceOutcome stopped(const QString& what, WaitResult result);
+    SequenceOutcome stopped(const QString& what, WaitResult result, const QString& step);
 };
 
 } // namespace telvar

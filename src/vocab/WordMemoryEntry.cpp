@@ -8,14 +8,21 @@ int roundedIndex(quint16 value) {
     return eighths > 4 || (eighths == 4 && whole % 2 == 1) ? whole + 1 : whole;
 }
 
-std::optional<QString> decode(quint8 low, quint8 high, const QStringList& list3) {
+std::optional<int> itemIndex(quint8 low, quint8 high, qsizetype listSize) {
     const quint16 value = static_cast<quint16>(low + 256 * high);
     if (value >= 8 * kIndexLimit)
         return std::nullopt;
     const int index = roundedIndex(value);
-    if (index >= list3.size())
+    if (index >= listSize)
         return std::nullopt;
-    return list3.at(index);
+    return index;
+}
+
+std::optional<QString> decode(quint8 low, quint8 high, const QStringList& list3) {
+    const std::optional<int> index = itemIndex(low, high, list3.size());
+    if (!index)
+        return std::nullopt;
+    return list3.at(*index);
 }
 
 } // namespace telvar::WordMemoryEntry

@@ -1,7 +1,8 @@
 #include "vocab/WordMemoryReader.h"
 
-#include "device/Spinner.h"
 #include "device/Commands.h"
+#include "device/DeviceStep.h"
+#include "device/Spinner.h"
 #include "vocab/NumberText.h"
 #include "vocab/Vocabulary.h"
 #include "vocab/WordMemoryEntry.h"
@@ -19,16 +20,30 @@ WordMemoryReader::WordMemoryReader(DeviceLink& link, const Vocabulary& vocabular
                                    QObject* parent)
     : DeviceSequence(link, parent), m_vocabulary(vocabulary), m_spinner(spinner) {}
 
-QCoro::Task<WaitResult> WordMemoryReader::readEntry(Sequence& device, int entry, std::optional<QString>& word) {
+QCoro::Task<WaitResult> WordMemoryReader::readEntry(Sequence& device, int entry,
+                                                    std::optional<QString>& word) {
     const WaitResult result = co_await device.requestAt(Command::ReadMemory, 16 * entry);
-    if (result == WaitResult::Ok)
-        word = WordMemoryEntry::decode(device.reply(1), device.reply(2), m_vocabulary.list3());
+    if (result != WaitResult::Ok)
+        co_return result;
+    const QStringList& list3 = m_vocabulary.list3();
+    if (const std::optional<int> index =
+            WordMemoryEntry::itemIndex(device.reply(1), device.reply(2), list3.size())) {
+        word = list3.at(*index);
+        Q_EMIT wordSelected(*index);
+    }
     co_return result;
 }
 
 SequenceOutcome WordMemoryReader::stopped(int entry, WaitResult result) {
-    const QString where = entry < 0 ? QString() : QStringLiteral(" at entry%1").arg(numberText(entry + 1));
-    return fail(QStringLiteral("Reading stopped%1: %2").arg(where, describe(result)));
+    Q_EMIT interrupted(describe(result));
+    return fail(
+        QStringLiteral("Reading stopped at entry%1: %2").arg(numberText(entry + 1), describe(result)));
+}
+
+SequenceOutcome WordMemoryReader::countNotRead(quint8 configByte, WaitResult result) {
+    Q_EMIT interrupted(describe(result));
+    return fail(QStringLiteral("Reading stopped: %1")
+                    .arg(describeAt(result, deviceStep(Command::ReadConfig, configByte))));
 }
 
 QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
@@ -40,11 +55,11 @@ QCoro::Task<SequenceOutcome> WordMemoryReader::readWordsSpoken() {
 
     WaitResult result = co_await device.request(Command::ReadConfig, kCountLowByte);
     if (result != WaitResult::Ok)
-        co_return stopped(-1, result);
+        co_return countNotRead(kCountLowByte, result);
     const int low = device.reply(2);
     result = co_await device.request(Command::ReadConfig, kCountHighByte);
     if (result != WaitResult::Ok)
-        co_return stopped(-1, result);
+        co_return countNotRead(kCountHighByte, result);
     const int count = low + 256 * device.reply(2);
     Q_EMIT lineAdded(numberText(count + 1) + QStringLiteral(" number of words"));
 

@@ -32,11 +32,17 @@ public:
 Q_SIGNALS:
     // `begun` empties the result box; each line follows.
     void lineAdded(const QString& line);
+    // An entry named word `index` of List3; the word browser selects it, without speaking.
+    void wordSelected(int index);
+    // The read stopped before its last entry (an unplug, a missing reply, a cancel): the lines so far
+    // are not the whole record.
+    void interrupted(const QString& reason);
 
 private:
     QCoro::Task<WaitResult> readEntry(Sequence& device, int entry, std::optional<QString>& word);
-    // Ends a read with the reason in the title bar; entry -1 stands for the count, read before any entry.
+    // End a read with the reason in the title bar: at an entry, or at one of the count's two bytes.
     SequenceOutcome stopped(int entry, WaitResult result);
+    SequenceOutcome countNotRead(quint8 configByte, WaitResult result);
 
     const Vocabulary& m_vocabulary;
     Spinner& m_spinner;

@@ -4,6 +4,7 @@
 #include "editor/frmPhrase.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -70,12 +71,14 @@ void MainformTest::startsOnTheConnectPromptWithTheLoadResult() {
         QCOMPARE(flagged(rig), QStringList{QStringLiteral("comframe")});
         QVERIFY(!rig.frame(QStringLiteral("comframe"))->isVisible());
         QCOMPARE(rig.window->vocabulary().list1().size(), 2051);
+        QCOMPARE(rig.find<QListWidget>(QStringLiteral("List1"))->currentRow(), 0);
         QCOMPARE(rig.find<QPlainTextEdit>(QStringLiteral("Text1"))->toPlainText(),
                  QStringLiteral("About Screen"));
     }
     WindowRig again(test::WindowSetup().withoutDevice().inFolder(dataDir.path()));
     QCOMPARE(again.window->windowTitle(), QStringLiteral("External data loaded"));
     QCOMPARE(again.window->vocabulary().list1().size(), 2051);
+    QCOMPARE(again.find<QListWidget>(QStringLiteral("List1"))->currentRow(), -1); // only the built-in start
 }
 
 void MainformTest::onlyTheTelvarXBringsTheTabsButAnyDeviceOfTheMakerTakesThemAway() {

@@ -18,8 +18,9 @@ private slots:
 
 void ProgramOptionsTest::takesEveryOption() {
     ProgramOptions options;
-    const QString error = options.parse({"--simulate=/tmp/state.json", "--sensor", "5,7", "--fault", "drop:B",
-                                         "--fault=delay:20", "--data-dir", "/tmp/words", "--timeout=350"});
+    const QString error =
+        options.parse({"--simulate=/tmp/state.json", "--sensor", "5,7", "--fault", "drop:B",
+                       "--fault=delay:20", "--data-dir", "/tmp/words", "--timeout=350", "--speak-aloud"});
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY(options.emulator.simulate);
     QCOMPARE(options.emulator.stateFile, QStringLiteral("/tmp/state.json"));
@@ -28,11 +29,13 @@ void ProgramOptionsTest::takesEveryOption() {
     QCOMPARE(options.emulator.faults.delay(), std::chrono::milliseconds(20));
     QCOMPARE(options.dataDir, QStringLiteral("/tmp/words"));
     QCOMPARE(options.timeout, std::chrono::milliseconds(350));
+    QVERIFY(options.emulator.speakAloud);
     QVERIFY(!options.help);
 
     ProgramOptions plain;
     QVERIFY(plain.parse({}).isEmpty());
     QVERIFY(!plain.emulator.simulate);
+    QVERIFY(!plain.emulator.speakAloud);
     QCOMPARE(plain.timeout, std::chrono::milliseconds(0)); // the link's default then applies
 }
 
@@ -45,6 +48,7 @@ void ProgramOptionsTest::rejectsWhatItCannotUse_data() {
     QTest::newRow("empty folder") << QStringList{"--data-dir="} << "--data-dir";
     QTest::newRow("unknown") << QStringList{"--simulat"} << "--simulat";
     QTest::newRow("fault without simulate") << QStringList{"--fault", "drop:B"} << "--simulate";
+    QTest::newRow("speak aloud without simulate") << QStringList{"--speak-aloud"} << "--simulate";
     QTest::newRow("bad fault") << QStringList{"--simulate", "--fault", "melt"} << "melt";
     QTest::newRow("state file as its own word") << QStringList{"--simulate", "state.json"} << "state.json";
     QTest::newRow("flag with a value") << QStringList{"--version=2"} << "--version";

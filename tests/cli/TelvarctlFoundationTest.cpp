@@ -1,6 +1,11 @@
 #include "support/Telvarctl.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using telvar::test::runTelvarctl;
 
@@ -88,6 +93,80 @@ private Q_SLOTS:
         const auto result = runTelvarctl(arguments);
         QCOMPARE(result.exitCode, 2);
         QVERIFY(!result.err.isEmpty());
+    }
+
+    // Empty names would quietly mean "the default" (or ask nothing); a misspelt option is not a byte.
+    void emptyValuesAndUnknownOptionsAreUsageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("empty state file name") << QStringList{"--simulate=", "devices"} << "--simulate=";
+        QTest::newRow("empty sensor list")
+            << QStringList{"--simulate", "--sensor", "", "devices"} << "--sensor";
+        QTest::newRow("empty data folder") << QStringList{"--data-dir", "", "vocab"} << "--data-dir";
+        QTest::newRow("empty dictionary") << QStringList{"--dict", "", "expand", "hello"} << "--dict";
+        QTest::newRow("empty question") << QStringList{"--simulate", "ask", ""} << "question is empty";
+        QTest::newRow("blank question") << QStringList{"--simulate", "ask", "  "} << "question is empty";
+        QTest::newRow("unknown raw option")
+            << QStringList{"--simulate", "raw", "Z", "--frobnicate"} << "unknown option --frobnicate";
+    }
+    void emptyValuesAndUnknownOptionsAreUsageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        QTemporaryDir work;
+        const auto result = runTelvarctl(arguments, work.path());
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(said), qPrintable(result.err));
+        QVERIFY2(result.err.contains("Try telvarctl"), qPrintable(result.err));
+        QVERIFY(!QFileInfo::exists(work.filePath("log.qnx")));
+    }
+
+    // Anything read whole is refused when it is not a regular file (a pipe would wait for a writer for
+    // ever, /dev/zero would fill memory) and says why; a state file that is there but wrong says what.
+    void filesThatAreNotFilesAreRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("state file is /dev/zero")
+            << QStringList{"--simulate=/dev/zero", "raw", "Z"} << "not a regular file";
+        QTest::newRow("state file is a pipe")
+            << QStringList{"--simulate=PIPE", "raw", "Z"} << "not a regular file";
+        QTest::newRow("dictionary is /dev/zero")
+            << QStringList{"--dict", "/dev/zero", "expand", "hello"} << "not a regular file";
+        QTest::newRow("dictionary is a folder")
+            << QStringList{"--dict", "FOLDER", "expand", "hello"} << "folder";
+        QTest::newRow("word file is a pipe")
+            << QStringList{"--data-dir", "DATA", "vocab"} << "not a regular file";
+        QTest::newRow("format given as text") << QStringList{"--simulate=TEXTFORMAT", "raw", "Z"}
+                                              << "\"format\" must be the number 1, not the text \"1\"";
+        QTest::newRow("log is a folder") << QStringList{"log"} << "log.qnx could not be read: is a folder";
+    }
+    void filesThatAreNotFilesAreRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        QTemporaryDir work;
+        const QDir dir(work.path());
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("PIPE")).constData(), 0600), 0);
+        QVERIFY(dir.mkdir("FOLDER") && dir.mkdir("log.qnx") && dir.mkdir("DATA"));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("DATA/mainw.txt")).constData(), 0600), 0);
+        QFile text(dir.filePath("TEXTFORMAT"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(R"({"format": "1"})");
+        text.close();
+        for (QString& word : arguments) {
+            for (const char* name : {"PIPE", "FOLDER", "DATA", "TEXTFORMAT"})
+                word.replace(QLatin1String(name), dir.filePath(QLatin1String(name)));
+        }
+        const auto result = runTelvarctl(arguments, work.path());
+        QVERIFY(result.finished);
+        QVERIFY2(result.err.contains(said), qPrintable(result.err));
+        if (QTest::currentDataTag() == QLatin1String("word file is a pipe")) {
+            // The built-in words stand in; the files are left as they are.
+            QCOMPARE(result.exitCode, 0);
+            QVERIFY(result.err.contains("No word-list file was changed"));
+            QVERIFY(QFileInfo(dir.filePath("DATA/mainw.txt")).exists());
+            QCOMPARE(QDir(dir.filePath("DATA")).entryList(QDir::Files | QDir::System).size(), 1);
+        } else {
+            QCOMPARE(result.exitCode, 1);
+        }
     }
 
     void devicesListsTheVirtualDevice() {

@@ -30,11 +30,12 @@ class TelvarctlWordListTest : public QObject {
 
     QTemporaryDir m_folder;
 
-    ProcessResult run(QStringList arguments) {
+    // Pauses shortened (divisor 10); the count of pauses and the replies are what the verbs are tested on.
+    ProcessResult run(QStringList arguments, int divisor = 10) {
         arguments.prepend(QStringLiteral("--data-dir=") + m_folder.path());
         arguments.prepend(QStringLiteral("--simulate=") + m_folder.filePath(QStringLiteral("device.json")));
-        // Pauses shortened; the count of pauses and the replies are what the verbs are tested on.
-        return runTelvarctl(arguments, m_folder.path(), 60000, {QStringLiteral("TELVAR_TIME_DIVISOR=10")});
+        return runTelvarctl(arguments, m_folder.path(), 60000,
+                            {QStringLiteral("TELVAR_TIME_DIVISOR=%1").arg(divisor)});
     }
 
     QByteArray deviceWordMemory() {
@@ -106,6 +107,29 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains(QStringLiteral("Upload stopped at word 20")), qPrintable(result.err));
     }
 
+    // The device leaves in the pause after a word it took: that word is loaded, and the message says so.
+    void uploadThatLosesTheDeviceAfterAWordSaysItIsLoaded() {
+        const ProcessResult result = run({QStringLiteral("--fault"), QStringLiteral("unplug-after:43"),
+                                          QStringLiteral("--yes"), QStringLiteral("upload")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped after word 20")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("Words 0 to 20 are loaded")), qPrintable(result.err));
+        const QByteArray memory = deviceWordMemory();
+        const auto& rows = telvar::builtin::codeRows();
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(quint8(memory.at(8 * 20 + i)), quint8(rows[10 * 20 + i]));
+    }
+
+    // A unit command that fails part way is reported once, by the exit status's message.
+    void sayToTheUnitThatFailsSaysSoOnce() {
+        const ProcessResult result =
+            run({QStringLiteral("--fault"), QStringLiteral("unplug-after:4"), QStringLiteral("say"),
+                 QStringLiteral("31"), QStringLiteral("--unit")});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(result.err.count(QStringLiteral("Say Word")), 1);
+    }
+
     void sayAndTheSpokenWordRecord() {
         ProcessResult result = run({QStringLiteral("say"), QStringLiteral("31"), QStringLiteral("--unit")});
         QCOMPARE(result.exitCode, 0);
@@ -143,7 +167,9 @@ private Q_SLOTS:
 
         QVERIFY(run({QStringLiteral("vocab"), QStringLiteral("0")}).exitCode ==
                 0); // writes the word-list files
-        result = run({QStringLiteral("--yes"), QStringLiteral("send-to-unit")});
+        // Its replies must come within the device's idle second, which a divisor of 10 would leave too
+        // short for a busy machine.
+        result = run({QStringLiteral("--yes"), QStringLiteral("send-to-unit")}, 4);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, QStringLiteral("Upload complete\n"));
     }

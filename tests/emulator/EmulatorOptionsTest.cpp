@@ -99,6 +99,15 @@ private Q_SLOTS:
         QCOMPARE(faults.delay(), std::chrono::milliseconds(250));
         QCOMPARE(faults.refuseAfter(), std::optional<qint64>(0));
         QVERIFY(!faults.isEmpty());
+
+        // One command's replies late, on top of every reply's delay.
+        QCOMPARE(faults.add(QStringLiteral("delay:v:1500")), QString());
+        QCOMPARE(faults.delay('v'), std::chrono::milliseconds(1750));
+        QCOMPARE(faults.delay('V'), std::chrono::milliseconds(250));
+        FaultSet oneLetter;
+        QCOMPARE(oneLetter.add(QStringLiteral("delay:::40")), QString());
+        QVERIFY(!oneLetter.isEmpty());
+        QCOMPARE(oneLetter.delay(':'), std::chrono::milliseconds(40));
     }
 
     void badFaultsAreRefused_data() {
@@ -107,6 +116,8 @@ private Q_SLOTS:
              {"", "drop", "drop:", "drop:DD", "drop: ", "unplug-after:0", "unplug-after:x", "unplug-after:-3",
               "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D",
               "refuse-after:", "refuse-after:x", "refuse-after:+2"})
+            QTest::newRow(spec) << QString::fromLatin1(spec);
+        for (const char* spec : {"delay:D:", "delay:D:x", "delay: :5", "delay:DD:5", "delay:D:60001"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
     }
     void badFaultsAreRefused() {

@@ -107,6 +107,14 @@ private Q_SLOTS:
             << QByteArray(R"({"spokenRecord":[65536]})") << QStringLiteral("spokenRecord");
         QTest::newRow("unit word") << QByteArray(R"({"unitWords":[5]})") << QStringLiteral("unitWords");
         QTest::newRow("format") << QByteArray(R"({"format":2})") << QStringLiteral("format");
+        // A number written as text is not a format nobody knows: it is the wrong kind of value.
+        QTest::newRow("format as text")
+            << QByteArray(R"({"format":"1"})")
+            << QStringLiteral("\"format\" must be the number 1, not the text \"1\"");
+        QTest::newRow("format as true")
+            << QByteArray(R"({"format":true})") << QStringLiteral("must be the number 1, not true");
+        QTest::newRow("format 1.5") << QByteArray(R"({"format":1.5})")
+                                    << QStringLiteral("1.5 is not understood");
         QTest::newRow("firmware too short")
             << QByteArray(R"({"firmware":"312e3233"})") << QStringLiteral("firmware");
         QTest::newRow("firmware too long")

@@ -8,6 +8,7 @@
 set(layer_commandline 0)
 set(layer_device 0)
 set(layer_vocab 1)
+set(layer_pronounce 1)
 set(layer_editor 2)
 set(layer_emulator 3)
 set(layer_settings 3)

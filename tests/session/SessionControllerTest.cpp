@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(events.at(0).first().toString(), QStringLiteral(" USER ASKED:   Who?\r\n"));
         QCOMPARE(events.at(1).first().toString(), QStringLiteral("Telvar X  :"));
         QCOMPARE(test::readFile(logPath()),
-                 "USER: Who?\r\n" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
+                 "USER: Who?" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
     }
 
     void wordFoundAfterTheWindowOpensTheNextAnswer() {
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(runSession(ResponseWindow::Seconds6), QString());
         QVERIFY(device().readingsTaken() >= 2);
         QCOMPARE(problems.size(), 1);
-        QCOMPARE(problems.first().first().toString(), describe(WaitResult::TimedOut));
+        QCOMPARE(problems.first().first().toString(), QStringLiteral("no reply to \"D\""));
         QVERIFY(loggedAnswer(""));
     }
 
@@ -158,6 +158,28 @@ private Q_SLOTS:
         QCOMPARE(session().deviceProblem(), WaitResult::Unplugged);
         QVERIFY(device().spoken().isEmpty());
         QVERIFY(loggedAnswer(" SUPPER"));
+    }
+
+    void nothingIsSentWhileTheDeviceIsAway() {
+        device().script(QStringLiteral("0"));
+        QSignalSpy ticks(m_session.get(), &SessionController::tickFinished);
+        QSignalSpy problems(m_session.get(), &SessionController::problem);
+        connect(m_session.get(), &SessionController::tickFinished, &device().library,
+                &EmulatedLibrary::unplug, Qt::SingleShotConnection);
+        // Sixty poll periods: without the device none of them may start a tick.
+        QCOMPARE(runSession(ResponseWindow::Seconds12), QString());
+        // The tick that was due as the unplug was announced may still have run into the gone device.
+        QVERIFY2(ticks.size() <= 2, qPrintable(QString::number(ticks.size())));
+        QCOMPARE(session().deviceProblem(), WaitResult::Unplugged);
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems.first().first().toString(), describe(WaitResult::Unplugged) + " at \"D\"");
+        QVERIFY(loggedAnswer(""));
+
+        // Back on the bus, the next session polls again.
+        device().library.plug();
+        QVERIFY(QTest::qWaitFor([this] { return device().link.isAttached(); }, 10000));
+        device().script(QStringLiteral("5"));
+        QCOMPARE(runSession(ResponseWindow::Seconds6), QStringLiteral(" SUPPER"));
     }
 
     void busyLinkSkipsTicks() {

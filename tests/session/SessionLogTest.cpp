@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace telvar;
 using telvar::test::kStamp;
 
@@ -29,7 +31,7 @@ private Q_SLOTS:
         writeRaw("earlier\r\n");
         SessionLogWriter log(path());
         test::useFixedStamp(log);
-        // Only blanks are trimmed: the line break Enter left stays, so the stamp starts a new line.
+        // The line break Enter left becomes a blank and goes with the blanks around it.
         QVERIFY(log.writeQuestion(QStringLiteral("  Caf\u00e9 \u20ac \u65e5?\r\n  ")));
         QVERIFY(log.isOpen());
         QVERIFY(log.writeAnswerAndClose(QStringLiteral(" SUPPER CARRIER")));
@@ -37,7 +39,7 @@ private Q_SLOTS:
         QVERIFY(log.writeQuestion(QStringLiteral("again")));
         QVERIFY(log.writeAnswerAndClose(QString()));
         QCOMPARE(test::readFile(path()), "earlier\r\n"
-                                         "USER: Caf\xe9 \x80 ??\r\n" +
+                                         "USER: Caf\xe9 \x80 ??" +
                                              kStamp +
                                              "\r\n\r\n"
                                              "Telvar X  : SUPPER CARRIER  " +
@@ -72,6 +74,104 @@ private Q_SLOTS:
         QVERIFY(QCoro::waitFor(model.clearLog(prompter)));
         QCOMPARE(problems.size(), QFileInfo::exists(log.path()) ? 1 : 0);
         QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A line break inside a question would write lines that Read Log shows as entries of their own.
+    void lineBreaksInAnEntryBecomeBlanks() {
+        SessionLogWriter log(path());
+        test::useFixedStamp(log);
+        QVERIFY(log.writeQuestion(QStringLiteral("one\r\ntwo\rthree\nTelvar X  : fake\n")));
+        QVERIFY(log.writeAnswerAndClose(QStringLiteral(" LINE\nFEED")));
+        QCOMPARE(test::readFile(path()), "USER: one two three Telvar X  : fake" + kStamp + "\r\n\r\n" +
+                                             "Telvar X  : LINE FEED  " + kStamp + "\r\n\r\n");
+    }
+
+    // The stamp is the date and the time as the desktop shows them, with no zone after the time.
+    void stampLeavesOutTheTimeZone_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("zone last") << "HH:mm:ss t"
+                                   << "HH:mm:ss";
+        QTest::newRow("long zone name") << "h:mm:ss AP tttt"
+                                        << "h:mm:ss AP";
+        QTest::newRow("zone first") << "t HH:mm:ss"
+                                    << "HH:mm:ss";
+        QTest::newRow("zone in the middle") << "HH:mm t ss"
+                                            << "HH:mm ss";
+        QTest::newRow("quoted t stays") << "H 'tt' mm t"
+                                        << "H 'tt' mm";
+        QTest::newRow("no zone") << "HH.mm.ss"
+                                 << "HH.mm.ss";
+    }
+    void stampLeavesOutTheTimeZone() {
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(SessionLogWriter::withoutTimeZone(format), expected);
+    }
+    void stampOfRealLocalesHasNoZone() {
+        const QDateTime moment(QDate(2026, 12, 7), QTime(9, 21, 1), Qt::UTC);
+        for (const QLocale& locale :
+             {QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::German, QLocale::Germany),
+              QLocale::c(), QLocale::system()}) {
+            QFile::remove(path());
+            SessionLogWriter log(
+                path(), [&] { return moment; }, locale);
+            QVERIFY(log.writeQuestion(QStringLiteral("Q")));
+            log.close();
+            const QByteArray entry = test::readFile(path());
+            QVERIFY2(!entry.contains("UTC") && !entry.contains("GMT") && !entry.contains("Coordinated"),
+                     entry.constData());
+            QVERIFY2(entry.contains(locale.toString(moment.time(), QStringLiteral("mm:ss")).toLatin1()),
+                     entry.constData());
+        }
+        QFile::remove(path());
+        SessionLogWriter british(
+            path(), [&] { return moment; }, QLocale(QLocale::English, QLocale::UnitedKingdom));
+        QVERIFY(british.writeQuestion(QStringLiteral("Q")));
+        british.close();
+        QCOMPARE(test::readFile(path()), QByteArray("USER: Q07/12/202609:21:01\r\n\r\n"));
+    }
+
+    // A log that is there but cannot be read is said to be so (Read Log and `telvarctl log`); only a
+    // missing one is quietly nothing. Reading never waits on a pipe nor fills memory from a huge file.
+    void unreadableLogSaysWhy_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << "folder"
+                                << "folder";
+        QTest::newRow("pipe") << "pipe"
+                              << "not a regular file";
+        QTest::newRow("too large") << "large"
+                                   << "too large";
+    }
+    void unreadableLogSaysWhy() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        if (kind == "folder") {
+            QVERIFY(QDir().mkdir(path()));
+        } else if (kind == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+        } else {
+            QFile file(path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(SessionLogFile::kMaxReadSize + 1)); // sparse: no disk space taken
+        }
+        bool missing = true;
+        QString error;
+        QVERIFY(!SessionLogFile(path()).readLines(&missing, &error));
+        QVERIFY(!missing);
+        QVERIFY2(error.contains(reason), qPrintable(error));
+
+        LogViewerModel model(SessionLogFile{path()});
+        QSignalSpy problems(&model, &LogViewerModel::problem);
+        model.readLog();
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems.first().first().toString().contains(reason));
+        QDir().rmdir(path());
+        QFile::remove(path());
+
+        model.readLog(); // no log at all: nothing to say
+        QCOMPARE(problems.size(), 1);
     }
 
     void linesEndAtCarriageReturns() {

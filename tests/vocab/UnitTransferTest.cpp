@@ -1,10 +1,12 @@
-#include "support/VirtualTelvar.h"
 #include "support/FakePrompter.h"
+#include "support/VirtualTelvar.h"
 
+#include "device/Timings.h"
 #include "vocab/LineFile.h"
 #include "vocab/UnitTransfer.h"
 #include "vocab/WordListFiles.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,10 @@ bool writeMainWords(const QString& folder, const QList<QByteArray>& words) {
 class UnitTransferTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The idle second, which the transfer waits out after it ends, runs at a quarter.
+    void init() { Timings::setDivisor(kDivisor); }
+    void cleanup() { Timings::setDivisor(1); }
+
     void wordsBecomeTenCharacterFields() {
         QCOMPARE(UnitTransfer::wordField("ALL RIGHT"), QByteArray("ALL RIGHT "));
         QCOMPARE(UnitTransfer::wordField(""), QByteArray(10, ' '));
@@ -137,10 +143,127 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QCOMPARE(result.statuses.last(), QStringLiteral("Word list transfer stopped at word # 3: ") +
-                                             describe(WaitResult::Unplugged));
+        QCOMPARE(result.statuses.last(),
+                 QStringLiteral("Word list transfer stopped at word # 3 \"THREE\": ") +
+                     describe(WaitResult::Unplugged) + QStringLiteral("; the unit may hold a partial list"));
         QCOMPARE(telvar.device().unitWords().size(), 2);
         QVERIFY(!telvar.link.sequenceRunning());
+    }
+
+    // Replies late enough for the device to have left transfer mode, replies that are not 0 or 199, and
+    // a cancel: the transfer stops before the next word, and the device is left idle long enough to leave
+    // transfer mode before anything else is sent. The device's clock runs at the shortened pace.
+    void aLateWordReplyStopsBeforeTheNextWord() {
+        QTemporaryDir folder;
+        QVERIFY(writeMainWords(folder.path(), {"ONE", "YES", "TWO"}));
+        VirtualTelvar telvar;
+        runDeviceClock(telvar);
+        QVERIFY(telvar.attach());
+        FakePrompter prompter;
+
+        // The reply to the first word comes one and a half idle seconds late.
+        const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
+            connect(&telvar.link, &DeviceLink::reportSent, &sequence, [&] {
+                if (telvar.sent.size() == 1 + 9)
+                    telvar.fault(QStringLiteral("delay:%1").arg(kIdleMs * 3 / 2));
+            });
+        });
+
+        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+        QVERIFY2(result.outcome.message.startsWith(
+                     QStringLiteral("Word list transfer stopped at word # 1 \"ONE\"")),
+                 qPrintable(result.outcome.message));
+        QVERIFY(result.outcome.message.contains(QStringLiteral("left transfer mode")));
+        QVERIFY(result.outcome.message.endsWith(QStringLiteral("the unit may hold a partial list")));
+        QCOMPARE(telvar.sent.size(), 1 + 10); // not one character of "YES", which would clear the record
+        QCOMPARE(telvar.device().unitWords(), QStringList{QStringLiteral("ONE       ")});
+        QVERIFY(!telvar.device().inTransferMode());
+        nextCommandIsAnswered(telvar);
+    }
+
+    void aLateStartReplySendsNoWord() {
+        QTemporaryDir folder;
+        QVERIFY(writeMainWords(folder.path(), {"ONE"}));
+        VirtualTelvar telvar;
+        runDeviceClock(telvar);
+        QVERIFY(telvar.attach());
+        telvar.fault(QStringLiteral("delay:v:%1").arg(kIdleMs * 3 / 2));
+        FakePrompter prompter;
+
+        const Transfer result = transfer(telvar, prompter, folder.path());
+
+        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+        QVERIFY2(result.outcome.message.startsWith(QStringLiteral("Word list not sent: the reply to \"v\"")),
+                 qPrintable(result.outcome.message));
+        QCOMPARE(telvar.sent.size(), 1);
+        telvar.fault(QStringList{});
+        nextCommandIsAnswered(telvar);
+    }
+
+    void aReplyThatIsNeitherMoreNorStopEndsTheTransfer() {
+        QTemporaryDir folder;
+        QVERIFY(writeMainWords(folder.path(), {"ONE", "C", "TWO"}));
+        VirtualTelvar telvar;
+        qint64 deviceNow = 0;
+        telvar.device().setClock([&deviceNow] { return deviceNow; });
+        QVERIFY(telvar.attach());
+        FakePrompter prompter;
+
+        // The device idles out of transfer mode between the words without the program seeing it late:
+        // "C" then runs as a command, and its reply is no word reply.
+        const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
+            connect(&telvar.link, &DeviceLink::reportReceived, &sequence, [&] {
+                if (telvar.sent.size() == 1 + 10)
+                    deviceNow += 2 * Timings::kUnitIdle.count();
+            });
+        });
+
+        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+        QVERIFY2(
+            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word # 2 \"C\": "
+                                                             "the device answered 67 instead of 0 or 199")),
+            qPrintable(result.outcome.message));
+        QCOMPARE(telvar.sent.size(), 1 + 20);
+    }
+
+    void aCancelledTransferLeavesTheDeviceIdle() {
+        QTemporaryDir folder;
+        QVERIFY(writeMainWords(folder.path(), {"ONE", "TWO", "THREE"}));
+        VirtualTelvar telvar;
+        runDeviceClock(telvar);
+        QVERIFY(telvar.attach());
+        FakePrompter prompter;
+
+        const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
+            connect(&telvar.link, &DeviceLink::reportSent, &sequence, [&] {
+                if (telvar.sent.size() == 1 + 15) // half way through the second word
+                    telvar.link.cancel();
+            });
+        });
+
+        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+        QVERIFY2(result.outcome.message.contains(QStringLiteral("word # 2 \"TWO\": cancelled")),
+                 qPrintable(result.outcome.message));
+        QCOMPARE(telvar.sent.size(), 1 + 20); // a word's characters go out together
+        QVERIFY(!telvar.device().inTransferMode());
+        nextCommandIsAnswered(telvar);
+    }
+
+private:
+    static constexpr int kDivisor = 4;
+    static constexpr int kIdleMs = 1000 / kDivisor;
+
+    static void runDeviceClock(VirtualTelvar& telvar) {
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        telvar.device().setClock([clock] { return clock->elapsed() * kDivisor; });
+    }
+
+    static void nextCommandIsAnswered(VirtualTelvar& telvar) {
+        auto device = telvar.link.begin();
+        QVERIFY(device);
+        QCOMPARE(QCoro::waitFor(device->request('C', 0)).kind(), WaitResult::Ok);
+        QCOMPARE(device->reply(1), quint8('C'));
     }
 };
 

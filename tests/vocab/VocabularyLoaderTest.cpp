@@ -1,4 +1,5 @@
 #include "vocab/VocabularyLoader.h"
+#include "vocab/BackupCopies.h"
 #include "vocab/BuiltinVocabulary.h"
 #include "vocab/DataFolder.h"
 #include "vocab/LineFile.h"
@@ -8,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace telvar;
 
@@ -47,6 +51,21 @@ Row builtinRow(int index) {
 }
 Row codes(std::initializer_list<qint16> first) {
     return Row(first) + Row(10 - int(first.size()), 48);
+}
+
+// Every file of the folder with its content, backups included.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        files.insert(name, readAll(QDir(folder).filePath(name)));
+    return files;
+}
+
+QList<QByteArray> backupContents(const QString& path) {
+    QList<QByteArray> contents;
+    for (const QString& copy : BackupCopies(path).existing())
+        contents << readAll(copy);
+    return contents;
 }
 
 bool zeroFromRow(const Vocabulary::CodeTable& codes, int firstRow) {
@@ -168,8 +187,116 @@ private Q_SLOTS:
         QVERIFY(load.writeErrors.isEmpty());
         QCOMPARE(load.keptCopies.size(), 2 + int(!mainWords.isNull()) + int(!mainCodes.isNull()));
         for (auto it = before.cbegin(); it != before.cend(); ++it)
-            QCOMPARE(readAll(files.path(it.key()) + ".bak"), it.value());
+            QCOMPARE(backupContents(files.path(it.key())).value(0), it.value());
         QCOMPARE(VocabularyLoader::load(dir.path()).caption(), QStringLiteral("External data loaded"));
+    }
+
+    // A file that exists but cannot be read may hold the user's words behind a permission or a mount that
+    // comes back: it cannot be copied aside, so its pair is not rewritten, however often the program starts.
+    void unreadablePairIsNeverRewritten_data() {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<bool>("mainPair");
+        QTest::newRow("main code file is a folder") << "mainph.txt" << true;
+        QTest::newRow("main word file is a pipe") << "mainw.txt" << true;
+        QTest::newRow("main code file is too large") << "mainph.txt" << true;
+        QTest::newRow("temporary word file is a folder") << "tempw.txt" << false;
+    }
+    void unreadablePairIsNeverRewritten() {
+        QFETCH(QString, blocked);
+        QFETCH(bool, mainPair);
+        QTemporaryDir dir;
+        const WordListFiles files(dir.path());
+        writeRaw(files.path(WordListFiles::kMainWords), "MINE\r\n");
+        writeRaw(files.path(WordListFiles::kMainCodes), mainPair ? "\x80\r\n" : "");
+        writeRaw(files.path(WordListFiles::kTempWords), "EDITED\r\n");
+        writeRaw(files.path(WordListFiles::kTempCodes), "\x83\r\n");
+        const QString blockedPath = dir.filePath(blocked);
+        QFile::remove(blockedPath);
+        if (QTest::currentDataTag() == QLatin1String("main word file is a pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(blockedPath).constData(), 0600), 0);
+        else if (QTest::currentDataTag() == QLatin1String("main code file is too large"))
+            writeRaw(blockedPath, QByteArray(LineFile::kMaxSize + 1, '0'));
+        else
+            QVERIFY(QDir().mkdir(blockedPath));
+        const QMap<QString, QByteArray> before = snapshot(dir.path());
+
+        // Once the main pair is renewed, later starts load it and leave the temporary pair alone anyway.
+        for (int start = 0; start < (mainPair ? 3 : 1); ++start) {
+            const VocabularyLoad load = VocabularyLoader::load(dir.path());
+            QCOMPARE(load.caption(), QStringLiteral("Internal data loaded"));
+            QCOMPARE(load.tables.list1.size(), 2051);
+            const QString said = load.writeErrors.join(u'\n');
+            QVERIFY2(said.contains(blocked), qPrintable(said));
+            QVERIFY2(said.contains(mainPair ? "No word-list file was changed" : "left as they are"),
+                     qPrintable(said));
+        }
+        if (mainPair) {
+            QCOMPARE(snapshot(dir.path()), before);
+        } else {
+            // The short main pair was renewed, its old content kept aside; the blocked pair stays.
+            QCOMPARE(readAll(files.path(WordListFiles::kTempCodes)), QByteArray("\x83\r\n"));
+            QCOMPARE(backupContents(files.path(WordListFiles::kMainWords)), QList<QByteArray>{"MINE\r\n"});
+            QVERIFY(BackupCopies(files.path(WordListFiles::kTempCodes)).existing().isEmpty());
+        }
+    }
+
+    // Starts that keep falling back never push an older version out of the backups: each content is kept
+    // once, a file that already holds the built-in data is not copied, and a NAME.bak of older versions
+    // stays as it is.
+    void repeatedFallbacksKeepEveryVersion() {
+        QTemporaryDir dir;
+        const WordListFiles files(dir.path());
+        const QString tempWords = files.path(WordListFiles::kTempWords);
+        writeRaw(files.path(WordListFiles::kMainWords), "MINE\r\nALSO\r\n");
+        writeRaw(files.path(WordListFiles::kMainCodes), "\x80\r\n");
+        writeRaw(tempWords, "EDIT-1\r\n");
+        writeRaw(tempWords + ".bak", "OLDEST\r\n");
+
+        QVERIFY(!VocabularyLoader::load(dir.path()).external);
+        // The user edits again, and the main pair breaks again (its word file now holds the built-in data).
+        writeRaw(tempWords, "EDIT-2\r\n");
+        writeRaw(files.path(WordListFiles::kMainCodes), "\x80\r\n");
+        const VocabularyLoad second = VocabularyLoader::load(dir.path());
+        QVERIFY(!second.external);
+        QVERIFY(second.keptCopies.filter(WordListFiles::kMainWords).isEmpty());
+        QCOMPARE(backupContents(tempWords), (QList<QByteArray>{"EDIT-2\r\n", "EDIT-1\r\n", "OLDEST\r\n"}));
+        QCOMPARE(backupContents(files.path(WordListFiles::kMainWords)),
+                 QList<QByteArray>{"MINE\r\nALSO\r\n"});
+
+        // The same breakage once more adds no copy of content already kept.
+        writeRaw(files.path(WordListFiles::kMainCodes), "\x80\r\n");
+        writeRaw(tempWords, "EDIT-1\r\n");
+        const QStringList copiesBefore = QDir(dir.path()).entryList({"*.bak"});
+        QVERIFY(!VocabularyLoader::load(dir.path()).external);
+        QCOMPARE(QDir(dir.path()).entryList({"*.bak"}), copiesBefore);
+        QVERIFY(VocabularyLoader::load(dir.path()).external);
+    }
+
+    // Copies made within one second get their own names; beyond the newest few, a copy goes only when
+    // what it holds is also in the file or in a newer copy.
+    void backupCopiesPruneOnlyWhatIsKeptElsewhere() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tempw.txt");
+        const QDateTime sameSecond(QDate(2026, 12, 7), QTime(9, 21, 1));
+        const BackupCopies sameTime(path, [&] { return sameSecond; });
+        QString error;
+        QStringList made;
+        for (const char* content : {"A", "B", "C", "D", "E", "F", "G"})
+            made << sameTime.keep(content, &error).value_or(QString());
+        QCOMPARE(made.size(), 7);
+        QVERIFY2(!made.contains(QString()), qPrintable(error));
+        QCOMPARE(QFileInfo(made[0]).fileName(), QStringLiteral("tempw.txt.20261207-092101.bak"));
+        QCOMPARE(QFileInfo(made[1]).fileName(), QStringLiteral("tempw.txt.20261207-092101-2.bak"));
+        QCOMPARE(sameTime.keep("C", &error).value_or(QString()), made[2]);
+        QCOMPARE(sameTime.existing().first(), made[6]);
+
+        sameTime.prune("C");
+        QCOMPARE(sameTime.existing().size(), 7); // "A" and "B" are the oldest but held nowhere else
+        sameTime.prune("A");
+        QCOMPARE(sameTime.existing().size(), 6);
+        QVERIFY(!QFileInfo::exists(made[0]));
+        sameTime.prune("G"); // the newest copies stay whatever they hold
+        QCOMPARE(sameTime.existing().size(), 6);
     }
 
     void readOnlyFolderStillGivesTheBuiltinData() {

@@ -1,6 +1,7 @@
-#include "support/VirtualTelvar.h"
 #include "support/FakeScreenHost.h"
+#include "support/VirtualTelvar.h"
 
+#include "device/BusyControls.h"
 #include "device/Timings.h"
 #include "vocab/VocabularyLoader.h"
 #include "vocab/WordListFiles.h"
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace telvar;
 using telvar::test::FakeScreenHost;
@@ -35,7 +37,8 @@ struct Fixture {
         host.vocabulary().assign(builtin.list1, builtin.list3, builtin.codes);
         screen = std::make_unique<WordListScreen>(host);
         screen->show();
-        return telvar.attach() && QTest::qWaitForWindowExposed(screen.get());
+        screen->activateWindow();
+        return telvar.attach() && QTest::qWaitForWindowActive(screen.get());
     }
 
     template <typename T> T* find(const char* name) const {
@@ -55,7 +58,34 @@ struct Fixture {
         QVERIFY2(target, qPrintable(caption));
         QTest::mouseClick(target, Qt::LeftButton);
     }
+
+    QListWidget* list() const { return find<QListWidget>("List3"); }
+    QScrollBar* slider() const { return find<QScrollBar>("HScroll7"); }
+    QLineEdit* number() const { return find<QLineEdit>("Text8"); }
+
+    // List, slider and number box all on word `index`.
+    bool showWord(int index) const {
+        return list()->currentRow() == index && slider()->value() == index &&
+               number()->text() == QStringLiteral(" %1").arg(index);
+    }
+
+    // Waits until `count` words have been spoken and the device is free again.
+    bool spokenWait(int count) {
+        return test::runUntil(
+            [&] { return telvar.spoken().size() >= count && !telvar.link.sequenceRunning(); });
+    }
 };
+
+// The spoken-word record holds the words at these indexes from entry 0 on; the count says `count`.
+void setRecord(VirtualDevice& device, const QList<int>& words, int count) {
+    DeviceState state = DeviceState::factory();
+    state.eraseRecord();
+    for (int k = 0; k < words.size(); ++k)
+        state.record[k] = static_cast<quint16>(8 * words.at(k));
+    state.config[DeviceState::SpokenCountLow] = count % 256;
+    state.config[DeviceState::SpokenCountHigh] = count / 256;
+    device.setState(state);
+}
 
 } // namespace
 
@@ -101,8 +131,9 @@ private Q_SLOTS:
         QCOMPARE(slider->maximum(), 2048);
         QCOMPARE(slider->value(), 200);
         QCOMPARE(number->text(), QStringLiteral("200"));
+        QCOMPARE(list->currentRow(), 200);
         slider->setValue(0);
-        QCOMPARE(number->text(), QStringLiteral(" 1"));
+        QCOMPARE(number->text(), QStringLiteral(" 0"));
 
         auto* unitBox = f.screen->findChild<QCheckBox*>();
         QCOMPARE(unitBox->text(), QStringLiteral("Send to RLD / MVR"));
@@ -136,7 +167,11 @@ private Q_SLOTS:
 
         QVERIFY(test::runUntil([&] { return !f.telvar.link.sequenceRunning(); }));
         QVERIFY(hiddenWhileRunning);
-        QCOMPARE(f.host.fakePrompter().texts.first(), WordListUpload::confirmationText());
+        // The built-in list is no shorter than what the device speaks: the question stays as it was.
+        QCOMPARE(
+            f.host.fakePrompter().texts.first(),
+            QStringLiteral(
+                "This will Transfer the Word List to the Telvar X transfer will take 5 minutes Continue ?"));
         QVERIFY(!list->isHidden());
         QVERIFY(!sayWordFrame->isHidden());
         QVERIFY(f.host.tabStripVisible);
@@ -167,7 +202,7 @@ private Q_SLOTS:
 
         QTRY_COMPARE(f.telvar.sentWith('S').size(), 1);
         QCOMPARE(f.find<QScrollBar>("HScroll7")->value(), 31);
-        QCOMPARE(f.find<QLineEdit>("Text8")->text(), QStringLiteral(" 32"));
+        QCOMPARE(f.find<QLineEdit>("Text8")->text(), QStringLiteral(" 31"));
         const auto address = f.telvar.sentWith('A').first();
         QCOMPARE(address[2], quint8(248));
         QCOMPARE(address[3], quint8(0));
@@ -181,6 +216,84 @@ private Q_SLOTS:
         f.click(QStringLiteral("Say Word"));
         QTRY_COMPARE(f.telvar.sentWith('!').size(), 11);
         QCOMPARE(f.host.status(), QStringLiteral(" AA = 00031"));
+    }
+
+    // Whichever of list, slider and number box moves, the others follow, and Say Word speaks that word.
+    void keyboardAndMouseMoveOneWord() {
+        Fixture f;
+        QVERIFY(f.start());
+        QListWidget* list = f.list();
+        list->scrollToItem(list->item(200));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(200)).center());
+        QVERIFY(f.spokenWait(1));
+        QVERIFY(list->hasFocus());
+
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(f.showWord(202));
+        f.click(QStringLiteral("Say Word"));
+        QVERIFY(f.spokenWait(2));
+        QCOMPARE(f.telvar.spoken(), (QList<int>{200, 202}));
+
+        // Enter and Space speak the highlighted word; the list keeps the focus from one word to the next.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(f.spokenWait(3));
+        QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(f.spokenWait(4));
+        QCOMPARE(f.telvar.spoken(), (QList<int>{200, 202, 201, 200}));
+
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QVERIFY(list->currentRow() > 200);
+        QVERIFY(f.showWord(list->currentRow()));
+
+        // Tab goes on to the slider, whose keys move the list as well.
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(f.slider()->hasFocus());
+        QTest::keyClick(f.slider(), Qt::Key_Home);
+        QVERIFY(f.showWord(0));
+        QTest::keyClick(f.slider(), Qt::Key_Right);
+        QVERIFY(f.showWord(1));
+        f.click(QStringLiteral("Say Word"));
+        QVERIFY(f.spokenWait(5));
+        QCOMPARE(f.telvar.spoken().last(), 1);
+
+        // A typed number and Enter move everything; a number that is no word puts the shown one back.
+        QLineEdit* number = f.number();
+        number->setFocus();
+        number->selectAll();
+        QTest::keyClicks(number, QStringLiteral("1500"));
+        QTest::keyClick(number, Qt::Key_Return);
+        QVERIFY(f.showWord(1500));
+        for (const QString& typed : {QStringLiteral("2049"), QStringLiteral("-1"), QStringLiteral("ten")}) {
+            number->selectAll();
+            QTest::keyClicks(number, typed);
+            QTest::keyClick(number, Qt::Key_Return);
+            QVERIFY2(f.showWord(1500), qPrintable(typed));
+        }
+        f.click(QStringLiteral("Say Word"));
+        QVERIFY(f.spokenWait(6));
+        QCOMPARE(f.telvar.spoken().last(), 1500);
+        QCOMPARE(f.telvar.sentWith('A').last()[2], quint8(8 * 1500 % 256));
+    }
+
+    // A word list shorter than the slider: the tail words have no entry, the device still speaks them.
+    void aShortListLeavesTheSliderItsRange() {
+        Fixture f;
+        QVERIFY(f.start());
+        f.host.vocabulary().setList3({QStringLiteral("ALPHA"), QStringLiteral("BETA")});
+        QCOMPARE(f.list()->currentRow(), -1);
+        QTest::keyClick(f.list(), Qt::Key_Home);
+        QVERIFY(f.showWord(0));
+        QTest::keyClick(f.list(), Qt::Key_End);
+        QVERIFY(f.showWord(1));
+        f.slider()->setValue(2048);
+        QCOMPARE(f.list()->currentRow(), -1);
+        QCOMPARE(f.number()->text(), QStringLiteral(" 2048"));
     }
 
     void readingFillsTheResultBox() {
@@ -199,6 +312,51 @@ private Q_SLOTS:
         QCOMPARE(resultBox->toPlainText(),
                  QStringLiteral(" 1 number of words\n 1 : ") + f.host.vocabulary().list3().at(5));
         QVERIFY(!f.host.pleaseWaitVisible);
+        // The word read is selected, without being spoken.
+        QVERIFY(f.showWord(5));
+        QVERIFY(f.telvar.spoken().isEmpty());
+    }
+
+    // A read cut short says so at the end of its lines, so a count over fewer entries never looks whole.
+    void anInterruptedReadSaysSoInTheResultBox_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("unplugged") << QStringLiteral("unplug")
+                                   << QStringLiteral("— interrupted: the Telvar X is not connected");
+        QTest::newRow("no reply") << QStringLiteral("drop")
+                                  << QStringLiteral("— interrupted: no reply from the Telvar X");
+        QTest::newRow("Escape") << QStringLiteral("escape") << QStringLiteral("— interrupted: cancelled");
+    }
+    void anInterruptedReadSaysSoInTheResultBox() {
+        QFETCH(QString, how);
+        QFETCH(QString, lastLine);
+        Fixture f;
+        QVERIFY(f.start());
+        setRecord(f.telvar.device(), {5, 6, 7, 8}, 3);
+        f.telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(200));
+        auto* resultBox = f.find<QPlainTextEdit>("Text27");
+        // After the count and two entries.
+        connect(&f.telvar.link, &DeviceLink::reportReceived, f.screen.get(), [&] {
+            if (f.telvar.sentWith('R').size() != 2)
+                return;
+            if (how == QStringLiteral("unplug"))
+                f.telvar.library.unplug();
+            else if (how == QStringLiteral("drop"))
+                f.telvar.fault(QStringLiteral("drop:R"));
+            else // the pause after each entry leaves time for the key press
+                QTimer::singleShot(0, f.screen.get(),
+                                   [&] { QTest::keyClick(f.screen.get(), Qt::Key_Escape); });
+        });
+
+        f.click(QStringLiteral("Read Words Spoken"));
+
+        QVERIFY(test::runUntil([&] { return !f.telvar.link.sequenceRunning(); }));
+        const QStringList lines = resultBox->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.first(), QStringLiteral(" 4 number of words"));
+        QVERIFY2(lines.size() < 6, qPrintable(resultBox->toPlainText()));
+        QCOMPARE(lines.last(), lastLine);
+        QVERIFY(!f.host.pleaseWaitVisible);
+        QCOMPARE(f.host.progressTotal, 0);
     }
 
     void transferEditsReplacesTheWordList() {
@@ -222,6 +380,85 @@ private Q_SLOTS:
                  QStringLiteral("This will Transfer Temporary Edits made in the word editor to the main "
                                 "program, Continue ?"));
         QCOMPARE(f.host.vocabulary().list1(), (QStringList{QStringLiteral("ALPHA"), QStringLiteral("BETA")}));
+        QVERIFY(!f.host.pleaseWaitVisible);
+
+        // Uploading the two words would erase the rest of the device's words: the question says so.
+        f.host.fakePrompter().answers.enqueue(false);
+        f.click(QStringLiteral("Re-Load Word List"));
+        QTRY_COMPARE(
+            f.host.fakePrompter().texts.last(),
+            QStringLiteral("This will Transfer the Word List to the Telvar X transfer will take 5 minutes "
+                           "Continue ?\n\nThis word list has only 2 words: words 2 to 2054 on the Telvar X "
+                           "will be erased."));
+        QVERIFY(f.telvar.sent.isEmpty());
+    }
+
+    // A job holding the device: the controls that would be refused are disabled, naming the job, and
+    // Transfer Edits cannot cover the job's progress and Cancel with its own please-wait frame.
+    void aRunningUploadRefusesTheOtherJobsAndEscapeCancelsIt() {
+        Fixture f;
+        QVERIFY(f.start());
+        const WordListFiles files(f.folder.path());
+        QString error;
+        QVERIFY(files.writeWords(WordListFiles::kTempWords, {QStringLiteral("ALPHA")}, &error));
+        Vocabulary::CodeTable codes{};
+        QVERIFY(files.writeCodes(WordListFiles::kTempCodes, codes, 1, &error));
+
+        f.click(QStringLiteral("Re-Load Word List"));
+        QVERIFY(test::runUntil([&] { return f.telvar.sentWith('W').size() >= 10; }));
+        QVERIFY(f.telvar.link.sequenceRunning());
+        const QString busy = BusyControls::busyToolTip(QStringLiteral("uploading the word list"));
+        for (const char* caption :
+             {"Read Words Spoken", "Read all words in Memory", "Clear last word", "Clear Stored memory",
+              "Send Word List To RLD ", "Re-Load Word List", "Transfer Edits", "Say Word"}) {
+            QPushButton* button = f.button(QLatin1String(caption));
+            QVERIFY2(!button->isEnabled(), caption);
+            QCOMPARE(button->toolTip(), busy);
+        }
+        QVERIFY(!f.list()->isEnabled());
+        QVERIFY(f.button(QStringLiteral("Word Editor"))->isEnabled());
+
+        f.click(QStringLiteral("Transfer Edits"));
+        QCOMPARE(f.host.fakePrompter().texts.size(), 1); // the upload's question only
+        QCOMPARE(f.host.vocabulary().list3().size(), 2049);
+        QVERIFY(f.host.progressTotal > 0);
+
+        QTest::keyClick(f.screen.get(), Qt::Key_Escape);
+        QVERIFY(test::runUntil([&] { return !f.telvar.link.sequenceRunning(); }));
+        QVERIFY(f.host.status().startsWith(QStringLiteral("Upload stopped at word ")));
+        QVERIFY(f.host.status().endsWith(QStringLiteral(": cancelled")));
+        QVERIFY(f.button(QStringLiteral("Transfer Edits"))->isEnabled());
+        QCOMPARE(f.button(QStringLiteral("Transfer Edits"))->toolTip(),
+                 QStringLiteral("Replace Word Files with Edited Files"));
+        QVERIFY(f.list()->isEnabled());
+
+        // Say Word shows no Cancel: Escape leaves it alone.
+        f.telvar.fault(QStringLiteral("delay:50"));
+        f.click(QStringLiteral("Say Word"));
+        QVERIFY(f.telvar.link.sequenceRunning());
+        QTest::keyClick(f.screen.get(), Qt::Key_Escape);
+        QVERIFY(f.spokenWait(1));
+    }
+
+    void anEmptyEditedWordListIsRefused() {
+        Fixture f;
+        QVERIFY(f.start());
+        const WordListFiles files(f.folder.path());
+        QString error;
+        QVERIFY(files.writeWords(WordListFiles::kTempWords, {}, &error));
+        Vocabulary::CodeTable codes{};
+        QVERIFY(files.writeCodes(WordListFiles::kTempCodes, codes, 2, &error));
+        const QStringList list1 = f.host.vocabulary().list1();
+        const Vocabulary::CodeTable table = f.host.vocabulary().codes();
+
+        f.click(QStringLiteral("Transfer Edits"));
+
+        QTRY_COMPARE(f.host.fakePrompter().texts.size(), 2);
+        QVERIFY(f.host.fakePrompter().texts.last().contains(QStringLiteral("tempw.txt holds no words")));
+        QCOMPARE(f.host.vocabulary().list1(), list1);
+        QCOMPARE(f.host.vocabulary().list3().size(), 2049);
+        QVERIFY(f.host.vocabulary().codes() == table);
+        QCOMPARE(f.list()->count(), 2049);
         QVERIFY(!f.host.pleaseWaitVisible);
     }
 

@@ -1,8 +1,8 @@
-#include "support/VirtualTelvar.h"
 #include "support/FakePrompter.h"
+#include "support/VirtualTelvar.h"
 
-#include "device/Spinner.h"
 #include "device/Commands.h"
+#include "device/Spinner.h"
 #include "device/Timings.h"
 #include "emulator/DeviceState.h"
 #include "vocab/VocabularyLoader.h"
@@ -80,7 +80,7 @@ private Q_SLOTS:
         const Run run = runUpload(telvar, vocabulary, prompter);
 
         QVERIFY(run.outcome.completed());
-        QCOMPARE(prompter.texts, QStringList{WordListUpload::confirmationText()});
+        QCOMPARE(prompter.texts, QStringList{WordListUpload::confirmationText(builtin.list1.size())});
         QCOMPARE(telvar.device().wordMemory(0, kRows * 8), expectedMemory(builtin.codes));
         // Row 77 has ten codes; the last two never reach the device.
         QCOMPARE(telvar.device().wordMemory(8 * 78, 8), expectedMemory(builtin.codes).mid(8 * 78, 8));
@@ -140,7 +140,7 @@ private Q_SLOTS:
         const Run run = runUpload(telvar, vocabulary, prompter);
 
         // The box came first, so the other sequence was never held up by it.
-        QCOMPARE(prompter.texts, QStringList{WordListUpload::confirmationText()});
+        QCOMPARE(prompter.texts, QStringList{WordListUpload::confirmationText(0)});
         QCOMPARE(run.outcome.status, SequenceOutcome::Status::Busy);
         QCOMPARE(run.statuses, QStringList{DeviceLink::busyText()});
         QCOMPARE(run.begun, 0);

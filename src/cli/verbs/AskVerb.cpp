@@ -56,6 +56,8 @@ Verb askVerb() {
             if (questions.size() != 1)
                 co_return context.usageError(verb,
                                              QStringLiteral("give the question as one argument (quote it)"));
+            if (questions.first().trimmed().isEmpty())
+                co_return context.usageError(verb, QStringLiteral("the question is empty"));
 
             const Vocabulary& vocabulary = context.loadVocabulary();
             if (!co_await context.connectDevice())

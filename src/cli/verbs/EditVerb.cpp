@@ -50,8 +50,10 @@ int replace(CliContext& context, const QStringList& words) {
     if (index >= working->size())
         return context.usageError(
             kVerb, QStringLiteral("%1 is past the last word index %2").arg(index).arg(working->size() - 1));
-    const QByteArray phonetics =
-        ripList(ExpandPhrase(words.at(2), Dictionary::read(context.dictionaryPath())));
+    const std::optional<Dictionary> dictionary = context.readDictionary();
+    if (!dictionary)
+        return kExitFailure;
+    const QByteArray phonetics = ripList(ExpandPhrase(words.at(2), *dictionary));
     const QString problem = working->replace(index, words.at(1), phonetics);
     if (!problem.isEmpty())
         return context.fail(QStringLiteral("nothing was replaced: %1").arg(problem));

@@ -18,8 +18,10 @@ Verb expandVerb() {
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (arguments.size() != 1)
                 co_return context.usageError(QStringLiteral("expand"), QStringLiteral("give one TEXT"));
-            context.out() << ExpandPhrase(arguments.first(), Dictionary::read(context.dictionaryPath()))
-                          << Qt::endl;
+            const std::optional<Dictionary> dictionary = context.readDictionary();
+            if (!dictionary)
+                co_return kExitFailure;
+            context.out() << ExpandPhrase(arguments.first(), *dictionary) << Qt::endl;
             co_return kExitOk;
         },
     };

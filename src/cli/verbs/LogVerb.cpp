@@ -1,6 +1,6 @@
-#include "device/Prompter.h"
 #include "cli/CliContext.h"
 #include "cli/Verb.h"
+#include "device/Prompter.h"
 #include "session/SessionLogFile.h"
 
 #include <QFileInfo>
@@ -36,9 +36,10 @@ Verb logVerb() {
                         QStringLiteral("%1 could not be erased: %2").arg(file.path(), error));
                 co_return kExitOk;
             }
-            const std::optional<QStringList> lines = file.readLines();
+            QString error;
+            const std::optional<QStringList> lines = file.readLines(nullptr, &error);
             if (!lines)
-                co_return context.fail(QStringLiteral("%1 could not be read").arg(file.path()));
+                co_return context.fail(QStringLiteral("%1 could not be read: %2").arg(file.path(), error));
             for (const QString& line : *lines)
                 context.out() << line << '\n';
             context.out().flush();

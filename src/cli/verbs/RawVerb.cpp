@@ -2,6 +2,7 @@
 #include "cli/Verb.h"
 #include "cli/verbs/ByteArguments.h"
 #include "device/DeviceLink.h"
+#include "device/DeviceStep.h"
 
 #include <array>
 #include <span>
@@ -24,6 +25,11 @@ Verb rawVerb() {
                 arguments.first().at(0).unicode() > 127)
                 co_return context.usageError(verb, QStringLiteral("give the command as one ASCII character"));
             const char letter = static_cast<char>(arguments.takeFirst().at(0).unicode());
+            for (const QString& word : std::as_const(arguments)) {
+                // "-5" is a number out of range, "--frobnicate" an option that does not exist.
+                if (word.size() > 1 && word.startsWith(u'-') && !word.at(1).isDigit())
+                    co_return context.usageError(verb, QStringLiteral("unknown option %1").arg(word));
+            }
             QString bad;
             const auto bytes = parseBytes(arguments, &bad);
             if (!bytes)
@@ -44,8 +50,12 @@ Verb rawVerb() {
                 co_await device->data(std::span<const quint8>(data.data(), 1 + bytes->size()));
             if (result.ok() && awaitReply)
                 result = co_await device->waitReply();
-            if (!result.ok())
-                co_return context.fail(result);
+            if (!result.ok()) {
+                QString step = deviceStep(letter);
+                for (const quint8 byte : *bytes)
+                    step += QStringLiteral(" %1").arg(byte);
+                co_return context.fail(describeAt(result, step));
+            }
             if (!awaitReply)
                 co_return kExitOk;
             QStringList numbers;

@@ -26,14 +26,13 @@ Verb sayVerb() {
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
             SayWord say(context.link());
-            if (toUnit) {
-                QObject::connect(
-                    &say, &DeviceSequence::statusChanged, &say,
-                    [&context](const QString& command) { context.err() << command << Qt::endl; });
-            }
             const SequenceOutcome outcome = co_await say.run(index, toUnit);
             if (!outcome.completed())
                 co_return exitStatus(context, outcome, {});
+            // Shown only once every character of it has gone out: a device that left half way through
+            // has not passed the command on.
+            if (toUnit)
+                context.err() << SayWord::unitCommand(index) << Qt::endl;
             context.out() << (index < vocabulary.list3().size() ? vocabulary.list3().at(index) : QString())
                           << Qt::endl;
             co_return kExitOk;

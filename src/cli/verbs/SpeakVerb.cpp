@@ -18,8 +18,10 @@ Verb speakVerb() {
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (arguments.size() != 1)
                 co_return context.usageError(QStringLiteral("speak"), QStringLiteral("give one TEXT"));
-            const QByteArray codes = SayThisAllophoneList(
-                ExpandPhrase(arguments.first(), Dictionary::read(context.dictionaryPath())));
+            const std::optional<Dictionary> dictionary = context.readDictionary();
+            if (!dictionary)
+                co_return kExitFailure;
+            const QByteArray codes = SayThisAllophoneList(ExpandPhrase(arguments.first(), *dictionary));
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
             SendCodes job(context.link());

@@ -1,5 +1,5 @@
-#include "device/Spinner.h"
 #include "cli/verbs/SequenceRun.h"
+#include "device/Spinner.h"
 #include "vocab/WordMemoryClearer.h"
 #include "vocab/WordMemoryReader.h"
 
@@ -12,9 +12,12 @@ namespace {
 QCoro::Task<SequenceOutcome> read(CliContext& context, bool spoken) {
     Spinner spinner;
     WordMemoryReader reader(context.link(), context.loadVocabulary(), spinner);
-    QObject::connect(&reader, &WordMemoryReader::lineAdded, &reader,
-                     [&context](const QString& line) { context.out() << line << '\n'; });
     std::optional<TerminalProgress> bar(std::in_place, context.err(), QStringLiteral("Reading"));
+    // A long count takes minutes to read: each entry is shown as soon as it is read.
+    QObject::connect(&reader, &WordMemoryReader::lineAdded, &reader, [&context, &bar](const QString& line) {
+        bar->hide();
+        context.out() << line << Qt::endl;
+    });
     showProgress(reader, *bar);
     SequenceOutcome outcome;
     if (spoken)

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer into its own folder and runs the
+# whole suite there: a memory fault or undefined behaviour fails the run even inside a test that passed.
+#   scripts/ci-sanitize.sh [ctest arguments]     e.g. -R WordList
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=build-sanitize
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELVAR_SANITIZE=address,undefined
+cmake --build "$dir" --parallel "$(nproc)"
+
+# The umockdev test runs itself again with umockdev's preload library ahead of the ASan runtime, which
+# ASan would otherwise refuse.
+export ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0"
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"

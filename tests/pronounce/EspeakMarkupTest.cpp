@@ -1,0 +1,118 @@
+#include "pronounce/EspeakMarkup.h"
+#include "editor/MnemonicConversion.h"
+#include "pronounce/EspeakPhonemes.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+using telvar::EspeakMarkup;
+using telvar::espeakPhonemes;
+using telvar::MnemonicsToCodes;
+
+namespace {
+
+EspeakMarkup markupOf(const char* mnemonics) {
+    return EspeakMarkup::fromCodes(MnemonicsToCodes(QString::fromLatin1(mnemonics)));
+}
+
+// The phoneme input of the markup, run by run: "[[h@l]] ... [[oU]]" gives {"h@l", "oU"}.
+QStringList runsOf(const EspeakMarkup& markup) {
+    QStringList runs;
+    static const QRegularExpression run(QStringLiteral("\\[\\[([^\\]]*)\\]\\]"));
+    for (const QRegularExpressionMatch& match : run.globalMatch(markup.text()))
+        runs << match.captured(1);
+    return runs;
+}
+
+} // namespace
+
+class EspeakMarkupTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyAllophoneIsASoundEspeakKnows() {
+        QStringList all;
+        for (int code = telvar::kFirstAllophone; code <= telvar::kLastAllophone; ++code) {
+            const QString phonemes = espeakPhonemes(code);
+            QVERIFY2(!phonemes.isEmpty(), qPrintable(QStringLiteral("code %1 maps to nothing").arg(code)));
+            QCOMPARE(EspeakMarkup::fromCodes(QByteArray(1, char(code))).phonemeCount(), 1);
+            all << phonemes;
+        }
+        QVERIFY(espeakPhonemes(telvar::kFirstAllophone - 1).isEmpty());
+        QVERIFY(espeakPhonemes(telvar::kLastAllophone + 1).isEmpty());
+
+        // espeak-ng echoes back the phonemes it understood; one it does not know would be missing or
+        // spelled differently. Commas keep it from linking neighbours ("A@r-").
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+        if (program.isEmpty())
+            QSKIP("espeak-ng is not installed, so its phoneme names cannot be checked");
+        QProcess espeak;
+        espeak.start(program, {QStringLiteral("-q"), QStringLiteral("-x"),
+                               QStringLiteral("[[%1]]").arg(all.join(QStringLiteral("]], [[")))});
+        QVERIFY(espeak.waitForFinished(30000));
+        const QStringList echoed = QString::fromUtf8(espeak.readAllStandardOutput())
+                                       .remove(u'\'')
+                                       .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        QCOMPARE(echoed, all);
+    }
+
+    void valuesOfControlCodesAreNotSpoken() {
+        // 128 after \SPEED is the speed, not \IY; the note gives the pitch code and a frequency of 110.
+        EspeakMarkup markup = markupOf("\\SPEED \\128 \\VOLUME \\140 \\NTA2 \\BEND \\129 \\HE");
+        QCOMPARE(markup.phonemeCount(), 1);
+        QCOMPARE(runsOf(markup), QStringList{QStringLiteral("h")});
+        QVERIFY(markup.text().contains(QStringLiteral("rate=\"112%\"")));
+        QVERIFY(markup.text().contains(QStringLiteral("volume=\"145%\"")));
+        QVERIFY(markup.text().contains(QStringLiteral("pitch=\"125%\"")));
+
+        // Port, phrase and repeat codes take their value along too; one left without a value at the end
+        // is dropped.
+        markup = markupOf("\\POUT \\130 \\PCTRL \\131 \\CALL \\132 \\PLAY \\133 \\MM \\PITCH");
+        QCOMPARE(runsOf(markup), QStringList{QStringLiteral("m")});
+    }
+
+    void prosodyFollowsTheCodesAndResetEndsIt() {
+        const EspeakMarkup markup = markupOf("\\IY \\PITCH \\176 \\EH \\RESET \\OW");
+        QCOMPARE(runsOf(markup),
+                 (QStringList{QStringLiteral("i:"), QStringLiteral("E"), QStringLiteral("o")}));
+        QCOMPARE(markup.text().count(QStringLiteral("<prosody")), 1);
+        QCOMPARE(markup.text().count(QStringLiteral("</prosody>")), 1);
+        QVERIFY(markup.text().indexOf(QStringLiteral("</prosody>")) <
+                markup.text().indexOf(QStringLiteral("[[o]]")));
+        // A change back to the defaults needs no prosody at all; extremes stay within what espeak-ng speaks.
+        QVERIFY(!markupOf("\\PITCH \\88 \\IY").text().contains(QStringLiteral("prosody")));
+        QVERIFY(markupOf("\\SPEED \\1 \\IY").text().contains(QStringLiteral("rate=\"20%\"")));
+    }
+
+    void pausesAndDelaysKeepTheirLength() {
+        // \P0 to \P6, then a delay of 25 tens of milliseconds.
+        const EspeakMarkup markup =
+            markupOf("\\HE \\P0 \\P1 \\P2 \\P3 \\EH \\P4 \\P5 \\P6 \\DELAY \\25 \\LO");
+        QCOMPARE(markup.pauseMs(), 100 + 200 + 700 + 30 + 60 + 90 + 250);
+        QCOMPARE(runsOf(markup),
+                 (QStringList{QStringLiteral("h"), QStringLiteral("E"), QStringLiteral("l")}));
+        QCOMPARE(markup.text().count(QStringLiteral("<break")), 7);
+        QVERIFY(!markup.isEmpty());
+        QVERIFY(!markupOf("\\P3").isEmpty());
+    }
+
+    void stressAndRepeatShapeTheNextSoundOnly() {
+        QCOMPARE(runsOf(markupOf("\\HE \\STRESS \\EH \\LO \\REPEAT \\3 \\OW \\OW")),
+                 QStringList{QStringLiteral("h'Eloooo")});
+        // Repeating nothing still says the sound once.
+        QCOMPARE(markupOf("\\REPEAT \\0 \\IY").phonemeCount(), 1);
+    }
+
+    void codesWithoutACounterpartSayNothing() {
+        // Sound effects, fast, slow, soft, relax, wait, unknown codes and a lone reset.
+        QVERIFY(
+            markupOf("\\R0 \\D11 \\M2 \\FAST \\SLOW \\SOFT \\RELAX \\WAIT \\RESET \\100 \\255").isEmpty());
+        QVERIFY(EspeakMarkup::fromCodes({}).isEmpty());
+        QCOMPARE(runsOf(markupOf("\\FAST \\IY \\C3 \\SOFT \\EH")), QStringList{QStringLiteral("i:E")});
+    }
+};
+
+QTEST_GUILESS_MAIN(EspeakMarkupTest)
+#include "EspeakMarkupTest.moc"
