@@ -78,13 +78,16 @@ private Q_SLOTS:
             sendCode(rig, code);
         QTRY_COMPARE_WITH_TIMEOUT(m_player.played().size(), 1, 60000);
         QVERIFY(log->toPlainText().contains(QStringLiteral("code: \\OWWW")));
+        // The player has copied the file but may not have exited yet: the phrase is done once it has.
+        auto* aloud = rig.window->findChild<telvar::SpeechAloud*>();
+        QTRY_VERIFY_WITH_TIMEOUT(aloud->isIdle(), 60000);
 
         speakAloudCheck(rig)->click();
         for (const quint8 code : {31, 183, 131})
             sendCode(rig, code);
         QTRY_VERIFY(log->toPlainText().endsWith(QStringLiteral("code: \\EH")));
         // Nothing is gathered that a quiet spell could turn into a phrase.
-        QVERIFY(rig.window->findChild<telvar::SpeechAloud*>()->isIdle());
+        QVERIFY(aloud->isIdle());
         QCOMPARE(m_player.played().size(), 1);
     }
 };
