@@ -404,6 +404,8 @@ private Q_SLOTS:
         Vocabulary::CodeTable codes{};
         QVERIFY(files.writeCodes(WordListFiles::kTempCodes, codes, 1, &error));
 
+        // Slow replies keep the upload running, however busy the machine, until Escape stops it.
+        f.telvar.fault(QStringLiteral("delay:W:50"));
         f.click(QStringLiteral("Re-Load Word List"));
         QVERIFY(test::runUntil([&] { return f.telvar.sentWith('W').size() >= 10; }));
         QVERIFY(f.telvar.link.sequenceRunning());
