@@ -1,3 +1,4 @@
+#include "support/ChildWidget.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
@@ -21,12 +22,7 @@ class WordEditorSuggestTest : public QObject, protected telvar::test::ScratchFol
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
 
-    template <typename T> T* child(const char* name) const {
-        T* widget = m_editor->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
+    template <typename T> T* child(const char* name) const { return test::childOf<T>(m_editor, name); }
     QLineEdit* sayData() const { return child<QLineEdit>("txtSayData"); }
     QLineEdit* wordBox() const { return child<QLineEdit>("wordBox"); }
     QPushButton* suggestButton() const { return child<QPushButton>("suggestButton"); }

@@ -1,3 +1,4 @@
+#include "support/ChildWidget.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
@@ -38,12 +39,7 @@ class WordEditorWindowTest : public QObject, protected telvar::test::ScratchFold
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
 
-    template <typename T> T* child(const char* name) const {
-        T* widget = m_editor->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
+    template <typename T> T* child(const char* name) const { return test::childOf<T>(m_editor, name); }
 
     QListWidget* wordList() const { return child<QListWidget>("wordList"); }
     QLineEdit* sayData() const { return child<QLineEdit>("txtSayData"); }
