@@ -11,11 +11,8 @@ cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELVA
 cmake --build "$dir" --parallel "$(nproc)"
 
 # The umockdev test runs itself again with umockdev's preload library ahead of the ASan runtime, which
-# ASan would otherwise refuse.
-# Leak checking is off for now: a coroutine task still suspended when a window closes or telvarctl is
-# interrupted keeps its frames in a cycle that LeakSanitizer reports, and fails the program's exit status.
-# Set TELVAR_DETECT_LEAKS=1 to see them.
-export ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=${TELVAR_DETECT_LEAKS:-0}:abort_on_error=0
+# ASan would otherwise refuse. A leak fails the program's exit status, and so its test.
+export ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen

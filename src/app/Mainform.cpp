@@ -109,7 +109,9 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
 }
 
 Mainform::~Mainform() {
-    m_link.cancel();
+    // Sequences still running end here, quietly, while their screens can still take their endings.
+    m_prompter->silence();
+    m_link.closeDown();
     m_link.hiddetach();
     // The screens go first, while the link and the vocabulary they refer to still exist.
     delete takeCentralWidget();

@@ -27,6 +27,9 @@ CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err
       m_prompter(std::make_unique<TerminalPrompter>(m_options.yes, err)) {}
 
 CliContext::~CliContext() {
+    // A verb given up on after an interrupt still has a sequence suspended on the link: it ends here.
+    if (m_link)
+        m_link->closeDown();
     // The link detaches before the library it talks to goes.
     m_speech.reset();
     m_link.reset();
@@ -87,7 +90,7 @@ QCoro::Task<> CliContext::finishSpeaking() {
     co_await QCoro::sleepFor(std::chrono::milliseconds(0));
     m_speech->endPhrase();
     if (!m_speech->isIdle())
-        co_await qCoro(m_speech.get(), &SpeechAloud::idle, kSpeechWait);
+        co_await waitUnlessInterrupted(m_speech.get(), &SpeechAloud::idle, kSpeechWait);
 }
 
 DeviceLink& CliContext::link() {
@@ -107,7 +110,9 @@ QCoro::Task<bool> CliContext::connectDevice() {
     }
     // A library that could not start announces nothing: no use waiting for it.
     if (!deviceLink.isAttached() && deviceLink.hidattach())
-        co_await qCoro(&deviceLink, &DeviceLink::plugged, std::chrono::milliseconds(kConnectWaitMs));
+        co_await waitUnlessInterrupted(&deviceLink, &DeviceLink::plugged, std::chrono::milliseconds(kConnectWaitMs));
+    if (m_interrupted)
+        co_return false;
     if (!deviceLink.isAttached()) {
         QString message = QStringLiteral("no Telvar X is connected");
         if (auto* hidapiLibrary = qobject_cast<HidapiLibrary*>(m_library.get());
@@ -152,16 +157,13 @@ Vocabulary& CliContext::loadVocabulary() {
 }
 
 void CliContext::interrupt(int signalNumber) {
-    if (m_link && m_link->sequenceRunning()) {
-        QObject::connect(m_link.get(), &DeviceLink::sequenceEnded, m_link.get(), [this, signalNumber] {
-            // After the verb's own ending, which runs on from the sequence's last step.
-            QTimer::singleShot(
-                0, [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
-        });
+    m_interrupted = true;
+    if (m_link)
         m_link->cancel();
-        return;
-    }
-    QCoreApplication::exit(finalStatus(128 + signalNumber));
+    Q_EMIT m_interruption.ended();
+    QTimer::singleShot(kInterruptGrace, &m_interruption, [this, signalNumber] {
+        QCoreApplication::exit(finalStatus(128 + signalNumber));
+    });
 }
 
 int CliContext::finalStatus(int verbStatus) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cli/GlobalOptions.h"
+#include "cli/WaitEnd.h"
 #include "device/Prompter.h"
 #include "device/WaitResult.h"
 #include "editor/Dictionary.h"
 
+#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QTextStream>
@@ -31,6 +33,8 @@ public:
     static constexpr int kConnectWaitMs = 3000;
     // How long telvarctl waits, after the verb, for what the virtual device said to be played.
     static constexpr std::chrono::milliseconds kSpeechWait{60000};
+    // How long an interrupted verb has to end on its own.
+    static constexpr std::chrono::milliseconds kInterruptGrace{5000};
 
     CliContext(GlobalOptions options, QTextStream& out, QTextStream& err);
     ~CliContext();
@@ -64,8 +68,23 @@ public:
     QCoro::Task<> finishSpeaking();
 
     // SIGINT or SIGTERM: the running sequence is cancelled and finishes the step it must finish (the data
-    // report after "W"); then telvarctl ends, saying "Cancelled", with status 128 + the signal number.
+    // report after "W"), the verb's other waits end at once, and the verb runs to its end; telvarctl then
+    // ends, saying "Cancelled", with status 128 + the signal number. A verb that has not ended within
+    // kInterruptGrace is not waited for.
     void interrupt(int signalNumber);
+    bool interrupted() const { return m_interrupted; }
+    // Waits for `signal` of `sender`, for at most `limit` (none when negative), or until an interrupt;
+    // `interrupted()` tells which.
+    template <typename T, typename Signal>
+    QCoro::Task<> waitUnlessInterrupted(T* sender, Signal signal,
+                                        std::chrono::milliseconds limit = std::chrono::milliseconds(-1)) {
+        if (m_interrupted)
+            co_return;
+        WaitEnd end;
+        QObject::connect(sender, signal, &end, &WaitEnd::ended);
+        QObject::connect(&m_interruption, &WaitEnd::ended, &end, &WaitEnd::ended);
+        co_await qCoro(&end, &WaitEnd::ended, limit);
+    }
     // The status to end with once the verb returned `verbStatus`: a failure when the virtual device's
     // state file could not be saved.
     int finalStatus(int verbStatus);
@@ -91,6 +110,8 @@ private:
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
     std::unique_ptr<SpeechAloud> m_speech;
+    WaitEnd m_interruption;
+    bool m_interrupted = false;
     bool m_saidCancelled = false;
     bool m_stateChecked = false;
 };

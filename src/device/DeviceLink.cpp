@@ -3,6 +3,7 @@
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
 
+#include <QCoreApplication>
 #include <QFutureWatcher>
 #include <QTimer>
 
@@ -54,7 +55,9 @@ public:
     Kind kind() const { return m_kind; }
 
     bool ready() {
-        if (m_kind == Write && m_write.isFinished())
+        if (m_link->m_closing)
+            m_result = WaitResult::Cancelled;
+        else if (m_kind == Write && m_write.isFinished())
             m_result = writeResult();
         else if ((m_kind == Reply || m_kind == Pause) && m_link->m_cancelRequested)
             m_result = WaitResult::Cancelled;
@@ -233,7 +236,7 @@ void DeviceLink::OnRead(HidLibrary::Handle handle) {
 }
 
 std::optional<Sequence> DeviceLink::begin(Role role, const QString& name) {
-    if (m_sequenceRunning)
+    if (m_sequenceRunning || m_closing)
         return std::nullopt;
     m_sequenceRunning = true;
     m_role = role;
@@ -253,6 +256,22 @@ void DeviceLink::cancel() {
         return;
     m_cancelRequested = true;
     endWaits(WaitResult::Cancelled, Waiter::Reply | Waiter::Pause);
+}
+
+void DeviceLink::closeDown() {
+    m_closing = true;
+    m_cancelRequested = true;
+    // Each round resumes the suspended coroutines, which run on to their next wait (over at once now)
+    // or their end. A screen waiting for the link's signals (a sequence's end) is resumed through the
+    // same queue, a round later, so the rounds go on a little after the link has gone quiet.
+    constexpr int kRounds = 64;
+    constexpr int kQuietRounds = 2;
+    int quiet = 0;
+    for (int round = 0; round < kRounds && quiet < kQuietRounds; ++round) {
+        quiet = m_sequenceRunning || !m_waiters.empty() ? 0 : quiet + 1;
+        endWaits(WaitResult::Cancelled, Waiter::Reply | Waiter::Pause | Waiter::Write | Waiter::Settle);
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
 }
 
 void DeviceLink::releaseSequence() {
@@ -282,6 +301,8 @@ void DeviceLink::setData(std::span<const quint8> bytes) {
 // Coroutines start at once: the report leaves as the buffer stands at the call, and reports reach the
 // library in the order their sequences sent them.
 QCoro::Task<WaitResult> DeviceLink::write() {
+    if (m_closing)
+        co_return WaitResult::Cancelled;
     if (!m_attached)
         co_return WaitResult::Unplugged;
     qCDebug(lcDevice).noquote() << "out" << hexOf(m_output.data(), HidLibrary::kOutputReportSize);

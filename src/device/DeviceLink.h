@@ -55,6 +55,10 @@ public:
     // Ends the running sequence's current and later waits and pauses with Cancelled until it ends.
     void cancel();
     bool cancelRequested() const { return m_cancelRequested; }
+    // The program is closing while the screens or verbs that started sequences still exist: every wait
+    // ends now with Cancelled, and so does every wait and sequence asked for from now on, so suspended
+    // sequences run to their ends here instead of being left suspended for ever. Nothing more is sent.
+    void closeDown();
     // What a refused sequence says in the title bar or on stderr.
     static QString busyText();
     // A sequence that stops short tells everyone watching the link, not only the screen that started it.
@@ -119,6 +123,7 @@ private:
     Role m_role = Role::Job;
     QString m_name;
     bool m_cancelRequested = false;
+    bool m_closing = false;
     Milliseconds m_pausePeriod;
     Milliseconds m_defaultLimit;
     std::vector<Waiter*> m_waiters;

@@ -131,6 +131,11 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QStrin
     co_return co_await device.command(Command::Speak);
 }
 
+void SessionController::endNow() {
+    if (m_listening)
+        endWindow();
+}
+
 void SessionController::endWindow() {
     m_pollTimer.stop();
     m_windowTimer.stop();

@@ -44,6 +44,9 @@ public:
 
     // Starts a session; false (and nothing happens) while one is listening.
     bool ask(const QString& question, ResponseWindow window);
+    // Ends a listening session before its window closes, as the window's end would: the answer so far
+    // is shown, logged and announced by `sessionEnded`.
+    void endNow();
 
 Q_SIGNALS:
     void listeningChanged(bool listening);

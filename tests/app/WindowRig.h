@@ -93,9 +93,10 @@ public:
 
     EmulatedLibrary library;
     FakePrompter* fakePrompter = nullptr;
-    std::unique_ptr<Mainform> window;
+    // Before the window, which records into them until it is gone.
     QList<Report> sent;
     QStringList titles;
+    std::unique_ptr<Mainform> window;
 };
 
 } // namespace telvar::test

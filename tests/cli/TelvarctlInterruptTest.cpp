@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,7 +77,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(raw.readAllStandardOutput()).split(u' ').size(), 9);
     }
 
-    void aSignalWithNoDeviceWorkEndsAtOnce() {
+    void aSignalWithNoDeviceWorkEndsAtOnceAndTheSessionIsLogged() {
         // The question's window is 24 seconds; between its readings no sequence holds the device.
         QProcess ask;
         start(ask, {QStringLiteral("ask"), QStringLiteral("Anyone?"), QStringLiteral("--window"), QStringLiteral("24")});
@@ -91,6 +92,12 @@ private Q_SLOTS:
         QVERIFY(ask.waitForFinished(10000));
         QCOMPARE(ask.exitCode(), 130);
         QVERIFY(QString::fromUtf8(ask.readAllStandardError()).contains(QStringLiteral("Cancelled")));
+        // The question and what was answered before the signal are in the log, as after a full window.
+        QFile log(m_folder.filePath(QStringLiteral("log.qnx")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString logged = QString::fromLatin1(log.readAll());
+        QVERIFY2(logged.contains(QStringLiteral("Anyone?")), qPrintable(logged));
+        QVERIFY2(logged.contains(QStringLiteral("Telvar X  :")), qPrintable(logged));
     }
 };
 

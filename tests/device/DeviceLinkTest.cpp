@@ -160,6 +160,35 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(next->request('Z')), WaitResult::Ok);
     }
 
+    void closingDownRunsSuspendedSequencesToTheirEnds() {
+        // A screen's sequence is suspended on a reply that never comes when the window closes: it must
+        // run to its end there and then, not stay suspended after its screen is gone.
+        Rig rig = attached({QStringLiteral("drop:D")});
+        QVERIFY(rig);
+        std::optional<WaitResult> first;
+        std::optional<WaitResult> second;
+        bool ended = false;
+        auto screenAction = [&]() -> QCoro::Task<> {
+            std::optional<Sequence> device = rig->link.begin();
+            first = co_await device->request('D', 60000ms);
+            second = co_await device->request('Z', 60000ms);
+            device.reset();
+            ended = true;
+        };
+        const qsizetype reports = rig->library.device().receivedReports().size() + 1;
+        auto action = screenAction();
+        QTRY_COMPARE(rig->library.device().receivedReports().size(), reports);
+        QVERIFY(!ended);
+        rig->link.closeDown();
+        QVERIFY(ended);
+        QCOMPARE(first, WaitResult::Cancelled);
+        QCOMPARE(second, WaitResult::Cancelled);
+        QVERIFY(!rig->link.sequenceRunning());
+        // Nothing more goes to the device, and nothing new may start.
+        QCOMPARE(rig->library.device().receivedReports().size(), reports);
+        QVERIFY(!rig->link.begin());
+    }
+
     void aFailedWriteEndsTheSequenceAtOnce() {
         // The device takes one report, then refuses every write.
         Rig rig = attached({QStringLiteral("refuse-after:1")});

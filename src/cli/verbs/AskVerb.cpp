@@ -66,9 +66,18 @@ Verb askVerb() {
             SessionController session(context.link(), vocabulary);
             QObject::connect(&session, &SessionController::problem,
                              [&](const QString& text) { context.fail(text); });
+            QString answer;
+            QObject::connect(&session, &SessionController::sessionEnded,
+                             [&answer](const QString& text) { answer = text; });
             session.ask(questions.first(), window);
-            const QString answer = co_await qCoro(&session, &SessionController::sessionEnded);
-            // A word found just before the window closed is still waiting to be spoken; let it be.
+            co_await context.waitUnlessInterrupted(&session, &SessionController::sessionEnded);
+            // An interrupted session still logs what was answered so far; a poll begun since the
+            // interrupt is cancelled too.
+            session.endNow();
+            if (context.interrupted())
+                context.link().cancel();
+            // A word found just before the window closed is still waiting to be spoken; let it be. The
+            // poll that found it ends quickly once an interrupt has cancelled it.
             if (session.isTickRunning())
                 co_await qCoro(&session, &SessionController::tickFinished);
             if (!session.answer().isEmpty())
