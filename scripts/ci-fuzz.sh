@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds every fuzz target with clang and libFuzzer, runs each on its committed corpus and then fuzzes it
+# Builds every fuzz target with clang and libFuzzer (warnings as errors), runs each on its committed corpus and then fuzzes it
 # for SECONDS (default 60). Inputs it finds go to build-fuzz/fuzz-work, never into the committed corpus;
 # a crash, a hang or a broken property leaves its input in build-fuzz/fuzz-findings and fails the run.
 #   scripts/ci-fuzz.sh [SECONDS]
@@ -9,7 +9,8 @@ seconds=${1:-60}
 dir=build-fuzz
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DTELVAR_WERROR=ON
 cmake --build "$dir" --parallel "$(nproc)" --target fuzzers
 
 mkdir -p "$dir/fuzz-findings"

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer into its own folder and runs the
-# whole suite there: a memory fault or undefined behaviour fails the run even inside a test that passed.
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, and warnings as errors, into its
+# own folder and runs the whole suite there: a memory fault, a leak or undefined behaviour fails the run
+# even inside a test that passed.
 #   scripts/ci-sanitize.sh [ctest arguments]     e.g. -R WordList
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-sanitize
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELVAR_SANITIZE=address,undefined
+cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELVAR_SANITIZE=address,undefined \
+    -DTELVAR_WERROR=ON
 cmake --build "$dir" --parallel "$(nproc)"
 
 # The umockdev test runs itself again with umockdev's preload library ahead of the ASan runtime, which

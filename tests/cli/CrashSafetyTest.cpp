@@ -126,7 +126,7 @@ private Q_SLOTS:
                 checkUserContentKept(now, kBrokenMainPair);
             }
             // The main pair loads now; a temporary pair left old by a kill is the user's to keep.
-            for (const QString& name : {"mainw.txt", "mainph.txt"})
+            for (const char* name : {"mainw.txt", "mainph.txt"})
                 QCOMPARE(read(folder.path()).value(name), builtin.value(name));
         }
     }

@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QTest>
-#include <QtEndian>
+#include <QDataStream>
 
 using telvar::test::FakePlayer;
 using telvar::test::ProcessResult;
@@ -15,12 +15,21 @@ namespace {
 const QString kHello = QStringLiteral("\\HE \\EH \\LO \\OWWW");
 const QString kMissing = QStringLiteral("espeak-ng is not installed; install the espeak-ng package");
 
+// A little-endian number of the header, read as any WAVE reader would.
+template <typename Number> Number numberAt(const QByteArray& bytes, int at) {
+    QDataStream in(bytes.sliced(at, sizeof(Number)));
+    in.setByteOrder(QDataStream::LittleEndian);
+    Number value = 0;
+    in >> value;
+    return value;
+}
+
 quint32 u32At(const QByteArray& bytes, int at) {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+    return numberAt<quint32>(bytes, at);
 }
 
 quint16 u16At(const QByteArray& bytes, int at) {
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
+    return numberAt<quint16>(bytes, at);
 }
 
 // The number of samples of a 16-bit mono WAVE file whose header tells the truth, or -1.
