@@ -251,7 +251,8 @@ void Mainform::showConnection() {
 
 void Mainform::noteFailure(const QString& reason) {
     // A job the user cancelled did what was asked of it: it stopped.
-    m_failure->setText(m_link.cancelRequested() ? tr("Stopped: %1").arg(reason) : tr("Failed: %1").arg(reason));
+    m_failure->setText(m_link.cancelRequested() ? tr("Stopped: %1").arg(reason)
+                                                : tr("Failed: %1").arg(reason));
     m_failure->setToolTip(reason);
 }
 

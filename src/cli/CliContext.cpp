@@ -110,7 +110,8 @@ QCoro::Task<bool> CliContext::connectDevice() {
     }
     // A library that could not start announces nothing: no use waiting for it.
     if (!deviceLink.isAttached() && deviceLink.hidattach())
-        co_await waitUnlessInterrupted(&deviceLink, &DeviceLink::plugged, std::chrono::milliseconds(kConnectWaitMs));
+        co_await waitUnlessInterrupted(&deviceLink, &DeviceLink::plugged,
+                                       std::chrono::milliseconds(kConnectWaitMs));
     if (m_interrupted)
         co_return false;
     if (!deviceLink.isAttached()) {
@@ -161,9 +162,8 @@ void CliContext::interrupt(int signalNumber) {
     if (m_link)
         m_link->cancel();
     Q_EMIT m_interruption.ended();
-    QTimer::singleShot(kInterruptGrace, &m_interruption, [this, signalNumber] {
-        QCoreApplication::exit(finalStatus(128 + signalNumber));
-    });
+    QTimer::singleShot(kInterruptGrace, &m_interruption,
+                       [this, signalNumber] { QCoreApplication::exit(finalStatus(128 + signalNumber)); });
 }
 
 int CliContext::finalStatus(int verbStatus) {

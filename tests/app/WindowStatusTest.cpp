@@ -135,7 +135,8 @@ void WindowStatusTest::controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels() 
     QVERIFY(ask->isEnabled());
     QVERIFY(setupSlider->isEnabled());
     // What the user stopped is not reported as a failure.
-    QVERIFY2(failure(rig).startsWith(QStringLiteral("Stopped: Upload stopped at word")), qPrintable(failure(rig)));
+    QVERIFY2(failure(rig).startsWith(QStringLiteral("Stopped: Upload stopped at word")),
+             qPrintable(failure(rig)));
 
     // With nothing to cancel, Escape starts nothing and stops nothing.
     const qsizetype before = rig.library.device().receivedReports().size();
