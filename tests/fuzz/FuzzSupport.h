@@ -7,7 +7,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 namespace telvar::fuzz {
 
@@ -15,6 +18,22 @@ namespace telvar::fuzz {
 inline void require(bool condition) {
     if (!condition)
         std::abort();
+}
+
+// An input read as two parts: its first two bytes give the first part's length (low byte first), cut to
+// what the input holds; the second part is the rest. Nothing for an input too short to say.
+struct TwoParts {
+    QByteArrayView first;
+    QByteArrayView second;
+    QByteArrayView both; // the two parts as one, without the length bytes
+};
+
+inline std::optional<TwoParts> twoParts(const uint8_t* data, size_t size) {
+    if (size < 2)
+        return std::nullopt;
+    const QByteArrayView input(data + 2, qsizetype(size - 2));
+    const qsizetype firstBytes = std::min<qsizetype>(data[0] | (data[1] << 8), input.size());
+    return TwoParts{input.first(firstBytes), input.sliced(firstBytes), input};
 }
 
 // One folder for the whole run. Files are replaced with a sync to disk, so the folder lies in memory

@@ -1,19 +1,16 @@
 // Mnemonic text as the user types it: any text must convert without crashing, and the results must
 // keep the properties the word editor relies on.
+#include "FuzzSupport.h"
+
 #include "editor/MnemonicConversion.h"
 #include "editor/MnemonicTable.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace telvar;
+using telvar::fuzz::require;
 
 namespace {
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 bool isCanonical(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {

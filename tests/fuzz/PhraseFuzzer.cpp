@@ -1,20 +1,17 @@
 // A dictionary file and a typed phrase, as they come from the user: the dictionary is the input up to its
 // first NUL, the phrase the rest. Any pair must expand without crashing, in bounded time and size, into
 // nothing but tokens and pauses.
+#include "FuzzSupport.h"
+
 #include "editor/Dictionary.h"
 #include "editor/PhraseExpansion.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace telvar;
+using telvar::fuzz::require;
 
 namespace {
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 bool isExpansionCharacter(QChar ch) {
     const char16_t c = ch.unicode();

@@ -1,30 +1,22 @@
 // A word file and a code file as found on disk. The first two bytes of the input give the length of the
 // word file; the rest is the code file.
+#include "FuzzSupport.h"
+
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace telvar;
-
-namespace {
-
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using telvar::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2)
+    const auto parts = fuzz::twoParts(data, size);
+    if (!parts)
         return 0;
-    const QByteArrayView input(data + 2, qsizetype(size - 2));
-    const qsizetype wordBytes = std::min<qsizetype>(data[0] | (data[1] << 8), input.size());
-    const QList<QByteArray> wordLines = LineFile::split(input.first(wordBytes));
-    const QList<QByteArray> codeLines = LineFile::split(input.sliced(wordBytes));
+    const QList<QByteArray> wordLines = LineFile::split(parts->first);
+    const QList<QByteArray> codeLines = LineFile::split(parts->second);
 
     for (const QList<QByteArray>* lines : {&wordLines, &codeLines}) {
         for (const QByteArray& line : *lines)

@@ -8,7 +8,6 @@
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
 
-#include <algorithm>
 #include <cstdint>
 
 using namespace telvar;
@@ -45,13 +44,12 @@ void checkTypedWords(const WordListFiles& files, QByteArrayView input) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2)
+    const auto parts = fuzz::twoParts(data, size);
+    if (!parts)
         return 0;
-    const QByteArrayView input(data + 2, qsizetype(size - 2));
-    const qsizetype wordBytes = std::min<qsizetype>(data[0] | (data[1] << 8), input.size());
     const WordListFiles files(fuzz::scratchFolder());
-    fuzz::putFile(files.path(WordListFiles::kMainWords), input.first(wordBytes));
-    fuzz::putFile(files.path(WordListFiles::kMainCodes), input.sliced(wordBytes));
+    fuzz::putFile(files.path(WordListFiles::kMainWords), parts->first);
+    fuzz::putFile(files.path(WordListFiles::kMainCodes), parts->second);
 
     QString error;
     const auto tables = files.readPair(WordListFiles::kMainWords, WordListFiles::kMainCodes, &error);
@@ -65,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         requireSameTables(*tables, *again);
     }
 
-    checkTypedWords(files, input);
+    checkTypedWords(files, parts->both);
     return 0;
 }
