@@ -7,6 +7,7 @@
 # Lowest first; a folder may include only from folders of a lower layer.
 set(layer_commandline 0)
 set(layer_device 0)
+set(layer_files 0)
 set(layer_vocab 1)
 set(layer_pronounce 1)
 set(layer_editor 2)
