@@ -217,8 +217,8 @@ bool PairCommit::replace(const QByteArray& first, const QByteArray& second, QStr
         bool restored = true;
         if (i == 1 && old[0].content != first) {
             QString ignored;
-            restored = old[0].content ? writeWhole(path(0), *old[0].content, &ignored)
-                                      : QFile::remove(path(0));
+            restored =
+                old[0].content ? writeWhole(path(0), *old[0].content, &ignored) : QFile::remove(path(0));
         }
         if (restored) {
             QFile::remove(journalPath());

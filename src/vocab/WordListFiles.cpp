@@ -57,7 +57,8 @@ bool WordListFiles::settlePair(const char* wordsName, const char* codesName, QSt
 
 bool WordListFiles::replacePair(const char* wordsName, const char* codesName, const QByteArray& words,
                                 const QByteArray& codes, QString* error) const {
-    return PairCommit(m_folder, QLatin1String(wordsName), QLatin1String(codesName)).replace(words, codes, error);
+    return PairCommit(m_folder, QLatin1String(wordsName), QLatin1String(codesName))
+        .replace(words, codes, error);
 }
 
 std::optional<VocabularyTables> WordListFiles::pairLines(const QList<QByteArray>& wordLines,
