@@ -7,18 +7,12 @@
 #include "vocab/WordListFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 
 namespace telvar {
 
 namespace {
-
-QString fileError(const QString& path, const QString& reason) {
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-}
 
 std::optional<QByteArray> readBytes(const QString& path, QString* error) {
     CappedRead file = readCapped(path, LineFile::kMaxSize);
@@ -27,53 +21,6 @@ std::optional<QByteArray> readBytes(const QString& path, QString* error) {
         return std::nullopt;
     }
     return std::move(file.data);
-}
-
-bool stage(QSaveFile& file, const QByteArray& data, QString* error) {
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
-        return true;
-    *error = fileError(file.fileName(), file.errorString());
-    return false;
-}
-
-// Puts the old content back after the second file of a pair could not be replaced.
-void restore(const QString& path, const std::optional<QByteArray>& old, QString* error) {
-    if (!old) {
-        QFile::remove(path);
-        return;
-    }
-    QSaveFile file(path);
-    if (!stage(file, *old, error) || !file.commit())
-        *error += QStringLiteral("; %1 could not get its old content back, it holds the new one")
-                      .arg(QDir::toNativeSeparators(path));
-}
-
-// Replaces two files together: both are written in full beside their targets before either is renamed
-// over its target.
-bool replacePair(const QString& firstPath, const QByteArray& first, const QString& secondPath,
-                 const QByteArray& second, QString* error) {
-    QSaveFile firstFile(firstPath);
-    QSaveFile secondFile(secondPath);
-    if (!stage(firstFile, first, error) || !stage(secondFile, second, error))
-        return false;
-    QString ignored;
-    const std::optional<QByteArray> oldFirst =
-        QFile::exists(firstPath) ? readBytes(firstPath, &ignored) : std::nullopt;
-    if (QFile::exists(firstPath) && !oldFirst) {
-        *error =
-            fileError(firstPath, QStringLiteral("its old content could not be read, so it was not replaced"));
-        return false;
-    }
-    if (!firstFile.commit()) {
-        *error = fileError(firstPath, firstFile.errorString());
-        return false;
-    }
-    if (!secondFile.commit()) {
-        *error = fileError(secondPath, secondFile.errorString());
-        restore(firstPath, oldFirst, error);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -87,6 +34,10 @@ QString EditorFiles::path(const char* name) const {
 EditorLoad EditorFiles::load() const {
     EditorLoad load;
     QString error;
+    if (!WordListFiles(m_folder).settlePair(WordListFiles::kTempWords, WordListFiles::kTempCodes, &error)) {
+        load.problems << error;
+        return load;
+    }
     const auto wordLines = LineFile::read(path(WordListFiles::kTempWords), &error);
     if (!wordLines) {
         load.problems << error;
@@ -127,11 +78,15 @@ bool EditorFiles::saveEdits(const WorkingWordList& list, QString* error) const {
         }
         wordLines << cp1252::encode(list.words().at(i));
     }
-    return replacePair(path(WordListFiles::kTempWords), LineFile::join(wordLines),
-                       path(WordListFiles::kTempCodes), LineFile::join(list.phonetics()), error);
+    return WordListFiles(m_folder).replacePair(WordListFiles::kTempWords, WordListFiles::kTempCodes,
+                                               LineFile::join(wordLines), LineFile::join(list.phonetics()),
+                                               error);
 }
 
 bool EditorFiles::transferEdits(QString* error) const {
+    const WordListFiles files(m_folder);
+    if (!files.settlePair(WordListFiles::kTempWords, WordListFiles::kTempCodes, error))
+        return false;
     const auto words = readBytes(path(WordListFiles::kTempWords), error);
     if (!words)
         return false;
@@ -145,8 +100,7 @@ bool EditorFiles::transferEdits(QString* error) const {
                           reason);
         return false;
     }
-    return replacePair(path(WordListFiles::kMainWords), *words, path(WordListFiles::kMainCodes), *codes,
-                       error);
+    return files.replacePair(WordListFiles::kMainWords, WordListFiles::kMainCodes, *words, *codes, error);
 }
 
 } // namespace telvar

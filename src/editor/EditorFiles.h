@@ -14,10 +14,9 @@ struct EditorLoad {
 };
 
 // The editor's files in the data folder: it loads and saves the working pair (tempw.txt, tempph.txt) and
-// hands it over to the main pair (mainw.txt, mainph.txt). Every write replaces a pair as a whole: both
-// files are written beside their targets first and only then renamed over them, and when the second
-// rename fails the first file gets its old content back, so a failure leaves the old pair in place and
-// is reported.
+// hands it over to the main pair (mainw.txt, mainph.txt). Every write replaces a pair as a whole (see
+// PairCommit): a reader finds the old pair or the new one even after a crash halfway, and a failure
+// leaves the old pair in place and is reported.
 class EditorFiles {
 public:
     explicit EditorFiles(QString folder);

@@ -50,7 +50,10 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
         co_return SequenceOutcome::declined();
     // The whole file is read before the unit is told anything, so a missing file sends nothing.
     QString error;
-    const auto words = LineFile::read(WordListFiles(m_dataDir).path(WordListFiles::kMainWords), &error);
+    const WordListFiles files(m_dataDir);
+    std::optional<QList<QByteArray>> words;
+    if (files.settlePair(WordListFiles::kMainWords, WordListFiles::kMainCodes, &error))
+        words = LineFile::read(files.path(WordListFiles::kMainWords), &error);
     if (!words)
         co_return fail(QStringLiteral("Word list not sent: %1").arg(error));
     auto sequence = acquire();

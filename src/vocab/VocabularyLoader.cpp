@@ -9,6 +9,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <array>
 
 namespace telvar {
 
@@ -16,52 +17,54 @@ namespace {
 
 constexpr int kBrowserEntries = 2049; // the word browser shows built-in entries 0..2048
 
-// The built-in data replaces files that may hold the user's work (edits saved in the temporary pair but
-// never transferred, a main pair that merely failed to load), so what a file held is kept in a backup
-// copy first; when that fails the file is left as it is. A file that already holds the built-in data is
-// not touched at all.
-void replaceKeepingCopy(const QString& path, const CappedRead& current, const QList<QByteArray>& lines,
-                        VocabularyLoad& load) {
-    const QByteArray content = LineFile::join(lines);
-    if (current.ok() && current.data == content)
-        return;
-    const BackupCopies copies(path);
-    if (current.ok()) {
-        QString error;
-        const std::optional<QString> copy = copies.keep(current.data, &error);
-        if (!copy) {
-            load.writeErrors.append(QStringLiteral("%1: not replaced, it could not be copied aside (%2)")
-                                        .arg(QDir::toNativeSeparators(path), error));
-            return;
-        }
-        load.keptCopies.append(*copy);
-    }
-    QString error;
-    if (!LineFile::write(path, lines, &error)) {
-        load.writeErrors.append(error);
-        return;
-    }
-    copies.prune(content);
-}
-
-// Writes the built-in data to one pair. A file that exists but cannot be read (a folder, a device, no
-// permission, too large) cannot be kept in a copy, so then the pair stays as it is. False when it did.
+// Writes the built-in data to one pair, both files as one. They may hold the user's work (edits saved in
+// the temporary pair but never transferred, a main pair that merely failed to load), so what a file held
+// is kept in a backup copy first; when that fails, or when a file exists but cannot be read (a folder, a
+// device, no permission, too large) and so cannot be copied, the pair stays as it is. A file that already
+// holds the built-in data is not touched at all. False when the pair could not even be read.
 bool writePair(const WordListFiles& files, const char* wordsName, const char* codesName,
                const QList<QByteArray>& words, const QList<QByteArray>& codes, VocabularyLoad& load) {
-    const CappedRead currentWords = readCapped(files.path(wordsName), LineFile::kMaxSize);
-    const CappedRead currentCodes = readCapped(files.path(codesName), LineFile::kMaxSize);
+    const std::array<const char*, 2> names{wordsName, codesName};
+    const std::array<QByteArray, 2> contents{LineFile::join(words), LineFile::join(codes)};
+    std::array<CappedRead, 2> current;
     QStringList unreadable;
-    for (const CappedRead* current : {&currentWords, &currentCodes}) {
-        if (current->status == CappedRead::Status::Unreadable ||
-            current->status == CappedRead::Status::TooLarge)
-            unreadable << current->error;
+    for (int i = 0; i < 2; ++i) {
+        current[i] = readCapped(files.path(names[i]), LineFile::kMaxSize);
+        if (current[i].status == CappedRead::Status::Unreadable ||
+            current[i].status == CappedRead::Status::TooLarge)
+            unreadable << current[i].error;
     }
     if (!unreadable.isEmpty()) {
         load.writeErrors.append(unreadable.join(QLatin1Char('\n')));
         return false;
     }
-    replaceKeepingCopy(files.path(wordsName), currentWords, words, load);
-    replaceKeepingCopy(files.path(codesName), currentCodes, codes, load);
+    const QString notReplaced = QStringLiteral("%1 and %2 were not replaced: %3")
+                                    .arg(QLatin1String(wordsName), QLatin1String(codesName));
+    std::array<bool, 2> changed{};
+    for (int i = 0; i < 2; ++i) {
+        changed[i] = !current[i].ok() || current[i].data != contents[i];
+        if (!changed[i] || !current[i].ok())
+            continue;
+        QString error;
+        const std::optional<QString> copy = BackupCopies(files.path(names[i])).keep(current[i].data, &error);
+        if (!copy) {
+            load.writeErrors.append(notReplaced.arg(
+                QStringLiteral("%1 could not be copied aside (%2)").arg(QLatin1String(names[i]), error)));
+            return true;
+        }
+        load.keptCopies.append(*copy);
+    }
+    if (!changed[0] && !changed[1])
+        return true;
+    QString error;
+    if (!files.replacePair(wordsName, codesName, contents[0], contents[1], &error)) {
+        load.writeErrors.append(notReplaced.arg(error));
+        return true;
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (changed[i])
+            BackupCopies(files.path(names[i])).prune(contents[i]);
+    }
     return true;
 }
 
@@ -90,6 +93,10 @@ QString VocabularyLoad::caption() const {
 VocabularyLoad VocabularyLoader::load(const QString& folder) {
     const WordListFiles files(folder);
     VocabularyLoad load;
+    // The temporary pair too, since the built-in path below copies what it holds aside. A pair that stays
+    // unfinished is reported where it is read or written; the main pair does not depend on it.
+    QString ignored;
+    files.settlePair(WordListFiles::kTempWords, WordListFiles::kTempCodes, &ignored);
     if (auto tables =
             files.readPair(WordListFiles::kMainWords, WordListFiles::kMainCodes, &load.fileProblem)) {
         load.tables = std::move(*tables);

@@ -1,5 +1,6 @@
 #include "vocab/WordListFiles.h"
 
+#include "files/PairCommit.h"
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
 
@@ -34,6 +35,8 @@ QString WordListFiles::path(const char* name) const {
 
 std::optional<VocabularyTables> WordListFiles::readPair(const char* wordsName, const char* codesName,
                                                         QString* error) const {
+    if (!settlePair(wordsName, codesName, error))
+        return std::nullopt;
     const auto wordLines = LineFile::read(path(wordsName), error);
     if (!wordLines)
         return std::nullopt;
@@ -46,6 +49,16 @@ std::optional<VocabularyTables> WordListFiles::readPair(const char* wordsName, c
         *error =
             QStringLiteral("%1 and %2: %3").arg(QLatin1String(wordsName), QLatin1String(codesName), reason);
     return tables;
+}
+
+bool WordListFiles::settlePair(const char* wordsName, const char* codesName, QString* error) const {
+    return PairCommit(m_folder, QLatin1String(wordsName), QLatin1String(codesName)).settle(error);
+}
+
+bool WordListFiles::replacePair(const char* wordsName, const char* codesName, const QByteArray& words,
+                                const QByteArray& codes, QString* error) const {
+    return PairCommit(m_folder, QLatin1String(wordsName), QLatin1String(codesName))
+        .replace(words, codes, error);
 }
 
 std::optional<VocabularyTables> WordListFiles::pairLines(const QList<QByteArray>& wordLines,

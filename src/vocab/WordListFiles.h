@@ -32,8 +32,8 @@ public:
     QString path(const char* name) const;
 
     // Reads a word file and its code file in step into both lists and a fresh code table (rows past the
-    // last word stay 0). nullopt, with the reason in *error, when a file cannot be read, the code file
-    // has fewer lines than the word file or the words do not fit the code table.
+    // last word stay 0), after settling the pair. nullopt, with the reason in *error, when a file cannot
+    // be read, the code file has fewer lines than the word file or the words do not fit the code table.
     std::optional<VocabularyTables> readPair(const char* wordsName, const char* codesName,
                                              QString* error) const;
 
@@ -44,6 +44,14 @@ public:
     bool writeWords(const char* name, const QStringList& words, QString* error) const;
     // Writes rows 0..rows-1 of the table as ten-character lines.
     bool writeCodes(const char* name, const Vocabulary::CodeTable& codes, int rows, QString* error) const;
+
+    // Finishes or drops what a replacement of the pair cut short left behind (see PairCommit); every
+    // reader and writer of a pair calls it first, so nobody sees a word file of one version beside the
+    // code file of another. False, with the reason in *error, when the pair could not be made whole.
+    bool settlePair(const char* wordsName, const char* codesName, QString* error) const;
+    // Replaces a word file and its code file as one.
+    bool replacePair(const char* wordsName, const char* codesName, const QByteArray& words,
+                     const QByteArray& codes, QString* error) const;
 
     // Pairs word lines with code lines as readPair does, without touching a file.
     static std::optional<VocabularyTables> pairLines(const QList<QByteArray>& wordLines,

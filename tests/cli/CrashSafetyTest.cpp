@@ -14,6 +14,8 @@ namespace {
 using Files = QMap<QString, QByteArray>;
 
 const QStringList kWordListFiles{"mainw.txt", "mainph.txt", "tempw.txt", "tempph.txt"};
+// Each word file with its code file.
+const QList<QStringList> kPairs{{"mainw.txt", "mainph.txt"}, {"tempw.txt", "tempph.txt"}};
 
 // The user's files before a start-up that cannot use the main pair (its code file is short).
 const Files kBrokenMainPair{{"mainw.txt", "MINE\r\nYOURS\r\n"},
@@ -61,6 +63,13 @@ void runAndKill(const QString& folder, const QStringList& arguments, int delayMs
     }
 }
 
+// What a reader prints when it loads the files: the words with their codes.
+QString loaded(const Files& files, const QStringList& reader) {
+    QTemporaryDir folder;
+    write(folder.path(), files);
+    return telvar::test::runTelvarctl(inFolder(folder.path(), reader), folder.path()).out;
+}
+
 // How long a whole run takes here, so that the kills fall across all of it.
 int wholeRunMs(const Files& start, const QStringList& arguments, Files* end) {
     QTemporaryDir folder;
@@ -99,6 +108,19 @@ class CrashSafetyTest : public QObject {
         }
     }
 
+    // After a start that ran to its end, each pair is old or new as a whole and nothing is pending.
+    static void checkPairsWhole(const Files& now, const Files& before, const Files& after) {
+        for (const QStringList& pair : kPairs) {
+            const auto holds = [&](const Files& version) {
+                return now.value(pair[0]) == version.value(pair[0]) &&
+                       now.value(pair[1]) == version.value(pair[1]);
+            };
+            QVERIFY2(holds(before) || holds(after), qPrintable(pair.join(" and ") + " are of two versions"));
+        }
+        for (const QString& name : now.keys())
+            QVERIFY2(!name.endsWith(".pending"), qPrintable(name + " is left"));
+    }
+
     static void checkUserContentKept(const Files& now, const Files& user) {
         for (auto it = user.cbegin(); it != user.cend(); ++it) {
             bool kept = now.value(it.key()) == it.value();
@@ -128,27 +150,42 @@ private Q_SLOTS:
             // The main pair loads now; a temporary pair left old by a kill is the user's to keep.
             for (const char* name : {"mainw.txt", "mainph.txt"})
                 QCOMPARE(read(folder.path()).value(name), builtin.value(name));
+            checkPairsWhole(read(folder.path()), kBrokenMainPair, builtin);
         }
     }
 
+    // The reader that runs after each kill loads the pair the verb replaced; what it loads must be the
+    // words and codes of one version, never a word of one with the codes of the other.
     void saveAndTransferReplaceWholeFiles_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("save") << QStringList{"edit", "replace", "1", "NEW", "\\IY \\EH"};
-        QTest::newRow("transfer") << QStringList{"--yes", "edit", "transfer"};
+        QTest::addColumn<QStringList>("reader");
+        QTest::newRow("save") << QStringList{"edit", "replace", "1", "NEW", "\\IY \\EH"}
+                              << QStringList{"edit", "list"};
+        QTest::newRow("transfer") << QStringList{"--yes", "edit", "transfer"} << QStringList{"vocab", "1"};
     }
     void saveAndTransferReplaceWholeFiles() {
         QFETCH(QStringList, arguments);
+        QFETCH(QStringList, reader);
         Files start = kEditable;
-        start.insert("mainw.txt", "OLD\r\n");
-        start.insert("mainph.txt", "\x80\r\n");
+        // As many words as the working pair, so that either code file pairs up with either word file.
+        start.insert("mainw.txt", "OLD\r\nOLDER\r\n");
+        start.insert("mainph.txt", "\x80\r\n\x81\r\n");
         Files end;
         const int whole = wholeRunMs(start, arguments, &end);
         QVERIFY(whole > 0);
+        const QString loadedBefore = loaded(start, reader);
+        const QString loadedAfter = loaded(end, reader);
+        QVERIFY(loadedBefore != loadedAfter);
         for (int round = 0; round < 10; ++round) {
             QTemporaryDir folder;
             write(folder.path(), start);
             runAndKill(folder.path(), arguments, m_random.bounded(whole + 1));
             checkOldOrNew(read(folder.path()), start, end);
+            const QString now =
+                telvar::test::runTelvarctl(inFolder(folder.path(), reader), folder.path()).out;
+            QVERIFY2(now == loadedBefore || now == loadedAfter,
+                     qPrintable("a mixed pair was loaded:\n" + now));
+            checkPairsWhole(read(folder.path()), start, end);
         }
     }
 };

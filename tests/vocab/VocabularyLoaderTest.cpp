@@ -303,7 +303,8 @@ private Q_SLOTS:
         const VocabularyLoad load = VocabularyLoader::load(kReadOnlyFolder);
         QCOMPARE(load.caption(), QStringLiteral("Internal data loaded"));
         QCOMPARE(load.tables.list3.size(), 2049);
-        QCOMPARE(load.writeErrors.size(), 4);
+        // One error for each pair, since a pair is replaced as one; each names both its files.
+        QCOMPARE(load.writeErrors.size(), 2);
         for (const char* name : {"tempw.txt", "mainw.txt", "mainph.txt", "tempph.txt"})
             QVERIFY2(load.writeErrors.filter(name).size() == 1, name);
     }
