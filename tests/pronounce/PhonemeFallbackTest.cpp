@@ -47,8 +47,6 @@ private Q_SLOTS:
     void programOutputIsRead();
     void misbehavingProgramGivesNothing();
     void onlyWordsInLettersAreRead();
-    void spelledWordsHaveNoReading_data();
-    void spelledWordsHaveNoReading();
 };
 
 void PhonemeFallbackTest::phonemeTextBecomesArpabet_data() {
@@ -101,36 +99,6 @@ void PhonemeFallbackTest::onlyWordsInLettersAreRead() {
     for (const char* text : {"@@", "123", "hello world", "", "-x", "a'", "caf\xc3\xa9"})
         QVERIFY2(!fallback.read(QString::fromUtf8(text)), text);
     QVERIFY(fallback.read(QStringLiteral("don't")));
-}
-
-void PhonemeFallbackTest::spelledWordsHaveNoReading_data() {
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("phones");
-    QTest::newRow("spelled") << "zqx"
-                             << "<nothing>";
-    QTest::newRow("spelled in part") << "xmas"
-                                     << "EH1 K S M AE0 S";
-    QTest::newRow("one letter") << "o"
-                                << "OW1";
-    QTest::newRow("letters not said") << "vw"
-                                      << "V IY2 D AH1 B AH0 L Y UW2";
-}
-
-void PhonemeFallbackTest::spelledWordsHaveNoReading() {
-    QFETCH(QString, word);
-    QFETCH(QString, phones);
-    // What espeak-ng says for these words and for their letters, each letter its own clause.
-    const PhonemeFallback fallback(script("spelling",
-                                          "case \"$5\" in\n"
-                                          "zqx) echo \"z,i:kj,u:'Eks\" ;;\n"
-                                          "'z, q, x') printf \"z'i:\\nkj'u:\\n'Eks\\n\" ;;\n"
-                                          "xmas) echo \"'Eksma#s\" ;;\n"
-                                          "'x, m, a, s') printf \"'Eks\\n'Em\\n'eI\\n'Es\\n\" ;;\n"
-                                          "o) echo \"'oU\" ;;\n"
-                                          "vw) echo \"v,i:d'Vb@Lj,u:\" ;;\n"
-                                          "*) exit 1 ;;\n"
-                                          "esac"));
-    QCOMPARE(textOf(fallback.read(word)), phones);
 }
 
 QTEST_GUILESS_MAIN(PhonemeFallbackTest)
