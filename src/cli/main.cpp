@@ -7,6 +7,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace telvar::cli;
@@ -14,9 +15,13 @@ using namespace telvar::cli;
 namespace {
 
 QString verbList() {
+    // The summaries start in one column, two blanks past the longest name.
+    qsizetype width = 0;
+    for (const Verb& verb : verbs())
+        width = std::max(width, verb.name.size());
     QString text = globalUsage() + QStringLiteral("\nVerbs:\n");
     for (const Verb& verb : verbs())
-        text += QStringLiteral("  %1%2\n").arg(verb.name, -16).arg(verb.summary);
+        text += QStringLiteral("  %1  %2\n").arg(verb.name, -int(width)).arg(verb.summary);
     return text;
 }
 

@@ -60,7 +60,7 @@ EditorLoad EditorFiles::load() const {
     words.reserve(wordLines->size());
     phonetics.reserve(wordLines->size());
     for (qsizetype i = 0; i < wordLines->size(); ++i) {
-        words << cp1252::decode(wordLines->at(i)).trimmed();
+        words << withoutBlanks(cp1252::decode(wordLines->at(i))).toString();
         phonetics << (i < codeLines->size() ? withoutBlanks(codeLines->at(i)).toByteArray()
                                             : QByteArray(kStoredPhoneticLength, kPhoneticPad));
     }

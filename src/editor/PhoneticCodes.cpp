@@ -23,4 +23,12 @@ QByteArrayView withoutBlanks(QByteArrayView codes) {
     return codes;
 }
 
+QStringView withoutBlanks(QStringView word) {
+    while (!word.isEmpty() && word.front() == u' ')
+        word = word.sliced(1);
+    while (!word.isEmpty() && word.back() == u' ')
+        word.chop(1);
+    return word;
+}
+
 } // namespace telvar

@@ -20,5 +20,8 @@ QByteArray ripList(QStringView zAllophoneList);
 // The code string without blanks (code 32) at either end; other codes, the line feed 10 among them,
 // stay.
 QByteArrayView withoutBlanks(QByteArrayView codes);
+// A word without blanks at either end; tabs, no-break spaces and line feeds stay, so a word that is not
+// edited goes back to its file as it came.
+QStringView withoutBlanks(QStringView word);
 
 } // namespace telvar

@@ -21,12 +21,15 @@ CharacterClass classify(QChar ch) {
     return CharacterClass::Ignored;
 }
 
+// Every level of the expansion writes into the one result, so the length limit counts the whole text
+// and a word adds exactly what its entry would add if it were typed in its place.
 class Expansion {
 public:
     explicit Expansion(const Dictionary& dictionary) : m_dictionary(dictionary) {}
 
-    QString expand(QStringView text) {
-        QString result;
+    QString take() { return std::move(m_result); }
+
+    void expand(QStringView text) {
         QString token;
         int spaces = 0;
         int commas = 0;
@@ -37,11 +40,11 @@ public:
                 return;
             if (current != previous) {
                 if (previous == CharacterClass::Token)
-                    closeToken(token, result);
+                    closeToken(token);
                 else if (previous == CharacterClass::Space)
-                    closeSpaces(spaces, result);
+                    closeSpaces(spaces);
                 else if (previous == CharacterClass::Comma)
-                    closeCommas(commas, result);
+                    closeCommas(commas);
                 previous = current;
             }
             if (current == CharacterClass::Token)
@@ -51,68 +54,79 @@ public:
             else
                 ++commas;
         };
-        for (const QChar c : text)
+        for (const QChar c : text) {
+            if (m_stopped)
+                return;
             walk(c);
+        }
         // The extra blank closes a last token or comma run; a last run of blanks is left open and dropped.
         walk(QChar(u' '));
-        return result;
     }
 
 private:
-    void append(QString& result, QStringView piece) {
-        if (m_full || result.size() + piece.size() > kMaxExpansionLength) {
-            m_full = true;
+    // A piece that does not fit ends the expansion: what was built stays, and nothing after it is added,
+    // so the result is always the start of the whole expansion and never ends inside a mnemonic.
+    void append(QStringView piece) {
+        if (m_stopped)
+            return;
+        if (m_result.size() + piece.size() > kMaxExpansionLength) {
+            m_stopped = true;
             return;
         }
-        result.append(piece);
+        m_result.append(piece);
     }
 
-    void closeToken(QString& token, QString& result) {
+    void closeToken(QString& token) {
         if (token.startsWith(u'\\'))
-            append(result, token);
+            append(token);
         else
-            append(result, expandWord(token));
+            expandWord(token);
         token.clear();
     }
 
-    void closeSpaces(int& spaces, QString& result) {
+    void closeSpaces(int& spaces) {
         if (spaces == 2)
-            append(result, u" \\P6");
+            append(u" \\P6");
         else if (spaces >= 3)
-            append(result, u" \\P4 \\P1");
+            append(u" \\P4 \\P1");
         spaces = 0;
     }
 
-    void closeCommas(int& commas, QString& result) {
+    void closeCommas(int& commas) {
         for (; commas > 0; --commas)
-            append(result, u" \\P2");
+            append(u" \\P2");
     }
 
-    QString expandWord(const QString& word) {
+    void expandWord(const QString& word) {
         const QString key = word.toUpper();
-        if (m_full || m_words.size() >= kMaxExpansionDepth || m_expanded >= kMaxWordExpansions ||
-            m_words.contains(key))
-            return {};
+        if (m_stopped || m_words.size() >= kMaxExpansionDepth || m_words.contains(key))
+            return;
+        if (m_expanded >= kMaxWordExpansions) {
+            m_stopped = true;
+            return;
+        }
         ++m_expanded;
         const QString entry = m_dictionary.ReadDictionary(Dictionary::kWordsSection, word, QString());
         if (entry.isEmpty())
-            return {};
+            return;
         m_words.append(key);
-        QString expansion = expand(entry);
+        expand(entry);
         m_words.removeLast();
-        return expansion;
     }
 
     const Dictionary& m_dictionary;
+    QString m_result;
     QStringList m_words; // the words being expanded, outermost first
     int m_expanded = 0;
-    bool m_full = false; // the result reached its limit: nothing more is added
+    bool m_stopped = false; // a limit was reached: the result is final
 };
 
 } // namespace
 
 QString ExpandPhrase(QStringView text, const Dictionary& dictionary) {
-    return Expansion(dictionary).expand(text);
+    Expansion expansion(dictionary);
+    expansion.expand(text);
+    return expansion.take();
 }
 
 } // namespace telvar

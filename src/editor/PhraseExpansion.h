@@ -7,9 +7,10 @@ namespace telvar {
 
 class Dictionary;
 
-// Limits of the nested expansion of dictionary words. A word met again inside its own expansion adds
-// nothing there; past these limits a word adds nothing either, so entries that refer to each other, or
-// that multiply through many levels, end quickly with a bounded result.
+// Limits of the nested expansion of dictionary words, so entries that refer to each other, or that
+// multiply through many levels, end quickly with a bounded result. A word met again inside its own
+// expansion, or nested deeper than the depth limit, adds nothing there. Reaching the length of the result
+// or the count of expanded words ends the expansion: the result is what was built up to that point.
 inline constexpr int kMaxExpansionDepth = 16;
 inline constexpr int kMaxWordExpansions = 4096;         // dictionary words expanded for one text
 inline constexpr qsizetype kMaxExpansionLength = 65536; // characters of the result

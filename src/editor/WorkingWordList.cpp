@@ -19,7 +19,7 @@ QString WorkingWordList::shownMnemonics(qsizetype index) const {
 QString WorkingWordList::replace(qsizetype index, QStringView word, QByteArrayView phonetics) {
     if (index < 0 || index >= size())
         return QStringLiteral("there is no word %1 in the list of %2 words").arg(index).arg(size());
-    const QString newWord = word.trimmed().toString().toUpper();
+    const QString newWord = cp1252::toUpper(withoutBlanks(word));
     const QByteArray newPhonetics = withoutBlanks(phonetics).toByteArray();
     const QString problem = entryProblem(newWord, newPhonetics);
     if (!problem.isEmpty())

@@ -27,8 +27,8 @@ public:
     // The first eight codes of entry `index` as mnemonic text; pads show nothing.
     QString shownMnemonics(qsizetype index) const;
 
-    // Puts `word` (trimmed, upper-cased) and `phonetics` (blanks at both ends removed) at `index`. Returns
-    // an empty text, or why nothing was changed.
+    // Puts `word` and `phonetics`, both without blanks at either end, at `index`; the word upper-cased
+    // as far as Windows-1252 allows. Returns an empty text, or why nothing was changed.
     QString replace(qsizetype index, QStringView word, QByteArrayView phonetics);
 
     // Why an entry cannot be a line pair of the word-list files (empty when it can): a carriage return

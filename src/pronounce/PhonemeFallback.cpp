@@ -67,10 +67,20 @@ std::optional<Phones> PhonemeFallback::read(const QString& word) const {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]+('[A-Za-z]+)?$"));
     if (!letters.match(word).hasMatch() || !isAvailable())
         return std::nullopt;
+    const std::optional<QString> said = phonemeText(word.toLower());
+    if (!said)
+        return std::nullopt;
+    std::optional<Phones> phones = fromPhonemeText(*said);
+    if (!phones || isSpelled(word, *phones))
+        return std::nullopt;
+    return phones;
+}
+
+std::optional<QString> PhonemeFallback::phonemeText(const QString& text) const {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(m_program, {QStringLiteral("-q"), QStringLiteral("-x"), QStringLiteral("-v"),
-                              QStringLiteral("en-us"), word.toLower()});
+                              QStringLiteral("en-us"), text});
     process.closeWriteChannel();
     if (!process.waitForFinished(static_cast<int>(m_timeLimit.count()))) {
         process.kill();
@@ -79,7 +89,27 @@ std::optional<Phones> PhonemeFallback::read(const QString& word) const {
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
-    return fromPhonemeText(QString::fromUtf8(process.readAllStandardOutput()).trimmed());
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// espeak-ng spells a word it cannot pronounce ("zqxjvbw" comes out as the names of its seven letters),
+// and its phoneme output does not say so; its debug trace does, but in words meant for people that may
+// change. So the letters are said once more, each in a clause of its own so that none is read as a word
+// ("a" alone is the letter, in a row of blanks it would be the article), and a word that sounds exactly
+// like its letters' names, stress aside, was spelled. A word of one letter is legitimately its name.
+bool PhonemeFallback::isSpelled(const QString& word, const Phones& phones) const {
+    QStringList names;
+    for (const QChar c : word) {
+        if (c.isLetter())
+            names << QString(c.toLower());
+    }
+    if (names.size() < 2)
+        return false;
+    // When the letters cannot be said, nothing speaks against the word's own reading.
+    const std::optional<QString> said = phonemeText(names.join(QStringLiteral(", ")));
+    const std::optional<Phones> spelled = said ? fromPhonemeText(*said) : std::nullopt;
+    return spelled && std::equal(phones.begin(), phones.end(), spelled->begin(), spelled->end(),
+                                 [](const Phone& a, const Phone& b) { return a.name == b.name; });
 }
 
 std::optional<Phones> PhonemeFallback::fromPhonemeText(QStringView text) {

@@ -21,8 +21,9 @@ public:
 
     bool isAvailable() const;
     // The phones of a word written in letters (an apostrophe may join them); nothing for any other text,
-    // which espeak-ng would read aloud symbol by symbol, for a missing program, one that fails or runs
-    // past the time limit, or output with a phoneme that has no ARPAbet counterpart.
+    // which espeak-ng would read aloud symbol by symbol, for a word it can only spell letter by letter,
+    // for a missing program, one that fails or runs past the time limit, or output with a phoneme that
+    // has no ARPAbet counterpart.
     std::optional<Phones> read(const QString& word) const;
 
     // espeak-ng's phoneme text (as `espeak-ng -q -x -v en-us` prints it) in ARPAbet; a primary or
@@ -30,6 +31,9 @@ public:
     static std::optional<Phones> fromPhonemeText(QStringView text);
 
 private:
+    std::optional<QString> phonemeText(const QString& text) const;
+    bool isSpelled(const QString& word, const Phones& phones) const;
+
     QString m_program;
     std::chrono::milliseconds m_timeLimit;
 };

@@ -4,18 +4,6 @@
 
 namespace telvar {
 
-namespace {
-
-// Every line break (CR LF, CR or LF) as one blank.
-QString oneLine(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    return text;
-}
-
-} // namespace
-
 SessionLogWriter::SessionLogWriter(QString path, Clock clock, QLocale locale)
     : m_file(std::move(path)), m_clock(std::move(clock)), m_locale(std::move(locale)) {}
 
@@ -25,7 +13,7 @@ void SessionLogWriter::setPath(const QString& path) {
 }
 
 bool SessionLogWriter::writeQuestion(const QString& question) {
-    return append(QStringLiteral("USER: ") + trimBlanks(oneLine(question)) + stamp());
+    return append(QStringLiteral("USER: ") + trimBlanks(question) + stamp());
 }
 
 QString SessionLogWriter::withoutTimeZone(const QString& timeFormat) {
@@ -75,9 +63,8 @@ bool SessionLogWriter::append(const QString& entry) {
         m_error = m_file.errorString();
         return false;
     }
-    // The entry's own line end, then the empty line that separates entries. A word of the vocabulary may
-    // hold a line feed too.
-    const QByteArray bytes = cp1252::encode(oneLine(entry)) + QByteArrayLiteral("\r\n\r\n");
+    // The entry's own line end, then the empty line that separates entries.
+    const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         m_error = m_file.errorString();
         m_file.close();

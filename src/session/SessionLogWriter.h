@@ -13,8 +13,8 @@ namespace telvar {
 // Appends the entries of one question-and-answer session to the log. The file is opened by the question
 // and stays open until the answer has been written. Every entry is stamped with the date in the short
 // and the time in the long format of the given locale without its time zone, back to back, and ends
-// with an empty line. An entry is one line: line breaks in a question become blanks, or a question
-// could write lines that read back as entries of their own.
+// with an empty line. Line breaks inside an entry are written as they are: a question sent with Enter
+// ends with CR LF, so its stamp starts a line of its own.
 class SessionLogWriter {
 public:
     using Clock = std::function<QDateTime()>;
@@ -29,7 +29,7 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setLocale(const QLocale& locale) { m_locale = locale; }
 
-    // "USER: " + the question on one line, without its leading and trailing blanks + stamp.
+    // "USER: " + the question without its leading and trailing blanks (line breaks stay) + stamp.
     bool writeQuestion(const QString& question);
     // "Telvar X  :" + answer + two blanks + stamp; the file is closed afterwards, also on failure.
     bool writeAnswerAndClose(const QString& answer);

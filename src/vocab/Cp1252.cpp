@@ -60,4 +60,15 @@ bool canEncode(QStringView text) {
     return true;
 }
 
+QString toUpper(QStringView text) {
+    QString upper = text.toString();
+    for (QChar& c : upper) {
+        // The simple mapping: one character for one, never a longer text.
+        const char32_t mapped = QChar::toUpper(char32_t(c.unicode()));
+        if (mapped <= 0xFFFF && byteFor(char16_t(mapped)))
+            c = QChar(char16_t(mapped));
+    }
+    return upper;
+}
+
 } // namespace telvar::cp1252

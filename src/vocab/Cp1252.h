@@ -20,4 +20,9 @@ QByteArray encode(QStringView text);
 // Whether encode() keeps every character of the text.
 bool canEncode(QStringView text);
 
+// Upper case that stays inside the code page: a character changes only where its upper-case form is a
+// single character the code page holds, so "straße" keeps its ß rather than growing into "STRASSE", and
+// "µ" stays rather than becoming a Greek capital that no word file can hold; "à" becomes "À".
+QString toUpper(QStringView text);
+
 } // namespace telvar::cp1252

@@ -178,6 +178,9 @@ private Q_SLOTS:
     void everyVerbAnswersHelp() {
         const auto list = runTelvarctl({QStringLiteral("--help")});
         QCOMPARE(list.exitCode, 0);
+        // Summaries start in one column, two blanks past the longest verb.
+        QVERIFY(list.out.contains(QStringLiteral("\n  factory-defaults  restore")));
+        QVERIFY(list.out.contains(QStringLiteral("\n  codes             the")));
         for (const char* verb : {"codes", "mnemonics", "devices", "raw"}) {
             QVERIFY(list.out.contains(QLatin1String(verb)));
             const auto help = runTelvarctl({QLatin1String(verb), QStringLiteral("--help")});

@@ -105,6 +105,35 @@ private Q_SLOTS:
         QCOMPARE(list.words().at(0), QStringLiteral("PLACEBO"));
     }
 
+    // A replaced word is upper-cased only where the word file can hold the capital; the other words go
+    // back to the file byte for byte, whatever whitespace they carry.
+    void replacedWordsAndTheirNeighbours_data() {
+        QTest::addColumn<QByteArray>("neighbour");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("sharp s has no one-letter capital")
+            << QByteArray("\tdef\t") << QStringLiteral(" stra\u00dfe  ") << QByteArray("STRA\xDF") + 'E';
+        QTest::newRow("micro sign's capital is Greek")
+            << QByteArray("ghi\xA0") << QStringLiteral("\u00b5m") << QByteArray("\xB5M");
+        QTest::newRow("accented letters have capitals")
+            << QByteArray("\xA0caf\xE9") << QStringLiteral("\u00e0 la \u00ff") << QByteArray("\xC0 LA \x9F");
+        QTest::newRow("only blanks are trimmed")
+            << QByteArray(" \x80 ") << QStringLiteral("\tab\u00a0") << QByteArray("\tAB\xA0");
+    }
+    void replacedWordsAndTheirNeighbours() {
+        QFETCH(QByteArray, neighbour);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, stored);
+        put("tempw.txt", neighbour + "\r\nOLD\r\n");
+        put("tempph.txt", "\x80\r\n\x80\r\n");
+        WorkingWordList list = loaded();
+        QCOMPARE(list.replace(1, typed, "\x83"), QString());
+        QString error;
+        QVERIFY2(EditorFiles(m_folder.path()).saveEdits(list, &error), qPrintable(error));
+        QCOMPARE(contentOf("tempw.txt"), withoutBlanks(neighbour).toByteArray() + "\r\n" + stored + "\r\n");
+        QCOMPARE(loaded().words(), list.words());
+    }
+
     void saveRefusesACarriageReturn() {
         WorkingWordList list({"GOOD", "BAD"}, {"\x80", "\x80\r"});
         QString error;

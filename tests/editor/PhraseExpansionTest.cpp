@@ -156,6 +156,38 @@ private Q_SLOTS:
         QVERIFY(result.size() <= kMaxExpansionLength);
         QCOMPARE(result.size() % entry.size(), 0);
     }
+
+    // A limit keeps what was built and ends there, and a word stands for its entry as if the entry were
+    // typed in its place: each typed text is also the entry of "word". A "ten" is 19,170 characters of
+    // five-character mnemonics, so four of them pass the length limit.
+    void limitsCutTypedAndDictionaryTextAlike_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        const QString ten = QStringLiteral("\\AXRR").repeated(9 * 426);
+        // The first mnemonics of `tens` that still fit after `before`.
+        const auto fitting = [](const QString& before, const QString& tens) {
+            return before + tens.first(std::min(tens.size(), (kMaxExpansionLength - before.size()) / 5 * 5));
+        };
+        QTest::newRow("whole words") << "ten ten ten ten" << fitting({}, ten.repeated(4));
+        QTest::newRow("mnemonics around") << "\\AY ten ten ten ten \\EH" << fitting("\\AY", ten.repeated(4));
+        QTest::newRow("pauses between")
+            << "ten,ten  ten   ten" << fitting(ten + " \\P2" + ten + " \\P6" + ten + " \\P4 \\P1", ten);
+        QTest::newRow("too many words") << "hush hush hush hush hush hush \\IY" << QString();
+    }
+    void limitsCutTypedAndDictionaryTextAlike() {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        const Dictionary words = Dictionary::parse(
+            QStringLiteral("[Words]\n"
+                           "part=%1\n"
+                           "ten=part part part part part part part part part\n"
+                           "hush=%2\n"
+                           "word=%3\n")
+                .arg(QStringLiteral("\\AXRR ").repeated(426), QStringLiteral("no ").repeated(800), typed)
+                .toLatin1());
+        QCOMPARE(ExpandPhrase(typed, words), expected);
+        QCOMPARE(ExpandPhrase(u"word", words), expected);
+    }
 };
 
 QTEST_APPLESS_MAIN(PhraseExpansionTest)

@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(events.at(0).first().toString(), QStringLiteral(" USER ASKED:   Who?\r\n"));
         QCOMPARE(events.at(1).first().toString(), QStringLiteral("Telvar X  :"));
         QCOMPARE(test::readFile(logPath()),
-                 "USER: Who?" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
+                 "USER: Who?\r\n" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
     }
 
     void wordFoundAfterTheWindowOpensTheNextAnswer() {

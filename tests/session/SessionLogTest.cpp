@@ -31,7 +31,7 @@ private Q_SLOTS:
         writeRaw("earlier\r\n");
         SessionLogWriter log(path());
         test::useFixedStamp(log);
-        // The line break Enter left becomes a blank and goes with the blanks around it.
+        // Only blanks are trimmed: the line break Enter left stays, so the stamp starts a new line.
         QVERIFY(log.writeQuestion(QStringLiteral("  Caf\u00e9 \u20ac \u65e5?\r\n  ")));
         QVERIFY(log.isOpen());
         QVERIFY(log.writeAnswerAndClose(QStringLiteral(" SUPPER CARRIER")));
@@ -39,7 +39,7 @@ private Q_SLOTS:
         QVERIFY(log.writeQuestion(QStringLiteral("again")));
         QVERIFY(log.writeAnswerAndClose(QString()));
         QCOMPARE(test::readFile(path()), "earlier\r\n"
-                                         "USER: Caf\xe9 \x80 ??" +
+                                         "USER: Caf\xe9 \x80 ??\r\n" +
                                              kStamp +
                                              "\r\n\r\n"
                                              "Telvar X  : SUPPER CARRIER  " +
@@ -76,14 +76,14 @@ private Q_SLOTS:
         QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // A line break inside a question would write lines that Read Log shows as entries of their own.
-    void lineBreaksInAnEntryBecomeBlanks() {
+    // Line breaks of every kind reach the file as they were given, whatever lines they make there.
+    void lineBreaksInAnEntryStay() {
         SessionLogWriter log(path());
         test::useFixedStamp(log);
-        QVERIFY(log.writeQuestion(QStringLiteral("one\r\ntwo\rthree\nTelvar X  : fake\n")));
+        QVERIFY(log.writeQuestion(QStringLiteral(" one\r\ntwo\rthree\nTelvar X  : fake\n ")));
         QVERIFY(log.writeAnswerAndClose(QStringLiteral(" LINE\nFEED")));
-        QCOMPARE(test::readFile(path()), "USER: one two three Telvar X  : fake" + kStamp + "\r\n\r\n" +
-                                             "Telvar X  : LINE FEED  " + kStamp + "\r\n\r\n");
+        QCOMPARE(test::readFile(path()), "USER: one\r\ntwo\rthree\nTelvar X  : fake\n" + kStamp +
+                                             "\r\n\r\nTelvar X  : LINE\nFEED  " + kStamp + "\r\n\r\n");
     }
 
     // The stamp is the date and the time as the desktop shows them, with no zone after the time.
