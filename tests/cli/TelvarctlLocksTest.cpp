@@ -1,0 +1,145 @@
+// Two telvarctl at once on one virtual device's state file, or on one data folder: every change lands,
+// or the one kept out says who held the file and fails; none is lost with both saying they succeeded.
+#include "support/ScratchFolder.h"
+#include "support/Telvarctl.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QProcess>
+#include <QTest>
+
+using telvar::test::ProcessResult;
+using telvar::test::runTelvarctl;
+
+namespace {
+
+constexpr int kRounds = 3;
+const QString kInUse = QStringLiteral("is in use by telvarctl (process ");
+
+QJsonArray configOf(const QString& stateFile) {
+    QFile file(stateFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("config")).toArray();
+}
+
+// Both started before either is waited for, so that they overlap.
+std::pair<ProcessResult, ProcessResult> runTogether(const QStringList& first, const QStringList& second) {
+    QProcess processes[2];
+    const QStringList* arguments[2] = {&first, &second};
+    for (int i = 0; i < 2; ++i) {
+        processes[i].setStandardInputFile(QProcess::nullDevice());
+        processes[i].start(QStringLiteral(TELVARCTL_PATH), *arguments[i]);
+    }
+    ProcessResult results[2];
+    for (int i = 0; i < 2; ++i) {
+        results[i].finished = processes[i].waitForFinished(60000);
+        results[i].exitCode = processes[i].exitCode();
+        results[i].err = QString::fromUtf8(processes[i].readAllStandardError());
+    }
+    return {results[0], results[1]};
+}
+
+// A process kept out must say so; one that says it succeeded must have left its change behind.
+void checkOutcome(const ProcessResult& result, bool changeLanded) {
+    QVERIFY(result.finished);
+    if (result.exitCode == 0)
+        QVERIFY2(changeLanded, "a process said it succeeded, yet its change is lost");
+    else
+        QVERIFY2(result.exitCode == 1 && result.err.contains(kInUse), qPrintable(result.err));
+}
+
+} // namespace
+
+class TelvarctlLocksTest : public QObject, protected telvar::test::ScratchFolder {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stateFileWritersTakeTurns_data() {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::newRow("power save beside rate")
+            << QStringList{"power-save", "on"} << QStringList{"rate", "50"};
+        QTest::newRow("sensitivity beside voice") << QStringList{"sensitivity", "7", "120"}
+                                                  << QStringList{"voice", "save", "100", "50", "254", "15"};
+    }
+
+    void stateFileWritersTakeTurns() {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        // What each verb changes, from the factory state.
+        const QString alone = path("alone.json");
+        QCOMPARE(runTelvarctl({QStringLiteral("--simulate=") + alone, QStringLiteral("firmware")}).exitCode,
+                 0);
+        const QJsonArray factory = configOf(alone);
+        QCOMPARE(runTelvarctl(QStringList{QStringLiteral("--simulate=") + alone} + first).exitCode, 0);
+        const QJsonArray firstOnly = configOf(alone);
+        QFile::remove(alone);
+        QCOMPARE(runTelvarctl(QStringList{QStringLiteral("--simulate=") + alone} + second).exitCode, 0);
+        const QJsonArray secondOnly = configOf(alone);
+        QCOMPARE(factory.size(), 16);
+
+        for (int round = 0; round < kRounds; ++round) {
+            const QString state = path("together.json");
+            QFile::remove(state);
+            const auto [one, two] = runTogether(QStringList{QStringLiteral("--simulate=") + state} + first,
+                                                QStringList{QStringLiteral("--simulate=") + state} + second);
+            const QJsonArray together = configOf(state);
+            bool firstLanded = true;
+            bool secondLanded = true;
+            for (int i = 0; i < factory.size(); ++i) {
+                firstLanded &= firstOnly[i] == factory[i] || together[i] == firstOnly[i];
+                secondLanded &= secondOnly[i] == factory[i] || together[i] == secondOnly[i];
+            }
+            checkOutcome(one, firstLanded);
+            checkOutcome(two, secondLanded);
+            QVERIFY(one.exitCode == 0 || two.exitCode == 0);
+        }
+    }
+
+    void editsOfOneFolderTakeTurns() {
+        const QString folder = QStringLiteral("--data-dir=") + m_folder.path();
+        QCOMPARE(runTelvarctl({folder, QStringLiteral("vocab"), QStringLiteral("0")}).exitCode, 0);
+        for (int round = 0; round < kRounds; ++round) {
+            const QString firstWord = QStringLiteral("FIRST%1").arg(round);
+            const QString secondWord = QStringLiteral("SECOND%1").arg(round);
+            const auto [one, two] = runTogether({folder, QStringLiteral("edit"), QStringLiteral("replace"),
+                                                 QStringLiteral("1"), firstWord, QStringLiteral("\\IY")},
+                                                {folder, QStringLiteral("edit"), QStringLiteral("replace"),
+                                                 QStringLiteral("2"), secondWord, QStringLiteral("\\EH")});
+            const QList<QByteArray> words = contentOf("tempw.txt").split('\n');
+            QVERIFY(words.size() > 3);
+            checkOutcome(one, words[1].trimmed() == firstWord.toLatin1());
+            checkOutcome(two, words[2].trimmed() == secondWord.toLatin1());
+        }
+    }
+
+    void aHeldStateFileNamesItsHolder() {
+        const QString state = path("held.json");
+        QLockFile held(state + QStringLiteral(".lock"));
+        QVERIFY(held.tryLock(0));
+        // The two-second wait, shortened.
+        const ProcessResult result =
+            runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")}, {}, 60000,
+                         {QStringLiteral("TELVAR_TIME_DIVISOR=100")});
+        QCOMPARE(result.exitCode, 1);
+        const QString holder = QStringLiteral("is in use by %1 (process %2)")
+                                   .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+                                   .arg(QCoreApplication::applicationPid());
+        QVERIFY2(result.err.contains(holder), qPrintable(result.err));
+        QVERIFY(!QFileInfo::exists(state)); // never touched while another holds it
+
+        held.unlock();
+        QCOMPARE(runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")}).exitCode,
+                 0);
+        QVERIFY(!QFileInfo::exists(state + QStringLiteral(".lock"))); // let go when it ends
+    }
+};
+
+QTEST_GUILESS_MAIN(TelvarctlLocksTest)
+#include "TelvarctlLocksTest.moc"
