@@ -9,6 +9,7 @@
 #include "device/Timings.h"
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
+#include "files/FolderLock.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
@@ -256,6 +257,12 @@ void Mainform::noteFailure(const QString& reason) {
     m_failure->setToolTip(reason);
 }
 
+void Mainform::showDeviceInUse(const QString& message) {
+    m_failure->setText(message);
+    m_failure->setToolTip(message);
+    setStatus(message);
+}
+
 void Mainform::clearFailure() {
     m_failure->clear();
     m_failure->setToolTip({});
@@ -428,6 +435,20 @@ void Mainform::startUp() {
 }
 
 void Mainform::loadVocabulary() {
+    const FolderLock lock(m_options.dataDir, FolderLock::kWindowWaitLimit);
+    if (!lock.isLocked()) {
+        // Neither read half-written files nor write over another program's edit: this run goes on
+        // with the built-in words and leaves the files alone.
+        VocabularyTables builtin = VocabularyLoader::builtinTables();
+        m_vocabulary.assign(std::move(builtin.list1), std::move(builtin.list3), builtin.codes);
+        setStatus(VocabularyLoad().caption());
+        Q_EMIT builtinVocabularyLoaded();
+        m_prompter->inform(
+            QStringLiteral(
+                "The word-list files were not read: %1.\nThe built-in words are used for this run.")
+                .arg(lock.error()));
+        return;
+    }
     VocabularyLoad load = VocabularyLoader::load(m_options.dataDir);
     m_vocabulary.assign(std::move(load.tables.list1), std::move(load.tables.list3), load.tables.codes);
     setStatus(load.caption());

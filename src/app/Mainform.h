@@ -71,6 +71,8 @@ public:
 
     // Another start of the program asked for this window.
     void bringForward();
+    // The Telvar X is attached but another program holds it; the text stays until it attaches here.
+    void showDeviceInUse(const QString& message);
 
 Q_SIGNALS:
     // A tab click has shown this screen; the SET UP and About screens read the device from here.

@@ -82,7 +82,9 @@ int main(int argc, char** argv) {
         QString error;
         auto virtualLibrary = telvar::EmulatedLibrary::create(options.emulator, &error);
         if (!virtualLibrary) {
+            // Started from a menu there is no terminal to read stderr on.
             print(stderr, QStringLiteral("telvar: %1\n").arg(error));
+            QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), error);
             return 1;
         }
         emulated = virtualLibrary.get();
@@ -101,6 +103,8 @@ int main(int argc, char** argv) {
     if (auto* hidapi = qobject_cast<telvar::HidapiLibrary*>(library.get())) {
         QObject::connect(hidapi, &telvar::HidapiLibrary::openFailed, &window,
                          [&window](const QString& message) { window.prompter().inform(message); });
+        // No box for this one: the device comes on its own once the other program lets go.
+        QObject::connect(hidapi, &telvar::HidapiLibrary::inUse, &window, &telvar::Mainform::showDeviceInUse);
     }
     QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window,
                      &telvar::Mainform::bringForward);

@@ -8,6 +8,7 @@
 #include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
+#include "files/FolderLock.h"
 #include "pronounce/SpeechAloud.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
@@ -108,10 +109,16 @@ QCoro::Task<bool> CliContext::connectDevice() {
         fail(m_setupError);
         co_return false;
     }
-    // A library that could not start announces nothing: no use waiting for it.
-    if (!deviceLink.isAttached() && deviceLink.hidattach())
-        co_await waitUnlessInterrupted(&deviceLink, &DeviceLink::plugged,
+    // A library that could not start announces nothing: no use waiting for it. A device that another
+    // program holds is not waited for either: that program may run for hours.
+    if (!deviceLink.isAttached() && deviceLink.hidattach()) {
+        WaitEnd arrivedOrRefused;
+        QObject::connect(&deviceLink, &DeviceLink::plugged, &arrivedOrRefused, &WaitEnd::ended);
+        if (auto* hidapiLibrary = qobject_cast<HidapiLibrary*>(m_library.get()))
+            QObject::connect(hidapiLibrary, &HidapiLibrary::inUse, &arrivedOrRefused, &WaitEnd::ended);
+        co_await waitUnlessInterrupted(&arrivedOrRefused, &WaitEnd::ended,
                                        std::chrono::milliseconds(kConnectWaitMs));
+    }
     if (m_interrupted)
         co_return false;
     if (!deviceLink.isAttached()) {
@@ -145,8 +152,14 @@ std::optional<Dictionary> CliContext::readDictionary() {
     return dictionary;
 }
 
-Vocabulary& CliContext::loadVocabulary() {
+Vocabulary* CliContext::loadVocabulary() {
     if (!m_vocabulary) {
+        // The load may write the files anew; it waits its turn with any other program editing them.
+        const FolderLock lock(dataDir());
+        if (!lock.isLocked()) {
+            fail(lock.error());
+            return nullptr;
+        }
         const VocabularyLoad load = VocabularyLoader::load(dataDir());
         m_vocabulary = std::make_unique<Vocabulary>();
         m_vocabulary->assign(load.tables.list1, load.tables.list3, load.tables.codes);
@@ -154,7 +167,7 @@ Vocabulary& CliContext::loadVocabulary() {
         for (const QString& problem : load.writeErrors)
             m_err << "telvarctl: " << problem << Qt::endl;
     }
-    return *m_vocabulary;
+    return m_vocabulary.get();
 }
 
 void CliContext::interrupt(int signalNumber) {

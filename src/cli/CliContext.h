@@ -61,8 +61,9 @@ public:
     // nothing, with the reason on stderr.
     std::optional<Dictionary> readDictionary();
     // Loads the vocabulary as the window's start-up does; says "External data loaded" or "Internal data
-    // loaded" (and any file problem) on stderr.
-    Vocabulary& loadVocabulary();
+    // loaded" (and any file problem) on stderr. Null, with the reason on stderr, when another program
+    // kept the data folder's files locked for the whole wait.
+    Vocabulary* loadVocabulary();
 
     // With --speak-aloud: waits until what the virtual device said has been played, or kSpeechWait.
     QCoro::Task<> finishSpeaking();

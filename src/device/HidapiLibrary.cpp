@@ -9,6 +9,9 @@
 #include "device/UdevHotplugMonitor.h"
 #endif
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,6 +28,12 @@ bool isTelvar(const HidDeviceInfo& info) {
 
 QFuture<WriteOutcome> notSent(const QString& reason, bool absent) {
     return QtFuture::makeReadyFuture(WriteOutcome{.sent = false, .absent = absent, .error = reason});
+}
+
+// Keyed by the node, so that every program of every kind (the window, telvarctl) meets the same lock.
+QString claimPath(const QString& node) {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return QDir(runtime).filePath(QStringLiteral("telvar-%1.lock").arg(QFileInfo(node).fileName()));
 }
 } // namespace
 
@@ -180,9 +189,34 @@ bool HidapiLibrary::announce(Handle handle) {
     return true;
 }
 
+bool HidapiLibrary::claim(Handle handle, Device& device) {
+    if (!device.claim)
+        device.claim = std::make_unique<ProcessLock>(claimPath(device.info.path));
+    switch (device.claim->acquire(std::chrono::milliseconds(0))) {
+    case ProcessLock::Outcome::Held:
+        return true;
+    case ProcessLock::Outcome::NoLockFile:
+        // Without a runtime folder there is nowhere to meet other programs; the device is still usable.
+        qCWarning(lcDevice).noquote() << "the Telvar X cannot be claimed:" << device.claim->error();
+        return true;
+    case ProcessLock::Outcome::HeldByOther:
+        break;
+    }
+    const QString message = QStringLiteral("The Telvar X is in use by %1").arg(device.claim->holder());
+    if (message != m_error) {
+        m_error = message;
+        qCInfo(lcDevice).noquote() << message;
+        Q_EMIT inUse(message);
+    }
+    QTimer::singleShot(Timings::scaled(kInUseRetryPeriod), this, [this, handle] { requestOpen(handle); });
+    return false;
+}
+
 void HidapiLibrary::requestOpen(Handle handle) {
     auto it = m_devices.find(handle);
     if (it == m_devices.end() || it->second.writer || it->second.opening)
+        return;
+    if (!claim(handle, it->second))
         return;
     ++it->second.openAttempts;
     it->second.opening = true;
@@ -206,6 +240,8 @@ void HidapiLibrary::opened(Handle handle, Opened& result) {
     Device& device = it->second;
     device.opening = false;
     if (!result.writer || !result.reader) {
+        // Not held across the wait: a device this program cannot open may still serve another.
+        device.claim.reset();
         if (device.openAttempts >= kOpenAttempts) {
             giveUpOpening(device, result.error);
             return;

@@ -6,6 +6,7 @@
 #include "device/HidReportReader.h"
 #include "device/HidWriter.h"
 #include "device/HidapiDevices.h"
+#include "files/ProcessLock.h"
 
 #include <QList>
 #include <QString>
@@ -25,6 +26,11 @@ class HotplugMonitor;
 // comes or goes is announced; only the Telvar X is opened, and it is announced once it could be opened.
 // Enumerating, opening and writing run on one device I/O thread, in the order asked; reading runs on a
 // thread per device. Their results come back to the owner's thread through its event loop.
+//
+// A Telvar X is used by one process at a time: hidraw hands every process that opens the node its own
+// copy of each input report, so two programs would take each other's replies. The library claims the
+// device (a lock file named after its node in the user's runtime folder) before opening it, holds the
+// claim while the device stays open, and while another program holds it tries again every second.
 class HidapiLibrary : public HidLibrary {
     Q_OBJECT
 public:
@@ -36,6 +42,8 @@ public:
     static constexpr std::chrono::milliseconds kScanPeriod{1000};
     // Input reports kept for a device whose owner does not read them; the oldest goes first.
     static constexpr int kMaxPendingReports = 64;
+    // How often a device that another program holds is tried again.
+    static constexpr std::chrono::milliseconds kInUseRetryPeriod{1000};
 
     // Udev falls back to polling where there is no udev. The periods are scaled like protocol periods.
     explicit HidapiLibrary(HotplugSource source = HotplugSource::Udev, QObject* parent = nullptr);
@@ -59,6 +67,9 @@ public:
 Q_SIGNALS:
     // A Telvar X is attached but could not be opened, after every retry; `message` says what to do.
     void openFailed(const QString& message);
+    // A Telvar X is attached but another program holds it: "The Telvar X is in use by PROGRAM (process
+    // N)". It is opened and announced on its own once that program lets go.
+    void inUse(const QString& message);
 
 private:
     using Report = std::array<quint8, kInputReportSize>;
@@ -66,7 +77,8 @@ private:
 
     struct Device {
         HidDeviceInfo info;
-        std::shared_ptr<HidWriter> writer; // the Telvar X only, once opened
+        std::unique_ptr<ProcessLock> claim; // the Telvar X only, while it is opened or being opened
+        std::shared_ptr<HidWriter> writer;  // the Telvar X only, once opened
         std::unique_ptr<HidReportReader> reader;
         std::deque<Report> pending;
         int openAttempts = 0;
@@ -82,6 +94,7 @@ private:
     bool depart(Handle handle);
     bool announce(Handle handle);
     void requestOpen(Handle handle);
+    bool claim(Handle handle, Device& device);
     void opened(Handle handle, Opened& result);
     void giveUpOpening(const Device& device, int error);
     void onReport(Handle handle, const QByteArray& data);

@@ -8,6 +8,7 @@
 #include "editor/PhoneticCodes.h"
 #include "editor/PhraseExpansion.h"
 #include "editor/SendCodes.h"
+#include "files/FolderLock.h"
 #include "pronounce/Pronouncer.h"
 
 #include <QCoreApplication>
@@ -337,6 +338,9 @@ QWidget* frmPhrase::buildSayData() {
 }
 
 void frmPhrase::load() {
+    // Waits out another program's save so the pair is not read half replaced. A holder that is stuck
+    // does not keep the words from being read: an empty list saved later would wipe them.
+    const FolderLock lock(m_dataFolder, FolderLock::kWindowWaitLimit);
     EditorLoad loaded = EditorFiles(m_dataFolder).load();
     m_list = std::move(loaded.list);
     fillWordList();
@@ -431,8 +435,9 @@ void frmPhrase::replace() {
 }
 
 void frmPhrase::saveEdits() {
-    QString error;
-    if (!EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
+    const FolderLock lock(m_dataFolder, FolderLock::kWindowWaitLimit);
+    QString error = lock.error();
+    if (!lock.isLocked() || !EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
         setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
         return;
     }
@@ -447,8 +452,9 @@ void frmPhrase::saveEdits() {
 }
 
 void frmPhrase::transferEdits() {
-    QString error;
-    if (!EditorFiles(m_dataFolder).transferEdits(&error)) {
+    const FolderLock lock(m_dataFolder, FolderLock::kWindowWaitLimit);
+    QString error = lock.error();
+    if (!lock.isLocked() || !EditorFiles(m_dataFolder).transferEdits(&error)) {
         setStatus(
             QStringLiteral("The edits were not transferred, the main word list is as it was: %1").arg(error));
         return;

@@ -4,6 +4,8 @@
 #include "device/Timings.h"
 #include "emulator/StateFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -40,6 +42,18 @@ VirtualDevice::~VirtualDevice() {
 QString VirtualDevice::openStateFile(const QString& path) {
     bool missing = false;
     QString error;
+    // Something that is not a file is refused by the load; no lock file is made beside a device node.
+    // Opening the file this device holds already needs no second lock.
+    std::unique_ptr<ProcessLock> stateLock;
+    const QString lockPath = path + QStringLiteral(".lock");
+    const QFileInfo info(path);
+    if ((!m_stateLock || m_stateLock->path() != lockPath) && (!info.exists() || info.isFile())) {
+        stateLock = std::make_unique<ProcessLock>(lockPath);
+        // Two programs on one file would each save their own copy and lose the other's changes.
+        if (stateLock->acquire(Timings::scaled(kStateFileWait)) == ProcessLock::Outcome::HeldByOther)
+            return QStringLiteral("the virtual device's state file %1 is in use by %2")
+                .arg(QDir::toNativeSeparators(path), stateLock->holder());
+    }
     std::optional<DeviceState> loaded = StateFile::load(path, &missing, &error);
     if (!loaded)
         return error;
@@ -51,6 +65,8 @@ QString VirtualDevice::openStateFile(const QString& path) {
     std::lock_guard lock(m_mutex);
     m_state = std::move(*loaded);
     m_stateFile = path;
+    if (stateLock)
+        m_stateLock = std::move(stateLock);
     m_dirty = false;
     return {};
 }

@@ -7,6 +7,7 @@
 #include "emulator/SensorWalk.h"
 #include "emulator/TimedWorker.h"
 #include "emulator/Utterance.h"
+#include "files/ProcessLock.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -40,13 +42,17 @@ public:
     static constexpr int kLastWordsRepeated = 10; // "X" says this many of the newest recorded words
     // A device that powers up is in dictionary mode.
     static constexpr char kFirstMode = 'G';
+    // How long a device waits for another program to let go of its state file, scaled like the periods.
+    static constexpr std::chrono::milliseconds kStateFileWait{2000};
 
     explicit VirtualDevice(QObject* parent = nullptr);
     ~VirtualDevice() override;
 
     // --- Set-up -------------------------------------------------------------------------------------------
     // Loads the state from the file, or creates the file with the factory state when it does not exist.
-    // From then on every change is saved there. Returns an error text (nothing is changed on error).
+    // From then on every change is saved there. The file is this device's alone until the device goes
+    // (a lock file beside it): while another program uses it, this waits kStateFileWait and then gives
+    // up saying who holds it. Returns an error text (nothing is changed on error).
     QString openStateFile(const QString& path);
     void setSensorScript(const SensorScript& script);
     void setSensorSeed(quint32 seed); // back to the wandering sensor
@@ -131,6 +137,7 @@ private:
     QList<Utterance> m_speech;
 
     QString m_stateFile;
+    std::unique_ptr<ProcessLock> m_stateLock;
     bool m_dirty = false;
     bool m_saveScheduled = false;
     bool m_lastSaveFailed = false;

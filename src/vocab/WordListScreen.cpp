@@ -5,6 +5,7 @@
 #include "device/Prompter.h"
 #include "device/ScreenAction.h"
 #include "device/ScreenHost.h"
+#include "files/FolderLock.h"
 #include "vocab/NumberText.h"
 #include "vocab/SayWord.h"
 #include "vocab/UnitTransfer.h"
@@ -354,7 +355,12 @@ QCoro::Task<> WordListScreen::transferEdits() {
     }
     m_host.setPleaseWaitVisible(true);
     QString error;
-    std::optional<VocabularyTables> edits = VocabularyLoader::loadEdits(m_host.dataDir(), &error);
+    std::optional<VocabularyTables> edits;
+    if (const FolderLock lock(m_host.dataDir(), FolderLock::kWindowWaitLimit); lock.isLocked())
+        edits = VocabularyLoader::loadEdits(m_host.dataDir(), &error);
+    else
+        error = QStringLiteral("The edited word files could not be transferred, nothing was changed.\n%1")
+                    .arg(lock.error());
     if (edits && edits->list1.isEmpty()) {
         error = QStringLiteral("The edited word list %1 holds no words, nothing was changed.")
                     .arg(QLatin1String(WordListFiles::kTempWords));

@@ -13,7 +13,9 @@
 #include "device/Timings.h"
 
 #include <QCoro/QCoroTask>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -111,9 +113,15 @@ private:
 
     UMockdevTestbed* m_testbed = nullptr;
     std::vector<std::unique_ptr<FakeHidrawDevice>> m_devices;
+    // The device claims of these tests stay out of the user's runtime folder.
+    QTemporaryDir m_runtime;
 
 private Q_SLOTS:
-    void initTestCase() { Timings::setDivisor(100); }
+    void initTestCase() {
+        Timings::setDivisor(100);
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
 
     void init() { m_testbed = umockdev_testbed_new(); }
 
@@ -318,6 +326,7 @@ private Q_SLOTS:
         early.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(earlyLog.count(HidLibrary::Changed) == 1, kWait);
         QVERIFY(log.events().isEmpty());
+        early.Disconnect(); // lets go of the device for the next library
 
         library.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 1, kWait);
@@ -335,7 +344,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(witnessLog.count(HidLibrary::Plugged, kProductId) == 2, kWait);
         QCOMPARE(int(log.events().size()), before);
 
-        // Connecting again announces what is attached now.
+        // Connecting again announces what is attached now, once the witness has let go of it.
+        witness.Disconnect();
         library.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 3, kWait);
     }
@@ -379,6 +389,49 @@ private Q_SLOTS:
         QVERIFY(!queued.result().sent);
         QVERIFY(!queued.result().error.isEmpty());
         QCOMPARE(device.written().size(), 1);
+    }
+
+    void aSecondLinkWaitsUntilTheFirstLetsGo_data() {
+        QTest::addColumn<bool>("destroyed");
+        QTest::newRow("first detaches") << false;
+        QTest::newRow("first goes away") << true;
+    }
+
+    void aSecondLinkWaitsUntilTheFirstLetsGo() {
+        QFETCH(bool, destroyed);
+        addDevice(0).plug();
+        auto firstLibrary = std::make_unique<HidapiLibrary>();
+        auto first = std::make_unique<DeviceLink>(*firstLibrary);
+        QSignalSpy firstPlugged(first.get(), &DeviceLink::plugged);
+        first->hidattach();
+        QVERIFY(firstPlugged.wait(kWait));
+
+        HidapiLibrary secondLibrary;
+        DeviceLink second(secondLibrary);
+        QSignalSpy refused(&secondLibrary, &HidapiLibrary::inUse);
+        QSignalSpy secondPlugged(&second, &DeviceLink::plugged);
+        second.hidattach();
+        QVERIFY(refused.wait(kWait));
+        const QString holder = QStringLiteral("The Telvar X is in use by %1 (process %2)")
+                                   .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+                                   .arg(QCoreApplication::applicationPid());
+        QCOMPARE(refused.first().first().toString(), holder);
+        QCOMPARE(secondLibrary.errorString(), holder);
+        QVERIFY(!second.isAttached());
+        // The second never opened the node: its reader would have taken the first one's replies.
+        const int opens = m_devices[0]->openAttempts();
+
+        if (destroyed) {
+            first.reset();
+            firstLibrary.reset();
+        } else {
+            first->hiddetach();
+        }
+        QVERIFY(secondPlugged.wait(kWait));
+        QCOMPARE(refused.size(), 1);                       // retrying said nothing new
+        QCOMPARE(m_devices[0]->openAttempts(), opens + 2); // its writer and its reader, once
+        QVERIFY(secondLibrary.errorString().isEmpty());
+        QVERIFY(write(secondLibrary, {0, 'Z'}).sent);
     }
 
     void carriesDeviceLinkRequests() {

@@ -4,10 +4,11 @@
 #   cmake -DSOURCE_DIR=<repo>/src -DCORE_SOURCES=<file listing telvar_core's and telvar_cli's sources>
 #         -DWIDGETS_DIR=<QtWidgets include folder> -P CheckLayers.cmake
 
-# Lowest first; a folder may include only from folders of a lower layer.
+# Lowest first; a folder may include only from folders of a lower layer. Every layer, the device link
+# too, writes and locks files through files/.
+set(layer_files -1)
 set(layer_commandline 0)
 set(layer_device 0)
-set(layer_files 0)
 set(layer_vocab 1)
 set(layer_pronounce 1)
 set(layer_editor 2)

@@ -59,7 +59,10 @@ Verb askVerb() {
             if (questions.first().trimmed().isEmpty())
                 co_return context.usageError(verb, QStringLiteral("the question is empty"));
 
-            const Vocabulary& vocabulary = context.loadVocabulary();
+            const Vocabulary* loaded = context.loadVocabulary();
+            if (!loaded)
+                co_return kExitFailure;
+            const Vocabulary& vocabulary = *loaded;
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 

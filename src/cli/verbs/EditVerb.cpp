@@ -5,6 +5,7 @@
 #include "editor/MnemonicConversion.h"
 #include "editor/PhoneticCodes.h"
 #include "editor/PhraseExpansion.h"
+#include "files/FolderLock.h"
 
 namespace telvar::cli {
 
@@ -28,6 +29,10 @@ std::optional<WorkingWordList> loadWorkingList(CliContext& context) {
 }
 
 int list(CliContext& context) {
+    // Read under the lock, so the pair is never seen half replaced.
+    const FolderLock lock(context.dataDir());
+    if (!lock.isLocked())
+        return context.fail(lock.error());
     const auto working = loadWorkingList(context);
     if (!working)
         return kExitFailure;
@@ -44,6 +49,10 @@ int replace(CliContext& context, const QStringList& words) {
     const qsizetype index = words.at(0).toLongLong(&ok);
     if (!ok || index < 0)
         return context.usageError(kVerb, QStringLiteral("%1 is not a word index").arg(words.at(0)));
+    // From the read to the save: an edit saved by another program in between would be lost.
+    const FolderLock lock(context.dataDir());
+    if (!lock.isLocked())
+        return context.fail(QStringLiteral("nothing was replaced: %1").arg(lock.error()));
     auto working = loadWorkingList(context);
     if (!working)
         return kExitFailure;
@@ -71,6 +80,9 @@ QCoro::Task<int> transfer(CliContext& context) {
             QStringLiteral("This will replace the main word list (mainw.txt, mainph.txt) with the saved "
                            "edits (tempw.txt, tempph.txt), Continue ?")))
         co_return context.fail(QStringLiteral("nothing was transferred"));
+    const FolderLock lock(context.dataDir());
+    if (!lock.isLocked())
+        co_return context.fail(QStringLiteral("nothing was transferred: %1").arg(lock.error()));
     QString error;
     if (!EditorFiles(context.dataDir()).transferEdits(&error))
         co_return context.fail(

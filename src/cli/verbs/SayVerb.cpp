@@ -22,7 +22,10 @@ Verb sayVerb() {
             if (!ok || index < 0 || index > SayWord::kMaxIndex)
                 co_return context.usageError(
                     verb, QStringLiteral("give one word index from 0 to %1").arg(SayWord::kMaxIndex));
-            const Vocabulary& vocabulary = context.loadVocabulary();
+            const Vocabulary* loaded = context.loadVocabulary();
+            if (!loaded)
+                co_return kExitFailure;
+            const Vocabulary& vocabulary = *loaded;
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
             SayWord say(context.link());

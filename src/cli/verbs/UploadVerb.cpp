@@ -1,5 +1,5 @@
-#include "device/Spinner.h"
 #include "cli/verbs/SequenceRun.h"
+#include "device/Spinner.h"
 #include "vocab/WordListUpload.h"
 
 #include <optional>
@@ -21,7 +21,10 @@ Verb uploadVerb() {
             if (!arguments.isEmpty())
                 co_return context.usageError(QStringLiteral("upload"),
                                              QStringLiteral("unexpected %1").arg(arguments.first()));
-            const Vocabulary& vocabulary = context.loadVocabulary();
+            const Vocabulary* loaded = context.loadVocabulary();
+            if (!loaded)
+                co_return kExitFailure;
+            const Vocabulary& vocabulary = *loaded;
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
             Spinner spinner;

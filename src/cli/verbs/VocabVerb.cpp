@@ -29,7 +29,10 @@ Verb vocabVerb() {
                                                            .arg(arguments.first())
                                                            .arg(Vocabulary::kUploadRows - 1));
             }
-            const Vocabulary& vocabulary = context.loadVocabulary();
+            const Vocabulary* loaded = context.loadVocabulary();
+            if (!loaded)
+                co_return kExitFailure;
+            const Vocabulary& vocabulary = *loaded;
             for (int index = first; index <= last; ++index) {
                 QStringList codes;
                 for (const qint16 code : vocabulary.row(index))

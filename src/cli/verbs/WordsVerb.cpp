@@ -11,7 +11,7 @@ namespace {
 
 QCoro::Task<SequenceOutcome> read(CliContext& context, bool spoken) {
     Spinner spinner;
-    WordMemoryReader reader(context.link(), context.loadVocabulary(), spinner);
+    WordMemoryReader reader(context.link(), *context.loadVocabulary(), spinner);
     std::optional<TerminalProgress> bar(std::in_place, context.err(), QStringLiteral("Reading"));
     // A long count takes minutes to read: each entry is shown as soon as it is read.
     QObject::connect(&reader, &WordMemoryReader::lineAdded, &reader, [&context, &bar](const QString& line) {
@@ -51,8 +51,8 @@ Verb wordsVerb() {
                     verb, QStringLiteral("say one of %1").arg(actions.join(QStringLiteral(", "))));
             const QString action = arguments.first();
             const bool reading = action == actions.at(0) || action == actions.at(1);
-            if (reading)
-                context.loadVocabulary();
+            if (reading && !context.loadVocabulary())
+                co_return kExitFailure;
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 

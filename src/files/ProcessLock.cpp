@@ -1,0 +1,51 @@
+#include "files/ProcessLock.h"
+
+#include <QDir>
+#include <QLockFile>
+
+namespace telvar {
+
+ProcessLock::ProcessLock(const QString& lockFilePath)
+    : m_path(lockFilePath), m_file(std::make_unique<QLockFile>(lockFilePath)) {
+    // A holder may keep the lock for a whole run, so the age of the file says nothing about whether it
+    // is stale; only a holder that is no longer running leaves a stale lock.
+    m_file->setStaleLockTime(0);
+}
+
+ProcessLock::~ProcessLock() {
+    release();
+}
+
+ProcessLock::Outcome ProcessLock::acquire(std::chrono::milliseconds limit) {
+    if (m_held)
+        return Outcome::Held;
+    m_holder.clear();
+    m_error.clear();
+    if (m_file->tryLock(limit)) {
+        m_held = true;
+        return Outcome::Held;
+    }
+    if (m_file->error() != QLockFile::LockFailedError) {
+        m_error = QStringLiteral("%1 cannot be made").arg(QDir::toNativeSeparators(m_path));
+        return Outcome::NoLockFile;
+    }
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (m_file->getLockInfo(&pid, &host, &program) && pid > 0)
+        m_holder = QStringLiteral("%1 (process %2)")
+                       .arg(program.isEmpty() ? QStringLiteral("a program") : program)
+                       .arg(pid);
+    else
+        m_holder = QStringLiteral("another program");
+    return Outcome::HeldByOther;
+}
+
+void ProcessLock::release() {
+    if (!m_held)
+        return;
+    m_file->unlock();
+    m_held = false;
+}
+
+} // namespace telvar
