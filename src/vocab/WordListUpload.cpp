@@ -93,10 +93,6 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
             break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
-        // Once the last data report is out the whole table is on the device: a device that leaves during
-        // the pause after it has nothing more to take.
-        if (!result.ok() && row + 1 == kRows)
-            result = WaitResult::Ok;
         if (!result.ok())
             break;
         m_spinner.twizzer();
@@ -104,7 +100,9 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
         Q_EMIT progressChanged(row + 1, kRows);
     }
 
-    if (!result.ok()) {
+    // Once the last data report is out the whole table is on the device, however the wait for its "W" or
+    // the pause after it ended.
+    if (loaded < kRows) {
         const QString reason = stopText(row, loaded, describe(result));
         reportFailure(reason);
         co_return SequenceOutcome::failed(reason + QStringLiteral(".\n") + loadedText(loaded) +
