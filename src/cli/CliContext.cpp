@@ -190,7 +190,7 @@ int CliContext::finalStatus(int verbStatus) {
         }
     }
     const int signalNumber = InterruptSignals::received();
-    if (signalNumber == 0)
+    if (signalNumber == 0 || m_jobCompleted)
         return verbStatus;
     if (!m_saidCancelled) {
         m_err << "Cancelled" << Qt::endl;

@@ -86,6 +86,10 @@ public:
         QObject::connect(&m_interruption, &WaitEnd::ended, &end, &WaitEnd::ended);
         co_await qCoro(&end, &WaitEnd::ended, limit);
     }
+    // The verb's job ran to its end although an interrupt came: one that came in its last step (the
+    // upload's last pause, the idle second after the last word sent to the unit) stopped nothing, so
+    // telvarctl ends as the job did, without "Cancelled".
+    void jobCompleted() { m_jobCompleted = true; }
     // The status to end with once the verb returned `verbStatus`: a failure when the virtual device's
     // state file could not be saved.
     int finalStatus(int verbStatus);
@@ -114,6 +118,7 @@ private:
     WaitEnd m_interruption;
     bool m_interrupted = false;
     bool m_saidCancelled = false;
+    bool m_jobCompleted = false;
     bool m_stateChecked = false;
 };
 

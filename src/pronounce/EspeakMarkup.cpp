@@ -32,6 +32,12 @@ enum Control : int {
 constexpr std::array<int, kLastPause + 1> kPauseMs{0, 100, 200, 700, 30, 60, 90};
 constexpr int kDelayUnitMs = 10;
 
+// espeak-ng (1.51) takes at most 236 phonemes in one run of phoneme input: a longer run comes out silent
+// or crashes it. A code gives at most three (a stress mark and two phonemes, as in \IYUW or \TS), so a
+// run of 78 codes always fits; longer runs are cut into words of this many codes, which espeak-ng speaks
+// on without a gap, however many follow one another.
+constexpr int kMaxCodesPerRun = 64;
+
 // The chip's values after a reset; prosody is given relative to them.
 constexpr int kDefaultVolume = 96;
 constexpr int kDefaultSpeed = 114;
@@ -77,7 +83,12 @@ struct Prosody {
 // espeak-ng reads SSML tags reliably only when blanks stand between them and the phoneme input.
 class Writer {
 public:
-    void phoneme(const QString& phonemes) { m_run += phonemes; }
+    void phoneme(const QString& phonemes) {
+        if (m_runCodes == kMaxCodesPerRun)
+            endRun();
+        m_run += phonemes;
+        ++m_runCodes;
+    }
 
     void pause(int ms) {
         if (ms <= 0)
@@ -110,6 +121,7 @@ private:
             return;
         m_parts << QStringLiteral("[[%1]]").arg(m_run);
         m_run.clear();
+        m_runCodes = 0;
     }
 
     void closeProsody() {
@@ -120,6 +132,7 @@ private:
 
     QStringList m_parts;
     QString m_run;
+    int m_runCodes = 0;
     Prosody m_prosody;
     bool m_open = false;
 };

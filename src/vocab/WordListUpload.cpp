@@ -40,6 +40,20 @@ WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output
     return bytes;
 }
 
+QString WordListUpload::stopText(int row, int loaded, const QString& reason) {
+    // The row whose data went out is on the device, whether or not its "W" was answered in time.
+    const QString where = loaded > row ? QStringLiteral("after") : QStringLiteral("at");
+    return QStringLiteral("Upload stopped %1 word %2: %3").arg(where).arg(row).arg(reason);
+}
+
+QString WordListUpload::loadedText(int loaded) {
+    if (loaded == 0)
+        return QStringLiteral("No word is loaded, the device's words are as they were");
+    if (loaded == 1)
+        return QStringLiteral("Word 0 is loaded, the rest are as they were");
+    return QStringLiteral("Words 0 to %1 are loaded, the rest are as they were").arg(loaded - 1);
+}
+
 QCoro::Task<SequenceOutcome> WordListUpload::run() {
     if (!co_await m_prompter.askYesNo(confirmationText(m_vocabulary.list1().size())))
         co_return SequenceOutcome::declined();
@@ -63,27 +77,22 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
         result = co_await device.hold();
 
     int row = 0;
-    bool rowWritten = false; // the device acknowledged "W" for the row and took its data
+    int loaded = 0; // rows whose data report went out: the device holds words 0 to loaded - 1
     for (; result.ok() && row < kRows; ++row) {
-        rowWritten = false;
         result = co_await device.request(Command::WriteMemory);
         // A "W" that reached the device waits for its data report, even when its reply is late or the
         // user cancelled: complete it, or the device would take the next command as word data.
         if (result == WaitResult::Ok || result == WaitResult::TimedOut || result == WaitResult::Cancelled) {
             const auto bytes = rowBytes(codes.data() + row * Vocabulary::kRowLength, device.output());
-            if (const WaitResult written = co_await device.data(bytes); !written.ok())
-                result = written;
+            if (const WaitResult written = co_await device.data(bytes); written.ok())
+                loaded = row + 1;
             else
-                rowWritten = result.ok();
+                result = written;
         }
         if (!result.ok())
             break;
         device.setPausePeriod(Timings::kUploadRowPause);
         result = co_await device.hold();
-        // Once the last data report is out the whole table is on the device: a device that leaves during
-        // the pause after it has nothing more to take.
-        if (!result.ok() && row + 1 == kRows)
-            result = WaitResult::Ok;
         if (!result.ok())
             break;
         m_spinner.twizzer();
@@ -91,17 +100,13 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
         Q_EMIT progressChanged(row + 1, kRows);
     }
 
-    if (!result.ok()) {
-        // Only the pause after the row went wrong when the row itself was written.
-        const QString reason = rowWritten ? QStringLiteral("Upload stopped after word %1: %2")
-                                          : QStringLiteral("Upload stopped at word %1: %2");
-        const QString loaded = rowWritten ? QStringLiteral("Words 0 to %1 are loaded").arg(row)
-                                          : QStringLiteral("The words before it are loaded");
-        reportFailure(reason.arg(row).arg(describe(result)));
-        co_return SequenceOutcome::failed(reason.arg(row).arg(describe(result)) + QStringLiteral(".\n") +
-                                          loaded +
-                                          QStringLiteral(", the rest are as they were: run Re-Load Word "
-                                                         "List again to load them all."));
+    // Once the last data report is out the whole table is on the device, however the wait for its "W" or
+    // the pause after it ended.
+    if (loaded < kRows) {
+        const QString reason = stopText(row, loaded, describe(result));
+        reportFailure(reason);
+        co_return SequenceOutcome::failed(reason + QStringLiteral(".\n") + loadedText(loaded) +
+                                          QStringLiteral(": run Re-Load Word List again to load them all."));
     }
     setStatus(QStringLiteral("Upload Complete"));
     co_return SequenceOutcome::done();

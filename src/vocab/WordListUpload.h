@@ -34,7 +34,8 @@ public:
     static QString confirmationText(qsizetype words);
 
     // Asks, then uploads. The title bar follows the rows ("Loading " + spinner + row number) and ends
-    // on "Upload Complete", or on the word at which a time-out, unplug or cancel stopped it.
+    // on "Upload Complete", or on the word at which a time-out, unplug or cancel stopped it; the outcome
+    // then also says which words the device holds: a word counts once its data report went out.
     QCoro::Task<SequenceOutcome> run();
 
     // The data report for a row: elements 0..7 as bytes; an element outside 0..255 cannot be a byte, so
@@ -42,6 +43,11 @@ public:
     static std::array<quint8, kBytesPerRow> rowBytes(const qint16* row, const std::array<quint8, 11>& output);
 
 private:
+    // The title bar's line for an upload that stopped at `row` with words 0 to `loaded` - 1 on the device.
+    static QString stopText(int row, int loaded, const QString& reason);
+    // What the device holds of the word list after such a stop.
+    static QString loadedText(int loaded);
+
     const Vocabulary& m_vocabulary;
     Prompter& m_prompter;
     Spinner& m_spinner;

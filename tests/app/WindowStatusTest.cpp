@@ -135,7 +135,7 @@ void WindowStatusTest::controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels() 
     QVERIFY(ask->isEnabled());
     QVERIFY(setupSlider->isEnabled());
     // What the user stopped is not reported as a failure.
-    QVERIFY2(failure(rig).startsWith(QStringLiteral("Stopped: Upload stopped at word")),
+    QVERIFY2(failure(rig).startsWith(QStringLiteral("Stopped: Upload stopped after word")),
              qPrintable(failure(rig)));
 
     // With nothing to cancel, Escape starts nothing and stops nothing.

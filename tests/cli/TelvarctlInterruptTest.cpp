@@ -6,14 +6,15 @@
 
 #include <csignal>
 
-// SIGINT and SIGTERM in the middle of an upload, sent to telvarctl as a user or a service manager would.
+// SIGINT and SIGTERM in the middle of a long job, sent to telvarctl as a user or a service manager would.
 class TelvarctlInterruptTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_folder;
 
     void start(QProcess& process, const QStringList& words) {
-        QStringList arguments{QStringLiteral("--simulate=") + m_folder.filePath(QStringLiteral("device.json")),
+        QStringList arguments{QStringLiteral("--simulate=") +
+                                  m_folder.filePath(QStringLiteral("device.json")),
                               QStringLiteral("--data-dir=") + m_folder.path()};
         arguments << words;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -71,16 +72,45 @@ private Q_SLOTS:
         QCOMPARE(reports.size(), lastW + 2);
 
         QProcess raw;
-        start(raw, {QStringLiteral("raw"), QStringLiteral("C"), QStringLiteral("0"), QStringLiteral("--reply")});
+        start(raw,
+              {QStringLiteral("raw"), QStringLiteral("C"), QStringLiteral("0"), QStringLiteral("--reply")});
         QVERIFY(raw.waitForFinished(10000));
         QCOMPARE(raw.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(raw.readAllStandardOutput()).split(u' ').size(), 9);
     }
 
+    // After the last word's reply the transfer only waits out the device's idle second: every word is
+    // with the unit, so a signal then stops nothing and the transfer ends as complete.
+    void aSignalInTheIdleSecondAfterTheLastWordLeavesTheTransferComplete() {
+        QFile words(m_folder.filePath(QStringLiteral("mainw.txt")));
+        QVERIFY(words.open(QIODevice::WriteOnly));
+        words.write("ONE\r\nTWO\r\n");
+        words.close();
+        QProcess transfer;
+        QString err;
+        start(transfer, {QStringLiteral("--yes"), QStringLiteral("send-to-unit")});
+        // The replies to "v" and to both words.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += QString::fromUtf8(transfer.readAllStandardError());
+                return err.count(QLatin1String(": in ")) >= 3;
+            },
+            30000));
+        ::kill(static_cast<pid_t>(transfer.processId()), SIGTERM);
+        QVERIFY(transfer.waitForFinished(10000));
+        err += QString::fromUtf8(transfer.readAllStandardError());
+
+        QCOMPARE(transfer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(transfer.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(transfer.readAllStandardOutput()), QStringLiteral("Upload complete\n"));
+        QVERIFY2(!err.contains(QStringLiteral("Cancelled")), qPrintable(err.right(400)));
+    }
+
     void aSignalWithNoDeviceWorkEndsAtOnceAndTheSessionIsLogged() {
         // The question's window is 24 seconds; between its readings no sequence holds the device.
         QProcess ask;
-        start(ask, {QStringLiteral("ask"), QStringLiteral("Anyone?"), QStringLiteral("--window"), QStringLiteral("24")});
+        start(ask, {QStringLiteral("ask"), QStringLiteral("Anyone?"), QStringLiteral("--window"),
+                    QStringLiteral("24")});
         QString err;
         QVERIFY(QTest::qWaitFor(
             [&] {

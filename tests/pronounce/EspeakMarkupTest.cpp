@@ -1,6 +1,7 @@
 #include "pronounce/EspeakMarkup.h"
 #include "editor/MnemonicConversion.h"
 #include "pronounce/EspeakPhonemes.h"
+#include "pronounce/EspeakRenderer.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,6 +10,7 @@
 
 using telvar::EspeakMarkup;
 using telvar::espeakPhonemes;
+using telvar::EspeakRenderer;
 using telvar::MnemonicsToCodes;
 
 namespace {
@@ -103,6 +105,37 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("h'Eloooo")});
         // Repeating nothing still says the sound once.
         QCOMPARE(markupOf("\\REPEAT \\0 \\IY").phonemeCount(), 1);
+    }
+
+    // espeak-ng says nothing for, or crashes on, one long uninterrupted run of phonemes: such phrases must
+    // still come out whole. The stressed \IYUW and \TS give the most phonemes per code.
+    void longPhrasesRenderWhole_data() {
+        QTest::addColumn<QString>("mnemonics");
+        QTest::addColumn<int>("phonemes");
+        const auto times = [](const char* token, int count) {
+            QStringList tokens;
+            for (int n = 0; n < count; ++n)
+                tokens << QString::fromLatin1(token);
+            return tokens.join(u' ');
+        };
+        QTest::newRow("400 IY") << times("\\IY", 400) << 400;
+        QTest::newRow("385 IY, once a crash") << times("\\IY", 385) << 385;
+        QTest::newRow("300 stressed IYUW") << times("\\STRESS \\IYUW", 300) << 300;
+        QTest::newRow("TS repeated 255 times") << QStringLiteral("\\REPEAT \\255 \\TS") << 255;
+        QTest::newRow("1000 mixed") << times("\\HE \\EH \\LO \\OWWW", 250) << 1000;
+    }
+    void longPhrasesRenderWhole() {
+        QFETCH(QString, mnemonics);
+        QFETCH(int, phonemes);
+        const QByteArray codes = MnemonicsToCodes(mnemonics);
+        QCOMPARE(EspeakMarkup::fromCodes(codes).phonemeCount(), phonemes);
+        if (EspeakRenderer::programPath().isEmpty())
+            QSKIP("espeak-ng is not installed");
+        const telvar::SpeechRendering rendering = QCoro::waitFor(EspeakRenderer::render(codes));
+        QVERIFY2(rendering.audio, qPrintable(rendering.error));
+        // Far more than espeak-ng's silence for a phrase it gave up on: some 20 ms a sound at least.
+        QVERIFY2(rendering.audio->durationMs() > 20 * phonemes,
+                 qPrintable(QString::number(rendering.audio->durationMs())));
     }
 
     void codesWithoutACounterpartSayNothing() {

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace telvar;
 using telvar::test::FakePrompter;
@@ -226,7 +227,17 @@ private Q_SLOTS:
         QCOMPARE(telvar.sent.size(), 1 + 20);
     }
 
+    // A cancel stops the transfer before the next word and leaves the device idle; one that comes once
+    // every word is with the unit, while the idle second is waited out, stops nothing.
+    void aCancelledTransferLeavesTheDeviceIdle_data() {
+        QTest::addColumn<int>("atReport");   // -1: once the title bar says the transfer is complete
+        QTest::addColumn<QString>("ending"); // empty: the transfer completed
+        QTest::newRow("half way through the second word") << 1 + 15 << "word # 2 \"TWO\": cancelled";
+        QTest::newRow("in the idle second after the last word") << -1 << QString();
+    }
     void aCancelledTransferLeavesTheDeviceIdle() {
+        QFETCH(int, atReport);
+        QFETCH(QString, ending);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE", "TWO", "THREE"}));
         VirtualTelvar telvar;
@@ -236,15 +247,25 @@ private Q_SLOTS:
 
         const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
             connect(&telvar.link, &DeviceLink::reportSent, &sequence, [&] {
-                if (telvar.sent.size() == 1 + 15) // half way through the second word
+                if (telvar.sent.size() == atReport)
                     telvar.link.cancel();
+            });
+            // The title bar says the transfer is complete just before the idle second starts.
+            connect(&sequence, &DeviceSequence::statusChanged, &sequence, [&](const QString& text) {
+                if (atReport < 0 && text == QLatin1String("Upload complete"))
+                    QTimer::singleShot(0, &telvar.link, [&] { telvar.link.cancel(); });
             });
         });
 
-        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(result.outcome.message.contains(QStringLiteral("word # 2 \"TWO\": cancelled")),
-                 qPrintable(result.outcome.message));
-        QCOMPARE(telvar.sent.size(), 1 + 20); // a word's characters go out together
+        if (ending.isEmpty()) {
+            QVERIFY2(result.outcome.completed(), qPrintable(result.outcome.message));
+            QCOMPARE(result.statuses.last(), QStringLiteral("Upload complete"));
+            QCOMPARE(telvar.device().unitWords().size(), 3);
+        } else {
+            QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+            QVERIFY2(result.outcome.message.contains(ending), qPrintable(result.outcome.message));
+            QCOMPARE(telvar.sent.size(), 1 + 20); // a word's characters go out together
+        }
         QVERIFY(!telvar.device().inTransferMode());
         nextCommandIsAnswered(telvar);
     }

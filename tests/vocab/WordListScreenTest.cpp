@@ -427,7 +427,7 @@ private Q_SLOTS:
 
         QTest::keyClick(f.screen.get(), Qt::Key_Escape);
         QVERIFY(test::runUntil([&] { return !f.telvar.link.sequenceRunning(); }));
-        QVERIFY(f.host.status().startsWith(QStringLiteral("Upload stopped at word ")));
+        QVERIFY(f.host.status().startsWith(QStringLiteral("Upload stopped after word ")));
         QVERIFY(f.host.status().endsWith(QStringLiteral(": cancelled")));
         QVERIFY(f.button(QStringLiteral("Transfer Edits"))->isEnabled());
         QCOMPARE(f.button(QStringLiteral("Transfer Edits"))->toolTip(),

@@ -169,47 +169,77 @@ private Q_SLOTS:
     }
 
     // Each way the device can stop answering ends the upload at the word it had reached, releases the
-    // device for the next command and says where it stopped.
+    // device for the next command and says exactly which words the device now holds: a word whose data
+    // report went out is loaded, whether or not its "W" was answered.
     void stopsCleanlyWhenTheDeviceStopsAnswering_data() {
         QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("dropped W reply") << QStringLiteral("drop") << describe(WaitResult::TimedOut);
-        QTest::newRow("unplugged") << QStringLiteral("unplug") << describe(WaitResult::Unplugged);
-        QTest::newRow("cancelled") << QStringLiteral("cancel") << describe(WaitResult::Cancelled);
+        QTest::addColumn<int>("atReport"); // the reports sent (or, for a fault, taken) before it strikes
+        QTest::addColumn<QString>("stopped");
+        QTest::addColumn<int>("loaded");
+        // Reports: the address, then per row r the request (the (2 + 2r)th) and its data (the (3 + 2r)th).
+        const QString noReply = describe(WaitResult::TimedOut);
+        const QString gone = describe(WaitResult::Unplugged);
+        const QString cancelled = describe(WaitResult::Cancelled);
+        QTest::newRow("W dropped at word 0") << "drop" << 1 << "Upload stopped after word 0: " + noReply << 1;
+        QTest::newRow("W dropped at word 100")
+            << "drop" << 1 + 2 * 100 << "Upload stopped after word 100: " + noReply << 101;
+        QTest::newRow("cancel while W of word 100 waits")
+            << "cancel" << 2 + 2 * 100 << "Upload stopped after word 100: " + cancelled << 101;
+        QTest::newRow("cancel in the pause after word 100")
+            << "cancel" << 3 + 2 * 100 << "Upload stopped after word 100: " + cancelled << 101;
+        QTest::newRow("unplug after word 100")
+            << "unplug-after" << 3 + 2 * 100 << "Upload stopped after word 100: " + gone << 101;
+        QTest::newRow("unplug before the data of word 100")
+            << "unplug-after" << 2 + 2 * 100 << "Upload stopped at word 100: " + gone << 100;
+        QTest::newRow("unplug before word 0")
+            << "unplug-after" << 1 << "Upload stopped at word 0: " + gone << 0;
+        // The last word's data went out: the whole table is on the device.
+        QTest::newRow("cancel while W of the last word waits")
+            << "cancel" << 2 + 2 * (kRows - 1) << "Upload Complete" << kRows;
     }
     void stopsCleanlyWhenTheDeviceStopsAnswering() {
         QFETCH(QString, how);
-        QFETCH(QString, reason);
-        constexpr int kStopRow = 100;
+        QFETCH(int, atReport);
+        QFETCH(QString, stopped);
+        QFETCH(int, loaded);
         VirtualTelvar telvar;
         QVERIFY(telvar.attach());
+        fillWordMemory(telvar.device(), '\xAA'); // the empty vocabulary below writes zeros
         telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(1000));
+        if (how == QLatin1String("unplug-after"))
+            telvar.fault(QStringLiteral("unplug-after:%1").arg(atReport));
         Vocabulary vocabulary;
         FakePrompter prompter;
 
-        // Reports: the address, then per row r the request (the (2 + 2r)th) and its data (the (3 + 2r)th).
         const Run run = runUpload(telvar, vocabulary, prompter, [&](WordListUpload& upload) {
             QObject::connect(&telvar.link, &DeviceLink::reportSent, &upload, [&] {
-                const qsizetype count = telvar.sent.size();
-                if (how == QLatin1String("drop") && count == 1 + 2 * kStopRow) {
-                    FaultSet faults; // from the next request on
-                    faults.add(QStringLiteral("drop:W"));
-                    telvar.device().setFaults(faults);
-                } else if (how == QLatin1String("unplug") && count == 2 + 2 * kStopRow) {
-                    telvar.library.unplug();
-                } else if (how == QLatin1String("cancel") && count == 2 + 2 * kStopRow) {
+                if (telvar.sent.size() != atReport)
+                    return;
+                if (how == QLatin1String("drop"))
+                    telvar.fault(QStringLiteral("drop:W")); // from the next request on
+                else if (how == QLatin1String("cancel"))
                     telvar.link.cancel();
-                }
             });
         });
 
-        QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
-        const QString stopped = QStringLiteral("Upload stopped at word %1: %2").arg(kStopRow).arg(reason);
         QCOMPARE(run.statuses.last(), stopped);
-        QVERIFY2(run.outcome.message.startsWith(stopped), qPrintable(run.outcome.message));
-        QCOMPARE(run.lastProgress, kStopRow);
+        // What the message says is what the device holds.
+        QCOMPARE(telvar.device().wordMemory(0, 8 * loaded), QByteArray(8 * loaded, '\0'));
         QVERIFY(!telvar.link.sequenceRunning());
-        if (how != QLatin1String("unplug")) {
+        if (loaded == kRows) {
+            QVERIFY(run.outcome.completed());
+            return;
+        }
+        QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
+        const QString held =
+            loaded == 0 ? QStringLiteral("No word is loaded, the device's words are as they were")
+            : loaded == 1
+                ? QStringLiteral("Word 0 is loaded, the rest are as they were")
+                : QStringLiteral("Words 0 to %1 are loaded, the rest are as they were").arg(loaded - 1);
+        QCOMPARE(run.outcome.message,
+                 stopped + ".\n" + held + ": run Re-Load Word List again to load them all.");
+        QCOMPARE(telvar.device().wordMemory(8 * loaded, 8), QByteArray(8, '\xAA'));
+        if (how != QLatin1String("unplug-after")) {
             // The stopped row's write was completed, so the device takes the next report as a command.
             auto device = telvar.link.begin();
             QCOMPARE(QCoro::waitFor(device->command(Command::SetAddress, 8, 0)), WaitResult::Ok);

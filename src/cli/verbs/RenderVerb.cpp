@@ -61,8 +61,10 @@ Verb renderVerb() {
             const RenderArguments read = readArguments(arguments);
             if (!read.error.isEmpty())
                 co_return context.usageError(kRender, read.error);
-            const QByteArray codes =
-                MnemonicsToCodes(ExpandPhrase(read.text, Dictionary::read(context.dictionaryPath())));
+            const std::optional<Dictionary> dictionary = context.readDictionary();
+            if (!dictionary)
+                co_return kExitFailure;
+            const QByteArray codes = MnemonicsToCodes(ExpandPhrase(read.text, *dictionary));
             if (EspeakMarkup::fromCodes(codes).isEmpty())
                 co_return context.usageError(kRender, QStringLiteral("TEXT holds no sound to render"));
             const SpeechRendering rendering = co_await EspeakRenderer::render(codes);

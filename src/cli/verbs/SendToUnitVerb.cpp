@@ -27,6 +27,8 @@ Verb sendToUnitVerb() {
             const SequenceOutcome outcome = co_await transfer.run();
             bar.reset();
             const int status = exitStatus(context, outcome, QStringLiteral("the word list was not sent"));
+            if (outcome.completed())
+                context.jobCompleted();
             if (status == kExitOk)
                 context.out() << "Upload complete" << Qt::endl;
             co_return status;

@@ -16,7 +16,8 @@ Verb uploadVerb() {
             "the first eight codes of code rows 0-2054 into the device's word memory, row i at\n"
             "address 8 i. Asks first (give --yes before the verb to confirm at once). Prints\n"
             "\"Upload Complete\"; a device that stops answering or leaves ends it with status 1\n"
-            "and the word it stopped at.\n"),
+            "and the word it stopped at; the message says which words the device then holds (a\n"
+            "word whose data went out is loaded).\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (!arguments.isEmpty())
                 co_return context.usageError(QStringLiteral("upload"),
@@ -34,6 +35,8 @@ Verb uploadVerb() {
             const SequenceOutcome outcome = co_await upload.run();
             bar.reset();
             const int status = exitStatus(context, outcome, QStringLiteral("the word list was not uploaded"));
+            if (outcome.completed())
+                context.jobCompleted();
             if (status == kExitOk)
                 context.out() << "Upload Complete" << Qt::endl;
             co_return status;
