@@ -22,10 +22,11 @@ QString WordListUpload::confirmationText(qsizetype words) {
         const QString held = words == 0   ? QStringLiteral("no words")
                              : words == 1 ? QStringLiteral("only 1 word")
                                           : QStringLiteral("only %1 words").arg(words);
-        text += QStringLiteral("\n\nThis word list has %1: words %2 to %3 on the Telvar X will be erased.")
+        // Numbered as the Word List screen's number box numbers them, from 1.
+        text += QStringLiteral("\n\nThis word list has %1: words #%2 to #%3 on the Telvar X will be erased.")
                     .arg(held)
-                    .arg(words)
-                    .arg(kRows - 1);
+                    .arg(words + 1)
+                    .arg(kRows);
     }
     return text;
 }
@@ -93,13 +94,14 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
 
     if (!result.ok()) {
         // Only the pause after the row went wrong when the row itself was written.
-        const QString reason = rowWritten ? QStringLiteral("Upload stopped after word %1: %2")
-                                          : QStringLiteral("Upload stopped at word %1: %2");
-        const QString loaded = rowWritten ? QStringLiteral("Words 0 to %1 are loaded").arg(row)
+        const QString word = wordName(row, m_vocabulary.list3().value(row).trimmed());
+        const QString reason = (rowWritten ? QStringLiteral("Upload stopped after word %1: %2")
+                                           : QStringLiteral("Upload stopped at word %1: %2"))
+                                   .arg(word, describe(result));
+        const QString loaded = rowWritten ? QStringLiteral("Words #1 to #%1 are loaded").arg(row + 1)
                                           : QStringLiteral("The words before it are loaded");
-        reportFailure(reason.arg(row).arg(describe(result)));
-        co_return SequenceOutcome::failed(reason.arg(row).arg(describe(result)) + QStringLiteral(".\n") +
-                                          loaded +
+        reportFailure(reason);
+        co_return SequenceOutcome::failed(reason + QStringLiteral(".\n") + loaded +
                                           QStringLiteral(", the rest are as they were: run Re-Load Word "
                                                          "List again to load them all."));
     }

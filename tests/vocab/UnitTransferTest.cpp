@@ -143,9 +143,9 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QCOMPARE(result.statuses.last(),
-                 QStringLiteral("Word list transfer stopped at word # 3 \"THREE\": ") +
-                     describe(WaitResult::Unplugged) + QStringLiteral("; the unit may hold a partial list"));
+        QCOMPARE(result.statuses.last(), QStringLiteral("Word list transfer stopped at word #3 \"THREE\": ") +
+                                             describe(WaitResult::Unplugged) +
+                                             QStringLiteral("; the unit may hold a partial list"));
         QCOMPARE(telvar.device().unitWords().size(), 2);
         QVERIFY(!telvar.link.sequenceRunning());
     }
@@ -171,7 +171,7 @@ private Q_SLOTS:
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
         QVERIFY2(result.outcome.message.startsWith(
-                     QStringLiteral("Word list transfer stopped at word # 1 \"ONE\"")),
+                     QStringLiteral("Word list transfer stopped at word #1 \"ONE\"")),
                  qPrintable(result.outcome.message));
         QVERIFY(result.outcome.message.contains(QStringLiteral("left transfer mode")));
         QVERIFY(result.outcome.message.endsWith(QStringLiteral("the unit may hold a partial list")));
@@ -220,7 +220,7 @@ private Q_SLOTS:
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
         QVERIFY2(
-            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word # 2 \"C\": "
+            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word #2 \"C\": "
                                                              "the device answered 67 instead of 0 or 199")),
             qPrintable(result.outcome.message));
         QCOMPARE(telvar.sent.size(), 1 + 20);

@@ -160,7 +160,7 @@ private Q_SLOTS:
 
         QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
         QCOMPARE(run.statuses.last(),
-                 QStringLiteral("Upload stopped at word 50: could not send to the Telvar X: "
+                 QStringLiteral("Upload stopped at word #51: could not send to the Telvar X: "
                                 "the device refused the report"));
         QCOMPARE(run.lastProgress, 50);
         // Nothing more was tried after the refusal.
@@ -204,7 +204,8 @@ private Q_SLOTS:
         });
 
         QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
-        const QString stopped = QStringLiteral("Upload stopped at word %1: %2").arg(kStopRow).arg(reason);
+        const QString stopped =
+            QStringLiteral("Upload stopped at word #%1: %2").arg(kStopRow + 1).arg(reason);
         QCOMPARE(run.statuses.last(), stopped);
         QVERIFY2(run.outcome.message.startsWith(stopped), qPrintable(run.outcome.message));
         QCOMPARE(run.lastProgress, kStopRow);
