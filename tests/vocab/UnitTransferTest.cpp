@@ -242,7 +242,7 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(result.outcome.message.contains(QStringLiteral("word # 2 \"TWO\": cancelled")),
+        QVERIFY2(result.outcome.message.contains(QStringLiteral("word #2 \"TWO\": cancelled")),
                  qPrintable(result.outcome.message));
         QCOMPARE(telvar.sent.size(), 1 + 20); // a word's characters go out together
         QVERIFY(!telvar.device().inTransferMode());
