@@ -31,6 +31,8 @@ QCoro::Task<QMessageBox::StandardButton> MessageBoxPrompter::show(QMessageBox::I
         co_return escapeButton;
     auto* box = new QMessageBox(icon, title.isEmpty() ? m_programTitle : title, text, buttons, m_parent);
     box->setEscapeButton(escapeButton);
+    // Left to itself the box makes Yes or OK the default, and a stray Enter would confirm.
+    box->setDefaultButton(escapeButton);
     box->open();
     // The box is deleted only after the answer is read: deleting it on close could drop the queued
     // finished signal. If the window goes away first, the box goes with it and this task is never resumed.

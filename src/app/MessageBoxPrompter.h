@@ -10,6 +10,7 @@ namespace telvar {
 
 // The window's Prompter: each box is opened window-modal with open() and awaited, so the event loop and
 // the device keep running while the user reads it. A box without a title of its own carries the program's.
+// No or Cancel is the default button as well as the escape button.
 class MessageBoxPrompter : public Prompter {
 public:
     MessageBoxPrompter(QWidget* parent, QString programTitle);

@@ -1,10 +1,12 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace telvar {
 
@@ -12,8 +14,31 @@ namespace {
 
 constexpr int kAnswerLimitMs = 5000;
 
-QByteArray request(bool simulate) {
-    return simulate ? QByteArrayLiteral("raise simulate\n") : QByteArrayLiteral("raise device\n");
+const QByteArray kRaiseDevice = QByteArrayLiteral("raise device");
+const QByteArray kRaiseSimulate = QByteArrayLiteral("raise simulate");
+// The answer of a copy on the virtual Telvar X whose state file is not the one asked for.
+const QByteArray kStateAnswer = QByteArrayLiteral("state");
+
+// Both starts may have been given the file relative to different folders.
+QString absoluteFile(const QString& file) {
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+}
+
+// A file name on the one-line protocol: no blank, no line end.
+QByteArray encoded(const QString& file) {
+    return QUrl::toPercentEncoding(file);
+}
+
+QString decoded(const QByteArray& field) {
+    return QUrl::fromPercentEncoding(field);
+}
+
+QString stateText(const QString& file) {
+    return file.isEmpty() ? QStringLiteral("keeping its state in memory")
+                          : QStringLiteral("keeping its state in %1").arg(file);
 }
 
 QString userName() {
@@ -23,8 +48,8 @@ QString userName() {
 
 } // namespace
 
-SingleInstance::SingleInstance(bool simulate, QObject* parent)
-    : QObject(parent), m_simulate(simulate), m_folder(folder()),
+SingleInstance::SingleInstance(bool simulate, const QString& stateFile, QObject* parent)
+    : QObject(parent), m_simulate(simulate), m_stateFile(absoluteFile(stateFile)), m_folder(folder()),
       m_lock(QDir(m_folder).filePath(QStringLiteral("telvar.lock"))) {
     // Only a lock whose process has died counts as stale, however long the first copy runs.
     m_lock.setStaleLockTime(0);
@@ -65,12 +90,20 @@ void SingleInstance::answer() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            const QByteArray line = socket->readLine();
-            if (line == request(m_simulate)) {
+            const QByteArray line = socket->readLine().trimmed();
+            const QByteArray asked =
+                line.startsWith(kRaiseSimulate + ' ') ? line.mid(kRaiseSimulate.size() + 1) : QByteArray();
+            const bool wantsSimulate = line == kRaiseSimulate || !asked.isEmpty();
+            if (!wantsSimulate && line != kRaiseDevice) {
+                socket->write("unknown\n");
+            } else if (wantsSimulate != m_simulate) {
+                socket->write(m_simulate ? "simulate\n" : "device\n");
+            } else if (!asked.isEmpty() && absoluteFile(decoded(asked)) != absoluteFile(m_stateFile)) {
+                // (Compared now: the file this copy names may not have existed when it started.)
+                socket->write(kStateAnswer + ' ' + encoded(m_stateFile) + '\n');
+            } else {
                 socket->write("raised\n");
                 Q_EMIT raiseRequested();
-            } else {
-                socket->write(m_simulate ? "simulate\n" : "device\n");
             }
             socket->flush();
             socket->disconnectFromServer();
@@ -83,7 +116,7 @@ SingleInstance::Outcome SingleInstance::ask(QString* message) {
     socket.connectToServer(QDir(m_folder).filePath(QStringLiteral("telvar.socket")));
     QByteArray reply;
     if (socket.waitForConnected(kAnswerLimitMs)) {
-        socket.write(request(m_simulate));
+        socket.write(request());
         socket.flush();
         while (!socket.canReadLine() && socket.waitForReadyRead(kAnswerLimitMs)) {
         }
@@ -102,8 +135,22 @@ SingleInstance::Outcome SingleInstance::ask(QString* message) {
                                         "it first to use the virtual Telvar X (--simulate).");
         return Outcome::Mismatch;
     }
+    if (reply == kStateAnswer || reply.startsWith(kStateAnswer + ' ')) {
+        *message = QStringLiteral("The Telvar X program is already running with the virtual Telvar X %1; "
+                                  "%2 was not used. Quit it first to use %2.")
+                       .arg(stateText(decoded(reply.mid(kStateAnswer.size() + 1))), m_stateFile);
+        return Outcome::Mismatch;
+    }
     *message = QStringLiteral("The Telvar X program is already running.");
     return Outcome::NoAnswer;
+}
+
+QByteArray SingleInstance::request() const {
+    if (!m_simulate)
+        return kRaiseDevice + '\n';
+    if (m_stateFile.isEmpty())
+        return kRaiseSimulate + '\n';
+    return kRaiseSimulate + ' ' + encoded(m_stateFile) + '\n';
 }
 
 } // namespace telvar

@@ -10,18 +10,22 @@ namespace telvar {
 
 // One telvar per user: a second copy would fight the first over the device and the word-list files. The
 // first start holds a lock in the user's runtime folder and listens beside it; a later start hands its
-// wish over (bring the window forward, with or without the virtual Telvar X) and leaves.
+// wish over (bring the window forward, with or without the virtual Telvar X, on which state file) and
+// leaves.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // `simulate`: whether this start uses the virtual Telvar X; a later start asking otherwise is told so.
-    explicit SingleInstance(bool simulate, QObject* parent = nullptr);
+    // `simulate`: whether this start uses the virtual Telvar X; `stateFile`: the file its state is kept in
+    // (empty: none). A later start asking otherwise is told so; one that names no state file takes the
+    // running virtual device as it is.
+    explicit SingleInstance(bool simulate, const QString& stateFile = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     enum class Outcome {
         First,    // this start holds the lock and listens
         Raised,   // the running copy brings its window forward
-        Mismatch, // the running copy was started the other way (with or without --simulate)
+        Mismatch, // the running copy was started the other way (with or without --simulate, another
+                  // state file)
         NoAnswer, // another copy holds the lock but did not answer
     };
     // Takes the lock, or asks the copy that holds it to come forward. `message` says what happened to a
@@ -39,7 +43,10 @@ private:
     void answer();
     Outcome ask(QString* message);
 
+    QByteArray request() const;
+
     bool m_simulate;
+    QString m_stateFile; // absolute
     QString m_folder;
     QLockFile m_lock;
     QLocalServer* m_server = nullptr;

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace telvar {
@@ -65,6 +66,7 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
         },
         Qt::QueuedConnection);
     connect(m_aloud, &SpeechAloud::notice, &window, &Mainform::setStatus);
+    connect(m_aloud, &SpeechAloud::unavailable, this, &VirtualDeviceControls::speakAloudUnavailable);
 }
 
 QWidget* VirtualDeviceControls::speakAloudRow(QWidget* parent, bool speakAloud) {
@@ -74,22 +76,37 @@ QWidget* VirtualDeviceControls::speakAloudRow(QWidget* parent, bool speakAloud) 
     const QString what = QStringLiteral("An approximation of the chip through espeak-ng, for trying words; "
                                         "not the chip's voice.");
     m_speakAloud->setToolTip(what);
-    auto* note = new QLabel(what, row);
-    note->setEnabled(false);
+    m_speakAloudNote = new QLabel(what, row);
+    m_speakAloudNote->setObjectName(QStringLiteral("speakAloudNote"));
+    m_speakAloudNote->setEnabled(false);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(4, 2, 4, 0);
     layout->addWidget(m_speakAloud);
-    layout->addWidget(note, 1);
+    layout->addWidget(m_speakAloudNote, 1);
 
     // The command-line option turns it on for this run only; a click is remembered.
     const bool remembered = QSettings().value(QLatin1String(kSpeakAloudKey), false).toBool();
     m_speakAloud->setChecked(speakAloud || remembered);
     m_aloud->setEnabled(m_speakAloud->isChecked());
-    connect(m_speakAloud, &QCheckBox::toggled, this, [this](bool on) {
+    connect(m_speakAloud, &QCheckBox::toggled, this, [this, what](bool on) {
         m_aloud->setEnabled(on);
+        if (m_clearingSpeakAloud)
+            return;
+        m_speakAloudNote->setText(what);
+        m_speakAloudNote->setEnabled(false);
         QSettings().setValue(QLatin1String(kSpeakAloudKey), on);
     });
     return row;
+}
+
+void VirtualDeviceControls::speakAloudUnavailable(const QString& text) {
+    // A notice in the title bar alone is gone with the next title, while the ticked box would go on
+    // promising sound.
+    m_clearingSpeakAloud = true;
+    m_speakAloud->setChecked(false);
+    m_clearingSpeakAloud = false;
+    m_speakAloudNote->setText(text);
+    m_speakAloudNote->setEnabled(true);
 }
 
 void VirtualDeviceControls::updateActions(bool plugged) {
@@ -98,6 +115,13 @@ void VirtualDeviceControls::updateActions(bool plugged) {
 }
 
 void VirtualDeviceControls::addSpeech(const Utterance& utterance) {
+    if (utterance.kind == Utterance::Kind::Value && !m_speech->document()->isEmpty()) {
+        // On the line of its control code: "code: \PITCH 254".
+        QTextCursor end(m_speech->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(QLatin1Char(' ') + utterance.line());
+        return;
+    }
     m_speech->appendPlainText(utterance.line());
 }
 
@@ -108,6 +132,9 @@ void VirtualDeviceControls::hear(const Utterance& utterance) {
         break;
     case Utterance::Kind::Code:
         m_aloud->hearCode(utterance.codes.front());
+        break;
+    case Utterance::Kind::Value:
+        m_aloud->hearValue(utterance.codes.front());
         break;
     case Utterance::Kind::Amplifier:
         m_aloud->setAmplifier(utterance.address != 0);

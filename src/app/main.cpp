@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     if (options.help || options.version)
         return answerHelpOrVersion(options);
 
-    telvar::SingleInstance instance(options.emulator.simulate);
+    telvar::SingleInstance instance(options.emulator.simulate, options.emulator.stateFile);
     QString running;
     switch (instance.start(&running)) {
     case telvar::SingleInstance::Outcome::First:

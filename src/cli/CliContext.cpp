@@ -74,6 +74,9 @@ void CliContext::speakAloud() {
             case Utterance::Kind::Code:
                 speech->hearCode(utterance.codes.front());
                 break;
+            case Utterance::Kind::Value:
+                speech->hearValue(utterance.codes.front());
+                break;
             case Utterance::Kind::Amplifier:
                 speech->setAmplifier(utterance.address != 0);
                 break;

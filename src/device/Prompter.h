@@ -7,6 +7,11 @@ namespace telvar {
 
 // Every confirmation and message box goes through here, so the window shows boxes without a nested event
 // loop, telvarctl asks on the terminal (or takes --yes), and tests answer at once.
+//
+// Every question the program asks is about erasing, overwriting, restarting or stopping something (an
+// upload, the unit's word list, factory defaults, the boot loader, the log, a running job): Enter, a
+// bare Return on the terminal and Escape all give the answer that leaves things as they are (No, Cancel).
+// Only a deliberate Yes or OK goes ahead.
 class Prompter {
 public:
     virtual ~Prompter() = default;

@@ -1,6 +1,7 @@
 #include "emulator/Utterance.h"
 
 #include "editor/MnemonicTable.h"
+#include "vocab/NumberText.h"
 
 #include <QStringList>
 
@@ -20,10 +21,12 @@ QString Utterance::line() const {
     switch (kind) {
     case Kind::Word:
         if (address % 8 == 0)
-            return QStringLiteral("word %1: %2").arg(address / 8).arg(mnemonics());
+            return QStringLiteral("word %1: %2").arg(wordName(address / 8, {}), mnemonics());
         return QStringLiteral("address %1: %2").arg(address).arg(mnemonics());
     case Kind::Code:
         return QStringLiteral("code: %1").arg(mnemonics());
+    case Kind::Value:
+        return QString::number(codes.isEmpty() ? 0 : static_cast<quint8>(codes.front()));
     case Kind::VoiceTest:
         return QStringLiteral("voice test %1").arg(address);
     case Kind::Amplifier:

@@ -11,6 +11,7 @@ struct Utterance {
     enum class Kind {
         Word,      // "S" (or "X"): the codes of the word at a word-memory address
         Code,      // "V": one code passed straight to the speech chip
+        Value,     // "V": the value byte the control code before it takes (pitch 254 after \PITCH)
         VoiceTest, // "N": the device's own voice test phrase
         Amplifier, // "L" / "M": the speaker amplifier switched (nothing is said, but it decides whether
                    // anything is heard)
@@ -24,8 +25,8 @@ struct Utterance {
     // The codes as mnemonic text, one token a code: "\HE \EH \LO \OW"; a code without a mnemonic shows
     // as its number ("\127").
     QString mnemonics() const;
-    // A line for the speech log view: "word 5: \SE \AX ...", "code: \VOLUME", "voice test 2",
-    // "amplifier off".
+    // A line for the speech log view: "word #6: \SE \AX ...", "code: \VOLUME", "voice test 2",
+    // "amplifier off". A value is its number alone ("254"): the view puts it after its control code.
     QString line() const;
 };
 

@@ -3,6 +3,7 @@
 #include "device/Commands.h"
 #include "device/Timings.h"
 #include "emulator/StateFile.h"
+#include "pronounce/ControlCodes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -226,9 +227,12 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         m_state.recordSpoken(m_address);
         markDirty();
         break;
-    case Command::SpeechByte:
-        said.append({Utterance::Kind::Code, 0, QByteArray(1, static_cast<char>(report[2]))});
+    case Command::SpeechByte: {
+        const auto kind = m_chipValueDue ? Utterance::Kind::Value : Utterance::Kind::Code;
+        m_chipValueDue = kind == Utterance::Kind::Code && ControlCodes::takesValue(report[2]);
+        said.append({kind, 0, QByteArray(1, static_cast<char>(report[2]))});
         break;
+    }
     case Command::WriteMemory:
         m_expectData = true;
         answer(letter, {quint8(letter)});

@@ -131,6 +131,8 @@ private:
     bool m_expectData = false;
     char m_mode = kFirstMode;
     bool m_amplifier = true;
+    // The last byte passed to the speech chip was a control code that takes the next byte as its value.
+    bool m_chipValueDue = false;
     bool m_leaving = false;
     qint64 m_received = 0;
     QList<Report> m_history;

@@ -1,5 +1,6 @@
 #include "pronounce/EspeakMarkup.h"
 
+#include "pronounce/ControlCodes.h"
 #include "pronounce/EspeakPhonemes.h"
 
 #include <QStringList>
@@ -11,22 +12,7 @@ namespace telvar {
 
 namespace {
 
-// Control codes of the speech chip.
-enum Control : int {
-    kLastPause = 6,
-    kStress = 14,
-    kVolume = 20,
-    kSpeed = 21,
-    kPitch = 22,
-    kBend = 23,
-    kPortControl = 24,
-    kPortOut = 25,
-    kRepeat = 26,
-    kCallPhrase = 28,
-    kGotoPhrase = 29,
-    kDelay = 30,
-    kReset = 31,
-};
+using namespace ControlCodes;
 
 // \P0 to \P6 in milliseconds, as the chip times them.
 constexpr std::array<int, kLastPause + 1> kPauseMs{0, 100, 200, 700, 30, 60, 90};
@@ -42,24 +28,6 @@ constexpr int kMaxCodesPerRun = 64;
 constexpr int kDefaultVolume = 96;
 constexpr int kDefaultSpeed = 114;
 constexpr int kDefaultPitch = 88;
-
-bool takesValue(int code) {
-    switch (code) {
-    case kVolume:
-    case kSpeed:
-    case kPitch:
-    case kBend:
-    case kPortControl:
-    case kPortOut:
-    case kRepeat:
-    case kCallPhrase:
-    case kGotoPhrase:
-    case kDelay:
-        return true;
-    default:
-        return false;
-    }
-}
 
 struct Prosody {
     int volume = kDefaultVolume;

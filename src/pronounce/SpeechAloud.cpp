@@ -47,6 +47,13 @@ void SpeechAloud::hearCode(char code) {
     m_gap.start();
 }
 
+void SpeechAloud::hearValue(char value) {
+    if (!m_enabled)
+        return;
+    m_gathering.append(value);
+    m_gap.start();
+}
+
 void SpeechAloud::hearPhrase(const QByteArray& codes) {
     if (!m_enabled)
         return;
@@ -87,10 +94,14 @@ QCoro::Task<> SpeechAloud::work() {
         if (!self)
             co_return;
         if (!rendering.audio) {
-            say(rendering.error);
-            // Without the program every other phrase would fail the same way.
             if (rendering.programMissing)
-                m_waiting.clear();
+                giveUp(rendering.error);
+            else
+                say(rendering.error);
+            continue;
+        }
+        if (SpeechPlayer::programPath().isEmpty()) {
+            giveUp(SpeechPlayer::missingMessage());
             continue;
         }
         const QString problem = co_await SpeechPlayer::play(*rendering.audio);
@@ -106,12 +117,18 @@ QCoro::Task<> SpeechAloud::work() {
         Q_EMIT idle();
 }
 
-void SpeechAloud::say(const QString& problem) {
+QString SpeechAloud::say(const QString& problem) {
     const QString text = QStringLiteral("Speak aloud: ") + problem;
-    if (m_said.contains(text))
-        return;
-    m_said.insert(text);
-    Q_EMIT notice(text);
+    if (!m_said.contains(text)) {
+        m_said.insert(text);
+        Q_EMIT notice(text);
+    }
+    return text;
+}
+
+void SpeechAloud::giveUp(const QString& problem) {
+    m_waiting.clear();
+    Q_EMIT unavailable(say(problem));
 }
 
 } // namespace telvar

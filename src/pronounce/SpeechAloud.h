@@ -38,6 +38,8 @@ public:
     void setPhraseGap(std::chrono::milliseconds gap);
 
     void hearCode(char code);
+    // The value byte of the control code heard before it: a value of 31 is no reset.
+    void hearValue(char value);
     void hearPhrase(const QByteArray& codes);
     // Ends the phrase being gathered now instead of after the gap.
     void endPhrase();
@@ -47,6 +49,9 @@ public:
 
 Q_SIGNALS:
     void notice(const QString& text);
+    // A program it needs (espeak-ng, an audio player) is missing, so nothing will be heard until it is
+    // installed: given every time, where `notice` says a problem only once.
+    void unavailable(const QString& text);
     // A phrase was handed to the player and played to its end.
     void played();
     // The last waiting phrase is done (played or not).
@@ -55,7 +60,10 @@ Q_SIGNALS:
 private:
     void enqueue(const QByteArray& codes);
     QCoro::Task<> work();
-    void say(const QString& problem);
+    // The problem as a notice, said once.
+    QString say(const QString& problem);
+    // What waits is dropped: every phrase would fail the same way.
+    void giveUp(const QString& problem);
 
     bool m_enabled = false;
     bool m_amplifier = true;

@@ -60,4 +60,8 @@ QString notices() {
            kLineEnd + kLineEnd;
 }
 
+QString failureLine(const QString& reason) {
+    return QStringLiteral("The reading failed here, so this text is incomplete: ") + reason + kLineEnd;
+}
+
 } // namespace telvar::DeviceInformation

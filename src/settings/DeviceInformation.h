@@ -20,4 +20,7 @@ QString valueLine(int address, quint8 value);
 // Two closing lines.
 QString notices();
 
+// The line that ends the text of a read that failed: the lines before it are all that was read.
+QString failureLine(const QString& reason);
+
 } // namespace telvar::DeviceInformation

@@ -7,7 +7,8 @@
 namespace telvar {
 
 // Device information for the About screen: "Z", then configuration bytes 0 to 6 with "C", each reply
-// awaited. The text grows as the replies come (lines end in CR LF).
+// awaited. The text grows as the replies come (lines end in CR LF); a read that fails ends it with a line
+// saying so and why.
 class DeviceInformationRead : public DeviceSequence {
     Q_OBJECT
 public:
@@ -24,6 +25,7 @@ Q_SIGNALS:
 
 private:
     void append(const QString& part);
+    SequenceOutcome stopped(const QString& reason);
 
     QString m_text;
 };

@@ -21,21 +21,27 @@ EnergyRateGroup::EnergyRateGroup(QWidget* parent)
     // After the start value: the display keeps its start text until the slider moves.
     connect(m_slider, &QSlider::valueChanged, this,
             [this](int value) { m_display->setText(EnergyRate::hzText(value)); });
+    connect(m_slider, &QSlider::actionTriggered, this, [this] {
+        m_display->setText(EnergyRate::hzText(m_slider->sliderPosition()));
+        m_shown = true;
+        refreshSave();
+    });
 
     m_display->setObjectName(QStringLiteral("rateDisplay"));
     m_display->setToolTip(QStringLiteral("Change the Hz of the Energy Mode Use The Slider "));
     m_display->setReadOnly(true);
     m_display->setAlignment(Qt::AlignCenter);
 
-    auto* save = new QPushButton(QStringLiteral("Save Setting"), this);
-    save->setObjectName(QStringLiteral("saveRateButton"));
-    save->setToolTip(QStringLiteral("Load the Current Hz Setting for the energy mode"));
-    connect(save, &QPushButton::clicked, this, &EnergyRateGroup::saveRequested);
+    m_save = new QPushButton(QStringLiteral("Save Setting"), this);
+    m_save->setObjectName(QStringLiteral("saveRateButton"));
+    m_save->setToolTip(QStringLiteral("Load the Current Hz Setting for the energy mode"));
+    connect(m_save, &QPushButton::clicked, this, &EnergyRateGroup::saveRequested);
+    refreshSave();
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_slider);
     column->addWidget(m_display);
-    column->addWidget(save);
+    column->addWidget(m_save);
     column->addStretch(1);
 }
 
@@ -45,7 +51,16 @@ int EnergyRateGroup::rate() const {
 
 void EnergyRateGroup::setRate(int rate) {
     m_slider->setValue(rate);
+    showRate();
+}
+
+void EnergyRateGroup::showRate() {
     m_display->setText(EnergyRate::hzText(m_slider->value()));
+    m_shown = true;
+}
+
+void EnergyRateGroup::refreshSave() {
+    m_save->setEnabled(m_shown);
 }
 
 } // namespace telvar

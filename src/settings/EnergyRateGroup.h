@@ -3,6 +3,7 @@
 #include <QGroupBox>
 
 class QLineEdit;
+class QPushButton;
 class QSlider;
 
 namespace telvar {
@@ -18,6 +19,14 @@ public:
     int rate() const;
     // Moves the slider and shows its frequency, even when the slider was there already.
     void setRate(int rate);
+    // The display shows the slider's frequency, which now counts as shown.
+    void showRate();
+
+    // As for the other settings: the slider stands where the device or the user put it.
+    bool isShown() const { return m_shown; }
+    void forget() { m_shown = false; }
+    // "Save Setting" is enabled only while the rate is shown.
+    void refreshSave();
 
 Q_SIGNALS:
     void saveRequested();
@@ -25,6 +34,8 @@ Q_SIGNALS:
 private:
     QSlider* m_slider;
     QLineEdit* m_display;
+    QPushButton* m_save = nullptr;
+    bool m_shown = false;
 };
 
 } // namespace telvar

@@ -29,16 +29,23 @@ SensitivityGroup::SensitivityGroup(QWidget* parent) : QGroupBox(QStringLiteral("
                                  this);
     m_offset->box()->installEventFilter(this);
 
-    auto* save = new QPushButton(QStringLiteral("Save Setting"), this);
-    save->setObjectName(QStringLiteral("saveSensitivityButton"));
-    save->setToolTip(QStringLiteral("Load the Current Gain Setting"));
-    connect(save, &QPushButton::clicked, this, &SensitivityGroup::saveRequested);
+    m_save = new QPushButton(QStringLiteral("Save Setting"), this);
+    m_save->setObjectName(QStringLiteral("saveSensitivityButton"));
+    m_save->setToolTip(QStringLiteral("Load the Current Gain Setting"));
+    connect(m_save, &QPushButton::clicked, this, &SensitivityGroup::saveRequested);
+    for (SettingSlider* setting : {m_gain, m_offset})
+        connect(setting, &SettingSlider::touched, this, &SensitivityGroup::refreshSave);
+    refreshSave();
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_gain, 0, 0);
     grid->addWidget(m_offset, 0, 1);
-    grid->addWidget(save, 1, 0, 1, 2);
+    grid->addWidget(m_save, 1, 0, 1, 2);
     grid->setRowStretch(0, 1);
+}
+
+void SensitivityGroup::refreshSave() {
+    m_save->setEnabled(m_gain->isShown() && m_offset->isShown());
 }
 
 bool SensitivityGroup::eventFilter(QObject* watched, QEvent* event) {

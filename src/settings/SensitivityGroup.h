@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+class QPushButton;
+
 namespace telvar {
 
 class SettingSlider;
@@ -14,6 +16,8 @@ public:
 
     SettingSlider* gain() const { return m_gain; }
     SettingSlider* offset() const { return m_offset; }
+    // "Save Setting" writes both sliders: it is enabled only while both are shown.
+    void refreshSave();
 
 Q_SIGNALS:
     void saveRequested();
@@ -24,6 +28,7 @@ protected:
 private:
     SettingSlider* m_gain;
     SettingSlider* m_offset;
+    QPushButton* m_save = nullptr;
 };
 
 } // namespace telvar

@@ -31,6 +31,12 @@ SettingSlider::SettingSlider(const Design& design, QWidget* parent)
     m_box->setMaximumWidth(m_box->fontMetrics().horizontalAdvance(QString(kBoxCharacters, u'0')) * 2);
     // Connected after the start value, so the box keeps its own start text until the slider moves.
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { m_box->setText(numberText(value)); });
+    // The position is already the action's when it is announced; the value follows only if it changes.
+    connect(m_slider, &QSlider::actionTriggered, this, [this] {
+        m_box->setText(numberText(m_slider->sliderPosition()));
+        m_shown = true;
+        Q_EMIT touched();
+    });
 
     if (design.orientation == Qt::Vertical) {
         auto* column = new QVBoxLayout(this);
@@ -53,7 +59,12 @@ int SettingSlider::value() const {
 
 void SettingSlider::setValue(int value) {
     m_slider->setValue(value);
+    showValue();
+}
+
+void SettingSlider::showValue() {
     m_box->setText(numberText(m_slider->value()));
+    m_shown = true;
 }
 
 } // namespace telvar

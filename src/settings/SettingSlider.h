@@ -10,7 +10,9 @@ class QSlider;
 namespace telvar {
 
 // A setting's caption, its slider and the number box that follows the slider. The box only shows: what is
-// saved always comes from the slider.
+// saved always comes from the slider. Until the device has been read or the user has moved the slider, its
+// position is only the design's start value, which the box does not show: such a value is not "shown" and
+// must not be saved.
 class SettingSlider : public QWidget {
     Q_OBJECT
 public:
@@ -33,10 +35,22 @@ public:
     // Moves the slider and shows the value in the box, even when the slider was there already (its start
     // position and the box's start text need not agree).
     void setValue(int value);
+    // The box shows where the slider stands, which now counts as shown.
+    void showValue();
+
+    // The slider stands where the device or the user put it, and the box says so.
+    bool isShown() const { return m_shown; }
+    // A new read begins: only what it reads (or the user moves) counts as shown again.
+    void forget() { m_shown = false; }
+
+Q_SIGNALS:
+    // The user moved the slider (or tried to: at its end it stays, and its value is shown all the same).
+    void touched();
 
 private:
     QSlider* m_slider;
     QLineEdit* m_box;
+    bool m_shown = false;
 };
 
 } // namespace telvar

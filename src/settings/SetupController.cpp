@@ -86,8 +86,11 @@ QCoro::Task<> SetupController::readSettings() {
     SettingsRead job(m_host.link());
     m_screenRead = &job;
     follow(job);
+    connect(&job, &DeviceSequence::begun, m_screen, &SetupScreen::readBegun);
     connect(&job, &SettingsRead::valueRead, m_screen, &SetupScreen::apply);
-    co_await job.run();
+    const SequenceOutcome outcome = co_await job.run();
+    if (self && outcome.status != SequenceOutcome::Status::Busy)
+        m_screen->readEnded(outcome.completed());
 }
 
 QCoro::Task<> SetupController::showDeviceInformation() {
@@ -165,6 +168,8 @@ QCoro::Task<> SetupController::autoTune() {
         co_return;
     group->setRunning(false);
     endPleaseWait(outcome);
+    // The suggestion it saved is on the sliders now.
+    m_screen->refreshSaves();
 }
 
 QCoro::Task<> SetupController::powerSave(bool on) {

@@ -40,6 +40,32 @@ SetupScreen::SetupScreen(QWidget* parent)
     connect(m_maintenance, &MaintenanceGroup::amplifierClicked, this, &SetupScreen::amplifierClicked);
 }
 
+void SetupScreen::readBegun() {
+    for (SettingSlider* setting : sliders())
+        setting->forget();
+    m_energyRate->forget();
+}
+
+void SetupScreen::readEnded(bool complete) {
+    if (complete) {
+        for (SettingSlider* setting : sliders())
+            setting->showValue();
+        m_energyRate->showRate();
+    }
+    refreshSaves();
+}
+
+void SetupScreen::refreshSaves() {
+    m_sensitivity->refreshSave();
+    m_voice->refreshSave();
+    m_energyRate->refreshSave();
+}
+
+QList<SettingSlider*> SetupScreen::sliders() const {
+    return {m_sensitivity->gain(), m_sensitivity->offset(), m_voice->volume(),
+            m_voice->speed(),      m_voice->pitch(),        m_voice->bend()};
+}
+
 void SetupScreen::apply(const SliderValue& read) {
     using ConfigurationBytes::Setting;
     switch (read.setting) {

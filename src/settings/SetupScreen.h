@@ -10,6 +10,7 @@ class AutoTuneGroup;
 class EnergyRateGroup;
 class MaintenanceGroup;
 class SensitivityGroup;
+class SettingSlider;
 class VoiceGroup;
 
 // The "SET UP" screen's content: sensitivity, voice, energy-mode rate, auto-tune and maintenance. It only
@@ -28,6 +29,15 @@ public:
 
     // A value Read settings found in range: its slider moves, and its box or display follows.
     void apply(const SliderValue& read);
+    // Read settings took the device: until it has read a slider's value, that slider counts as unseen.
+    void readBegun();
+    // Read settings ended, having read every byte or not. A complete read leaves every box showing its
+    // slider (also where the device's value did not fit the slider); after a failed one, the saves that
+    // would write a slider the user has not seen stay disabled. Call it once the job has let go of the
+    // device, when the busy controls are back.
+    void readEnded(bool complete);
+    // The saves are enabled as far as the sliders they write are shown; for after a job that moved them.
+    void refreshSaves();
 
 Q_SIGNALS:
     void saveSensitivityRequested();
@@ -43,6 +53,8 @@ Q_SIGNALS:
     void amplifierClicked(bool on);
 
 private:
+    QList<SettingSlider*> sliders() const;
+
     SensitivityGroup* m_sensitivity;
     VoiceGroup* m_voice;
     EnergyRateGroup* m_energyRate;

@@ -42,14 +42,22 @@ VoiceGroup::VoiceGroup(QWidget* parent) : QGroupBox(QStringLiteral("Voice"), par
     connect(button(QStringLiteral("Test Voice"), QStringLiteral("Load the Voice changes to hear them "),
                    QStringLiteral("testVoiceButton")),
             &QPushButton::clicked, this, &VoiceGroup::testRequested);
-    connect(button(QStringLiteral("Save"), QStringLiteral("Save the voice changes"),
-                   QStringLiteral("saveVoiceButton")),
-            &QPushButton::clicked, this, &VoiceGroup::saveRequested);
+    m_save = button(QStringLiteral("Save"), QStringLiteral("Save the voice changes"),
+                    QStringLiteral("saveVoiceButton"));
+    connect(m_save, &QPushButton::clicked, this, &VoiceGroup::saveRequested);
     connect(button(QStringLiteral("Default Voice"), QStringLiteral("Re load Default Voice"),
                    QStringLiteral("defaultVoiceButton")),
             &QPushButton::clicked, this, &VoiceGroup::defaultRequested);
     column->addLayout(buttons);
     column->addStretch(1);
+
+    for (SettingSlider* setting : {m_volume, m_speed, m_pitch, m_bend})
+        connect(setting, &SettingSlider::touched, this, &VoiceGroup::refreshSave);
+    refreshSave();
+}
+
+void VoiceGroup::refreshSave() {
+    m_save->setEnabled(m_volume->isShown() && m_speed->isShown() && m_pitch->isShown() && m_bend->isShown());
 }
 
 VoiceSettings VoiceGroup::voice() const {

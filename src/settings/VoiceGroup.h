@@ -4,6 +4,8 @@
 
 #include <QGroupBox>
 
+class QPushButton;
+
 namespace telvar {
 
 class SettingSlider;
@@ -19,6 +21,9 @@ public:
     SettingSlider* pitch() const { return m_pitch; }
     SettingSlider* bend() const { return m_bend; }
     VoiceSettings voice() const;
+    // "Save" writes all four sliders: it is enabled only while all four are shown. "Test Voice" stores
+    // nothing and "Default Voice" writes fixed values, so they stay enabled.
+    void refreshSave();
 
 Q_SIGNALS:
     void testRequested();
@@ -30,6 +35,7 @@ private:
     SettingSlider* m_speed;
     SettingSlider* m_pitch;
     SettingSlider* m_bend;
+    QPushButton* m_save = nullptr;
 };
 
 } // namespace telvar

@@ -119,8 +119,8 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
 QCoro::Task<SequenceOutcome> UnitTransfer::stopped(Sequence& device, int counter, QByteArray field,
                                                    QString reason) {
     const QString where = counter == 0 ? QStringLiteral("Word list not sent")
-                                       : QStringLiteral("Word list transfer stopped at word #%1 \"%2\"")
-                                             .arg(numberText(counter), cp1252::decode(field).trimmed());
+                                       : QStringLiteral("Word list transfer stopped at word %1")
+                                             .arg(wordName(counter - 1, cp1252::decode(field).trimmed()));
     const QString message = QStringLiteral("%1: %2; the unit may hold a partial list").arg(where, reason);
     setStatus(message);
     // Characters sent before the device has left transfer mode would still go to the unit, and commands

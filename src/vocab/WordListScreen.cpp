@@ -169,7 +169,8 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordSlider->setAccessibleName(tr("Word"));
     grid->addWidget(m_wordSlider, 0, 0, 1, 3);
 
-    m_wordNumber = new QLineEdit(QString::number(kInitialWord), m_sayWordFrame);
+    // Showing the start word's own number, not the design's "200": that would name the word before it.
+    m_wordNumber = new QLineEdit(numberText(kInitialWord + 1), m_sayWordFrame);
     m_wordNumber->setObjectName(QStringLiteral("Text8"));
     m_wordNumber->setAccessibleName(tr("Word number"));
     m_wordNumber->setMaximumWidth(m_wordNumber->fontMetrics().horizontalAdvance(QStringLiteral(" 00000")) +
@@ -206,7 +207,7 @@ void WordListScreen::fillWordBrowser() {
 }
 
 void WordListScreen::showWord(int index) {
-    m_wordNumber->setText(numberText(index));
+    m_wordNumber->setText(numberText(index + 1));
     selectInList(index);
 }
 
@@ -227,11 +228,11 @@ void WordListScreen::followList(int row) {
 
 void WordListScreen::takeTypedNumber() {
     bool isNumber = false;
-    const int index = m_wordNumber->text().trimmed().toInt(&isNumber);
+    const int index = m_wordNumber->text().trimmed().toInt(&isNumber) - 1;
     if (isNumber && index >= m_wordSlider->minimum() && index <= m_wordSlider->maximum())
         m_wordSlider->setValue(index);
     // Also after a valid number: the box shows it as every other number here is shown.
-    m_wordNumber->setText(numberText(m_wordSlider->value()));
+    m_wordNumber->setText(numberText(m_wordSlider->value() + 1));
 }
 
 void WordListScreen::speakItem(QListWidgetItem* item) {

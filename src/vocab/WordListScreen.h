@@ -26,7 +26,7 @@ class WordMemoryReader;
 // The "Word List" screen (`setupframe`): the word-memory buttons, the transfers to the device and the
 // external unit, the word-file buttons, the result box `Text27` and the word browser with Say Word.
 // A thin view: the device work is done by the sequences it starts. The word browser's list, slider and
-// number box show one word, counted from 0 as the device, Say Word and the unit command count it.
+// number box show one word; the slider holds its word index, the number box counts words from 1.
 class WordListScreen : public QWidget {
     Q_OBJECT
 public:
@@ -59,7 +59,8 @@ private:
     void selectInList(int index);
     // The list's current item moved (keys, a click, a reader): the slider follows.
     void followList(int row);
-    // A number typed into the number box moves the slider; anything else puts the shown number back.
+    // A word number (from 1) typed into the number box moves the slider; anything else puts the shown
+    // number back.
     void takeTypedNumber();
     // Speaks the word of a list item, as a click on it does.
     void speakItem(QListWidgetItem* item);

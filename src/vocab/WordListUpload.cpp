@@ -22,10 +22,11 @@ QString WordListUpload::confirmationText(qsizetype words) {
         const QString held = words == 0   ? QStringLiteral("no words")
                              : words == 1 ? QStringLiteral("only 1 word")
                                           : QStringLiteral("only %1 words").arg(words);
-        text += QStringLiteral("\n\nThis word list has %1: words %2 to %3 on the Telvar X will be erased.")
+        // Numbered as the Word List screen's number box numbers them, from 1.
+        text += QStringLiteral("\n\nThis word list has %1: words #%2 to #%3 on the Telvar X will be erased.")
                     .arg(held)
-                    .arg(words)
-                    .arg(kRows - 1);
+                    .arg(words + 1)
+                    .arg(kRows);
     }
     return text;
 }
@@ -40,18 +41,19 @@ WordListUpload::rowBytes(const qint16* row, const std::array<quint8, 11>& output
     return bytes;
 }
 
-QString WordListUpload::stopText(int row, int loaded, const QString& reason) {
+QString WordListUpload::stopText(const QString& word, bool rowLoaded, const QString& reason) {
     // The row whose data went out is on the device, whether or not its "W" was answered in time.
-    const QString where = loaded > row ? QStringLiteral("after") : QStringLiteral("at");
-    return QStringLiteral("Upload stopped %1 word %2: %3").arg(where).arg(row).arg(reason);
+    const QString where = rowLoaded ? QStringLiteral("after") : QStringLiteral("at");
+    return QStringLiteral("Upload stopped %1 word %2: %3").arg(where, word, reason);
 }
 
 QString WordListUpload::loadedText(int loaded) {
+    // Numbered as the Word List screen's number box numbers them, from 1.
     if (loaded == 0)
         return QStringLiteral("No word is loaded, the device's words are as they were");
     if (loaded == 1)
-        return QStringLiteral("Word 0 is loaded, the rest are as they were");
-    return QStringLiteral("Words 0 to %1 are loaded, the rest are as they were").arg(loaded - 1);
+        return QStringLiteral("Word #1 is loaded, the rest are as they were");
+    return QStringLiteral("Words #1 to #%1 are loaded, the rest are as they were").arg(loaded);
 }
 
 QCoro::Task<SequenceOutcome> WordListUpload::run() {
@@ -103,7 +105,8 @@ QCoro::Task<SequenceOutcome> WordListUpload::run() {
     // Once the last data report is out the whole table is on the device, however the wait for its "W" or
     // the pause after it ended.
     if (loaded < kRows) {
-        const QString reason = stopText(row, loaded, describe(result));
+        const QString reason =
+            stopText(wordName(row, m_vocabulary.list3().value(row).trimmed()), loaded > row, describe(result));
         reportFailure(reason);
         co_return SequenceOutcome::failed(reason + QStringLiteral(".\n") + loadedText(loaded) +
                                           QStringLiteral(": run Re-Load Word List again to load them all."));

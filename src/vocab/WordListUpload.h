@@ -43,8 +43,8 @@ public:
     static std::array<quint8, kBytesPerRow> rowBytes(const qint16* row, const std::array<quint8, 11>& output);
 
 private:
-    // The title bar's line for an upload that stopped at `row` with words 0 to `loaded` - 1 on the device.
-    static QString stopText(int row, int loaded, const QString& reason);
+    // The title bar's line for an upload that stopped at a word, whose data went out when rowLoaded.
+    static QString stopText(const QString& word, bool rowLoaded, const QString& reason);
     // What the device holds of the word list after such a stop.
     static QString loadedText(int loaded);
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include <optional>
@@ -37,6 +38,9 @@ private slots:
 
     void answersComeBackWithoutBlockingTheCaller();
     void escapeMeansNoOrCancel();
+    // Every question erases, restarts or stops something: Enter must not confirm it.
+    void enterMeansNoOrCancel_data();
+    void enterMeansNoOrCancel();
     void informShowsOnlyOk();
 
 private:
@@ -74,6 +78,30 @@ void MessageBoxPrompterTest::escapeMeansNoOrCancel() {
     QTRY_VERIFY((box = openBox()));
     QCOMPARE(box->windowTitle(), QStringLiteral("Log"));
     QTest::keyClick(box, Qt::Key_Escape);
+    QTRY_COMPARE(answer, std::optional(false));
+}
+
+void MessageBoxPrompterTest::enterMeansNoOrCancel_data() {
+    QTest::addColumn<bool>("okCancel");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QMessageBox::StandardButton>("safe");
+    QTest::newRow("Yes/No: boot loader, factory defaults, uploads, Transfer Edits")
+        << false << "This will Start the Telvar X in BootLoader Mode " << QMessageBox::No;
+    QTest::newRow("OK/Cancel: Clear Log") << true << "This will Erase the Log File " << QMessageBox::Cancel;
+}
+
+void MessageBoxPrompterTest::enterMeansNoOrCancel() {
+    QFETCH(bool, okCancel);
+    QFETCH(QString, text);
+    QFETCH(QMessageBox::StandardButton, safe);
+    std::optional<bool> answer;
+    (okCancel ? m_prompter->askOkCancel(text) : m_prompter->askYesNo(text)).then([&](bool yes) {
+        answer = yes;
+    });
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox()));
+    QCOMPARE(box->standardButton(box->defaultButton()), safe);
+    QTest::keyClick(box, Qt::Key_Return);
     QTRY_COMPARE(answer, std::optional(false));
 }
 

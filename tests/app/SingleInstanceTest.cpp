@@ -67,6 +67,7 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
 private slots:
     void aSecondStartRaisesTheFirstAndLeaves();
+    void aStartTheOtherWayIsToldWhyItCannotRun_data();
     void aStartTheOtherWayIsToldWhyItCannotRun();
     void aCopyThatDiedLeavesNothingInTheWay();
 };
@@ -86,16 +87,27 @@ void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
     stop(*first);
 }
 
+void SingleInstanceTest::aStartTheOtherWayIsToldWhyItCannotRun_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("told");
+    // This start wants the real device, which the running copy does not use.
+    QTest::newRow("without --simulate") << QStringList{} << "virtual Telvar X";
+    // The running copy keeps its virtual device's state elsewhere.
+    QTest::newRow("another state file")
+        << QStringList{QStringLiteral("--simulate=other.json")} << "other.json was not used";
+}
+
 void SingleInstanceTest::aStartTheOtherWayIsToldWhyItCannotRun() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, told);
     Starts starts;
     auto first = starts.start({QStringLiteral("--simulate")});
     QVERIFY(first->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(starts.listening(), 60000);
 
-    // Without --simulate this start wants the real device, which the running copy does not use.
-    const auto [status, said] = starts.finish({});
+    const auto [status, said] = starts.finish(arguments);
     QCOMPARE(status, 1);
-    QVERIFY2(said.contains(QStringLiteral("virtual Telvar X")), qPrintable(said));
+    QVERIFY2(said.contains(told), qPrintable(said));
     QVERIFY(!first->readAllStandardError().contains("another start asked for the window"));
     QCOMPARE(first->state(), QProcess::Running);
     stop(*first);

@@ -4,6 +4,7 @@
 #include "support/FakePlayer.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -62,6 +63,48 @@ private Q_SLOTS:
         new VirtualDeviceControls(withOption.library, *withOption.window, true);
         QVERIFY(speakAloudCheck(withOption)->isChecked());
         QCOMPARE(QSettings().value(QLatin1String(VirtualDeviceControls::kSpeakAloudKey)).toBool(), false);
+    }
+
+    // A control code that takes a value shows it on its own line as a number, never as a code.
+    void valueBytesShowAsNumbersAfterTheirCode_data() {
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Test Voice")
+            << QList<int>{20, 120, 21, 114, 22, 254, 23, 15}
+            << "code: \\VOLUME 120\ncode: \\SPEED 114\ncode: \\PITCH 254\ncode: \\BEND 15";
+        QTest::newRow("a value of 31 is no reset")
+            << QList<int>{22, 31, 31} << "code: \\PITCH 31\ncode: \\RESET";
+        QTest::newRow("delay, then a sound") << QList<int>{30, 200, 128} << "code: \\DELAY 200\ncode: \\IY";
+        QTest::newRow("codes without values") << QList<int>{15, 254} << "code: \\RELAX\ncode: \\M2";
+    }
+    void valueBytesShowAsNumbersAfterTheirCode() {
+        QFETCH(QList<int>, codes);
+        QFETCH(QString, shown);
+        WindowRig rig;
+        new VirtualDeviceControls(rig.library, *rig.window);
+        auto* log = rig.find<QPlainTextEdit>(QStringLiteral("speechLog"));
+        for (const int code : codes)
+            sendCode(rig, static_cast<quint8>(code));
+        QTRY_COMPARE(log->toPlainText(), shown);
+    }
+
+    // Without the programs it needs, speaking aloud cannot work: the box says so beside it and is cleared
+    // for this run, without forgetting the user's choice.
+    void aMissingProgramClearsSpeakAloudAndSaysWhy() {
+        QSettings().setValue(QLatin1String(VirtualDeviceControls::kSpeakAloudKey), true);
+        qputenv("TELVAR_ESPEAK", "/nonexistent/espeak-ng");
+        WindowRig rig;
+        new VirtualDeviceControls(rig.library, *rig.window);
+        QVERIFY(speakAloudCheck(rig)->isChecked());
+        for (const quint8 code : {31, 183, 131})
+            sendCode(rig, code);
+        QTRY_VERIFY(!speakAloudCheck(rig)->isChecked());
+        qunsetenv("TELVAR_ESPEAK");
+        auto* note = rig.find<QLabel>(QStringLiteral("speakAloudNote"));
+        QVERIFY2(note->text().contains(QStringLiteral("espeak-ng is not installed")),
+                 qPrintable(note->text()));
+        QVERIFY(note->isEnabled());
+        QCOMPARE(QSettings().value(QLatin1String(VirtualDeviceControls::kSpeakAloudKey)).toBool(), true);
     }
 
     void whatTheDeviceSaysIsPlayedOnlyWhileChecked() {

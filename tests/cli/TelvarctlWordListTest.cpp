@@ -104,7 +104,8 @@ private Q_SLOTS:
                                           QStringLiteral("--yes"), QStringLiteral("upload")});
         QCOMPARE(result.exitCode, 1);
         QVERIFY(result.out.isEmpty());
-        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped at word 20")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped at word #21 \"")),
+                 qPrintable(result.err));
     }
 
     // The device leaves in the pause after a word it took: that word is loaded, and the message says so.
@@ -112,8 +113,9 @@ private Q_SLOTS:
         const ProcessResult result = run({QStringLiteral("--fault"), QStringLiteral("unplug-after:43"),
                                           QStringLiteral("--yes"), QStringLiteral("upload")});
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped after word 20")), qPrintable(result.err));
-        QVERIFY2(result.err.contains(QStringLiteral("Words 0 to 20 are loaded")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("Upload stopped after word #21 \"")),
+                 qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("Words #1 to #21 are loaded")), qPrintable(result.err));
         const QByteArray memory = deviceWordMemory();
         const auto& rows = telvar::builtin::codeRows();
         for (int i = 0; i < 8; ++i)

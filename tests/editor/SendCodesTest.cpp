@@ -26,7 +26,7 @@ QList<Report> speechReports(std::initializer_list<int> codes) {
 QByteArray spokenCodes(const VirtualDevice& device) {
     QByteArray codes;
     for (const Utterance& utterance : device.speechLog()) {
-        if (utterance.kind == Utterance::Kind::Code)
+        if (utterance.kind == Utterance::Kind::Code || utterance.kind == Utterance::Kind::Value)
             codes += utterance.codes;
     }
     return codes;

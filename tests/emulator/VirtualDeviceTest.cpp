@@ -114,7 +114,7 @@ private Q_SLOTS:
         for (int i = 50; i < 58 && rows[i] != 48; ++i)
             codes.append(char(rows[i]));
         QCOMPARE(first.codes, codes);
-        QVERIFY(first.line().startsWith(QLatin1String("word 5: \\")));
+        QVERIFY(first.line().startsWith(QLatin1String("word #6: \\")));
         QVERIFY(spoke[1][0].value<Utterance>().codes.isEmpty());
 
         QCOMPARE(device.configByte(6) + 256 * device.configByte(7), 1); // the newest entry

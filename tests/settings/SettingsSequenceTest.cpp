@@ -6,6 +6,7 @@
 #include "emulator/FaultSet.h"
 #include "emulator/SensorScript.h"
 #include "settings/AutoTune.h"
+#include "settings/DeviceInformation.h"
 #include "settings/DeviceInformationRead.h"
 #include "settings/MaintenanceCommands.h"
 #include "settings/RateSave.h"
@@ -49,7 +50,7 @@ QList<int> firstArguments(const QList<VirtualTelvar::Report>& reports) {
 QList<int> spoken(VirtualDevice& device) {
     QList<int> out;
     for (const Utterance& utterance : device.speechLog()) {
-        if (utterance.kind == Utterance::Kind::Code)
+        if (utterance.kind == Utterance::Kind::Code || utterance.kind == Utterance::Kind::Value)
             out << static_cast<quint8>(utterance.codes.at(0));
         else if (utterance.kind == Utterance::Kind::VoiceTest)
             out << -utterance.address;
@@ -290,6 +291,10 @@ private Q_SLOTS:
         QCOMPARE(statuses.last(), outcome.message);
         QVERIFY(!telvar.link.sequenceRunning());
         QVERIFY(!tune.sampling());
+        // The About text read so far says it is not all there is.
+        if (job == QLatin1String("about"))
+            QVERIFY2(about.text().endsWith(DeviceInformation::failureLine(outcome.message)),
+                     qPrintable(about.text()));
     }
 
     void autoTuneSuggestsAndSavesOnTheDeviceItHolds() {

@@ -77,9 +77,9 @@ private Q_SLOTS:
         setConfig(rig.telvar.device(), {{0, 0}, {1, 90}, {5, 12}, {12, 232}, {13, 3}});
         rig.controller->readSettings();
         QVERIFY(rig.idle());
-        // Gain 0 is no slider position: the gain keeps its design value and box text.
+        // Gain 0 is no slider position: the gain keeps its design value, which its box now shows.
         QCOMPARE(rig.slider("gainSlider"), 1);
-        QCOMPARE(rig.box("gainBox"), QStringLiteral("4"));
+        QCOMPARE(rig.box("gainBox"), QStringLiteral(" 1"));
         QCOMPARE(rig.box("offsetBox"), QStringLiteral(" 90"));
         QCOMPARE(rig.box("bendBox"), QStringLiteral(" 12"));
         QCOMPARE(rig.box("rateDisplay"), QStringLiteral("1.150 Hz"));
@@ -100,6 +100,70 @@ private Q_SLOTS:
                  QStringLiteral("Settings not read at \"C\" 1: the Telvar X is not connected"));
     }
 
+    // A save writes slider positions, so it waits until the user has seen them: after a read of the
+    // device, or after moving the sliders it writes. A failed read leaves the design's start positions,
+    // which the boxes do not show, and saving them would store values nobody chose.
+    void savesWaitUntilTheirSlidersAreShown_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArrayList>("sliders"); // what the save writes
+        QTest::addColumn<QString>("how");            // "read": read again; "move": the user moves them
+        QTest::addColumn<QList<int>>("written");     // "B" reports: address, value, address, value ...
+        const QByteArrayList sensitivity{"gainSlider", "offsetSlider"};
+        const QByteArrayList voice{"volumeSlider", "speedSlider", "pitchSlider", "bendSlider"};
+        QTest::newRow("sensitivity, read")
+            << QByteArray("saveSensitivityButton") << sensitivity << "read" << QList<int>{0, 6, 1, 120};
+        QTest::newRow("sensitivity, moved")
+            << QByteArray("saveSensitivityButton") << sensitivity << "move" << QList<int>{0, 2, 1, 51};
+        QTest::newRow("voice, read") << QByteArray("saveVoiceButton") << voice << "read"
+                                     << QList<int>{2, 100, 3, 90, 4, 254, 5, 9};
+        QTest::newRow("voice, moved")
+            << QByteArray("saveVoiceButton") << voice << "move" << QList<int>{2, 121, 3, 115, 4, 90, 5, 7};
+        QTest::newRow("rate, read") << QByteArray("saveRateButton") << QByteArrayList{"rateSlider"} << "read"
+                                    << QList<int>{12, 44, 13, 1};
+        QTest::newRow("rate, moved") << QByteArray("saveRateButton") << QByteArrayList{"rateSlider"} << "move"
+                                     << QList<int>{12, 8, 13, 0};
+    }
+    void savesWaitUntilTheirSlidersAreShown() {
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArrayList, sliders);
+        QFETCH(QString, how);
+        QFETCH(QList<int>, written);
+        Rig rig;
+        QVERIFY(rig.telvar.attach());
+        rig.telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(80));
+        setConfig(rig.telvar.device(),
+                  {{0, 6}, {1, 120}, {2, 100}, {3, 90}, {4, 254}, {5, 9}, {12, 44}, {13, 1}});
+        QPushButton* save = rig.button(button.constData());
+        QVERIFY(!save->isEnabled()); // nothing read yet
+
+        rig.withFault(QStringLiteral("drop:C"));
+        rig.controller->readSettings();
+        QVERIFY(rig.idle());
+        QVERIFY(!save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(rig.idle());
+        QVERIFY(rig.telvar.sentWith('B').isEmpty());
+
+        if (how == QLatin1String("read")) {
+            rig.telvar.device().setFaults({});
+            rig.controller->readSettings();
+            QVERIFY(rig.idle());
+        } else {
+            for (const QByteArray& name : sliders) {
+                QVERIFY2(!save->isEnabled(), name.constData()); // each slider it writes must be moved
+                rig.find<QSlider>(name.constData())->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            }
+        }
+        QVERIFY(save->isEnabled());
+
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(rig.idle());
+        QList<int> sent;
+        for (const auto& report : rig.telvar.sentWith('B'))
+            sent << report[2] << report[3];
+        QCOMPARE(sent, written);
+    }
+
     void savesShowThePleaseWaitFrameAndTakeItDownOnFailure_data() {
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QString>("fault");
@@ -118,6 +182,7 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.telvar.attach());
         rig.telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(80));
+        rig.screen->readEnded(true); // as after a read: the saves are enabled
         rig.withFault(fault);
         rig.button(button.constData())->click();
         // (A refused write ends the job before the click returns.)

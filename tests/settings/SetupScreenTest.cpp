@@ -115,6 +115,7 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(QByteArray, signal);
         SetupScreen screen;
+        screen.readEnded(true); // the saves wait for a read
         QSignalSpy asked(&screen, signal.constData());
         QSignalSpy any(&screen, SIGNAL(saveSensitivityRequested()));
         find<QPushButton>(screen, button.toLatin1().constData())->click();

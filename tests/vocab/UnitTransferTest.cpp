@@ -144,9 +144,9 @@ private Q_SLOTS:
         });
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QCOMPARE(result.statuses.last(),
-                 QStringLiteral("Word list transfer stopped at word # 3 \"THREE\": ") +
-                     describe(WaitResult::Unplugged) + QStringLiteral("; the unit may hold a partial list"));
+        QCOMPARE(result.statuses.last(), QStringLiteral("Word list transfer stopped at word #3 \"THREE\": ") +
+                                             describe(WaitResult::Unplugged) +
+                                             QStringLiteral("; the unit may hold a partial list"));
         QCOMPARE(telvar.device().unitWords().size(), 2);
         QVERIFY(!telvar.link.sequenceRunning());
     }
@@ -172,7 +172,7 @@ private Q_SLOTS:
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
         QVERIFY2(result.outcome.message.startsWith(
-                     QStringLiteral("Word list transfer stopped at word # 1 \"ONE\"")),
+                     QStringLiteral("Word list transfer stopped at word #1 \"ONE\"")),
                  qPrintable(result.outcome.message));
         QVERIFY(result.outcome.message.contains(QStringLiteral("left transfer mode")));
         QVERIFY(result.outcome.message.endsWith(QStringLiteral("the unit may hold a partial list")));
@@ -221,7 +221,7 @@ private Q_SLOTS:
 
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
         QVERIFY2(
-            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word # 2 \"C\": "
+            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word #2 \"C\": "
                                                              "the device answered 67 instead of 0 or 199")),
             qPrintable(result.outcome.message));
         QCOMPARE(telvar.sent.size(), 1 + 20);
@@ -232,7 +232,7 @@ private Q_SLOTS:
     void aCancelledTransferLeavesTheDeviceIdle_data() {
         QTest::addColumn<int>("atReport");   // -1: once the title bar says the transfer is complete
         QTest::addColumn<QString>("ending"); // empty: the transfer completed
-        QTest::newRow("half way through the second word") << 1 + 15 << "word # 2 \"TWO\": cancelled";
+        QTest::newRow("half way through the second word") << 1 + 15 << "word #2 \"TWO\": cancelled";
         QTest::newRow("in the idle second after the last word") << -1 << QString();
     }
     void aCancelledTransferLeavesTheDeviceIdle() {

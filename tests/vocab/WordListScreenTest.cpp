@@ -63,10 +63,10 @@ struct Fixture {
     QScrollBar* slider() const { return find<QScrollBar>("HScroll7"); }
     QLineEdit* number() const { return find<QLineEdit>("Text8"); }
 
-    // List, slider and number box all on word `index`.
+    // List and slider on word `index`, the number box on its number, counted from 1.
     bool showWord(int index) const {
         return list()->currentRow() == index && slider()->value() == index &&
-               number()->text() == QStringLiteral(" %1").arg(index);
+               number()->text() == QStringLiteral(" %1").arg(index + 1);
     }
 
     // Waits until `count` words have been spoken and the device is free again.
@@ -130,15 +130,58 @@ private Q_SLOTS:
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->maximum(), 2048);
         QCOMPARE(slider->value(), 200);
-        QCOMPARE(number->text(), QStringLiteral("200"));
+        QCOMPARE(number->text(), QStringLiteral(" 201"));
         QCOMPARE(list->currentRow(), 200);
-        slider->setValue(0);
-        QCOMPARE(number->text(), QStringLiteral(" 0"));
 
         auto* unitBox = f.screen->findChild<QCheckBox*>();
         QCOMPARE(unitBox->text(), QStringLiteral("Send to RLD / MVR"));
         QCOMPARE(unitBox->toolTip(), QStringLiteral("Click here to turn on or off  output  to RLD or MVR"));
         QVERIFY(!unitBox->isChecked());
+    }
+
+    // The number box counts words from 1 while the slider, the list and the device count from 0.
+    void theNumberBoxCountsFromOne_data() {
+        QTest::addColumn<QString>("how");   // "slider" sets the slider, "typed" types into the box
+        QTest::addColumn<int>("given");     // the slider value or the typed number
+        QTest::addColumn<int>("index");     // the word selected
+        QTest::addColumn<QString>("word");  // its entry in the list
+        QTest::addColumn<QString>("shown"); // the number box
+        QTest::newRow("slider at 0") << "slider" << 0 << 0 << QString() << " 1";
+        QTest::newRow("slider at the end") << "slider" << 2048 << 2048 << QString() << " 2049";
+        QTest::newRow("typed 202") << "typed" << 202 << 201 << "PIERCE"
+                                   << " 202";
+        QTest::newRow("typed 1") << "typed" << 1 << 0 << QString() << " 1";
+        QTest::newRow("typed 2049") << "typed" << 2049 << 2048 << QString() << " 2049";
+    }
+    void theNumberBoxCountsFromOne() {
+        QFETCH(QString, how);
+        QFETCH(int, given);
+        QFETCH(int, index);
+        QFETCH(QString, word);
+        QFETCH(QString, shown);
+        Fixture f;
+        QVERIFY(f.start());
+        if (how == QLatin1String("slider")) {
+            f.slider()->setValue(given);
+        } else {
+            f.number()->setFocus();
+            f.number()->selectAll();
+            QTest::keyClicks(f.number(), QString::number(given));
+            QTest::keyClick(f.number(), Qt::Key_Return);
+        }
+        QCOMPARE(f.number()->text(), shown);
+        QCOMPARE(f.slider()->value(), index);
+        QCOMPARE(f.list()->currentRow(), index);
+        if (!word.isEmpty())
+            QCOMPARE(f.list()->currentItem()->text().trimmed(), word);
+
+        // Say Word speaks the word at its index; the unit is told the index too.
+        f.screen->findChild<QCheckBox*>()->setChecked(true);
+        f.click(QStringLiteral("Say Word"));
+        QVERIFY(f.spokenWait(1));
+        const auto address = f.telvar.sentWith('A').first();
+        QCOMPARE(address[2] + 256 * address[3], 8 * index);
+        QTRY_COMPARE(f.host.status(), QStringLiteral(" AA = %1").arg(index, 5, 10, QLatin1Char('0')));
     }
 
     // Whether it completes or the device leaves half way, the upload gives back every control it hid.
@@ -179,7 +222,7 @@ private Q_SLOTS:
         QCOMPARE(f.host.progressTotal, 0);
         QCOMPARE(f.host.setupFrameShown, 1);
         if (unplug) {
-            QVERIFY(f.host.status().startsWith(QStringLiteral("Upload stopped at word 10: ")));
+            QVERIFY(f.host.status().startsWith(QStringLiteral("Upload stopped at word #11 \"")));
             QTRY_COMPARE(f.host.fakePrompter().texts.size(), 2);
             QVERIFY(f.host.fakePrompter().texts.last().startsWith(f.host.status()));
         } else {
@@ -202,7 +245,7 @@ private Q_SLOTS:
 
         QTRY_COMPARE(f.telvar.sentWith('S').size(), 1);
         QCOMPARE(f.find<QScrollBar>("HScroll7")->value(), 31);
-        QCOMPARE(f.find<QLineEdit>("Text8")->text(), QStringLiteral(" 31"));
+        QCOMPARE(f.find<QLineEdit>("Text8")->text(), QStringLiteral(" 32"));
         const auto address = f.telvar.sentWith('A').first();
         QCOMPARE(address[2], quint8(248));
         QCOMPARE(address[3], quint8(0));
@@ -266,10 +309,10 @@ private Q_SLOTS:
         QLineEdit* number = f.number();
         number->setFocus();
         number->selectAll();
-        QTest::keyClicks(number, QStringLiteral("1500"));
+        QTest::keyClicks(number, QStringLiteral("1501"));
         QTest::keyClick(number, Qt::Key_Return);
         QVERIFY(f.showWord(1500));
-        for (const QString& typed : {QStringLiteral("2049"), QStringLiteral("-1"), QStringLiteral("ten")}) {
+        for (const QString& typed : {QStringLiteral("2050"), QStringLiteral("0"), QStringLiteral("ten")}) {
             number->selectAll();
             QTest::keyClicks(number, typed);
             QTest::keyClick(number, Qt::Key_Return);
@@ -293,7 +336,7 @@ private Q_SLOTS:
         QVERIFY(f.showWord(1));
         f.slider()->setValue(2048);
         QCOMPARE(f.list()->currentRow(), -1);
-        QCOMPARE(f.number()->text(), QStringLiteral(" 2048"));
+        QCOMPARE(f.number()->text(), QStringLiteral(" 2049"));
     }
 
     void readingFillsTheResultBox() {
@@ -388,7 +431,7 @@ private Q_SLOTS:
         QTRY_COMPARE(
             f.host.fakePrompter().texts.last(),
             QStringLiteral("This will Transfer the Word List to the Telvar X transfer will take 5 minutes "
-                           "Continue ?\n\nThis word list has only 2 words: words 2 to 2054 on the Telvar X "
+                           "Continue ?\n\nThis word list has only 2 words: words #3 to #2055 on the Telvar X "
                            "will be erased."));
         QVERIFY(f.telvar.sent.isEmpty());
     }

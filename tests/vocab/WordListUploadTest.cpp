@@ -160,7 +160,7 @@ private Q_SLOTS:
 
         QCOMPARE(run.outcome.status, SequenceOutcome::Status::Failed);
         QCOMPARE(run.statuses.last(),
-                 QStringLiteral("Upload stopped at word 50: could not send to the Telvar X: "
+                 QStringLiteral("Upload stopped at word #51: could not send to the Telvar X: "
                                 "the device refused the report"));
         QCOMPARE(run.lastProgress, 50);
         // Nothing more was tried after the refusal.
@@ -180,19 +180,19 @@ private Q_SLOTS:
         const QString noReply = describe(WaitResult::TimedOut);
         const QString gone = describe(WaitResult::Unplugged);
         const QString cancelled = describe(WaitResult::Cancelled);
-        QTest::newRow("W dropped at word 0") << "drop" << 1 << "Upload stopped after word 0: " + noReply << 1;
+        QTest::newRow("W dropped at word 0") << "drop" << 1 << "Upload stopped after word #1: " + noReply << 1;
         QTest::newRow("W dropped at word 100")
-            << "drop" << 1 + 2 * 100 << "Upload stopped after word 100: " + noReply << 101;
+            << "drop" << 1 + 2 * 100 << "Upload stopped after word #101: " + noReply << 101;
         QTest::newRow("cancel while W of word 100 waits")
-            << "cancel" << 2 + 2 * 100 << "Upload stopped after word 100: " + cancelled << 101;
+            << "cancel" << 2 + 2 * 100 << "Upload stopped after word #101: " + cancelled << 101;
         QTest::newRow("cancel in the pause after word 100")
-            << "cancel" << 3 + 2 * 100 << "Upload stopped after word 100: " + cancelled << 101;
+            << "cancel" << 3 + 2 * 100 << "Upload stopped after word #101: " + cancelled << 101;
         QTest::newRow("unplug after word 100")
-            << "unplug-after" << 3 + 2 * 100 << "Upload stopped after word 100: " + gone << 101;
+            << "unplug-after" << 3 + 2 * 100 << "Upload stopped after word #101: " + gone << 101;
         QTest::newRow("unplug before the data of word 100")
-            << "unplug-after" << 2 + 2 * 100 << "Upload stopped at word 100: " + gone << 100;
+            << "unplug-after" << 2 + 2 * 100 << "Upload stopped at word #101: " + gone << 100;
         QTest::newRow("unplug before word 0")
-            << "unplug-after" << 1 << "Upload stopped at word 0: " + gone << 0;
+            << "unplug-after" << 1 << "Upload stopped at word #1: " + gone << 0;
         // The last word's data went out: the whole table is on the device.
         QTest::newRow("cancel while W of the last word waits")
             << "cancel" << 2 + 2 * (kRows - 1) << "Upload Complete" << kRows;
@@ -234,8 +234,8 @@ private Q_SLOTS:
         const QString held =
             loaded == 0 ? QStringLiteral("No word is loaded, the device's words are as they were")
             : loaded == 1
-                ? QStringLiteral("Word 0 is loaded, the rest are as they were")
-                : QStringLiteral("Words 0 to %1 are loaded, the rest are as they were").arg(loaded - 1);
+                ? QStringLiteral("Word #1 is loaded, the rest are as they were")
+                : QStringLiteral("Words #1 to #%1 are loaded, the rest are as they were").arg(loaded);
         QCOMPARE(run.outcome.message,
                  stopped + ".\n" + held + ": run Re-Load Word List again to load them all.");
         QCOMPARE(telvar.device().wordMemory(8 * loaded, 8), QByteArray(8, '\xAA'));

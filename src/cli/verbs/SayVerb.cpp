@@ -13,7 +13,8 @@ Verb sayVerb() {
             "Does what \"Say Word\" does: the device speaks word INDEX (0-2048) from its own word\n"
             "memory. Prints the word browser's entry for INDEX and nothing else. With --unit the\n"
             "external speech unit (RLD or MVR) is also sent the command \" AA = \" and the index in\n"
-            "five digits, which is shown on stderr.\n"),
+            "five digits, which is shown on stderr. INDEX counts from 0: the Word List screen's\n"
+            "number box shows it plus 1 (word 201, PIERCE, shows there as 202).\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("say");
             const bool toUnit = arguments.removeAll(QStringLiteral("--unit")) > 0;
