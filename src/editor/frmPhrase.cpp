@@ -339,6 +339,7 @@ QWidget* frmPhrase::buildSayData() {
 void frmPhrase::load() {
     EditorLoad loaded = EditorFiles(m_dataFolder).load();
     m_list = std::move(loaded.list);
+    m_unreadable = std::move(loaded.unreadable);
     fillWordList();
     setStatus(loaded.problems.join(QLatin1Char('\n')));
 }
@@ -431,8 +432,8 @@ void frmPhrase::replace() {
 }
 
 void frmPhrase::saveEdits() {
-    QString error;
-    if (!EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
+    QString error = m_unreadable;
+    if (!error.isEmpty() || !EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
         setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
         return;
     }
