@@ -201,6 +201,9 @@ private Q_SLOTS:
                 << target << writer << "loop" << refused << "leads round in a loop";
             QTest::addRow("%s link", name) << target << writer << "link" << 0 << QString();
         }
+        // Read as pads, it would be written back as pads.
+        QTest::newRow("replace oversized")
+            << "DATA/tempph.txt" << std::get<2>(writers[1]) << "oversized" << 1 << "too large to be read";
         QTest::newRow("render into a node") << QString("out.wav") << render << "node" << 0 << QString();
     }
     void writersNeverReplaceWhatAPathPointsAt() {
@@ -229,11 +232,13 @@ private Q_SLOTS:
         const QString special = dir.filePath(kind == "loop" ? link : "special");
         QFile::remove(link);
         const QByteArray name = QFile::encodeName(special);
-        QVERIFY(kind == "link" || kind == "loop" || QFile::remove(special));
+        QVERIFY(kind == "link" || kind == "loop" || kind == "oversized" || QFile::remove(special));
         if (kind == "node")
             QCOMPARE(::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)), 0); // as /dev/null
         if (kind == "fifo")
             QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        const qint64 oversized = 17 * 1024 * 1024;
+        QVERIFY(kind != "oversized" || QFile::resize(special, oversized));
         QVERIFY(QFile::link(special, link));
 
         const auto result = runTelvarctl(arguments, work.path(), 60000, {"TELVAR_TIME_DIVISOR=20"});
@@ -242,7 +247,8 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(link).symLinkTarget(), special);
         struct stat info {};
         const int type = ::stat(name.constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : 0;
-        QCOMPARE(type, kind == "node" ? S_IFCHR : kind == "fifo" ? S_IFIFO : kind == "link" ? S_IFREG : 0);
+        QCOMPARE(type, kind == "node" ? S_IFCHR : kind == "fifo" ? S_IFIFO : kind == "loop" ? 0 : S_IFREG);
+        QVERIFY(kind != "oversized" || QFileInfo(special).size() == oversized);
         if (arguments.contains("ask"))
             QVERIFY2(result.out.endsWith("Telvar X  : SUPPER\n"), qPrintable(result.out));
         const auto bytes = [](const QString& path) {
