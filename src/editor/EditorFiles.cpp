@@ -1,6 +1,7 @@
 #include "editor/EditorFiles.h"
 
 #include "editor/PhoneticCodes.h"
+#include "files/RegularFileCheck.h"
 #include "vocab/CappedRead.h"
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
@@ -31,23 +32,36 @@ QString EditorFiles::path(const char* name) const {
     return QDir(m_folder).filePath(QString::fromLatin1(name));
 }
 
+namespace {
+
+// The lines of a working file; a file that is there but cannot be read also sets load.unreadable.
+std::optional<QList<QByteArray>> readLines(const QString& path, EditorLoad& load) {
+    const CappedRead file = readCapped(path, LineFile::kMaxSize);
+    if (file.ok())
+        return LineFile::split(file.data);
+    load.problems << file.error;
+    if (file.status != CappedRead::Status::Missing && load.unreadable.isEmpty())
+        load.unreadable = file.error;
+    return std::nullopt;
+}
+
+} // namespace
+
 EditorLoad EditorFiles::load() const {
     EditorLoad load;
     QString error;
     if (!WordListFiles(m_folder).settlePair(WordListFiles::kTempWords, WordListFiles::kTempCodes, &error)) {
+        // An interrupted save that cannot be finished: saving over it would lose one of its versions.
         load.problems << error;
+        load.unreadable = error;
         return load;
     }
-    const auto wordLines = LineFile::read(path(WordListFiles::kTempWords), &error);
-    if (!wordLines) {
-        load.problems << error;
+    const auto wordLines = readLines(path(WordListFiles::kTempWords), load);
+    if (!wordLines)
         return load;
-    }
-    auto codeLines = LineFile::read(path(WordListFiles::kTempCodes), &error);
-    if (!codeLines) {
-        load.problems << error;
+    auto codeLines = readLines(path(WordListFiles::kTempCodes), load);
+    if (!codeLines)
         codeLines.emplace();
-    }
     if (codeLines->size() < wordLines->size()) {
         load.problems << QStringLiteral("%1 has %2 lines for %3 words: the last %4 words have no phonetics")
                              .arg(QLatin1String(WordListFiles::kTempCodes))

@@ -11,6 +11,9 @@ namespace telvar {
 struct EditorLoad {
     WorkingWordList list;
     QStringList problems; // a missing file, phonetic lines missing for some words; empty when all was there
+    // "PATH: reason" when a working file is there but could not be read (too large, a FIFO, a device).
+    // The list then stands in for content nobody has seen, so it must not be saved over that file.
+    QString unreadable;
 };
 
 // The editor's files in the data folder: it loads and saves the working pair (tempw.txt, tempph.txt) and
@@ -22,7 +25,8 @@ public:
     explicit EditorFiles(QString folder);
 
     // The working pair, line by line in step, each line without surrounding blanks. Words whose phonetic
-    // line is missing get ten pads; problems say what was missing.
+    // line is missing get ten pads; problems say what was missing, and unreadable what was there but
+    // could not be read.
     EditorLoad load() const;
 
     // "Save Edits": the list as the new working pair. False, with the reason in *error, when an entry

@@ -343,6 +343,7 @@ void frmPhrase::load() {
     const FolderLock lock(m_dataFolder, FolderLock::kWindowWaitLimit);
     EditorLoad loaded = EditorFiles(m_dataFolder).load();
     m_list = std::move(loaded.list);
+    m_unreadable = std::move(loaded.unreadable);
     fillWordList();
     setStatus(loaded.problems.join(QLatin1Char('\n')));
 }
@@ -436,8 +437,8 @@ void frmPhrase::replace() {
 
 void frmPhrase::saveEdits() {
     const FolderLock lock(m_dataFolder, FolderLock::kWindowWaitLimit);
-    QString error = lock.error();
-    if (!lock.isLocked() || !EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
+    QString error = lock.isLocked() ? m_unreadable : lock.error();
+    if (!error.isEmpty() || !EditorFiles(m_dataFolder).saveEdits(m_list, &error)) {
         setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
         return;
     }

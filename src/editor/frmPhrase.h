@@ -81,6 +81,8 @@ private:
     QString m_dataFolder;
     DeviceLink& m_link;
     WorkingWordList m_list;
+    // Why a working file that is there could not be read at load; saving over it is refused meanwhile.
+    QString m_unreadable;
     QListWidget* m_wordList = nullptr;
     QLineEdit* m_sayData = nullptr;
     QLineEdit* m_wordBox = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QStringList>
 
 #include <array>
@@ -53,6 +54,9 @@ struct DeviceState {
     std::vector<quint16> record; // kRecordSlots entries
     QStringList unitWords;       // what the external unit took in its last transfer, ten characters each
     QStringList unitCommands;    // commands the external unit received, oldest first
+    // Keys of the state file that the model does not own (a newer version's, a user's note), written
+    // back as they were.
+    QJsonObject otherKeys;
 
     // As the device leaves the factory: its own vocabulary (the first eight codes of every built-in code
     // row, pads beyond), gain 4, offset 173, the default voice, every mode available, an erased record.

@@ -1,11 +1,11 @@
 #include "emulator/StateFile.h"
 
+#include "files/ReplaceFile.h"
 #include "vocab/CappedRead.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -15,6 +15,14 @@ namespace {
 constexpr int kFormat = 1;
 // The state is tens of kilobytes; anything far larger is not a state file.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+const QStringList& ownKeys() {
+    static const QStringList keys{QStringLiteral("format"),       QStringLiteral("config"),
+                                  QStringLiteral("firmware"),     QStringLiteral("wordMemory"),
+                                  QStringLiteral("spokenRecord"), QStringLiteral("unitWords"),
+                                  QStringLiteral("unitCommands")};
+    return keys;
+}
 
 // Characters the external unit holds are bytes; Latin-1 keeps every byte value through JSON.
 QJsonArray byteStrings(const QStringList& list) {
@@ -81,7 +89,7 @@ QByteArray toJson(const DeviceState& state) {
     QJsonArray record;
     for (quint16 entry : state.record)
         record.append(entry);
-    QJsonObject root;
+    QJsonObject root = state.otherKeys;
     root.insert(QStringLiteral("format"), kFormat);
     root.insert(QStringLiteral("config"), config);
     root.insert(QStringLiteral("firmware"),
@@ -111,6 +119,10 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
         return fail(QStringLiteral("the top level must be an object"));
     const QJsonObject root = document.object();
     DeviceState state = DeviceState::factory();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (!ownKeys().contains(it.key()))
+            state.otherKeys.insert(it.key(), it.value());
+    }
 
     if (root.contains(QStringLiteral("format"))) {
         const QJsonValue format = root.value(QStringLiteral("format"));
@@ -190,10 +202,9 @@ std::optional<DeviceState> load(const QString& path, bool* missing, QString* err
 }
 
 QString save(const QString& path, const QByteArray& json) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
-        return QStringLiteral("cannot save the virtual device's state to %1: %2")
-            .arg(path, file.errorString());
+    QString error;
+    if (!replaceFile(path, json, &error))
+        return QStringLiteral("cannot save the virtual device's state: %1").arg(error);
     return {};
 }
 

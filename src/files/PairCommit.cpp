@@ -1,10 +1,12 @@
 #include "files/PairCommit.h"
 
+#include "files/RegularFileCheck.h"
+#include "files/ReplaceFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -28,13 +30,6 @@ bool fail(QString* error, const QString& path, const QString& reason) {
     return false;
 }
 
-// The one check every file this class writes goes through: a folder, a pipe or a device by that name is
-// somebody else's, and renaming over it would destroy it.
-QString targetProblem(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile() ? QStringLiteral("not a regular file, so it was not replaced")
-                                           : QString();
-}
 
 // What a file holds now: nullopt in `content` when there is no file.
 struct Current {
@@ -67,15 +62,6 @@ QByteArray stamp(const std::optional<QByteArray>& content) {
         return kAbsent;
     return QByteArray::number(content->size()) + ':' +
            QCryptographicHash::hash(*content, QCryptographicHash::Sha256).toHex();
-}
-
-bool writeWhole(const QString& path, const QByteArray& data, QString* error) {
-    if (const QString problem = targetProblem(path); !problem.isEmpty())
-        return fail(error, path, problem);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return fail(error, path, file.errorString());
-    return true;
 }
 
 // QSaveFile syncs a file's data before its rename; the renames themselves are durable only once the
@@ -180,7 +166,7 @@ bool PairCommit::finish(const QByteArray& journal, QString* error) const {
         outdated[i] = true;
     }
     for (int i = 0; i < 2; ++i) {
-        if (outdated[i] && !writeWhole(path(i), (*entries)[i].content, error))
+        if (outdated[i] && !replaceFile(path(i), (*entries)[i].content, error))
             return false;
     }
     syncFolder(m_folder);
@@ -191,9 +177,11 @@ bool PairCommit::finish(const QByteArray& journal, QString* error) const {
 bool PairCommit::replace(const QByteArray& first, const QByteArray& second, QString* error) const {
     if (!settle(error))
         return false;
+    // Checked before anything is written: a folder, a pipe or a device by one of these names is
+    // somebody else's, and renaming over it would destroy it.
     for (const QString& target : {path(0), path(1), journalPath()}) {
-        if (const QString problem = targetProblem(target); !problem.isEmpty())
-            return fail(error, target, problem);
+        if (!mayReplace(target, error))
+            return false;
     }
     const std::array<QByteArray, 2> contents{first, second};
     std::array<Current, 2> old;
@@ -207,18 +195,18 @@ bool PairCommit::replace(const QByteArray& first, const QByteArray& second, QStr
     if (old[0].content == first && old[1].content == second)
         return true;
     const std::array<QByteArray, 2> oldStamps{stamp(old[0].content), stamp(old[1].content)};
-    if (!writeWhole(journalPath(), encodeJournal(m_names, oldStamps, contents), error))
+    if (!replaceFile(journalPath(), encodeJournal(m_names, oldStamps, contents), error))
         return false;
     syncFolder(m_folder);
     for (int i = 0; i < 2; ++i) {
-        if (old[i].content == contents[i] || writeWhole(path(i), contents[i], error))
+        if (old[i].content == contents[i] || replaceFile(path(i), contents[i], error))
             continue;
         // Only the first file can have been replaced by now.
         bool restored = true;
         if (i == 1 && old[0].content != first) {
             QString ignored;
             restored =
-                old[0].content ? writeWhole(path(0), *old[0].content, &ignored) : QFile::remove(path(0));
+                old[0].content ? replaceFile(path(0), *old[0].content, &ignored) : QFile::remove(path(0));
         }
         if (restored) {
             QFile::remove(journalPath());

@@ -6,13 +6,13 @@
 //
 // Without the pronouncing dictionary or espeak-ng it exits with status 77, which CTest reads as a skip.
 
+#include "files/ReplaceFile.h"
 #include "pronounce/PronouncingSources.h"
 #include "pronounce/VocabularyGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
                         .arg(firstDifference(current, data))
                         .arg(dataFolder));
     }
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return fail(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
+    if (!telvar::replaceFile(output, data, &error))
+        return fail(error);
     return 0;
 }

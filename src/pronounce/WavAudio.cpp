@@ -1,6 +1,7 @@
 #include "pronounce/WavAudio.h"
 
-#include <QSaveFile>
+#include "files/OutputTarget.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -109,14 +110,10 @@ QByteArray WavAudio::toBytes() const {
     return bytes;
 }
 
-QString WavAudio::save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    file.write(toBytes());
-    if (!file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return {};
+QString WavAudio::save(const QString& target) const {
+    QString error;
+    writeOutputTarget(target, toBytes(), &error);
+    return error;
 }
 
 } // namespace telvar

@@ -28,8 +28,9 @@ public:
 
     // The whole file: a 44-byte header with the true sizes, then the samples.
     QByteArray toBytes() const;
-    // Writes the file so that it appears whole or not at all. Returns an error text, empty on success.
-    QString save(const QString& path) const;
+    // Writes the file to an output target (see writeOutputTarget): a file appears whole or not at all.
+    // Returns an error text, empty on success.
+    QString save(const QString& target) const;
 
 private:
     int m_sampleRate = 0;

@@ -44,6 +44,7 @@ bool SessionController::ask(const QString& question, ResponseWindow window) {
     if (m_listening)
         return false;
     m_deviceProblem.reset();
+    m_logProblemReported = false;
     m_windowTimer.setInterval(Timings::scaled(duration(window)));
     Q_EMIT eventEntry(QStringLiteral(" USER ASKED: ") + question);
     m_pollTimer.start();
@@ -150,6 +151,8 @@ void SessionController::endWindow() {
 
 void SessionController::reportLogProblem() {
     // The session goes on without its log; the event window still has the question and the answer.
+    if (std::exchange(m_logProblemReported, true))
+        return;
     Q_EMIT problem(QStringLiteral("The session log could not be written (%1)").arg(m_log.errorString()));
 }
 

@@ -80,6 +80,8 @@ private:
     bool m_listening = false;
     bool m_tickRunning = false;
     std::optional<WaitResult> m_deviceProblem;
+    // A log that cannot be written fails the question and the answer alike; one report a session does.
+    bool m_logProblemReported = false;
 };
 
 } // namespace telvar

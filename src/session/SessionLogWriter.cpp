@@ -1,15 +1,16 @@
 #include "session/SessionLogWriter.h"
 
+#include "files/AppendFile.h"
 #include "vocab/Cp1252.h"
 
 namespace telvar {
 
 SessionLogWriter::SessionLogWriter(QString path, Clock clock, QLocale locale)
-    : m_file(std::move(path)), m_clock(std::move(clock)), m_locale(std::move(locale)) {}
+    : m_path(std::move(path)), m_clock(std::move(clock)), m_locale(std::move(locale)) {}
 
 void SessionLogWriter::setPath(const QString& path) {
     m_file.close();
-    m_file.setFileName(path);
+    m_path = path;
 }
 
 bool SessionLogWriter::writeQuestion(const QString& question) {
@@ -57,11 +58,13 @@ QString SessionLogWriter::trimBlanks(const QString& text) {
 bool SessionLogWriter::append(const QString& entry) {
     // Clear Log may delete the file while a session holds it open; on this platform that would send the
     // rest of the session into a file nobody can see, so a vanished file is created afresh.
-    if (m_file.isOpen() && !QFile::exists(m_file.fileName()))
+    if (m_file.isOpen() && !QFile::exists(m_path))
         m_file.close();
-    if (!m_file.isOpen() && !m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        m_error = m_file.errorString();
-        return false;
+    if (!m_file.isOpen()) {
+        if (QString reason; !openRegularForAppend(m_file, m_path, &reason)) {
+            m_error = QStringLiteral("%1: %2").arg(m_path, reason);
+            return false;
+        }
     }
     // The entry's own line end, then the empty line that separates entries.
     const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");

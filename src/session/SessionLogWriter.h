@@ -25,7 +25,7 @@ public:
     SessionLogWriter& operator=(const SessionLogWriter&) = delete;
 
     void setPath(const QString& path);
-    QString path() const { return m_file.fileName(); }
+    const QString& path() const { return m_path; }
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setLocale(const QLocale& locale) { m_locale = locale; }
 
@@ -47,7 +47,8 @@ private:
     bool append(const QString& entry);
     QString stamp() const;
 
-    QFile m_file;
+    QString m_path;
+    QFile m_file; // opened through its descriptor, so it does not know the path
     Clock m_clock;
     QLocale m_locale;
     QString m_error;

@@ -1,5 +1,7 @@
 #include "vocab/CappedRead.h"
 
+#include "files/RegularFileCheck.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -39,13 +41,8 @@ CappedRead readCapped(const QString& path, qint64 limit) {
     const fs::file_status status = fs::status(fs::path(path.toStdU16String()), code);
     if (status.type() == fs::file_type::not_found)
         return failed(CappedRead::Status::Missing, path, QStringLiteral("there is no such file"));
-    if (code)
-        return failed(CappedRead::Status::Unreadable, path, QString::fromStdString(code.message()));
-    if (status.type() == fs::file_type::directory)
-        return failed(CappedRead::Status::Unreadable, path, QStringLiteral("is a folder, not a file"));
-    if (status.type() != fs::file_type::regular)
-        return failed(CappedRead::Status::Unreadable, path,
-                      QStringLiteral("is not a regular file (a device, a pipe or a socket)"));
+    if (const QString kind = notRegularFileReason(path); !kind.isEmpty())
+        return failed(CappedRead::Status::Unreadable, path, kind);
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -1,9 +1,9 @@
 #include "vocab/LineFile.h"
 
+#include "files/ReplaceFile.h"
 #include "vocab/CappedRead.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace telvar {
 
@@ -69,14 +69,7 @@ bool LineFile::write(const QString& path, const QList<QByteArray>& lines, QStrin
 }
 
 bool LineFile::replace(const QString& path, const QByteArray& data, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, path, file.errorString());
-    if (file.write(data) != data.size())
-        return fail(error, path, file.errorString());
-    if (!file.commit())
-        return fail(error, path, file.errorString());
-    return true;
+    return replaceFile(path, data, error);
 }
 
 } // namespace telvar

@@ -26,7 +26,8 @@ public:
     // Replaces the file in one step: on failure the old file stays whole and *error says why. A line
     // that holds a carriage return is refused, since it would read back as two lines.
     static bool write(const QString& path, const QList<QByteArray>& lines, QString* error);
-    // The same for content that is already joined.
+    // The same for content that is already joined. Only an absent path or a regular file is replaced
+    // (see replaceFile).
     static bool replace(const QString& path, const QByteArray& data, QString* error);
 };
 

@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using telvar::test::runTelvarctl;
 
@@ -174,6 +177,95 @@ private Q_SLOTS:
         } else {
             QCOMPARE(result.exitCode, 1);
         }
+    }
+
+    // Every writer leaves a device node, a FIFO or a symbolic link loop where its file should be as it is
+    // and says why; through a link to a regular file that file is replaced and the link stays.
+    void writersNeverReplaceWhatAPathPointsAt_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        const QStringList render{"render", "\\HE", "-o", "out.wav"};
+        const std::tuple<const char*, QString, QStringList> writers[] = {
+            {"render", "out.wav", render},
+            {"replace", "DATA/tempph.txt", {"--data-dir", "DATA", "edit", "replace", "1", "HI", "\\HE"}},
+            {"transfer", "DATA/mainph.txt", {"--yes", "--data-dir", "DATA", "edit", "transfer"}},
+            {"state", "device.json", {"--simulate=device.json", "raw", "B", "3", "44"}},
+            {"log",
+             "log.qnx",
+             {"--simulate", "--data-dir", "DATA", "--sensor", "5", "ask", "Q", "--window", "6"}}};
+        for (const auto& [name, target, writer] : writers) {
+            const int refused = writer.contains("ask") ? 0 : 1; // the session is answered all the same
+            if (writer != render) { // a stream is written into: see TelvarctlRenderTest
+                QTest::addRow("%s node", name)
+                    << target << writer << "node" << refused << "is a character device, not";
+                QTest::addRow("%s fifo", name)
+                    << target << writer << "fifo" << refused << "is a FIFO, not a regular file";
+            }
+            QTest::addRow("%s loop", name)
+                << target << writer << "loop" << refused << "leads round in a loop";
+            QTest::addRow("%s link", name) << target << writer << "link" << 0 << QString();
+        }
+        // Read as pads, it would be written back as pads.
+        QTest::newRow("replace oversized")
+            << "DATA/tempph.txt" << std::get<2>(writers[1]) << "oversized" << 1 << "too large to be read";
+        QTest::newRow("render into a node") << QString("out.wav") << render << "node" << 0 << QString();
+    }
+    void writersNeverReplaceWhatAPathPointsAt() {
+        QFETCH(QString, target);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, kind);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        if (arguments.contains("render") && QStandardPaths::findExecutable("espeak-ng").isEmpty())
+            QSKIP("espeak-ng is not installed");
+        if (kind == "node" && ::geteuid() != 0)
+            QSKIP("making a device node needs root");
+        QTemporaryDir work;
+        const QDir dir(work.path());
+        QVERIFY(dir.mkdir("DATA"));
+        const QByteArray words = "HELLO\r\nWORLD\r\n";
+        for (const auto& [name, content] : {std::pair{"DATA/tempw.txt", words},
+                                            {"DATA/mainw.txt", words},
+                                            {"DATA/tempph.txt", QByteArray("\x01\r\n\x02\r\n")},
+                                            {"special", QByteArray("{}")}}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+        }
+        // The target is a link to the special file, as a user's link to a device would be.
+        const QString link = dir.filePath(target);
+        const QString special = dir.filePath(kind == "loop" ? link : "special");
+        QFile::remove(link);
+        const QByteArray name = QFile::encodeName(special);
+        QVERIFY(kind == "link" || kind == "loop" || kind == "oversized" || QFile::remove(special));
+        if (kind == "node")
+            QCOMPARE(::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)), 0); // as /dev/null
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        const qint64 oversized = 17 * 1024 * 1024;
+        QVERIFY(kind != "oversized" || QFile::resize(special, oversized));
+        QVERIFY(QFile::link(special, link));
+
+        const auto result = runTelvarctl(arguments, work.path(), 60000, {"TELVAR_TIME_DIVISOR=20"});
+        QVERIFY2(result.finished && result.exitCode == exitCode, qPrintable(result.err));
+        QVERIFY2(result.err.contains(said), qPrintable(result.err));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), special);
+        struct stat info {};
+        const int type = ::stat(name.constData(), &info) == 0 ? int(info.st_mode & S_IFMT) : 0;
+        QCOMPARE(type, kind == "node" ? S_IFCHR : kind == "fifo" ? S_IFIFO : kind == "loop" ? 0 : S_IFREG);
+        QVERIFY(kind != "oversized" || QFileInfo(special).size() == oversized);
+        if (arguments.contains("ask"))
+            QVERIFY2(result.out.endsWith("Telvar X  : SUPPER\n"), qPrintable(result.out));
+        const auto bytes = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        if (exitCode != 0) // not even the first file of a pair
+            QCOMPARE(bytes(dir.filePath("DATA/mainw.txt")), words);
+        if (kind == "link")
+            QVERIFY(bytes(special) != "{}");
     }
 
     void devicesListsTheVirtualDevice() {

@@ -2,9 +2,12 @@
 #include "support/ScratchFolder.h"
 #include "support/Telvarctl.h"
 
-#include <QFile>
-#include <QTest>
 #include <QDataStream>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <sys/stat.h>
 
 using telvar::test::FakePlayer;
 using telvar::test::ProcessResult;
@@ -155,6 +158,35 @@ private Q_SLOTS:
         m_player.clear();
         QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("speak"), kHello}).exitCode, 0);
         QCOMPARE(m_player.played().size(), 0);
+    }
+
+    // A stream is written into as it is: standard output, or a FIFO whose reader gets the same WAVE a file
+    // would hold, and the FIFO stays a FIFO.
+    void renderWritesIntoStreams_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("standard output") << QStringLiteral("-");
+        QTest::newRow("FIFO with a reader") << QStringLiteral("fifo");
+    }
+    void renderWritesIntoStreams() {
+        QFETCH(QString, target);
+        if (!FakePlayer::haveEspeak())
+            QSKIP("espeak-ng is not installed");
+        QCOMPARE(run({QStringLiteral("render"), kHello, QStringLiteral("-o"), path("out.wav")}).exitCode, 0);
+        QProcess reader;
+        if (target != u'-') {
+            QCOMPARE(::mkfifo(qPrintable(path("fifo")), 0600), 0);
+            reader.start(QStringLiteral("cat"), {path("fifo")});
+        }
+        const ProcessResult result = run({QStringLiteral("render"), kHello, QStringLiteral("-o"), target});
+        QCOMPARE(result.exitCode, 0);
+        if (target != u'-') {
+            QVERIFY(reader.waitForFinished());
+            QVERIFY(reader.readAllStandardOutput() == contentOf("out.wav"));
+            struct stat info {};
+            QVERIFY(::stat(qPrintable(path("fifo")), &info) == 0 && S_ISFIFO(info.st_mode));
+        } else {
+            QVERIFY(result.outBytes == contentOf("out.wav"));
+        }
     }
 };
 

@@ -14,7 +14,8 @@ namespace {
 
 bool sameState(const DeviceState& a, const DeviceState& b) {
     return a.config == b.config && a.firmware == b.firmware && a.wordMemory == b.wordMemory &&
-           a.record == b.record && a.unitWords == b.unitWords && a.unitCommands == b.unitCommands;
+           a.record == b.record && a.unitWords == b.unitWords && a.unitCommands == b.unitCommands &&
+           a.otherKeys == b.otherKeys;
 }
 
 } // namespace

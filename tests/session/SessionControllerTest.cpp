@@ -196,7 +196,7 @@ private Q_SLOTS:
         QSignalSpy problems(m_session.get(), &SessionController::problem);
         device().script(QStringLiteral("5"));
         QCOMPARE(runSession(), QStringLiteral(" SUPPER"));
-        QCOMPARE(problems.size(), 2); // the question and the answer
+        QCOMPARE(problems.size(), 1); // said once, though the question and the answer both failed
         QVERIFY(problems.first().first().toString().startsWith("The session log could not be written"));
         QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

@@ -11,6 +11,7 @@ struct ProcessResult {
     int exitCode = -1;
     bool finished = false;
     QString out;
+    QByteArray outBytes; // what `out` decodes, for output that is not text
     QString err;
 };
 
@@ -32,7 +33,8 @@ inline ProcessResult runTelvarctl(const QStringList& arguments, const QString& w
     if (!result.finished)
         process.kill();
     result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.outBytes = process.readAllStandardOutput();
+    result.out = QString::fromUtf8(result.outBytes);
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }

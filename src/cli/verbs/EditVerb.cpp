@@ -18,11 +18,20 @@ void printEntry(CliContext& context, const WorkingWordList& list, qsizetype inde
                   << CodesToMnemonics(list.phonetics().at(index)) << '\n';
 }
 
-// The working pair, its problems on stderr; nullopt when there is no word file to work on.
-std::optional<WorkingWordList> loadWorkingList(CliContext& context) {
+enum class Use { Show, Save };
+
+// The working pair, its problems on stderr; nullopt when there is no word file to work on, or when the
+// list is to be saved and a working file could not be read: saving would put pads in place of content
+// nobody has seen.
+std::optional<WorkingWordList> loadWorkingList(CliContext& context, Use use) {
     EditorLoad load = EditorFiles(context.dataDir()).load();
     for (const QString& problem : load.problems)
         context.err() << "telvarctl: " << problem << Qt::endl;
+    if (use == Use::Save && !load.unreadable.isEmpty()) {
+        context.fail(QStringLiteral("nothing was replaced: a working file is there but could not be read, "
+                                    "so it is not written over"));
+        return std::nullopt;
+    }
     if (load.list.size() == 0 && !load.problems.isEmpty())
         return std::nullopt;
     return std::move(load.list);
@@ -33,7 +42,7 @@ int list(CliContext& context) {
     const FolderLock lock(context.dataDir());
     if (!lock.isLocked())
         return context.fail(lock.error());
-    const auto working = loadWorkingList(context);
+    const auto working = loadWorkingList(context, Use::Show);
     if (!working)
         return kExitFailure;
     for (qsizetype i = 0; i < working->size(); ++i)
@@ -53,7 +62,7 @@ int replace(CliContext& context, const QStringList& words) {
     const FolderLock lock(context.dataDir());
     if (!lock.isLocked())
         return context.fail(QStringLiteral("nothing was replaced: %1").arg(lock.error()));
-    auto working = loadWorkingList(context);
+    auto working = loadWorkingList(context, Use::Save);
     if (!working)
         return kExitFailure;
     if (index >= working->size())

@@ -51,12 +51,15 @@ Verb renderVerb() {
         kRender,
         QStringLiteral("write typed text as a WAVE file, an approximation through espeak-ng"),
         QStringLiteral("Usage: telvarctl [--dict FILE] render TEXT -o FILE.wav\n"
+                       "       telvarctl [--dict FILE] render TEXT -o - | aplay\n"
                        "Expands TEXT as 'telvarctl expand' shows it, turns it into SpeakJet codes and has\n"
                        "espeak-ng speak them into FILE.wav (16-bit mono). The sound is an approximation of\n"
                        "the speech chip, for trying words: it is espeak-ng's voice, not the chip's. Pauses\n"
                        "and delays keep their length; volume, speed and pitch codes change espeak-ng's\n"
                        "voice; bend, fast, slow, soft and the sound effects are left out. Needs espeak-ng\n"
-                       "(the program, or the one TELVAR_ESPEAK names), no device.\n"),
+                       "(the program, or the one TELVAR_ESPEAK names), no device.\n"
+                       "FILE is replaced whole; '-' is standard output; a FIFO or a character device is\n"
+                       "written into, never replaced.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const RenderArguments read = readArguments(arguments);
             if (!read.error.isEmpty())
@@ -72,7 +75,9 @@ Verb renderVerb() {
                 co_return context.fail(rendering.error);
             if (const QString error = rendering.audio->save(read.output); !error.isEmpty())
                 co_return context.fail(error);
-            context.out() << read.output << ": " << rendering.audio->durationMs() << " ms" << Qt::endl;
+            // On standard output the sound is the result; a line after it would end up in the sound.
+            if (read.output != QLatin1String("-"))
+                context.out() << read.output << ": " << rendering.audio->durationMs() << " ms" << Qt::endl;
             co_return kExitOk;
         },
     };
