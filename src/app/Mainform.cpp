@@ -351,10 +351,11 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
-    setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));
+    setScreenContent(Screen::Help, new HelpScreen(*this));
 
     m_aboutText = new QPlainTextEdit(QStringLiteral("About Screen"));
     m_aboutText->setObjectName(QStringLiteral("Text1"));
+    m_aboutText->setToolTip(QStringLiteral("About Screen"));
     m_aboutText->setReadOnly(true);
     m_aboutText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setScreenContent(Screen::About, m_aboutText);

@@ -39,7 +39,6 @@ public:
 
     struct Options {
         QString dataDir;                         // folder of the word-list files
-        QString helpFolder;                      // folder of the help pages; empty when not found
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
         QString settingsFile;                    // window size and layout; empty: the user's settings
     };

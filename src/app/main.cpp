@@ -1,4 +1,3 @@
-#include "app/HelpPages.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
 #include "app/SingleInstance.h"
@@ -93,7 +92,6 @@ int main(int argc, char** argv) {
 
     telvar::Mainform::Options windowOptions;
     windowOptions.dataDir = telvar::DataFolder::resolve(options.dataDir);
-    windowOptions.helpFolder = telvar::HelpPages::folder(QApplication::applicationDirPath());
     windowOptions.replyLimit = options.timeout;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)

@@ -2,21 +2,24 @@
 
 #include "app/HelpPages.h"
 #include "app/HelpScreen.h"
+#include "app/HelpViewer.h"
 #include "emulator/EmulatedLibrary.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QToolButton>
 
 using namespace telvar;
 
-// Stands in for the browser: records the pages the screen asks to open.
+// Stands in for the browser: records the pages the viewer hands to it.
 class PageCatcher : public QObject {
     Q_OBJECT
 public:
@@ -25,63 +28,105 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-class HelpScreenTest : public QObject {
-    Q_OBJECT
-private slots:
-    void everyPageIsWrittenAndInstalled();
-    void eachButtonOpensItsPage();
-};
+namespace {
 
-void HelpScreenTest::everyPageIsWrittenAndInstalled() {
-    // Run from the build folder, the pages come from the sources.
-    const QString folder = HelpPages::folder(QCoreApplication::applicationDirPath());
-    QVERIFY(!folder.isEmpty());
-    QFile install(QDir(folder).filePath(QStringLiteral("CMakeLists.txt")));
-    QVERIFY(install.open(QIODevice::ReadOnly));
-    const QByteArray installed = install.readAll();
-    for (const HelpPages::Page& page : HelpPages::kPages) {
-        QVERIFY2(QFileInfo::exists(QDir(folder).filePath(QString::fromLatin1(page.fileName))), page.fileName);
-        QVERIFY2(installed.contains(page.fileName), page.fileName);
-    }
-    // An installed copy beside the program wins over the sources.
-    QTemporaryDir prefix;
-    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
-    const QString programDir = QDir(prefix.path()).filePath(QStringLiteral("bin"));
-    const QString installedDir = HelpPages::installedFolder(programDir);
-    QVERIFY(installedDir.startsWith(prefix.path()));
-    QVERIFY(QDir().mkpath(installedDir));
-    QFile first(QDir(installedDir).filePath(QString::fromLatin1(HelpPages::kPages.front().fileName)));
-    QVERIFY(first.open(QIODevice::WriteOnly));
-    first.close();
-    QCOMPARE(HelpPages::folder(programDir), installedDir);
+QByteArray resource(const QString& fileName) {
+    QFile file(QDir(HelpPages::resourceFolder()).filePath(fileName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void HelpScreenTest::eachButtonOpensItsPage() {
-    EmulatedLibrary library;
-    DeviceLink link(library);
-    test::FakeScreenHost host(link);
-    const QString folder = HelpPages::folder(QCoreApplication::applicationDirPath());
-    HelpScreen screen(host, folder);
-    PageCatcher browser;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+// The text between <title> and </title>, as the page itself has it.
+QString titleOf(const QByteArray& html) {
+    const auto match =
+        QRegularExpression(QStringLiteral("<title>(.*)</title>")).match(QString::fromUtf8(html));
+    return match.captured(1);
+}
 
+void clickText(QTextBrowser* browser, const QString& text) {
+    const QTextCursor found = browser->document()->find(text);
+    QVERIFY2(!found.isNull(), qPrintable(text));
+    QTextCursor inside(found);
+    inside.setPosition(found.selectionStart() + 1);
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(inside).center());
+}
+
+} // namespace
+
+class HelpScreenTest : public QObject {
+    Q_OBJECT
+
+    EmulatedLibrary m_library;
+    DeviceLink m_link{m_library};
+
+private slots:
+    void eachButtonShowsItsCompiledInPage();
+    void linksAndBackMoveBetweenPages();
+    void openInBrowserWritesThePagesOut();
+};
+
+void HelpScreenTest::eachButtonShowsItsCompiledInPage() {
+    test::FakeScreenHost host(m_link);
+    HelpScreen screen(host);
     QVERIFY(screen.findChild<QLabel*>()->text() == QStringLiteral("WEBSITE SHORT CUTS"));
-    const auto buttons = screen.findChildren<QPushButton*>();
-    QCOMPARE(buttons.size(), 8);
+    const auto buttons =
+        screen.findChildren<QPushButton*>(QRegularExpression(QStringLiteral("^helpButton_")));
+    QCOMPARE(buttons.size(), int(HelpPages::kPages.size()));
+    QSet<QString> shown;
     for (QPushButton* button : buttons) {
         QCOMPARE(button->toolTip(), QStringLiteral("Opens a Browser to this page Requires \"IE\""));
         button->click();
+        const QUrl source = screen.viewer()->browser()->source();
+        QCOMPARE(source.scheme(), QStringLiteral("qrc"));
+        const QByteArray page = resource(QFileInfo(source.path()).fileName());
+        QVERIFY2(!page.isEmpty(), qPrintable(source.toString()));
+        QVERIFY(screen.viewer()->isVisible());
+        QCOMPARE(screen.viewer()->windowTitle(), titleOf(page));
+        shown << source.toString();
     }
+    QCOMPARE(shown.size(), buttons.size()); // each button its own page
+    QVERIFY(host.statuses.isEmpty());
+}
+
+void HelpScreenTest::linksAndBackMoveBetweenPages() {
+    test::FakeScreenHost host(m_link);
+    HelpScreen screen(host);
+    screen.findChild<QPushButton*>(QStringLiteral("helpButton_0"))->click();
+    HelpViewer* viewer = screen.viewer();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QTextBrowser* browser = viewer->browser();
+    const QUrl start = browser->source();
+    auto* back = viewer->findChild<QToolButton*>(QStringLiteral("helpBack"));
+    QVERIFY(!back->isEnabled());
+
+    clickText(browser, QStringLiteral("Connecting"));
+    QCOMPARE(browser->source(), QUrl(QStringLiteral("qrc:/telvar/help/connecting.html")));
+    QCOMPARE(viewer->windowTitle(), titleOf(resource(QStringLiteral("connecting.html"))));
+    QTRY_VERIFY(back->isEnabled());
+
+    QTest::mouseClick(back, Qt::LeftButton);
+    QCOMPARE(browser->source(), start);
+    QCOMPARE(viewer->windowTitle(), titleOf(resource(QFileInfo(start.path()).fileName())));
+}
+
+void HelpScreenTest::openInBrowserWritesThePagesOut() {
+    test::FakeScreenHost host(m_link);
+    HelpScreen screen(host);
+    screen.findChild<QPushButton*>(QStringLiteral("helpButton_2"))->click();
+    PageCatcher browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+    screen.viewer()->findChild<QPushButton*>(QStringLiteral("helpOpenInBrowser"))->click();
+    screen.viewer()->findChild<QPushButton*>(QStringLiteral("helpOpenInBrowser"))->click();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
-    QCOMPARE(browser.opened.size(), 8);
-    QSet<QString> files;
-    for (const QUrl& url : browser.opened) {
-        QVERIFY(url.isLocalFile());
-        QVERIFY2(QFileInfo::exists(url.toLocalFile()), qPrintable(url.toString()));
-        files << QFileInfo(url.toLocalFile()).fileName();
-    }
-    QCOMPARE(files.size(), 8); // each button its own page
+    QCOMPARE(browser.opened.size(), 2);
+    const QString file = browser.opened.first().toLocalFile();
+    QCOMPARE(QFileInfo(file).fileName(), QStringLiteral("itc-session.html"));
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), resource(QStringLiteral("itc-session.html")));
+    // The browser follows the links to the other pages and the style sheet beside it.
+    for (const char* other : {"getting-started.html", "style.css"})
+        QVERIFY2(QFileInfo::exists(QFileInfo(file).dir().filePath(QString::fromLatin1(other))), other);
     QVERIFY(host.statuses.isEmpty());
 }
 
