@@ -2,6 +2,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/DevicePicture.h"
+#include "app/FocusReturn.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
 #include "device/BusyControls.h"
@@ -34,6 +35,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSlider>
@@ -98,6 +100,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     setWindowTitle(kInitialTitle);
     setWindowIcon(DevicePicture::icon());
     setStyleSheet(kFocusFrame);
+    new FocusReturn(this);
     buildWindow();
     buildMenus();
     buildStatusBar();
@@ -174,7 +177,15 @@ void Mainform::buildWindow() {
     }
     m_screenArea->hide();
     stageGrid->addWidget(m_screenArea, 0, 0);
-    column->addWidget(stage, 1);
+    // A screen that needs more room than the window has scrolls, rather than making the window grow out
+    // of the size the user gave it.
+    auto* scroller = new QScrollArea(central);
+    scroller->setObjectName(QStringLiteral("screenScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus); // Tab goes to the screen's controls, which scroll into view
+    scroller->setWidget(stage);
+    column->addWidget(scroller, 1);
 
     setCentralWidget(central);
     buildScreens();
@@ -342,6 +353,7 @@ void Mainform::bringForward() {
 void Mainform::buildScreens() {
     buildPleaseWait();
     auto* itc = new ItcScreen(*this);
+    m_itc = itc;
     m_session = &itc->session();
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
@@ -469,6 +481,8 @@ void Mainform::hidon() {
     bringToFront(screenFrame(Screen::Itc));
     m_tabStrip->show();
     m_connectPrompt->hide();
+    // Typing goes into the question, not into whatever else happens to come first in the Tab chain.
+    m_itc->focusQuestion();
 }
 
 void Mainform::deviceRemoved() {

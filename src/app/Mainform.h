@@ -25,6 +25,7 @@ class QTimer;
 namespace telvar {
 
 class HidLibrary;
+class ItcScreen;
 class SessionController;
 
 // The main window: its title bar is the status line, its client area the connect prompt or the tab strip
@@ -129,6 +130,7 @@ private:
     QLabel* m_sessionTime = nullptr; // the seconds a question session has left
     QTimer* m_sessionClock = nullptr;
     SessionController* m_session = nullptr;
+    ItcScreen* m_itc = nullptr;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;
