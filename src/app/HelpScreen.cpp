@@ -3,6 +3,7 @@
 #include "app/HelpPages.h"
 #include "app/HelpViewer.h"
 #include "device/ScreenHost.h"
+#include "device/WindowPlacement.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -33,6 +34,7 @@ HelpScreen::HelpScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_h
 HelpViewer* HelpScreen::viewer() {
     if (!m_viewer) {
         m_viewer = new HelpViewer(this);
+        placeOver(m_viewer, this);
         connect(m_viewer, &HelpViewer::problem, this,
                 [this](const QString& text) { m_host.setStatus(text); });
     }

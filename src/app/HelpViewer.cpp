@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -56,7 +55,7 @@ HelpViewer::HelpViewer(QWidget* parent)
     connect(m_browser, &QTextBrowser::sourceChanged, this,
             [this] { setWindowTitle(m_browser->documentTitle()); });
     connect(openOutside, &QPushButton::clicked, this, &HelpViewer::openInBrowser);
-    resize(QSize(760, 600).boundedTo(screen()->availableSize()));
+    resize(760, 600);
 }
 
 HelpViewer::~HelpViewer() = default;

@@ -2,6 +2,7 @@
 
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
+#include "device/WindowPlacement.h"
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
 #include "editor/MnemonicConversion.h"
@@ -12,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QThreadPool>
-#include <algorithm>
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -26,7 +26,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace telvar {
@@ -240,24 +239,12 @@ frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, Devi
     if (!editor) {
         editor = new frmPhrase(dataFolder, link, host);
         editor->setAttribute(Qt::WA_DeleteOnClose);
-        editor->placeOver(host);
+        placeOver(editor, host);
     }
     editor->show();
     editor->raise();
     editor->activateWindow();
     return editor;
-}
-
-void frmPhrase::placeOver(const QWidget* owner) {
-    // The owner's decorations stand in for this window's, which are known only once it is shown.
-    const QSize decorations = owner->frameGeometry().size() - owner->geometry().size();
-    const QRect available = owner->screen()->availableGeometry();
-    resize(size().boundedTo(available.size() - decorations).expandedTo(minimumSizeHint()));
-    QRect frame(QPoint(), size() + decorations);
-    frame.moveCenter(owner->frameGeometry().center());
-    frame.moveLeft(std::max(available.left(), std::min(frame.left(), available.right() - frame.width() + 1)));
-    frame.moveTop(std::max(available.top(), std::min(frame.top(), available.bottom() - frame.height() + 1)));
-    move(frame.topLeft());
 }
 
 QWidget* frmPhrase::buildAllophoneFrames() {

@@ -59,8 +59,6 @@ private:
     enum class AllophoneUse { None, Append, Hear, Swallow };
     static AllophoneUse allophoneUse(const QEvent* event);
 
-    // Over the owner window, fitted to the room its screen has.
-    void placeOver(const QWidget* owner);
     QWidget* buildAllophoneFrames();
     QWidget* buildSayData();
     QLabel* addAllophoneLabel(const QString& caption, const QString& toolTip, QWidget* frame);
