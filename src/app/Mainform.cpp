@@ -482,7 +482,7 @@ void Mainform::hidon() {
     m_tabStrip->show();
     m_connectPrompt->hide();
     // Typing goes into the question, not into whatever else happens to come first in the Tab chain.
-    m_itc->focusQuestion();
+    focusScreen(Screen::Itc);
 }
 
 void Mainform::deviceRemoved() {
@@ -495,6 +495,9 @@ void Mainform::deviceRemoved() {
 }
 
 void Mainform::tabClick() {
+    // Hiding the screen that holds the focus would pass it on to whatever comes next in the Tab chain.
+    const QWidget* focused = focusWidget();
+    const bool focusOnScreen = focused && m_screenArea->isAncestorOf(focused);
     for (QFrame* frame : m_frames)
         frame->hide();
     // The tabs were added in screen order.
@@ -502,9 +505,27 @@ void Mainform::tabClick() {
     if (index < 0 || index >= kScreenCount)
         return;
     bringToFront(m_frames[index]);
+    if (focusOnScreen)
+        focusScreen(static_cast<Screen>(index));
     clearFailure();
     setStatus(QString::fromLatin1(kScreens[index].title));
     Q_EMIT screenSelected(static_cast<Screen>(index));
+}
+
+void Mainform::focusScreen(Screen screen) {
+    if (screen == Screen::Itc) {
+        m_itc->focusQuestion();
+        return;
+    }
+    // The first control Tab would reach on the screen.
+    QFrame* frame = screenFrame(screen);
+    for (QWidget* next = frame->nextInFocusChain(); next != frame; next = next->nextInFocusChain()) {
+        if (frame->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(frame) &&
+            next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void Mainform::openWordEditor() {

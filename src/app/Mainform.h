@@ -94,6 +94,8 @@ private:
     void hidon();
     void deviceRemoved();
     void tabClick();
+    // Puts the focus on the screen's first control, or into the question on the ITC screen.
+    void focusScreen(Screen screen);
     void buildMenus();
     void buildStatusBar();
     void buildScreenKeys();
