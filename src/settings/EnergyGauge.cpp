@@ -32,9 +32,9 @@ EnergyGauge::EnergyGauge(QWidget* parent) : QWidget(parent) {
     setToolTip(QStringLiteral("Energy Gauge"));
     setAccessibleName(QStringLiteral("Energy Gauge"));
     describe();
-    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true); // the dial keeps its shape
-    setSizePolicy(policy);
+    // Its text no longer scales with it, so the dial need not keep its shape: a wide window does not
+    // make it tall enough to push the rest of the screen out of sight.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
 void EnergyGauge::setSample(int sample) {
@@ -76,14 +76,6 @@ void EnergyGauge::drawSpread(QPainter& painter, const QRectF& place, const QStri
     }
 }
 
-bool EnergyGauge::hasHeightForWidth() const {
-    return true;
-}
-
-int EnergyGauge::heightForWidth(int width) const {
-    return width * kHeight / kWidth;
-}
-
 QSize EnergyGauge::sizeHint() const {
     return QSize(kWidth / kUnitsPerPixel, kHeight / kUnitsPerPixel).expandedTo(minimumSizeHint());
 }
@@ -94,8 +86,8 @@ QSize EnergyGauge::minimumSizeHint() const {
     const int width = std::max(metrics.horizontalAdvance(kScaleText) * kWidth / kScaleRect.width(),
                                kWidth / kUnitsPerPixel * 3 / 4);
     const int height = std::max(metrics.lineSpacing() * kHeight / (kBandRect.top() - kScaleRect.top()),
-                                heightForWidth(width));
-    return {std::max(width, height * kWidth / kHeight), height};
+                                kHeight / kUnitsPerPixel * 3 / 4);
+    return {width, height};
 }
 
 QTransform EnergyGauge::toWidget() const {

@@ -26,8 +26,6 @@ public:
     int sample() const { return m_sample; }
     bool sampling() const { return m_sampling; }
 
-    bool hasHeightForWidth() const override;
-    int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

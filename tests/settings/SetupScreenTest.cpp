@@ -200,6 +200,33 @@ private Q_SLOTS:
         QVERIFY(dark(gauge.grab().toImage(), needlePoint(gauge, 3600)));
     }
 
+    // The text is drawn in the font's own size: the gauge's size places it but does not scale it.
+    void theGaugeTextKeepsItsSizeAtAnyWidth() {
+        QList<int> heights;
+        for (const QSize size : {QSize(400, 120), QSize(1200, 360)}) {
+            EnergyGauge gauge;
+            gauge.resize(size);
+            const QImage image = gauge.grab().toImage();
+            // The rows holding the scale's black digits in the right half, away from the resting needle.
+            const auto inked = [&image](int y) {
+                for (int x = image.width() / 2; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 0x20)
+                        return true;
+                return false;
+            };
+            int top = 0;
+            while (top < image.height() && !inked(top))
+                ++top;
+            int bottom = top;
+            while (bottom < image.height() && inked(bottom))
+                ++bottom;
+            QVERIFY(bottom > top);
+            heights << bottom - top;
+        }
+        QVERIFY2(qAbs(heights.at(0) - heights.at(1)) <= 1,
+                 qPrintable(QStringLiteral("%1 and %2").arg(heights.at(0)).arg(heights.at(1))));
+    }
+
     void nothingIsSqueezedAtTheWindowsDefaultSize() {
         SetupScreen screen;
         // The main window's screen area at its default size, less the tab strip.
