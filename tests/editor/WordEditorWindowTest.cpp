@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -100,66 +99,32 @@ private Q_SLOTS:
                  72);
     }
 
+    // Tab reaches the labels; the keys do what the mouse buttons do.
     void labelsByKeyboard_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::addColumn<QString>("sayData");
-        QTest::addColumn<QByteArray>("heard");
-        QTest::newRow("Space uses") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << QStringLiteral("\\IY")
-                                    << QByteArray();
-        QTest::newRow("Enter uses") << int(Qt::Key_Return) << Qt::KeyboardModifiers()
-                                    << QStringLiteral("\\IY") << QByteArray();
-        QTest::newRow("menu key hears")
-            << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << QString() << codes({31, 128});
+        QTest::addColumn<int>("heard");
+        QTest::newRow("Space uses") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << "\\IY" << 0;
+        QTest::newRow("Enter uses") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << "\\IY" << 0;
+        QTest::newRow("menu key hears") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << "" << 1;
         QTest::newRow("Shift+F10 hears")
-            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << QString() << codes({31, 128});
-        QTest::newRow("other keys do nothing")
-            << int(Qt::Key_A) << Qt::KeyboardModifiers() << QString() << QByteArray();
+            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << "" << 1;
     }
 
     void labelsByKeyboard() {
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(QString, sayData);
-        QFETCH(QByteArray, heard);
+        QFETCH(int, heard);
         QSignalSpy speech(m_editor.data(), &frmPhrase::speechRequested);
         auto* label = child<QLabel>("allophoneIY");
+        QVERIFY(label->focusPolicy() & Qt::TabFocus);
         QTest::keyClick(label, Qt::Key(key), modifiers);
         QCOMPARE(this->sayData()->text(), sayData);
-        QCOMPARE(speech.size(), heard.isEmpty() ? 0 : 1);
-        if (!heard.isEmpty())
-            QCOMPARE(speech.first().first().toByteArray(), heard);
-    }
-
-    // Tab reaches every label, one frame after the other in the frames' order.
-    void tabVisitsTheLabelsFrameByFrame() {
-        QStringList frames;
-        int labels = 0;
-        QWidget* widget = wordList();
-        do {
-            widget = widget->nextInFocusChain();
-            if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->property("allophone").isValid())
-                continue;
-            ++labels;
-            const QString frame = static_cast<QGroupBox*>(widget->parentWidget())->title();
-            if (frames.isEmpty() || frames.last() != frame)
-                frames << frame;
-        } while (widget != wordList());
-        QCOMPARE(labels, 72);
-        QCOMPARE(frames, (QStringList{"R's", "Diphthongs", "Resonate && Nasal", "Voiced Fricatives",
-                                      "Voiceless Fricatives", "Voiced Stops", "Voiceless Stops", "Vowels"}));
-    }
-
-    // The status line keeps its place: a message coming or going moves no control.
-    void statusMessagesMoveNothing() {
-        m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_editor));
-        const QPoint before = sayData()->mapTo(m_editor, QPoint());
-        m_editor->setStatus(QStringLiteral("a long message ").repeated(40));
-        QCoreApplication::processEvents();
-        QCOMPARE(sayData()->mapTo(m_editor, QPoint()), before);
-        wordList()->setCurrentRow(1); // choosing another word takes the message away
-        QVERIFY(m_editor->status().isEmpty());
+        QCOMPARE(speech.size(), heard);
+        if (heard)
+            QCOMPARE(speech.first().first().toByteArray(), codes({31, 128}));
     }
 
     void sayAndCurrentSpeakTheExpandedText() {
