@@ -1,26 +1,32 @@
 #include "app/HelpPages.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 namespace telvar::HelpPages {
 
-QString installedFolder(const QString& programDir) {
-    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(TELVAR_INSTALLED_HELP_DIR)));
+QString resourceFolder() {
+    return QStringLiteral(":/telvar/help");
 }
 
-QString folder(const QString& programDir) {
-    const QString candidates[] = {installedFolder(programDir), QStringLiteral(TELVAR_SOURCE_HELP_DIR)};
-    const QString probe = QString::fromLatin1(kPages.front().fileName);
-    for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(QDir(candidate).filePath(probe)))
-            return QDir::cleanPath(candidate);
+QUrl url(const Page& page) {
+    return QUrl(QStringLiteral("qrc:/telvar/help/") + QString::fromLatin1(page.fileName));
+}
+
+bool extractTo(const QString& folder, QString* error) {
+    const QDir source(resourceFolder());
+    for (const QString& name : source.entryList(QDir::Files)) {
+        const QString target = QDir(folder).filePath(name);
+        // A copy left from an earlier look is replaced: it may come from an older program.
+        QFile::remove(target);
+        if (!QFile::copy(source.filePath(name), target)) {
+            *error = QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(target));
+            return false;
+        }
+        // Resource files come out read-only; the next extraction must be able to replace them.
+        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
     }
-    return {};
-}
-
-QUrl url(const QString& folder, const Page& page) {
-    return QUrl::fromLocalFile(QDir(folder).filePath(QString::fromLatin1(page.fileName)));
+    return true;
 }
 
 } // namespace telvar::HelpPages

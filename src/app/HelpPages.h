@@ -7,7 +7,7 @@
 
 namespace telvar {
 
-// The program's own help pages (docs/), one per button of the Help screen.
+// The program's own help pages (docs/), compiled in, one per button of the Help screen.
 namespace HelpPages {
 
 struct Page {
@@ -26,15 +26,15 @@ inline constexpr std::array<Page, 8> kPages{{
     {"Troubleshooting", "troubleshooting.html"},
 }};
 
-// Where the install puts the pages, for a program in `programDir`.
-QString installedFolder(const QString& programDir);
+// The resource folder that holds the pages and their style sheet.
+QString resourceFolder();
 
-// The folder holding the pages: the installed copy beside the program, else the source tree's docs/
-// (a program run from its build folder). Empty when neither holds them.
-QString folder(const QString& programDir);
+// The page's address among the program's resources.
+QUrl url(const Page& page);
 
-// The page's file URL in `folder`.
-QUrl url(const QString& folder, const Page& page);
+// Copies every page and its style sheet into `folder`, so a browser can follow the links between them.
+// False with *error set when a file could not be written.
+bool extractTo(const QString& folder, QString* error);
 
 } // namespace HelpPages
 

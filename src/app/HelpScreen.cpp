@@ -1,17 +1,17 @@
 #include "app/HelpScreen.h"
 
 #include "app/HelpPages.h"
+#include "app/HelpViewer.h"
 #include "device/ScreenHost.h"
+#include "device/WindowPlacement.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace telvar {
 
-HelpScreen::HelpScreen(ScreenHost& host, QString helpFolder, QWidget* parent)
-    : QWidget(parent), m_host(host), m_helpFolder(std::move(helpFolder)) {
+HelpScreen::HelpScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
     auto* column = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("WEBSITE SHORT CUTS"), this);
     QFont bold = heading->font();
@@ -31,14 +31,18 @@ HelpScreen::HelpScreen(ScreenHost& host, QString helpFolder, QWidget* parent)
     column->addStretch(1);
 }
 
-void HelpScreen::open(int page) {
-    if (m_helpFolder.isEmpty()) {
-        m_host.setStatus(QStringLiteral("Help pages not found: reinstall the program"));
-        return;
+HelpViewer* HelpScreen::viewer() {
+    if (!m_viewer) {
+        m_viewer = new HelpViewer(this);
+        placeOver(m_viewer, this);
+        connect(m_viewer, &HelpViewer::problem, this,
+                [this](const QString& text) { m_host.setStatus(text); });
     }
-    const QUrl url = HelpPages::url(m_helpFolder, HelpPages::kPages[page]);
-    if (!QDesktopServices::openUrl(url))
-        m_host.setStatus(QStringLiteral("No browser could open %1").arg(url.toLocalFile()));
+    return m_viewer;
+}
+
+void HelpScreen::open(int page) {
+    viewer()->showPage(HelpPages::url(HelpPages::kPages[page]));
 }
 
 } // namespace telvar

@@ -1,23 +1,27 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 namespace telvar {
 
+class HelpViewer;
 class ScreenHost;
 
-// The "Help" screen: one button per help page, each opening the page in the user's browser.
+// The "Help" screen: one button per help page, each showing the page in the help viewer.
 class HelpScreen : public QWidget {
     Q_OBJECT
 public:
-    // `helpFolder` holds the pages; empty when they were not found.
-    HelpScreen(ScreenHost& host, QString helpFolder, QWidget* parent = nullptr);
+    explicit HelpScreen(ScreenHost& host, QWidget* parent = nullptr);
+
+    // The viewer the buttons show their pages in; made on first use.
+    HelpViewer* viewer();
 
 private:
     void open(int page);
 
     ScreenHost& m_host;
-    QString m_helpFolder;
+    QPointer<HelpViewer> m_viewer;
 };
 
 } // namespace telvar

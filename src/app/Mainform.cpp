@@ -2,6 +2,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/DevicePicture.h"
+#include "app/FocusReturn.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
 #include "device/BusyControls.h"
@@ -35,6 +36,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSlider>
@@ -99,6 +101,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     setWindowTitle(kInitialTitle);
     setWindowIcon(DevicePicture::icon());
     setStyleSheet(kFocusFrame);
+    new FocusReturn(this);
     buildWindow();
     buildMenus();
     buildStatusBar();
@@ -175,7 +178,15 @@ void Mainform::buildWindow() {
     }
     m_screenArea->hide();
     stageGrid->addWidget(m_screenArea, 0, 0);
-    column->addWidget(stage, 1);
+    // A screen that needs more room than the window has scrolls, rather than making the window grow out
+    // of the size the user gave it.
+    auto* scroller = new QScrollArea(central);
+    scroller->setObjectName(QStringLiteral("screenScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus); // Tab goes to the screen's controls, which scroll into view
+    scroller->setWidget(stage);
+    column->addWidget(scroller, 1);
 
     setCentralWidget(central);
     buildScreens();
@@ -349,6 +360,7 @@ void Mainform::bringForward() {
 void Mainform::buildScreens() {
     buildPleaseWait();
     auto* itc = new ItcScreen(*this);
+    m_itc = itc;
     m_session = &itc->session();
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
@@ -358,10 +370,11 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
-    setScreenContent(Screen::Help, new HelpScreen(*this, m_options.helpFolder));
+    setScreenContent(Screen::Help, new HelpScreen(*this));
 
     m_aboutText = new QPlainTextEdit(QStringLiteral("About Screen"));
     m_aboutText->setObjectName(QStringLiteral("Text1"));
+    m_aboutText->setToolTip(QStringLiteral("About Screen"));
     m_aboutText->setReadOnly(true);
     m_aboutText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setScreenContent(Screen::About, m_aboutText);
@@ -489,6 +502,8 @@ void Mainform::hidon() {
     bringToFront(screenFrame(Screen::Itc));
     m_tabStrip->show();
     m_connectPrompt->hide();
+    // Typing goes into the question, not into whatever else happens to come first in the Tab chain.
+    focusScreen(Screen::Itc);
 }
 
 void Mainform::deviceRemoved() {
@@ -501,6 +516,9 @@ void Mainform::deviceRemoved() {
 }
 
 void Mainform::tabClick() {
+    // Hiding the screen that holds the focus would pass it on to whatever comes next in the Tab chain.
+    const QWidget* focused = focusWidget();
+    const bool focusOnScreen = focused && m_screenArea->isAncestorOf(focused);
     for (QFrame* frame : m_frames)
         frame->hide();
     // The tabs were added in screen order.
@@ -508,9 +526,27 @@ void Mainform::tabClick() {
     if (index < 0 || index >= kScreenCount)
         return;
     bringToFront(m_frames[index]);
+    if (focusOnScreen)
+        focusScreen(static_cast<Screen>(index));
     clearFailure();
     setStatus(QString::fromLatin1(kScreens[index].title));
     Q_EMIT screenSelected(static_cast<Screen>(index));
+}
+
+void Mainform::focusScreen(Screen screen) {
+    if (screen == Screen::Itc) {
+        m_itc->focusQuestion();
+        return;
+    }
+    // The first control Tab would reach on the screen.
+    QFrame* frame = screenFrame(screen);
+    for (QWidget* next = frame->nextInFocusChain(); next != frame; next = next->nextInFocusChain()) {
+        if (frame->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(frame) &&
+            next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void Mainform::openWordEditor() {

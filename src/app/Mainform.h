@@ -25,6 +25,7 @@ class QTimer;
 namespace telvar {
 
 class HidLibrary;
+class ItcScreen;
 class SessionController;
 
 // The main window: its title bar is the status line, its client area the connect prompt or the tab strip
@@ -39,7 +40,6 @@ public:
 
     struct Options {
         QString dataDir;                         // folder of the word-list files
-        QString helpFolder;                      // folder of the help pages; empty when not found
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
         QString settingsFile;                    // window size and layout; empty: the user's settings
     };
@@ -96,6 +96,8 @@ private:
     void hidon();
     void deviceRemoved();
     void tabClick();
+    // Puts the focus on the screen's first control, or into the question on the ITC screen.
+    void focusScreen(Screen screen);
     void buildMenus();
     void buildStatusBar();
     void buildScreenKeys();
@@ -132,6 +134,7 @@ private:
     QLabel* m_sessionTime = nullptr; // the seconds a question session has left
     QTimer* m_sessionClock = nullptr;
     SessionController* m_session = nullptr;
+    ItcScreen* m_itc = nullptr;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;

@@ -1,4 +1,3 @@
-#include "app/HelpPages.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
 #include "app/SingleInstance.h"
@@ -95,7 +94,6 @@ int main(int argc, char** argv) {
 
     telvar::Mainform::Options windowOptions;
     windowOptions.dataDir = telvar::DataFolder::resolve(options.dataDir);
-    windowOptions.helpFolder = telvar::HelpPages::folder(QApplication::applicationDirPath());
     windowOptions.replyLimit = options.timeout;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)

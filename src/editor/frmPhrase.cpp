@@ -2,6 +2,7 @@
 
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
+#include "device/WindowPlacement.h"
 #include "editor/Dictionary.h"
 #include "editor/EditorFiles.h"
 #include "editor/MnemonicConversion.h"
@@ -14,10 +15,12 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,9 +192,14 @@ frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
     m_wordList->setToolTip(
         QStringLiteral("Click on a word to hear it spoken and move it to the Say Data Bar"));
 
+    // The line is always there, so a message coming or going moves nothing; a long one is shortened to
+    // fit and shown whole in its tool tip.
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
-    m_statusLine->setWordWrap(true);
+    m_statusLine->setTextFormat(Qt::PlainText);
+    m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_statusLine->setFixedHeight(m_statusLine->fontMetrics().lineSpacing() + 2);
+    m_statusLine->installEventFilter(this);
 
     auto* right = new QVBoxLayout;
     right->addWidget(buildAllophoneFrames(), kRowHeights[0] + kRowHeights[1] + kRowHeights[2]);
@@ -205,7 +213,15 @@ frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
     layout->addLayout(body, 1);
     layout->addWidget(m_statusLine);
 
-    connect(m_wordList, &QListWidget::currentRowChanged, this, &frmPhrase::chooseWord);
+    // The selection, not the current row, chooses: tabbing into the list makes its first word current
+    // without selecting it, and must not overwrite what the user typed into the Say Data bar.
+    connect(m_wordList, &QListWidget::itemSelectionChanged, this, [this] { chooseWord(chosenRow()); });
+    connect(m_wordList, &QListWidget::activated, this, [this](const QModelIndex& index) {
+        if (m_wordList->item(index.row())->isSelected())
+            chooseWord(index.row());
+        else
+            m_wordList->setCurrentRow(index.row());
+    });
     // A phrase cannot be spoken while another job holds the device; the button says which.
     (new BusyControls(m_link, this))->add(m_sayButton);
     const QSize formSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
@@ -224,6 +240,7 @@ frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, Devi
     if (!editor) {
         editor = new frmPhrase(dataFolder, link, host);
         editor->setAttribute(Qt::WA_DeleteOnClose);
+        placeOver(editor, host);
     }
     editor->show();
     editor->raise();
@@ -233,6 +250,8 @@ frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, Devi
 
 QWidget* frmPhrase::buildAllophoneFrames() {
     auto* frames = new QWidget(this);
+    // Keyboard focus on a label shows as a frame of the highlight colour.
+    frames->setStyleSheet(QStringLiteral("QLabel:focus { border: 2px solid palette(highlight); }"));
     auto* rows = new QVBoxLayout(frames);
     rows->setContentsMargins(0, 0, 0, 0);
     QHBoxLayout* rowLayouts[3];
@@ -271,6 +290,8 @@ QLabel* frmPhrase::addAllophoneLabel(const QString& caption, const QString& tool
     label->setAlignment(Qt::AlignCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     label->setCursor(Qt::PointingHandCursor);
+    // Reached by Tab in the frames' order; a click does not take the focus from the Say Data bar.
+    label->setFocusPolicy(Qt::TabFocus);
     // Wider windows widen the labels; taller ones leave the rows as they are.
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     label->installEventFilter(this);
@@ -355,10 +376,16 @@ void frmPhrase::fillWordList() {
     m_replaceButton->setEnabled(false);
 }
 
+int frmPhrase::chosenRow() const {
+    const QList<QListWidgetItem*> selected = m_wordList->selectedItems();
+    return selected.isEmpty() ? -1 : m_wordList->row(selected.first());
+}
+
 void frmPhrase::chooseWord(int row) {
     m_replaceButton->setEnabled(row >= 0);
     if (row < 0 || row >= m_list.size())
         return;
+    setStatus({});
     m_wordBox->setText(m_list.words().at(row));
     m_storedPhonetics->setText(m_list.shownMnemonics(row));
     m_sayData->setText(m_storedPhonetics->text());
@@ -417,7 +444,7 @@ void frmPhrase::setSending(bool sending) {
 }
 
 void frmPhrase::replace() {
-    const int row = m_wordList->currentRow();
+    const int row = chosenRow();
     if (row < 0)
         return;
     QString dictionaryProblem;
@@ -442,7 +469,6 @@ void frmPhrase::saveEdits() {
         setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
         return;
     }
-    setStatus(QStringLiteral("Edits saved"));
     // Saving ends on the last word, shown as a click shows it, even when it was already selected.
     const int last = m_wordList->count() - 1;
     {
@@ -450,6 +476,7 @@ void frmPhrase::saveEdits() {
         m_wordList->setCurrentRow(last);
     }
     chooseWord(last);
+    setStatus(QStringLiteral("Edits saved"));
 }
 
 void frmPhrase::transferEdits() {
@@ -508,12 +535,19 @@ void frmPhrase::showSuggestion(const QString& word, const std::optional<QList<in
 }
 
 void frmPhrase::setStatus(const QString& text) {
-    m_statusLine->setText(text);
-    m_statusLine->setVisible(!text.isEmpty());
+    m_status = text;
+    showStatus();
 }
 
 QString frmPhrase::status() const {
-    return m_statusLine->text();
+    return m_status;
+}
+
+void frmPhrase::showStatus() {
+    const QString shown =
+        m_statusLine->fontMetrics().elidedText(m_status, Qt::ElideRight, m_statusLine->width());
+    m_statusLine->setText(shown);
+    m_statusLine->setToolTip(shown == m_status ? QString() : m_status);
 }
 
 bool frmPhrase::event(QEvent* event) {
@@ -523,15 +557,52 @@ bool frmPhrase::event(QEvent* event) {
 }
 
 bool frmPhrase::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_statusLine && event->type() == QEvent::Resize)
+        showStatus();
     const QVariant allophone = watched->property(kAllophoneProperty);
-    if (event->type() != QEvent::MouseButtonPress || !allophone.isValid())
+    if (!allophone.isValid())
         return QWidget::eventFilter(watched, event);
     const QString mnemonic = QLatin1Char('\\') + allophone.toString();
-    if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+    switch (allophoneUse(event)) {
+    case AllophoneUse::None:
+        return QWidget::eventFilter(watched, event);
+    case AllophoneUse::Hear:
         say(mnemonic);
-    else
+        return true;
+    case AllophoneUse::Append:
         m_sayData->setText(m_sayData->text() + mnemonic);
+        return true;
+    case AllophoneUse::Swallow:
+        return true;
+    }
     return true;
+}
+
+// Keys do what the mouse does: Space or Enter as the left button, the menu key or Shift+F10 as the right.
+frmPhrase::AllophoneUse frmPhrase::allophoneUse(const QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton ? AllophoneUse::Hear
+                                                                                   : AllophoneUse::Append;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::NoModifier &&
+            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+            return AllophoneUse::Append;
+        if ((modifiers == Qt::NoModifier && key->key() == Qt::Key_Menu) ||
+            (modifiers == Qt::ShiftModifier && key->key() == Qt::Key_F10))
+            return AllophoneUse::Hear;
+        return AllophoneUse::None;
+    }
+    case QEvent::ContextMenu:
+        // The window system follows the menu key with this; the key has been heard already.
+        return static_cast<const QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard
+                   ? AllophoneUse::Swallow
+                   : AllophoneUse::None;
+    default:
+        return AllophoneUse::None;
+    }
 }
 
 } // namespace telvar

@@ -55,13 +55,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What an event on an allophone label asks for.
+    enum class AllophoneUse { None, Append, Hear, Swallow };
+    static AllophoneUse allophoneUse(const QEvent* event);
+
     QWidget* buildAllophoneFrames();
     QWidget* buildSayData();
     QLabel* addAllophoneLabel(const QString& caption, const QString& toolTip, QWidget* frame);
 
     void load();
     void fillWordList();
+    // The selected word's row, -1 when none is selected.
+    int chosenRow() const;
     void chooseWord(int row);
+    // The status text, shortened to the line's width.
+    void showStatus();
     QCoro::Task<> say(QString text);
     // ExpandPhrase over the data folder's dictionary, read afresh so edits to it count at once.
     QString expand(const QString& text, QString* dictionaryProblem) const;
@@ -97,6 +105,7 @@ private:
     // Made on first use by a worker and kept, so the dictionary is read once per window.
     std::shared_ptr<const pronounce::Pronouncer> m_pronouncer;
     QLabel* m_statusLine = nullptr;
+    QString m_status; // the whole message; the line may show it shortened
 };
 
 } // namespace telvar

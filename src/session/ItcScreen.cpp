@@ -22,6 +22,8 @@ struct WindowOption {
     const char* name;
 };
 
+const QString kQuestionPrompt = QStringLiteral("Enter a question");
+
 constexpr WindowOption kWindowOptions[] = {
     {ResponseWindow::Seconds24, "24 seconds", "Allow 24 seconds for a response ", "option24"},
     {ResponseWindow::Seconds12, "12 seconds", "Allow 12 seconds for a response ", "option12"},
@@ -32,7 +34,7 @@ constexpr WindowOption kWindowOptions[] = {
 
 ItcScreen::ItcScreen(ScreenHost& host, QWidget* parent)
     : QWidget(parent), m_host(host), m_session(host.link(), host.vocabulary()) {
-    m_question = new QPlainTextEdit(QStringLiteral("Enter a question"), this);
+    m_question = new QPlainTextEdit(kQuestionPrompt, this);
     m_question->setObjectName(QStringLiteral("questionBox"));
     m_question->setToolTip(QStringLiteral("Type a Question here hit enter or press the ASK button "));
     m_question->setTabChangesFocus(true);
@@ -124,6 +126,12 @@ void ItcScreen::setListening(bool listening) {
     m_ask->setEnabled(!listening);
     if (!listening)
         m_question->setFocus();
+}
+
+void ItcScreen::focusQuestion() {
+    if (m_question->toPlainText() == kQuestionPrompt)
+        m_question->selectAll();
+    m_question->setFocus(Qt::OtherFocusReason);
 }
 
 void ItcScreen::selectWord(int index) {

@@ -26,6 +26,8 @@ public:
 
     // Selects word `index` in the internal word list and scrolls to it; other screens select here too.
     void selectWord(int index);
+    // Puts the keyboard focus into the question box, its prompt text selected so that typing replaces it.
+    void focusQuestion();
 
 private:
     void ask();

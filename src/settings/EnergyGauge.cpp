@@ -3,7 +3,10 @@
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace telvar {
 
@@ -16,7 +19,6 @@ constexpr int kNeedleWidth = 3; // pixels, whatever the gauge's size
 const QPoint kPivot(1800, 1080);
 constexpr int kTipY = 240;
 constexpr int kTextHeight = 200;
-constexpr int kFontHeight = 165;
 const QRect kScaleRect(120, 240, 3615, kTextHeight);
 const QRect kBandRect(480, 480, 2775, kTextHeight);
 const QString kScaleText = QStringLiteral("0  10    20   30   40    50   60   70   80   90  100");
@@ -30,9 +32,9 @@ EnergyGauge::EnergyGauge(QWidget* parent) : QWidget(parent) {
     setToolTip(QStringLiteral("Energy Gauge"));
     setAccessibleName(QStringLiteral("Energy Gauge"));
     describe();
-    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true); // the dial keeps its shape
-    setSizePolicy(policy);
+    // Its text no longer scales with it, so the dial need not keep its shape: a wide window does not
+    // make it tall enough to push the rest of the screen out of sight.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
 void EnergyGauge::setSample(int sample) {
@@ -58,32 +60,34 @@ void EnergyGauge::describe() {
                                  .arg(m_sample));
 }
 
-void EnergyGauge::drawFitted(QPainter& painter, const QRect& rect, const QString& text) {
-    // The scale's numbers must stand over their marks whatever font the system gives, so the text is
-    // stretched or squeezed to the width its place has.
-    const qreal advance = QFontMetricsF(painter.font()).horizontalAdvance(text);
-    painter.save();
-    painter.translate(rect.topLeft());
-    painter.scale(rect.width() / advance, 1.0);
-    painter.drawText(QRectF(0, 0, advance, rect.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                     text);
-    painter.restore();
-}
-
-bool EnergyGauge::hasHeightForWidth() const {
-    return true;
-}
-
-int EnergyGauge::heightForWidth(int width) const {
-    return width * kHeight / kWidth;
+void EnergyGauge::drawSpread(QPainter& painter, const QRectF& place, const QString& text) const {
+    // Each word keeps the place it has in the text spread over the place's width, so the numbers stand
+    // where they belong on the dial at any size while the letters keep the font's own size, unscaled.
+    const QFontMetricsF metrics(painter.font());
+    const qreal perCharacter = place.width() / text.size();
+    static const QRegularExpression word(QStringLiteral("\\S+"));
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const qreal advance = metrics.horizontalAdvance(match.captured());
+        const qreal centre =
+            place.left() + (match.capturedStart() + match.capturedLength() / 2.0) * perCharacter;
+        const qreal left = std::clamp(centre - advance / 2, 0.0, std::max(0.0, width() - advance));
+        painter.drawText(QPointF(left, place.top() + metrics.ascent()), match.captured());
+    }
 }
 
 QSize EnergyGauge::sizeHint() const {
-    return {kWidth / kUnitsPerPixel, kHeight / kUnitsPerPixel};
+    return QSize(kWidth / kUnitsPerPixel, kHeight / kUnitsPerPixel).expandedTo(minimumSizeHint());
 }
 
 QSize EnergyGauge::minimumSizeHint() const {
-    return sizeHint() * 3 / 4;
+    // Room for the scale's words side by side, and for the band's line below the scale's.
+    const QFontMetrics metrics(font());
+    const int width = std::max(metrics.horizontalAdvance(kScaleText) * kWidth / kScaleRect.width(),
+                               kWidth / kUnitsPerPixel * 3 / 4);
+    const int height = std::max(metrics.lineSpacing() * kHeight / (kBandRect.top() - kScaleRect.top()),
+                                kHeight / kUnitsPerPixel * 3 / 4);
+    return {width, height};
 }
 
 QTransform EnergyGauge::toWidget() const {
@@ -91,29 +95,22 @@ QTransform EnergyGauge::toWidget() const {
 }
 
 void EnergyGauge::paintEvent(QPaintEvent*) {
+    // Painted in device pixels, with the gauge's units only placing things: a painter scaled to the
+    // widget would blur the text and grow or shrink it with the window.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(toWidget());
-    painter.fillRect(QRect(0, 0, kWidth, kHeight), m_sampling ? kSampling : kIdle);
-    if (m_sampling) {
-        // Sampling shows as a heavy bar along the top too, not only as a change of colour.
-        painter.save();
-        painter.resetTransform();
+    painter.fillRect(rect(), m_sampling ? kSampling : kIdle);
+    if (m_sampling) // sampling shows as a heavy bar along the top too, not only as a change of colour
         painter.fillRect(QRect(0, 0, width(), kSamplingBar), Qt::black);
-        painter.restore();
-    }
 
-    QFont font = painter.font();
-    font.setPixelSize(kFontHeight);
-    painter.setFont(font);
+    const QTransform units = toWidget();
+    painter.setFont(font());
     painter.setPen(Qt::black);
-    drawFitted(painter, kScaleRect, kScaleText);
-    drawFitted(painter, kBandRect, kBandText);
+    drawSpread(painter, units.mapRect(QRectF(kScaleRect)), kScaleText);
+    drawSpread(painter, units.mapRect(QRectF(kBandRect)), kBandText);
 
-    QPen needle(kNeedle, kNeedleWidth);
-    needle.setCosmetic(true);
-    painter.setPen(needle);
-    painter.drawLine(QPoint(m_sample, kTipY), kPivot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kNeedle, kNeedleWidth));
+    painter.drawLine(units.map(QPointF(m_sample, kTipY)), units.map(QPointF(kPivot)));
 }
 
 bool EnergyGauge::event(QEvent* event) {

@@ -6,8 +6,9 @@ class QPainter;
 
 namespace telvar {
 
-// The auto-tune "Energy Gauge": a dial whose needle points at the last sensor sample. Drawn in the gauge's
-// own units (kWidth x kHeight, y downwards) and scaled to whatever size the layout gives it.
+// The auto-tune "Energy Gauge": a dial whose needle points at the last sensor sample. Its places are given
+// in the gauge's own units (kWidth x kHeight, y downwards) and mapped to whatever size the layout gives it;
+// its text keeps the widget's font size.
 class EnergyGauge : public QWidget {
     Q_OBJECT
 public:
@@ -25,8 +26,6 @@ public:
     int sample() const { return m_sample; }
     bool sampling() const { return m_sampling; }
 
-    bool hasHeightForWidth() const override;
-    int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -36,7 +35,7 @@ protected:
 
 private:
     void describe();
-    static void drawFitted(QPainter& painter, const QRect& rect, const QString& text);
+    void drawSpread(QPainter& painter, const QRectF& place, const QString& text) const;
     QTransform toWidget() const;
 
     int m_sample = 0;

@@ -13,9 +13,8 @@ QString amplifierCaption(bool on) {
 }
 } // namespace
 
-MaintenanceGroup::MaintenanceGroup(QWidget* parent)
-    : QGroupBox(parent), m_amplifier(new QCheckBox(amplifierCaption(false), this)),
-      m_information(new QLineEdit(this)) {
+// The controls are made in the order they stand on the screen, which is the order Tab visits them.
+MaintenanceGroup::MaintenanceGroup(QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("maintenanceGroup"));
     auto* grid = new QGridLayout(this);
     const auto button = [this, grid](const QString& caption, const QString& tip, const QString& name,
@@ -39,6 +38,7 @@ MaintenanceGroup::MaintenanceGroup(QWidget* parent)
                    QStringLiteral("bootLoaderButton"), 2),
             &QPushButton::clicked, this, &MaintenanceGroup::bootLoaderRequested);
 
+    m_amplifier = new QCheckBox(amplifierCaption(false), this);
     m_amplifier->setObjectName(QStringLiteral("amplifierBox"));
     m_amplifier->setToolTip(QStringLiteral("Click Here to turn ON or OFF the Telvar X Speaker"));
     connect(m_amplifier, &QCheckBox::clicked, this, [this](bool on) {
@@ -47,6 +47,7 @@ MaintenanceGroup::MaintenanceGroup(QWidget* parent)
     });
     grid->addWidget(m_amplifier, 0, 3);
 
+    m_information = new QLineEdit(this);
     m_information->setObjectName(QStringLiteral("informationWindow"));
     m_information->setToolTip(QStringLiteral("Information window shows  Telvar X  information "));
     m_information->setReadOnly(true);

@@ -27,8 +27,8 @@ Q_SIGNALS:
     void amplifierClicked(bool on);
 
 private:
-    QCheckBox* m_amplifier;
-    QLineEdit* m_information;
+    QCheckBox* m_amplifier = nullptr;
+    QLineEdit* m_information = nullptr;
 };
 
 } // namespace telvar

@@ -99,6 +99,34 @@ private Q_SLOTS:
                  72);
     }
 
+    // Tab reaches the labels; the keys do what the mouse buttons do.
+    void labelsByKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("sayData");
+        QTest::addColumn<int>("heard");
+        QTest::newRow("Space uses") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << "\\IY" << 0;
+        QTest::newRow("Enter uses") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << "\\IY" << 0;
+        QTest::newRow("menu key hears") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << "" << 1;
+        QTest::newRow("Shift+F10 hears")
+            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << "" << 1;
+    }
+
+    void labelsByKeyboard() {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, sayData);
+        QFETCH(int, heard);
+        QSignalSpy speech(m_editor.data(), &frmPhrase::speechRequested);
+        auto* label = child<QLabel>("allophoneIY");
+        QVERIFY(label->focusPolicy() & Qt::TabFocus);
+        QTest::keyClick(label, Qt::Key(key), modifiers);
+        QCOMPARE(this->sayData()->text(), sayData);
+        QCOMPARE(speech.size(), heard);
+        if (heard)
+            QCOMPARE(speech.first().first().toByteArray(), codes({31, 128}));
+    }
+
     void sayAndCurrentSpeakTheExpandedText() {
         put(Dictionary::kFileName, "[Words]\nhello=\\HE \\EH \\LO \\OW\n");
         QSignalSpy speech(m_editor.data(), &frmPhrase::speechRequested);

@@ -201,6 +201,27 @@ private Q_SLOTS:
         QVERIFY(dark(gauge.grab().toImage(), needlePoint(gauge, 3600)));
     }
 
+    // The gauge's size places its text but does not scale it: its digits are as tall at any width.
+    void theGaugeTextKeepsItsSizeAtAnyWidth() {
+        QList<int> heights;
+        for (const QSize size : {QSize(400, 120), QSize(1200, 360)}) {
+            EnergyGauge gauge;
+            gauge.resize(size);
+            const QImage image = gauge.grab().toImage();
+            // The rows holding the scale's black digits in the right half, away from the resting needle.
+            QList<int> inked;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = image.width() / 2; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 0x20 && !inked.contains(y))
+                        inked << y;
+            int run = 1;
+            while (run < inked.size() && inked.at(run) == inked.first() + run)
+                ++run;
+            heights << run;
+        }
+        QVERIFY2(qAbs(heights.at(0) - heights.at(1)) <= 1, qPrintable(QString::number(heights.at(1))));
+    }
+
     void nothingIsSqueezedAtTheWindowsDefaultSize() {
         SetupScreen screen;
         // The main window's screen area at its default size, less the tab strip.

@@ -1,0 +1,90 @@
+#include "app/HelpViewer.h"
+
+#include "app/HelpPages.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace telvar {
+
+HelpViewer::HelpViewer(QWidget* parent)
+    : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this)), m_back(new QToolButton(this)),
+      m_forward(new QToolButton(this)) {
+    setObjectName(QStringLiteral("helpViewer"));
+    m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    // Links to the outside world go to the browser; links between the pages stay here.
+    m_browser->setOpenExternalLinks(true);
+
+    m_back->setObjectName(QStringLiteral("helpBack"));
+    m_back->setText(tr("Back"));
+    m_back->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    m_back->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_back->setShortcut(QKeySequence::Back);
+    m_back->setEnabled(false);
+    m_forward->setObjectName(QStringLiteral("helpForward"));
+    m_forward->setText(tr("Forward"));
+    m_forward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    m_forward->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_forward->setShortcut(QKeySequence::Forward);
+    m_forward->setEnabled(false);
+    auto* openOutside = new QPushButton(tr("Open in browser"), this);
+    openOutside->setObjectName(QStringLiteral("helpOpenInBrowser"));
+    openOutside->setToolTip(tr("Show this page in your web browser"));
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(m_back);
+    bar->addWidget(m_forward);
+    bar->addStretch(1);
+    bar->addWidget(openOutside);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(bar);
+    column->addWidget(m_browser, 1);
+
+    connect(m_back, &QToolButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_forward, &QToolButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QToolButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QToolButton::setEnabled);
+    connect(m_browser, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle(m_browser->documentTitle()); });
+    connect(openOutside, &QPushButton::clicked, this, &HelpViewer::openInBrowser);
+    resize(760, 600);
+}
+
+HelpViewer::~HelpViewer() = default;
+
+void HelpViewer::showPage(const QUrl& url) {
+    m_browser->setSource(url);
+    show();
+    raise();
+    activateWindow();
+}
+
+void HelpViewer::openInBrowser() {
+    if (!m_extracted) {
+        auto folder =
+            std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("telvar-help-XXXXXX")));
+        QString error;
+        if (!folder->isValid()) {
+            Q_EMIT problem(tr("The help pages could not be written out: %1").arg(folder->errorString()));
+            return;
+        }
+        if (!HelpPages::extractTo(folder->path(), &error)) {
+            Q_EMIT problem(tr("The help pages could not be written out: %1").arg(error));
+            return;
+        }
+        m_extracted = std::move(folder);
+    }
+    const QString file = QDir(m_extracted->path()).filePath(QFileInfo(m_browser->source().path()).fileName());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        Q_EMIT problem(QStringLiteral("No browser could open %1").arg(file));
+}
+
+} // namespace telvar

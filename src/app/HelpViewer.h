@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QTemporaryDir;
+class QTextBrowser;
+class QToolButton;
+class QUrl;
+
+namespace telvar {
+
+// A window of its own that shows the compiled-in help pages: links between pages, Back and Forward, and
+// the page's title as the window's. "Open in browser" hands the shown page to the user's browser.
+class HelpViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpViewer(QWidget* parent = nullptr);
+    ~HelpViewer() override;
+
+    void showPage(const QUrl& url);
+    QTextBrowser* browser() const { return m_browser; }
+
+Q_SIGNALS:
+    // The browser could not be reached; the text says why.
+    void problem(const QString& text);
+
+private:
+    void openInBrowser();
+
+    QTextBrowser* m_browser;
+    QToolButton* m_back;
+    QToolButton* m_forward;
+    // The pages written out for the browser, kept for the run: the browser may read them late.
+    std::unique_ptr<QTemporaryDir> m_extracted;
+};
+
+} // namespace telvar

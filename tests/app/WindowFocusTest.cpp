@@ -1,0 +1,112 @@
+#include "WindowRig.h"
+
+#include "app/VirtualDeviceControls.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace telvar;
+using telvar::test::WindowRig;
+using Action = std::function<void(WindowRig&)>;
+
+namespace {
+
+void replug(WindowRig& rig) {
+    rig.clickTab(QStringLiteral("Log File"));
+    rig.library.unplug();
+    QTRY_VERIFY(rig.connectPrompt()->isVisible());
+    rig.library.plug();
+    QVERIFY(rig.waitAttached());
+    QTRY_VERIFY(rig.tabStrip()->isVisible());
+}
+
+// Typed phonetics stay when Tab reaches the editor's word list: focus alone chooses no word.
+void tabIntoTheWordList(WindowRig& rig) {
+    rig.clickTab(QStringLiteral("Word List"));
+    rig.find<QPushButton>(QStringLiteral("wordEditorButton"))->click();
+    auto* sayData = rig.find<QLineEdit>(QStringLiteral("txtSayData"));
+    QTRY_COMPARE(QApplication::focusWidget(), sayData);
+    QTest::keyClicks(sayData, QStringLiteral("\\IY"));
+    auto* words = rig.find<QListWidget>(QStringLiteral("wordList"));
+    for (int keys = 0; keys < 100 && QApplication::focusWidget() != words; ++keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(sayData->text(), QStringLiteral("\\IY"));
+    QVERIFY(words->selectedItems().isEmpty());
+}
+
+// The button keeps the focus through the job it starts, though the job disables it meanwhile.
+Action press(const char* button) {
+    return [button](WindowRig& rig) {
+        rig.clickTab(QStringLiteral("SET UP"));
+        QVERIFY(rig.waitIdle());
+        auto* pressed = rig.find<QPushButton>(QString::fromLatin1(button));
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key_Space);
+        QVERIFY(!pressed->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(pressed->isEnabled(), 30000);
+    };
+}
+
+} // namespace
+
+class WindowFocusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void theFocusIsWhereTheUserWorks_data() {
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("focused"); // the widget, or the screen it is on
+        QTest::newRow("start") << Action([](WindowRig&) {}) << QStringLiteral("questionBox");
+        QTest::newRow("replug") << Action(replug) << QStringLiteral("questionBox");
+        QTest::newRow("next screen by keyboard") << Action([](WindowRig&) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+        }) << QStringLiteral("QNframe");
+        QTest::newRow("Tab into the editor's word list")
+            << Action(tabIntoTheWordList) << QStringLiteral("wordList");
+        QTest::newRow("Save Setting")
+            << press("saveSensitivityButton") << QStringLiteral("saveSensitivityButton");
+        QTest::newRow("auto-tune") << press("autoTuneStartButton") << QStringLiteral("autoTuneStartButton");
+    }
+
+    void theFocusIsWhereTheUserWorks() {
+        QFETCH(Action, action);
+        QFETCH(QString, focused);
+        WindowRig rig;
+        new VirtualDeviceControls(rig.library, *rig.window); // its log came first in the Tab chain
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        QVERIFY(rig.waitAttached());
+        QTRY_VERIFY(rig.tabStrip()->isVisible());
+        action(rig);
+        if (QTest::currentTestFailed())
+            return;
+        auto* expected = rig.find<QWidget>(focused);
+        QTRY_VERIFY(QApplication::focusWidget());
+        QVERIFY2(QApplication::focusWidget() == expected ||
+                     expected->isAncestorOf(QApplication::focusWidget()),
+                 qPrintable(QApplication::focusWidget()->objectName()));
+    }
+
+    // SET UP with the speech dock needs more room than 800x600 gives; it scrolls, the window keeps its size.
+    void theWindowKeepsItsSize() {
+        WindowRig rig;
+        new VirtualDeviceControls(rig.library, *rig.window);
+        QVERIFY(rig.waitAttached());
+        const QSize given(800, 600);
+        rig.window->resize(given);
+        for (const char* tab : {"SET UP", "Word List", "ITC"}) {
+            rig.clickTab(QString::fromLatin1(tab));
+            QVERIFY(rig.waitIdle());
+            QCOMPARE(rig.window->size(), given);
+        }
+        replug(rig);
+        QCOMPARE(rig.window->size(), given);
+    }
+};
+
+QTEST_MAIN(WindowFocusTest)
+#include "WindowFocusTest.moc"
