@@ -8,6 +8,7 @@
 #include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
+#include "journal/JournalStore.h"
 #include "pronounce/SpeechAloud.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
@@ -129,6 +130,10 @@ QCoro::Task<bool> CliContext::connectDevice() {
 
 QString CliContext::dataDir() const {
     return DataFolder::resolve(m_options.dataDir);
+}
+
+QString CliContext::journalPath() const {
+    return m_options.journal.isEmpty() ? JournalStore::defaultPath() : m_options.journal;
 }
 
 QString CliContext::dictionaryPath() const {

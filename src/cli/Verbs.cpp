@@ -12,6 +12,7 @@ Verb devicesVerb();
 Verb rawVerb();
 Verb askVerb();
 Verb logVerb();
+Verb sessionsVerb();
 Verb vocabVerb();
 Verb uploadVerb();
 Verb sayVerb();
@@ -41,6 +42,7 @@ const std::vector<Verb>& verbs() {
         codesVerb(),      mnemonicsVerb(),
         devicesVerb(),    rawVerb(),
         askVerb(),        logVerb(),
+        sessionsVerb(),
         vocabVerb(),      uploadVerb(),
         sayVerb(),        wordsVerb(),
         sendToUnitVerb(), modeVerb(),
