@@ -25,7 +25,10 @@ class QTimer;
 namespace telvar {
 
 class HidLibrary;
+class SensorTrace;
 class SessionController;
+class SessionHistoryWindow;
+class SessionJournal;
 
 // The main window: its title bar is the status line, its client area the connect prompt or the tab strip
 // with one of the seven screens. It owns the device link and the vocabulary for the whole run.
@@ -42,6 +45,7 @@ public:
         QString helpFolder;                      // folder of the help pages; empty when not found
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
         QString settingsFile;                    // window size and layout; empty: the user's settings
+        QString journalPath;                     // the session journal; empty: sessions are not kept
     };
 
     // `prompter` answers the window's boxes; message boxes when none is given.
@@ -68,6 +72,9 @@ public:
     QPlainTextEdit* aboutText() const { return m_aboutText; }
     // The menu that other parts of the window add their menus before.
     QMenu* helpMenu() const { return m_helpMenu; }
+    const SensorTrace& sensorTrace() const { return *m_trace; }
+    // View > Session history: the window is made on first use and read afresh each time.
+    SessionHistoryWindow* showSessionHistory();
 
     // Another start of the program asked for this window.
     void bringForward();
@@ -97,6 +104,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void buildScreenKeys();
+    void buildTraceDock();
     void stepScreen(int step);
     void showConnection();
     void noteFailure(const QString& reason);
@@ -130,6 +138,9 @@ private:
     QLabel* m_sessionTime = nullptr; // the seconds a question session has left
     QTimer* m_sessionClock = nullptr;
     SessionController* m_session = nullptr;
+    SessionJournal* m_journal = nullptr;
+    SensorTrace* m_trace = nullptr;
+    SessionHistoryWindow* m_history = nullptr;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;

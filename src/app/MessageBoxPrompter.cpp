@@ -13,6 +13,12 @@ QCoro::Task<bool> MessageBoxPrompter::askYesNo(QString text, QString title) {
     co_return answer == QMessageBox::Yes;
 }
 
+QCoro::Task<bool> MessageBoxPrompter::askYesNoDefaultNo(QString text, QString title) {
+    const auto answer = co_await show(QMessageBox::Question, std::move(text), std::move(title),
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::No);
+    co_return answer == QMessageBox::Yes;
+}
+
 QCoro::Task<bool> MessageBoxPrompter::askOkCancel(QString text, QString title) {
     const auto answer = co_await show(QMessageBox::Question, std::move(text), std::move(title),
                                       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
@@ -26,11 +32,14 @@ QCoro::Task<> MessageBoxPrompter::inform(QString text, QString title) {
 QCoro::Task<QMessageBox::StandardButton> MessageBoxPrompter::show(QMessageBox::Icon icon, QString text,
                                                                   QString title,
                                                                   QMessageBox::StandardButtons buttons,
-                                                                  QMessageBox::StandardButton escapeButton) {
+                                                                  QMessageBox::StandardButton escapeButton,
+                                                                  QMessageBox::StandardButton defaultButton) {
     if (silenced())
         co_return escapeButton;
     auto* box = new QMessageBox(icon, title.isEmpty() ? m_programTitle : title, text, buttons, m_parent);
     box->setEscapeButton(escapeButton);
+    if (defaultButton != QMessageBox::NoButton)
+        box->setDefaultButton(defaultButton);
     box->open();
     // The box is deleted only after the answer is read: deleting it on close could drop the queued
     // finished signal. If the window goes away first, the box goes with it and this task is never resumed.

@@ -15,13 +15,15 @@ public:
     MessageBoxPrompter(QWidget* parent, QString programTitle);
 
     QCoro::Task<bool> askYesNo(QString text, QString title = {}) override;
+    QCoro::Task<bool> askYesNoDefaultNo(QString text, QString title = {}) override;
     QCoro::Task<bool> askOkCancel(QString text, QString title = {}) override;
     QCoro::Task<> inform(QString text, QString title = {}) override;
 
 private:
     QCoro::Task<QMessageBox::StandardButton> show(QMessageBox::Icon icon, QString text, QString title,
                                                   QMessageBox::StandardButtons buttons,
-                                                  QMessageBox::StandardButton escapeButton);
+                                                  QMessageBox::StandardButton escapeButton,
+                                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     QPointer<QWidget> m_parent;
     QString m_programTitle;

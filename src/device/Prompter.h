@@ -12,6 +12,10 @@ public:
     virtual ~Prompter() = default;
     // A Yes/No box; true for Yes.
     virtual QCoro::Task<bool> askYesNo(QString text, QString title = {}) = 0;
+    // A Yes/No box for something that cannot be undone: Enter answers No.
+    virtual QCoro::Task<bool> askYesNoDefaultNo(QString text, QString title = {}) {
+        return askYesNo(std::move(text), std::move(title));
+    }
     // An OK/Cancel box; true for OK.
     virtual QCoro::Task<bool> askOkCancel(QString text, QString title = {}) = 0;
     // A box with an OK button only.
