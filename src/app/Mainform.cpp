@@ -194,8 +194,8 @@ void Mainform::buildMenus() {
     quit->setObjectName(QStringLiteral("quitAction"));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    QAction* history =
-        view->addAction(tr("Session history"), QKeySequence(Qt::CTRL | Qt::Key_H), this, &Mainform::showSessionHistory);
+    QAction* history = view->addAction(tr("Session history"), QKeySequence(Qt::CTRL | Qt::Key_H), this,
+                                       &Mainform::showSessionHistory);
     history->setObjectName(QStringLiteral("sessionHistoryAction"));
     history->setEnabled(m_journal != nullptr);
     view->addAction(findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))->toggleViewAction());

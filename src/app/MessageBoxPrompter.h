@@ -20,10 +20,10 @@ public:
     QCoro::Task<> inform(QString text, QString title = {}) override;
 
 private:
-    QCoro::Task<QMessageBox::StandardButton> show(QMessageBox::Icon icon, QString text, QString title,
-                                                  QMessageBox::StandardButtons buttons,
-                                                  QMessageBox::StandardButton escapeButton,
-                                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    QCoro::Task<QMessageBox::StandardButton>
+    show(QMessageBox::Icon icon, QString text, QString title, QMessageBox::StandardButtons buttons,
+         QMessageBox::StandardButton escapeButton,
+         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     QPointer<QWidget> m_parent;
     QString m_programTitle;

@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
     windowOptions.dataDir = telvar::DataFolder::resolve(options.dataDir);
     windowOptions.helpFolder = telvar::HelpPages::folder(QApplication::applicationDirPath());
     windowOptions.replyLimit = options.timeout;
-    windowOptions.journalPath = options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
+    windowOptions.journalPath =
+        options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

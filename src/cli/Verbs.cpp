@@ -13,6 +13,7 @@ Verb rawVerb();
 Verb askVerb();
 Verb logVerb();
 Verb sessionsVerb();
+Verb sessionsVerb();
 Verb vocabVerb();
 Verb uploadVerb();
 Verb sayVerb();
@@ -54,7 +55,7 @@ const std::vector<Verb>& verbs() {
         ampVerb(),        firmwareVerb(),
         aboutVerb(),      factoryDefaultsVerb(),
         bootloaderVerb(), suggestVerb(),
-        renderVerb(),
+        renderVerb(),     sessionsVerb(),
     };
     return all;
 }

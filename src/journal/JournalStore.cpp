@@ -57,6 +57,11 @@ PollOutcome outcomeFrom(bool shown, const QString& notShown) {
     return PollOutcome::OutsideRange;
 }
 
+// An empty word is a word all the same; a null QString would be bound as NULL.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 bool unreadable(const QSqlError& error) {
     const int code = error.nativeErrorCode().toInt() & 0xff;
     return code == kNotADatabase || code == kCorrupt;
@@ -195,7 +200,7 @@ qint64 JournalStore::begin(const QString& started, int windowSeconds, const QStr
     query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
     query.addBindValue(started);
     query.addBindValue(windowSeconds);
-    query.addBindValue(question);
+    query.addBindValue(notNull(question));
     if (!query.exec()) {
         fail(query.lastError());
         return 0;
@@ -217,7 +222,7 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
         const char* notShown = notShownText(p.outcome);
         for (const QVariant& value :
              {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
-              QVariant(p.readings[2]), QVariant(p.index), QVariant(p.word), QVariant(p.shown()),
+              QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
               notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
             poll.addBindValue(value);
         if (!(ok = poll.exec()))
@@ -226,7 +231,8 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
     QSqlQuery word(m_db);
     word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
     for (auto w = words.begin(); ok && w != words.end(); ++w) {
-        for (const QVariant& value : {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(w->word)})
+        for (const QVariant& value :
+             {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
             word.addBindValue(value);
         ok = word.exec();
     }
@@ -234,7 +240,7 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
     if (ok) {
         session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
                             : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
-        session.addBindValue(answer);
+        session.addBindValue(notNull(answer));
         if (end)
             session.addBindValue(endText(*end));
         session.addBindValue(id);

@@ -42,7 +42,8 @@ int niceCeiling(int value) {
 
 } // namespace
 
-SensorTraceChart::SensorTraceChart(const SensorTrace& trace, QWidget* parent) : QWidget(parent), m_trace(trace) {
+SensorTraceChart::SensorTraceChart(const SensorTrace& trace, QWidget* parent)
+    : QWidget(parent), m_trace(trace) {
     setObjectName(QStringLiteral("sensorTraceChart"));
     setToolTip(tr("The sensor's three readings and their sum; a mark for each word"));
     setBackgroundRole(QPalette::Base);
@@ -69,20 +70,25 @@ void SensorTraceChart::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics metrics = fontMetrics();
     const int line = metrics.height();
-    const QRect plot = rect().adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -10, -line - 6);
+    const QRect plot =
+        rect().adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -10, -line - 6);
     if (plot.width() < 10 || plot.height() < 10)
         return;
 
     const int top = niceCeiling(std::max(m_trace.highestSum(), 10));
     const qint64 windowMs = std::max<qint64>(m_trace.windowMs(), 1000);
-    const auto x = [&](qint64 ms) { return plot.left() + double(plot.width()) * double(ms) / double(windowMs); };
+    const auto x = [&](qint64 ms) {
+        return plot.left() + double(plot.width()) * double(ms) / double(windowMs);
+    };
     const auto y = [&](int value) { return plot.bottom() - double(plot.height()) * value / top; };
 
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(plot);
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(QRect(0, plot.top() - line / 2, plot.left() - 4, line), Qt::AlignRight, QString::number(top));
-    painter.drawText(QRect(0, plot.bottom() - line / 2, plot.left() - 4, line), Qt::AlignRight, QStringLiteral("0"));
+    painter.drawText(QRect(0, plot.top() - line / 2, plot.left() - 4, line), Qt::AlignRight,
+                     QString::number(top));
+    painter.drawText(QRect(0, plot.bottom() - line / 2, plot.left() - 4, line), Qt::AlignRight,
+                     QStringLiteral("0"));
     for (qint64 second = 0; second * 1000 <= windowMs; ++second) {
         const double at = x(second * 1000);
         painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 3));

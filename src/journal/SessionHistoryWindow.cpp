@@ -108,8 +108,9 @@ void SessionHistoryWindow::showSelected() {
     }
     // The trace shows the session the selection began with, or the newest of several.
     const QModelIndex current = m_table->selectionModel()->currentIndex();
-    const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row())) ? m_model.idAt(current.row())
-                                                                                      : ids.first();
+    const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row()))
+                          ? m_model.idAt(current.row())
+                          : ids.first();
     const auto sessions = m_store.read({id});
     if (sessions && !sessions->empty())
         m_trace.show(sessions->front());
