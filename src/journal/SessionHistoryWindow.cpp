@@ -38,6 +38,10 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(false);
+    // Measured once from a sample rather than from every row: the journal may hold thousands.
+    m_table->setColumnWidth(SessionListModel::Started,
+                            fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00T00:00:00+00:00")) +
+                                16);
     m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Question, QHeaderView::Stretch);
     m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Answer, QHeaderView::Stretch);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
