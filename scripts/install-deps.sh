@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-    qt6-base-dev qt6-qpa-plugins libhidapi-dev libudev-dev qcoro-qt6-dev
+    qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
     pocketsphinx-en-us espeak-ng fonts-dejavu-core
 )

@@ -1,11 +1,14 @@
 // Runs one 24-second question-and-answer session against the virtual device (its wandering sensor, real
-// timings) and prints the CPU time the process used as a fraction of the wall time. A program that waits
-// on timers and replies, rather than spinning, should stay well under 1 % of a core.
+// timings), recorded as the window records it (the journal, on its own thread, and the sensor trace), and
+// prints the CPU time the process used as a fraction of the wall time. A program that waits on timers and
+// replies, rather than spinning, should stay well under 1 % of a core.
 //
 // Usage: session_idle_cpu [--window 6|12|24]
 
 #include "device/DeviceLink.h"
 #include "emulator/EmulatedLibrary.h"
+#include "journal/SensorTrace.h"
+#include "journal/SessionJournal.h"
 #include "session/SessionController.h"
 #include "vocab/BuiltinVocabulary.h"
 #include "vocab/Vocabulary.h"
@@ -51,6 +54,10 @@ int main(int argc, char** argv) {
     vocabulary.setList1(builtin::words());
     SessionController session(link, vocabulary);
     session.log().setPath(QDir(logFolder.path()).filePath(QStringLiteral("log.qnx")));
+    SessionJournal journal(QDir(logFolder.path()).filePath(QStringLiteral("sessions.db")));
+    journal.follow(session);
+    SensorTrace trace;
+    trace.follow(session);
 
     QElapsedTimer wall;
     double processStart = 0;

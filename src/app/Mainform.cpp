@@ -11,6 +11,10 @@
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
 #include "files/FolderLock.h"
+#include "journal/SensorTrace.h"
+#include "journal/SensorTraceChart.h"
+#include "journal/SessionHistoryWindow.h"
+#include "journal/SessionJournal.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
@@ -23,6 +27,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoro/QCoroSignal>
+#include <QDockWidget>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -103,6 +108,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     setStyleSheet(kFocusFrame);
     new FocusReturn(this);
     buildWindow();
+    buildTraceDock();
     buildMenus();
     buildStatusBar();
     buildScreenKeys();
@@ -199,9 +205,52 @@ void Mainform::buildMenus() {
     QAction* quit = file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
     quit->setObjectName(QStringLiteral("quitAction"));
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* history = view->addAction(tr("Session history"), QKeySequence(Qt::CTRL | Qt::Key_H), this,
+                                       &Mainform::showSessionHistory);
+    history->setObjectName(QStringLiteral("sessionHistoryAction"));
+    history->setEnabled(m_journal != nullptr);
+    view->addAction(findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))->toggleViewAction());
+
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
     QAction* about = m_helpMenu->addAction(tr("&About Telvar X"), this, &Mainform::showAbout);
     about->setObjectName(QStringLiteral("aboutAction"));
+}
+
+void Mainform::buildTraceDock() {
+    m_trace = new SensorTrace(this);
+    m_trace->follow(*m_session);
+    auto* dock = new QDockWidget(tr("Sensor trace"), this);
+    dock->setObjectName(QStringLiteral("sensorTraceDock"));
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    dock->setWidget(new SensorTraceChart(*m_trace, dock));
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // The window grows by the dock rather than squeezing the screens above it.
+    resize(size().expandedTo(sizeHint()));
+
+    if (m_options.journalPath.isEmpty())
+        return;
+    m_journal = new SessionJournal(m_options.journalPath, this);
+    m_journal->follow(*m_session);
+    connect(m_journal, &SessionJournal::problem, this, &Mainform::noteFailure);
+    connect(m_journal, &SessionJournal::sessionRecorded, this, [this] {
+        if (m_history && m_history->isVisible())
+            m_history->reload();
+    });
+}
+
+SessionHistoryWindow* Mainform::showSessionHistory() {
+    if (!m_journal)
+        return nullptr;
+    if (!m_history)
+        m_history = new SessionHistoryWindow(m_journal->path(), *m_prompter, this);
+    else
+        m_history->reload();
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+    return m_history;
 }
 
 void Mainform::showAbout() {

@@ -26,7 +26,10 @@ namespace telvar {
 
 class HidLibrary;
 class ItcScreen;
+class SensorTrace;
 class SessionController;
+class SessionHistoryWindow;
+class SessionJournal;
 
 // The main window: its title bar is the status line, its client area the connect prompt or the tab strip
 // with one of the seven screens. It owns the device link and the vocabulary for the whole run.
@@ -42,6 +45,7 @@ public:
         QString dataDir;                         // folder of the word-list files
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
         QString settingsFile;                    // window size and layout; empty: the user's settings
+        QString journalPath;                     // the session journal; empty: sessions are not kept
     };
 
     // `prompter` answers the window's boxes; message boxes when none is given.
@@ -68,6 +72,9 @@ public:
     QPlainTextEdit* aboutText() const { return m_aboutText; }
     // The menu that other parts of the window add their menus before.
     QMenu* helpMenu() const { return m_helpMenu; }
+    const SensorTrace& sensorTrace() const { return *m_trace; }
+    // View > Session history: the window is made on first use and read afresh each time.
+    SessionHistoryWindow* showSessionHistory();
 
     // Another start of the program asked for this window.
     void bringForward();
@@ -101,6 +108,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void buildScreenKeys();
+    void buildTraceDock();
     void stepScreen(int step);
     void showConnection();
     void noteFailure(const QString& reason);
@@ -135,6 +143,9 @@ private:
     QTimer* m_sessionClock = nullptr;
     SessionController* m_session = nullptr;
     ItcScreen* m_itc = nullptr;
+    SessionJournal* m_journal = nullptr;
+    SensorTrace* m_trace = nullptr;
+    SessionHistoryWindow* m_history = nullptr;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;

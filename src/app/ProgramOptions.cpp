@@ -6,6 +6,7 @@ namespace telvar {
 
 namespace {
 const QString kDataDir = QStringLiteral("data-dir");
+const QString kJournal = QStringLiteral("journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
@@ -15,6 +16,7 @@ QString ProgramOptions::parse(const QStringList& arguments) {
     OptionParser parser;
     EmulatorOptions::addOptionsTo(parser);
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
     parser.addOption(QCommandLineOption(kVersion));
@@ -32,6 +34,11 @@ QString ProgramOptions::parse(const QStringList& arguments) {
         dataDir = parser.value(kDataDir);
         if (dataDir.isEmpty())
             return QStringLiteral("--data-dir needs a folder");
+    }
+    if (parser.isSet(kJournal)) {
+        journal = parser.value(kJournal);
+        if (journal.isEmpty())
+            return QStringLiteral("--journal needs a file name");
     }
     if (parser.isSet(kTimeout)) {
         const QString value = parser.value(kTimeout);
@@ -53,6 +60,7 @@ QString ProgramOptions::usage() {
            EmulatorOptions::usage() +
            QStringLiteral(
                "  --data-dir DIR     folder of the word-list files\n"
+               "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
                "  --timeout MS       time limit for each device reply (default 2000)\n"
                "  --help             this text\n"
                "  --version          the program's version\n"

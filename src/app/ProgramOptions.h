@@ -13,6 +13,7 @@ namespace telvar {
 struct ProgramOptions {
     EmulatorOptions emulator;             // --simulate[=FILE], --sensor LIST, --fault SPEC
     QString dataDir;                      // --data-dir DIR
+    QString journal;                      // --journal FILE; empty: the user's own
     std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
     bool help = false;                    // --help
     bool version = false;                 // --version

@@ -49,6 +49,11 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     layout->addWidget(m_speech);
     dock->setWidget(panel);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // Below the sensor trace rather than beside it: both want the window's width.
+    if (auto* trace = window.findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))) {
+        window.splitDockWidget(trace, dock, Qt::Vertical);
+        window.resize(window.size().expandedTo(window.sizeHint()));
+    }
     window.resizeDocks({dock}, {120}, Qt::Vertical);
 
     VirtualDevice& device = m_library.device();

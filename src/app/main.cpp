@@ -4,6 +4,7 @@
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
 #include "emulator/EmulatedLibrary.h"
+#include "journal/JournalStore.h"
 #include "vocab/DataFolder.h"
 
 #include <QApplication>
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
     telvar::Mainform::Options windowOptions;
     windowOptions.dataDir = telvar::DataFolder::resolve(options.dataDir);
     windowOptions.replyLimit = options.timeout;
+    windowOptions.journalPath =
+        options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

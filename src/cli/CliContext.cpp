@@ -9,6 +9,7 @@
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/EmulatorOptions.h"
 #include "files/FolderLock.h"
+#include "journal/JournalStore.h"
 #include "pronounce/SpeechAloud.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
@@ -139,6 +140,10 @@ QCoro::Task<bool> CliContext::connectDevice() {
 
 QString CliContext::dataDir() const {
     return DataFolder::resolve(m_options.dataDir);
+}
+
+QString CliContext::journalPath() const {
+    return m_options.journal.isEmpty() ? JournalStore::defaultPath() : m_options.journal;
 }
 
 QString CliContext::dictionaryPath() const {

@@ -55,6 +55,8 @@ public:
 
     // The folder of the word-list files: --data-dir, else the program's folder or the user's data folder.
     QString dataDir() const;
+    // The session journal: --journal, else the user's own.
+    QString journalPath() const;
     // The editor dictionary: --dict, else the one in the data folder.
     QString dictionaryPath() const;
     // Reads it; a missing file is an empty dictionary. One that is there but cannot be read gives

@@ -8,6 +8,7 @@ namespace {
 
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kDictionary = QStringLiteral("dict");
+const QString kJournal = QStringLiteral("journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kYes = QStringLiteral("yes");
 const QString kHelp = QStringLiteral("help");
@@ -17,6 +18,7 @@ void declareGlobalOptions(OptionParser& parser) {
     EmulatorOptions::addOptionsTo(parser);
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kDictionary, QString(), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kYes));
     parser.addOption(QCommandLineOption(kHelp));
@@ -92,6 +94,11 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
         parsed.error = QStringLiteral("--dict needs a file name");
         return parsed;
     }
+    o.journal = parser.value(kJournal);
+    if (parser.isSet(kJournal) && o.journal.isEmpty()) {
+        parsed.error = QStringLiteral("--journal needs a file name");
+        return parsed;
+    }
     if (parser.isSet(kTimeout)) {
         bool ok = false;
         const int ms = parser.value(kTimeout).toInt(&ok);
@@ -112,13 +119,15 @@ QString globalUsage() {
         "\n"
         "Global options:\n"
         "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
-        "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 (with --simulate)\n"
+        "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 or 5/40/90x3,7/41/91x3\n"
+        "                     (with --simulate)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
         "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
         "                     approximation of the chip for trying words, not its voice\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
+        "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"
         "  --yes              answer Yes to every confirmation\n"
         "  --help             this text; VERB --help tells about one verb\n"

@@ -15,6 +15,7 @@ struct GlobalOptions {
     EmulatorOptions emulator;                         // --simulate[=FILE], --sensor LIST, --fault SPEC
     QString dataDir;                                  // --data-dir DIR
     QString dictionary;                               // --dict FILE: the editor dictionary
+    QString journal;                                  // --journal FILE: the session journal
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
     bool help = false;

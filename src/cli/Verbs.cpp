@@ -12,6 +12,8 @@ Verb devicesVerb();
 Verb rawVerb();
 Verb askVerb();
 Verb logVerb();
+Verb sessionsVerb();
+Verb sessionsVerb();
 Verb vocabVerb();
 Verb uploadVerb();
 Verb sayVerb();
@@ -41,6 +43,7 @@ const std::vector<Verb>& verbs() {
         codesVerb(),      mnemonicsVerb(),
         devicesVerb(),    rawVerb(),
         askVerb(),        logVerb(),
+        sessionsVerb(),
         vocabVerb(),      uploadVerb(),
         sayVerb(),        wordsVerb(),
         sendToUnitVerb(), modeVerb(),
@@ -52,7 +55,7 @@ const std::vector<Verb>& verbs() {
         ampVerb(),        firmwareVerb(),
         aboutVerb(),      factoryDefaultsVerb(),
         bootloaderVerb(), suggestVerb(),
-        renderVerb(),
+        renderVerb(),     sessionsVerb(),
     };
     return all;
 }

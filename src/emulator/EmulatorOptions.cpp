@@ -75,7 +75,8 @@ QString EmulatorOptions::readFrom(const OptionParser& parser) {
 QString EmulatorOptions::usage() {
     return QStringLiteral(
         "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE\n"
-        "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0);\n"
+        "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0), or all\n"
+        "                     three readings of each reply: 5/40/90x3,7/41/91x3;\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (may be repeated)\n"

@@ -15,7 +15,7 @@ class OptionParser;
 
 // How the virtual Telvar X is set up; both programs fill it from the same command-line words:
 //   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE)
-//   --sensor LIST      scripted sensor readings (5,7,1200x100), or random[:SEED] for the wandering sensor
+//   --sensor LIST      scripted sensor readings (5,7,1200x100 or 5/40/90x3), or random[:SEED] for the wandering sensor
 //   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS; may be repeated
 //   --speak-aloud      make what the device says audible (an approximation through espeak-ng)
 class EmulatorOptions {

@@ -28,13 +28,21 @@ std::optional<SensorScript> SensorScript::parse(const QString& list, QString* er
             return std::nullopt;
         };
         if (item.isEmpty())
-            return fail(QStringLiteral("empty item (write values like 5,7,1200x100)"));
+            return fail(QStringLiteral("empty item (write values like 5,7,1200x100 or 5/40/90x3)"));
         const qsizetype times = item.indexOf(u'x');
-        const auto value = wholeNumber(QStringView(item).left(times < 0 ? item.size() : times));
-        if (!value)
-            return fail(QStringLiteral("\"%1\" is not a value or VALUExCOUNT").arg(item));
-        if (*value > kMaxValue)
-            return fail(QStringLiteral("value %1 is above %2").arg(*value).arg(kMaxValue));
+        const QStringList parts = item.left(times < 0 ? item.size() : times).split(u'/');
+        if (parts.size() != 1 && parts.size() != 3)
+            return fail(QStringLiteral("\"%1\" holds one reading or three (R1/R2/R3)").arg(item));
+        Readings values{};
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const auto value = wholeNumber(parts.at(i));
+            if (!value)
+                return fail(
+                    QStringLiteral("\"%1\" is not a value, R1/R2/R3 or either followed by xCOUNT").arg(item));
+            if (*value > kMaxValue)
+                return fail(QStringLiteral("value %1 is above %2").arg(*value).arg(kMaxValue));
+            values[i] = static_cast<int>(*value);
+        }
         qint64 count = 1;
         if (times >= 0) {
             const auto parsed = wholeNumber(QStringView(item).mid(times + 1));
@@ -43,15 +51,15 @@ std::optional<SensorScript> SensorScript::parse(const QString& list, QString* er
                     QStringLiteral("\"%1\": the count after x must be a number of 1 or more").arg(item));
             count = *parsed;
         }
-        script.m_runs.push_back({static_cast<int>(*value), count});
+        script.m_runs.push_back({values, count});
     }
     return script;
 }
 
-int SensorScript::next() {
+SensorScript::Readings SensorScript::next() {
     if (exhausted())
-        return 0;
-    const int value = m_runs[m_run].value;
+        return {};
+    const Readings value = m_runs[m_run].values;
     if (++m_usedOfRun >= m_runs[m_run].count) {
         ++m_run;
         m_usedOfRun = 0;

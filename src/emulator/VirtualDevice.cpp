@@ -281,7 +281,7 @@ Utterance VirtualDevice::speak(quint16 address) const {
 
 std::array<int, 3> VirtualDevice::readSensor() {
     if (m_script)
-        return {m_script->next(), 0, 0};
+        return m_script->next();
     return m_walk.next();
 }
 

@@ -24,12 +24,21 @@ SessionController::SessionController(DeviceLink& link, const Vocabulary& vocabul
     m_windowTimer.setSingleShot(true);
     // A coarse timer may end a 6-second window 300 ms early.
     m_windowTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_windowTimer, &QTimer::timeout, this, &SessionController::endWindow);
+    connect(&m_windowTimer, &QTimer::timeout, this, [this] {
+        endWindow(m_deviceProblem == WaitResult::Unplugged ? SessionEnd::DeviceGone
+                                                           : SessionEnd::WindowEnded);
+    });
 }
 
 SessionController::~SessionController() {
-    if (m_listening)
-        m_log.writeAnswerAndClose(m_answer);
+    if (!m_listening)
+        return;
+    m_log.writeAnswerAndClose(m_answer);
+    Q_EMIT sessionEnded(m_answer, SessionEnd::ProgramClosed);
+}
+
+qint64 SessionController::sessionMs() const {
+    return m_sinceAsked.elapsed() * Timings::divisor();
 }
 
 int SessionController::remainingSeconds() const {
@@ -49,8 +58,10 @@ bool SessionController::ask(const QString& question, ResponseWindow window) {
     Q_EMIT eventEntry(QStringLiteral(" USER ASKED: ") + question);
     m_pollTimer.start();
     m_windowTimer.start();
+    m_sinceAsked.start();
     m_listening = true;
     Q_EMIT listeningChanged(true);
+    Q_EMIT asked(question, window);
     if (!m_log.writeQuestion(question))
         reportLogProblem();
     return true;
@@ -105,14 +116,28 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QStrin
     // The device combines its reading with 255, not 256.
     const int highByte = device.reply(3);
     const int index = device.reply(2) + 255 * highByte;
-
-    if (!m_screenVisible() || index < 1 || index > kHighestIndex || m_recent.contains(index))
+    const PollOutcome outcome = judge(index);
+    // A reply that comes after the window closed belongs to no session's record.
+    if (m_listening) {
+        const QString word =
+            index < 1 || index > kHighestIndex ? QString() : m_vocabulary.list1().value(index);
+        Q_EMIT polled(
+            {sessionMs(),
+             {index, device.reply(4) + 255 * device.reply(5), device.reply(6) + 255 * device.reply(7)},
+             index,
+             word,
+             outcome});
+    }
+    if (outcome != PollOutcome::Shown)
         co_return WaitResult::Ok;
     m_recent.remember(index, highByte);
     Q_EMIT itemSelected(index);
     // A session that ended while this tick waited has already written its answer: the word then opens
     // the answer of the next question.
-    m_answer += u' ' + m_vocabulary.list1().value(index);
+    const QString word = m_vocabulary.list1().value(index);
+    m_answer += u' ' + word;
+    if (m_listening)
+        Q_EMIT wordAccepted({sessionMs(), index, word});
 
     step = QStringLiteral("the pause before speaking");
     for (int tick = 0; tick < kPauseTicksBeforeSpeaking; ++tick) {
@@ -132,12 +157,20 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QStrin
     co_return co_await device.command(Command::Speak);
 }
 
-void SessionController::endNow() {
-    if (m_listening)
-        endWindow();
+PollOutcome SessionController::judge(int index) const {
+    if (!m_screenVisible())
+        return PollOutcome::ScreenHidden;
+    if (index < 1 || index > kHighestIndex)
+        return PollOutcome::OutsideRange;
+    return m_recent.contains(index) ? PollOutcome::RecentlyShown : PollOutcome::Shown;
 }
 
-void SessionController::endWindow() {
+void SessionController::endNow(SessionEnd reason) {
+    if (m_listening)
+        endWindow(reason);
+}
+
+void SessionController::endWindow(SessionEnd reason) {
     m_pollTimer.stop();
     m_windowTimer.stop();
     m_listening = false;
@@ -146,7 +179,7 @@ void SessionController::endWindow() {
         reportLogProblem();
     const QString answer = std::exchange(m_answer, QString());
     Q_EMIT listeningChanged(false);
-    Q_EMIT sessionEnded(answer);
+    Q_EMIT sessionEnded(answer, reason);
 }
 
 void SessionController::reportLogProblem() {

@@ -3,9 +3,12 @@
 #include "device/WaitResult.h"
 #include "session/RecentIndexMemory.h"
 #include "session/ResponseWindow.h"
+#include "session/SessionEnd.h"
 #include "session/SessionLogWriter.h"
+#include "session/SessionPoll.h"
 
 #include <QCoro/QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -25,7 +28,8 @@ class SessionController : public QObject {
     Q_OBJECT
 public:
     SessionController(DeviceLink& link, const Vocabulary& vocabulary, QObject* parent = nullptr);
-    // A session still listening is ended quietly: its answer goes into the log.
+    // A session still listening is ended quietly: its answer goes into the log, and `sessionEnded` tells
+    // that the program closed.
     ~SessionController() override;
 
     // Whether the screen that shows the words is visible; while it is not, readings are taken but no
@@ -45,16 +49,22 @@ public:
     // Starts a session; false (and nothing happens) while one is listening.
     bool ask(const QString& question, ResponseWindow window);
     // Ends a listening session before its window closes, as the window's end would: the answer so far
-    // is shown, logged and announced by `sessionEnded`.
-    void endNow();
+    // is shown, logged and announced by `sessionEnded` with `reason`.
+    void endNow(SessionEnd reason = SessionEnd::Interrupted);
 
 Q_SIGNALS:
     void listeningChanged(bool listening);
+    // A question has been asked and the window opened; `asked` comes before any `polled`.
+    void asked(const QString& question, telvar::ResponseWindow window);
+    // Every reading taken while listening, whether or not it showed a word.
+    void polled(const telvar::SessionPoll& poll);
+    // A word joined the answer.
+    void wordAccepted(const telvar::SessionWord& word);
     // A text for the top of the event window (" USER ASKED: ..." or "Telvar X  :...").
     void eventEntry(const QString& text);
     // The word list selects (and scrolls to) this word index.
     void itemSelected(int index);
-    void sessionEnded(const QString& answer);
+    void sessionEnded(const QString& answer, telvar::SessionEnd reason);
     // A poll tick has run to its end (the word it found, if any, has been sent to be spoken).
     void tickFinished();
     // A title-bar text about something that went wrong: the log, or the device not answering.
@@ -65,7 +75,10 @@ private:
     QCoro::Task<> pollTick();
     // `step` names the exchange under way, for the message when it fails.
     QCoro::Task<WaitResult> readAndSpeak(Sequence& device, QString& step);
-    void endWindow();
+    void endWindow(SessionEnd reason);
+    // Milliseconds since the question, on the session's own clock (a test's shortened timings run it fast).
+    qint64 sessionMs() const;
+    PollOutcome judge(int index) const;
     void reportLogProblem();
     void reportDeviceProblem(WaitResult result, const QString& step);
 
@@ -74,6 +87,7 @@ private:
     std::function<bool()> m_screenVisible;
     QTimer m_pollTimer;   // t1
     QTimer m_windowTimer; // Timer2
+    QElapsedTimer m_sinceAsked;
     SessionLogWriter m_log;
     RecentIndexMemory m_recent;
     QString m_answer;

@@ -28,8 +28,8 @@ private Q_SLOTS:
              QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")});
         QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
         SensorScript script = parsed.options.emulator.sensorScript.value();
-        QCOMPARE(script.next(), 5);
-        QCOMPARE(script.next(), 7);
+        QCOMPARE(script.next()[0], 5);
+        QCOMPARE(script.next()[0], 7);
         QVERIFY(!parsed.options.yes);
         QCOMPARE(parsed.options.verbArguments,
                  (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),

@@ -46,18 +46,29 @@ private Q_SLOTS:
         QString error;
         auto script = SensorScript::parse(QStringLiteral("5,7,1200x100"), &error);
         QVERIFY2(script, qPrintable(error));
-        QCOMPARE(script->next(), 5);
-        QCOMPARE(script->next(), 7);
+        QCOMPARE(script->next()[0], 5);
+        QCOMPARE(script->next()[0], 7);
         for (int i = 0; i < 100; ++i)
-            QCOMPARE(script->next(), 1200);
-        QCOMPARE(script->next(), 0);
-        QCOMPARE(script->next(), 0);
+            QCOMPARE(script->next()[0], 1200);
+        QCOMPARE(script->next()[0], 0);
+        QCOMPARE(script->next()[0], 0);
         QVERIFY(SensorScript::parse(QStringLiteral(" 0 , 65279x2"), &error)); // the largest reading
+    }
+
+    void threeReadingItemsFillEveryReading() {
+        QString error;
+        auto script = SensorScript::parse(QStringLiteral("5/40/90x2,7,65279/0/1"), &error);
+        QVERIFY2(script, qPrintable(error));
+        using Readings = SensorScript::Readings;
+        for (const Readings& expected : {Readings{5, 40, 90}, Readings{5, 40, 90}, Readings{7, 0, 0},
+                                         Readings{65279, 0, 1}, Readings{0, 0, 0}})
+            QCOMPARE(script->next(), expected);
     }
 
     void badSensorListsAreRefused_data() {
         QTest::addColumn<QString>("list");
-        for (const char* list : {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3"})
+        for (const char* list : {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3",
+                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90"})
             QTest::newRow(list) << QString::fromLatin1(list);
     }
     void badSensorListsAreRefused() {
@@ -138,7 +149,7 @@ private Q_SLOTS:
         EmulatorOptions& options = line.options;
         QVERIFY(options.simulate);
         QCOMPARE(options.stateFile, QStringLiteral("state.json"));
-        QCOMPARE(options.sensorScript->next(), 5);
+        QCOMPARE(options.sensorScript->next()[0], 5);
         QVERIFY(options.faults.drops('D'));
         QCOMPARE(options.faults.delay(), std::chrono::milliseconds(20));
 
@@ -189,7 +200,9 @@ private Q_SLOTS:
         const auto library = EmulatedLibrary::create(line.options, &error);
         QVERIFY2(library, qPrintable(error));
         const HidLibrary::OutputReport report{0, 'Z'};
-        const auto sent = [&report](EmulatedLibrary& to) { return to.WriteEx(kVendorId, kProductId, report).result().sent; };
+        const auto sent = [&report](EmulatedLibrary& to) {
+            return to.WriteEx(kVendorId, kProductId, report).result().sent;
+        };
         library->Connect();
         QVERIFY(sent(*library));
         QVERIFY(sent(*library));

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace telvar::test {
 
@@ -23,6 +24,9 @@ inline ProcessResult runTelvarctl(const QStringList& arguments, const QString& w
     if (!workingDirectory.isEmpty())
         process.setWorkingDirectory(workingDirectory);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Sessions asked without --journal go to a journal of the tests' own, not the user's.
+    static const QTemporaryDir dataHome;
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
     for (const QString& entry : environment)
         env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);

@@ -1,7 +1,10 @@
 #include "cli/CliContext.h"
+#include "cli/OutputFile.h"
 #include "cli/Verb.h"
 #include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
+#include "journal/JournalExport.h"
+#include "journal/SessionJournal.h"
 #include "session/SessionController.h"
 
 #include <QCoro/QCoroSignal>
@@ -28,20 +31,24 @@ Verb askVerb() {
         QStringLiteral("ask"),
         QStringLiteral("ask a question and print the words the device answers with"),
         QStringLiteral(
-            "Usage: telvarctl ask QUESTION [--window 6|12|24]\n"
+            "Usage: telvarctl ask QUESTION [--window 6|12|24] [--trace FILE.csv]\n"
             "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
             "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
             "device's sensor is polled and every new word it points at is spoken and added to the\n"
             "answer. When the window closes the answer is logged and printed as the last line:\n"
             "  Telvar X  : WORD WORD ...\n"
-            "Exit status 1 when the device is missing, stops answering or leaves. A log that cannot\n"
-            "be written is reported on stderr; the answer is printed all the same.\n"
+            "The session, with every sensor reading and word, is kept in the session journal (see\n"
+            "telvarctl sessions). --trace writes the readings to FILE.csv as well (- for stdout), one\n"
+            "row per reading: ms,reading1,reading2,reading3,index,word,shown\n"
+            "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
+            "that cannot be written is reported on stderr; the answer is printed all the same.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
             OptionParser parser;
             parser.addOption(
                 QCommandLineOption(QStringLiteral("window"), QString(), QStringLiteral("SECONDS")));
+            parser.addOption(QCommandLineOption(QStringLiteral("trace"), QString(), QStringLiteral("FILE")));
             if (const QString error = parser.parse(arguments); !error.isEmpty())
                 co_return context.usageError(verb, error);
             ResponseWindow window = ResponseWindow::Seconds12;
@@ -58,6 +65,9 @@ Verb askVerb() {
                                              QStringLiteral("give the question as one argument (quote it)"));
             if (questions.first().trimmed().isEmpty())
                 co_return context.usageError(verb, QStringLiteral("the question is empty"));
+            const QString trace = parser.value(QStringLiteral("trace"));
+            if (parser.isSet(QStringLiteral("trace")) && trace.isEmpty())
+                co_return context.usageError(verb, QStringLiteral("--trace needs a file name"));
 
             const Vocabulary* loaded = context.loadVocabulary();
             if (!loaded)
@@ -66,7 +76,14 @@ Verb askVerb() {
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 
+            SessionJournal journal(context.journalPath());
+            QObject::connect(&journal, &SessionJournal::problem,
+                             [&](const QString& text) { context.fail(text); });
             SessionController session(context.link(), vocabulary);
+            journal.follow(session);
+            std::vector<SessionPoll> polls;
+            QObject::connect(&session, &SessionController::polled,
+                             [&polls](const SessionPoll& poll) { polls.push_back(poll); });
             QObject::connect(&session, &SessionController::problem,
                              [&](const QString& text) { context.fail(text); });
             QString answer;
@@ -87,8 +104,10 @@ Verb askVerb() {
                 context.err() << "telvarctl: spoken after the window closed:" << session.answer() << Qt::endl;
 
             context.out() << "Telvar X  :" << answer << Qt::endl;
+            const bool traced =
+                trace.isEmpty() || writeOutput(context, trace, journalexport::traceCsv(polls));
             // The answer stands even when only the log failed; a device that failed makes it doubtful.
-            co_return session.deviceProblem() ? kExitFailure : kExitOk;
+            co_return session.deviceProblem() || !traced ? kExitFailure : kExitOk;
         },
     };
 }

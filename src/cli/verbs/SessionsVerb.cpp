@@ -1,0 +1,187 @@
+#include "cli/CliContext.h"
+#include "cli/OutputFile.h"
+#include "cli/Verb.h"
+#include "commandline/OptionParser.h"
+#include "device/Prompter.h"
+#include "journal/JournalExport.h"
+#include "journal/JournalStore.h"
+
+#include <optional>
+
+namespace telvar::cli {
+
+namespace {
+
+const QString kVerb = QStringLiteral("sessions");
+
+// A question or answer on one line of a tab-separated listing.
+QString oneField(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const QChar c : {QChar(u'\r'), QChar(u'\n'), QChar(u'\t')})
+        text.replace(c, u' ');
+    return text;
+}
+
+std::optional<QList<qint64>> parseIds(const QStringList& words, QString* bad) {
+    QList<qint64> ids;
+    for (const QString& word : words) {
+        bool ok = false;
+        const qint64 id = word.toLongLong(&ok);
+        if (!ok || id < 1 || word.startsWith(u'+')) {
+            *bad = word;
+            return std::nullopt;
+        }
+        ids << id;
+    }
+    return ids;
+}
+
+// The ids asked for that the journal does not hold, as a failure on stderr; false when there are any.
+bool allFound(CliContext& context, const QList<qint64>& asked, const std::vector<JournalSession>& found) {
+    QStringList missing;
+    for (const qint64 id : asked) {
+        if (std::none_of(found.begin(), found.end(), [id](const JournalSession& s) { return s.id == id; }))
+            missing << QString::number(id);
+    }
+    if (!missing.isEmpty())
+        context.fail(QStringLiteral("no session %1 in the journal").arg(missing.join(QStringLiteral(", "))));
+    return missing.isEmpty();
+}
+
+int list(CliContext& context, JournalStore& journal) {
+    const std::vector<JournalSession> sessions = journal.list();
+    if (!journal.errorString().isEmpty())
+        return context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
+    for (const JournalSession& s : sessions) {
+        context.out() << s.id << '\t' << s.started << '\t' << s.window << '\t' << oneField(s.question) << '\t'
+                      << oneField(s.answer) << '\n';
+    }
+    context.out().flush();
+    return kExitOk;
+}
+
+std::optional<std::vector<JournalSession>> readSessions(CliContext& context, JournalStore& journal,
+                                                        const QList<qint64>& ids) {
+    auto sessions = journal.read(ids);
+    if (!sessions) {
+        context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
+        return std::nullopt;
+    }
+    if (!allFound(context, ids, *sessions))
+        return std::nullopt;
+    return sessions;
+}
+
+int show(CliContext& context, JournalStore& journal, const QStringList& words) {
+    QString bad;
+    const auto ids = parseIds(words, &bad);
+    if (!ids || ids->size() != 1)
+        return context.usageError(kVerb, QStringLiteral("show takes one session id"));
+    const auto sessions = readSessions(context, journal, *ids);
+    if (!sessions)
+        return kExitFailure;
+    return writeOutput(context, QStringLiteral("-"), journalexport::traceCsv(sessions->front().polls))
+               ? kExitOk
+               : kExitFailure;
+}
+
+int exportSessions(CliContext& context, JournalStore& journal, const QStringList& words) {
+    OptionParser parser;
+    parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("FORMAT")));
+    parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                        QStringLiteral("FILE")));
+    if (const QString error = parser.parse(words); !error.isEmpty())
+        return context.usageError(kVerb, error);
+    const QString format = parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                                  : QStringLiteral("json");
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return context.usageError(kVerb, QStringLiteral("the format is json or csv"));
+    const QString target =
+        parser.isSet(QStringLiteral("o")) ? parser.value(QStringLiteral("o")) : QStringLiteral("-");
+    if (target.isEmpty())
+        return context.usageError(kVerb, QStringLiteral("-o needs a file name, or - for stdout"));
+    QString bad;
+    const auto ids = parseIds(parser.positionalArguments(), &bad);
+    if (!ids)
+        return context.usageError(kVerb, QStringLiteral("\"%1\" is not a session id").arg(bad));
+    const auto sessions = readSessions(context, journal, *ids);
+    if (!sessions)
+        return kExitFailure;
+    const QByteArray bytes = format == QLatin1String("csv") ? journalexport::pollsCsv(*sessions)
+                                                            : journalexport::sessionsJson(*sessions);
+    return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
+}
+
+QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStringList& words) {
+    QString bad;
+    const auto ids = parseIds(words, &bad);
+    if (!ids)
+        co_return context.usageError(kVerb, QStringLiteral("\"%1\" is not a session id").arg(bad));
+    if (ids->isEmpty())
+        co_return context.usageError(kVerb, QStringLiteral("delete takes the ids of the sessions to delete"));
+    const auto sessions = journal.list();
+    if (!journal.errorString().isEmpty())
+        co_return context.fail(
+            QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
+    if (!allFound(context, *ids, sessions))
+        co_return kExitFailure;
+    const QString question = ids->size() == 1
+                                 ? QStringLiteral("Delete session %1 from the journal?").arg(ids->first())
+                                 : QStringLiteral("Delete %1 sessions from the journal?").arg(ids->size());
+    if (!co_await context.prompter().askYesNo(question))
+        co_return context.fail(QStringLiteral("nothing was deleted"));
+    if (!journal.remove(*ids))
+        co_return context.fail(
+            QStringLiteral("the sessions could not be deleted: %1").arg(journal.errorString()));
+    co_return kExitOk;
+}
+
+} // namespace
+
+Verb sessionsVerb() {
+    return {
+        kVerb,
+        QStringLiteral("list, show, export or delete the sessions kept in the journal"),
+        QStringLiteral(
+            "Usage: telvarctl sessions\n"
+            "       telvarctl sessions show ID\n"
+            "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
+            "       telvarctl sessions delete ID... [--yes]\n"
+            "Every question asked is kept in the session journal (sessions.db in the user's data\n"
+            "folder, or the file --journal names) with its sensor readings and words.\n"
+            "Without more words, one line per session, oldest first:\n"
+            "  ID<TAB>STARTED<TAB>WINDOW<TAB>QUESTION<TAB>ANSWER\n"
+            "show prints one session's readings as ask --trace writes them. export writes the\n"
+            "sessions named (all when none is) as JSON, with their words and readings, or as CSV,\n"
+            "the readings of every session led by its id; to stdout unless -o names a file.\n"
+            "delete asks first; --yes deletes at once.\n"),
+        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const QString action = arguments.isEmpty() ? QString() : arguments.takeFirst();
+            if (!action.isEmpty() && action != QLatin1String("show") && action != QLatin1String("export") &&
+                action != QLatin1String("delete"))
+                co_return context.usageError(kVerb, QStringLiteral("unknown action %1").arg(action));
+            if (action.isEmpty() && !arguments.isEmpty())
+                co_return context.usageError(kVerb, QStringLiteral("unexpected %1").arg(arguments.first()));
+            JournalStore journal;
+            QString aside;
+            const bool opened = journal.open(context.journalPath(), &aside);
+            if (!aside.isEmpty())
+                context.fail(
+                    QStringLiteral("the session journal %1 could not be read; it was renamed %2 and a "
+                                   "new one begun")
+                        .arg(context.journalPath(), aside));
+            if (!opened)
+                co_return context.fail(QStringLiteral("the session journal %1 cannot be used (%2)")
+                                           .arg(context.journalPath(), journal.errorString()));
+            if (action == QLatin1String("show"))
+                co_return show(context, journal, arguments);
+            if (action == QLatin1String("export"))
+                co_return exportSessions(context, journal, arguments);
+            if (action == QLatin1String("delete"))
+                co_return co_await remove(context, journal, arguments);
+            co_return list(context, journal);
+        },
+    };
+}
+
+} // namespace telvar::cli

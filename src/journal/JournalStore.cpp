@@ -1,0 +1,347 @@
+#include "journal/JournalStore.h"
+
+#include <QAtomicInteger>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace telvar {
+
+namespace {
+
+// "TVJ1": tells our journal from any other SQLite file that happens to lie at its path.
+constexpr qint64 kApplicationId = 0x54564A31;
+// SQLite's primary result codes for a file that is not a database, or a damaged one.
+constexpr int kNotADatabase = 26;
+constexpr int kCorrupt = 11;
+
+const char* const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL,"
+    " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
+    " end_reason TEXT NOT NULL DEFAULT 'interrupted')",
+    "CREATE TABLE IF NOT EXISTS polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER NOT NULL,"
+    " reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER NOT NULL,"
+    " word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, not_shown TEXT)",
+    "CREATE INDEX IF NOT EXISTS polls_by_session ON polls(session)",
+    "CREATE TABLE IF NOT EXISTS words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER NOT NULL,"
+    " word_index INTEGER NOT NULL, word TEXT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS words_by_session ON words(session)",
+};
+
+const char* notShownText(PollOutcome outcome) {
+    switch (outcome) {
+    case PollOutcome::Shown:
+        return nullptr;
+    case PollOutcome::OutsideRange:
+        return "outside 1-2048";
+    case PollOutcome::RecentlyShown:
+        return "recently shown";
+    case PollOutcome::ScreenHidden:
+        return "screen hidden";
+    }
+    return nullptr;
+}
+
+PollOutcome outcomeFrom(bool shown, const QString& notShown) {
+    if (shown)
+        return PollOutcome::Shown;
+    for (const PollOutcome outcome :
+         {PollOutcome::OutsideRange, PollOutcome::RecentlyShown, PollOutcome::ScreenHidden}) {
+        if (notShown == QLatin1String(notShownText(outcome)))
+            return outcome;
+    }
+    return PollOutcome::OutsideRange;
+}
+
+// An empty word is a word all the same; a null QString would be bound as NULL.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+bool unreadable(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == kNotADatabase || code == kCorrupt;
+}
+
+QString idList(const QList<qint64>& ids) {
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers << QString::number(id);
+    return numbers.join(u',');
+}
+
+// Moves the file and what SQLite keeps beside it out of the way; never deletes anything.
+bool setAsideFile(const QString& path, QString* aside) {
+    const QString stem = path + QStringLiteral(".unreadable-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = stem;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = stem + u'-' + QString::number(n);
+    if (!QDir().rename(path, target))
+        return false;
+    for (const char* sidecar : {"-wal", "-shm"}) {
+        if (QFileInfo::exists(path + QLatin1String(sidecar)))
+            QDir().rename(path + QLatin1String(sidecar), target + QLatin1String(sidecar));
+    }
+    *aside = target;
+    return true;
+}
+
+} // namespace
+
+JournalStore::JournalStore() {
+    static QAtomicInteger<int> counter;
+    m_connection = QStringLiteral("journal-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+JournalStore::~JournalStore() {
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+QString JournalStore::defaultPath() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("sessions.db"));
+}
+
+bool JournalStore::open(const QString& path, QString* setAside) {
+    m_open = false;
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) {
+        m_error = QStringLiteral("%1 is not a file").arg(path);
+        return false;
+    }
+    if (!QDir().mkpath(file.absolutePath())) {
+        m_error = QStringLiteral("the folder %1 cannot be made").arg(file.absolutePath());
+        return false;
+    }
+    if (!QSqlDatabase::contains(m_connection))
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_db.isValid()) {
+        m_error = QStringLiteral("the SQLite driver of Qt is not installed");
+        return false;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        m_db.setDatabaseName(path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        m_sqlError = QSqlError();
+        bool foreign = false;
+        if (!m_db.open())
+            fail(m_db.lastError());
+        else if (prepare(&foreign))
+            return m_open = true;
+        m_db.close();
+        if (attempt > 0 || !(foreign || unreadable(m_sqlError)))
+            return false;
+        QString aside;
+        if (!setAsideFile(path, &aside)) {
+            m_error = QStringLiteral("%1 is no session journal (%2), and it cannot be renamed aside")
+                          .arg(path, m_error);
+            return false;
+        }
+        if (setAside)
+            *setAside = aside;
+    }
+    return false;
+}
+
+bool JournalStore::prepare(bool* foreign) {
+    m_error.clear();
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next())
+        return fail(query.lastError());
+    const qint64 applicationId = query.value(0).toLongLong();
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+        return fail(query.lastError());
+    const bool empty = query.value(0).toInt() == 0;
+    // Another program's database: not ours to write into.
+    if (applicationId != kApplicationId && !empty) {
+        *foreign = true;
+        m_error = QStringLiteral("another program's database");
+        return false;
+    }
+    // WAL lets a reader (the history, telvarctl sessions) look while a session writes; NORMAL syncs
+    // keep every committed batch through a crash of the program.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next())
+        return fail(query.lastError());
+    if (query.value(0).toString() != QLatin1String("wal")) {
+        m_error = QStringLiteral("the journal cannot be switched to write-ahead logging");
+        return false;
+    }
+    if (!execute(QStringLiteral("PRAGMA synchronous=NORMAL")))
+        return false;
+    if (empty && !execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
+        return false;
+    for (const char* statement : kSchema) {
+        if (!execute(QString::fromLatin1(statement)))
+            return false;
+    }
+    return true;
+}
+
+bool JournalStore::fail(const QSqlError& error) {
+    m_sqlError = error;
+    m_error = error.text();
+    return false;
+}
+
+bool JournalStore::execute(const QString& statement) {
+    QSqlQuery query(m_db);
+    return query.exec(statement) || fail(query.lastError());
+}
+
+qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question) {
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
+    query.addBindValue(started);
+    query.addBindValue(windowSeconds);
+    query.addBindValue(notNull(question));
+    if (!query.exec()) {
+        fail(query.lastError());
+        return 0;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
+                          const std::vector<SessionWord>& words, const QString& answer,
+                          std::optional<SessionEnd> end) {
+    if (!m_db.transaction())
+        return fail(m_db.lastError());
+    QSqlQuery poll(m_db);
+    poll.prepare(
+        QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
+                       " shown, not_shown) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    bool ok = true;
+    for (const SessionPoll& p : polls) {
+        const char* notShown = notShownText(p.outcome);
+        for (const QVariant& value :
+             {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
+              QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
+              notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
+            poll.addBindValue(value);
+        if (!(ok = poll.exec()))
+            break;
+    }
+    QSqlQuery word(m_db);
+    word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
+    for (auto w = words.begin(); ok && w != words.end(); ++w) {
+        for (const QVariant& value :
+             {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
+            word.addBindValue(value);
+        ok = word.exec();
+    }
+    QSqlQuery session(m_db);
+    if (ok) {
+        session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
+                            : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
+        session.addBindValue(notNull(answer));
+        if (end)
+            session.addBindValue(endText(*end));
+        session.addBindValue(id);
+        ok = session.exec();
+    }
+    if (!ok) {
+        const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
+                                : word.lastError().isValid() ? word.lastError()
+                                                             : session.lastError();
+        m_db.rollback();
+        return fail(error);
+    }
+    return m_db.commit() || fail(m_db.lastError());
+}
+
+std::vector<JournalSession> JournalStore::list() {
+    std::vector<JournalSession> sessions;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason,"
+                                   " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
+                                   " FROM sessions ORDER BY id"))) {
+        fail(query.lastError());
+        return sessions;
+    }
+    while (query.next()) {
+        sessions.push_back({query.value(0).toLongLong(),
+                            query.value(1).toString(),
+                            query.value(2).toInt(),
+                            query.value(3).toString(),
+                            query.value(4).toString(),
+                            query.value(5).toString(),
+                            query.value(6).toInt(),
+                            {},
+                            {}});
+    }
+    return sessions;
+}
+
+std::optional<std::vector<JournalSession>> JournalStore::read(const QList<qint64>& ids) {
+    m_error.clear();
+    std::vector<JournalSession> sessions = list();
+    if (!m_error.isEmpty())
+        return std::nullopt;
+    if (!ids.isEmpty())
+        std::erase_if(sessions, [&ids](const JournalSession& session) { return !ids.contains(session.id); });
+    for (JournalSession& session : sessions) {
+        if (!readDetails(session))
+            return std::nullopt;
+    }
+    return sessions;
+}
+
+bool JournalStore::readDetails(JournalSession& session) {
+    QSqlQuery polls(m_db);
+    polls.setForwardOnly(true);
+    polls.prepare(QStringLiteral("SELECT ms, reading1, reading2, reading3, word_index, word, shown, not_shown"
+                                 " FROM polls WHERE session = ? ORDER BY rowid"));
+    polls.addBindValue(session.id);
+    if (!polls.exec())
+        return fail(polls.lastError());
+    while (polls.next()) {
+        session.polls.push_back({polls.value(0).toLongLong(),
+                                 {polls.value(1).toInt(), polls.value(2).toInt(), polls.value(3).toInt()},
+                                 polls.value(4).toInt(),
+                                 polls.value(5).toString(),
+                                 outcomeFrom(polls.value(6).toBool(), polls.value(7).toString())});
+    }
+    QSqlQuery words(m_db);
+    words.setForwardOnly(true);
+    words.prepare(QStringLiteral("SELECT ms, word_index, word FROM words WHERE session = ? ORDER BY rowid"));
+    words.addBindValue(session.id);
+    if (!words.exec())
+        return fail(words.lastError());
+    while (words.next())
+        session.words.push_back(
+            {words.value(0).toLongLong(), words.value(1).toInt(), words.value(2).toString()});
+    return true;
+}
+
+std::optional<int> JournalStore::remove(const QList<qint64>& ids) {
+    if (ids.isEmpty())
+        return 0;
+    const QString in = idList(ids);
+    if (!m_db.transaction()) {
+        fail(m_db.lastError());
+        return std::nullopt;
+    }
+    QSqlQuery query(m_db);
+    int removed = 0;
+    bool ok = query.exec(QStringLiteral("DELETE FROM polls WHERE session IN (%1)").arg(in)) &&
+              query.exec(QStringLiteral("DELETE FROM words WHERE session IN (%1)").arg(in)) &&
+              query.exec(QStringLiteral("DELETE FROM sessions WHERE id IN (%1)").arg(in));
+    if (ok)
+        removed = query.numRowsAffected();
+    if (!ok || !m_db.commit()) {
+        fail(ok ? m_db.lastError() : query.lastError());
+        m_db.rollback();
+        return std::nullopt;
+    }
+    return removed;
+}
+
+} // namespace telvar

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "journal/JournalSession.h"
+#include "session/SessionEnd.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace telvar {
+
+// The session journal: an SQLite file of every session with its polls and words. One store is one
+// connection, to be used on one thread only; a writer thread and a reader each open their own.
+class JournalStore {
+public:
+    JournalStore();
+    ~JournalStore();
+    JournalStore(const JournalStore&) = delete;
+    JournalStore& operator=(const JournalStore&) = delete;
+
+    // sessions.db in the user's application data folder.
+    static QString defaultPath();
+
+    // Opens the journal at `path`, creating it when it is not there. A file that is not a journal (or no
+    // database at all) is renamed aside with the date in its name and a new journal begun; `setAside`
+    // then names where it went. False when no journal can be had here; errorString() says why.
+    bool open(const QString& path, QString* setAside = nullptr);
+    bool isOpen() const { return m_open; }
+    QString errorString() const { return m_error; }
+
+    // A new session, its end reason "interrupted" until finish() says otherwise; 0 on failure.
+    qint64 begin(const QString& started, int windowSeconds, const QString& question);
+    // Adds polls and words to session `id` and sets its answer so far, in one transaction; with `end`, the
+    // session is finished.
+    bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
+                const QString& answer, std::optional<SessionEnd> end = std::nullopt);
+
+    // Every session without its polls and words, oldest first.
+    std::vector<JournalSession> list();
+    // The sessions with these ids (all when none is given), whole, oldest first; ids not in the journal
+    // are left out.
+    std::optional<std::vector<JournalSession>> read(const QList<qint64>& ids = {});
+    // Deletes the sessions; returns how many there were.
+    std::optional<int> remove(const QList<qint64>& ids);
+
+private:
+    // `foreign` tells that the file is another program's database.
+    bool prepare(bool* foreign);
+    bool fail(const QSqlError& error);
+    bool execute(const QString& statement);
+    bool readDetails(JournalSession& session);
+
+    QString m_connection;
+    QSqlDatabase m_db;
+    bool m_open = false;
+    QString m_error;
+    QSqlError m_sqlError;
+};
+
+} // namespace telvar

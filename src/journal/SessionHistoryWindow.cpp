@@ -1,0 +1,181 @@
+#include "journal/SessionHistoryWindow.h"
+
+#include "device/Prompter.h"
+#include "journal/JournalExport.h"
+#include "journal/SensorTraceChart.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace telvar {
+
+SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_journalPath(std::move(journalPath)), m_prompter(prompter), m_model(this),
+      m_trace(this) {
+    setObjectName(QStringLiteral("sessionHistory"));
+    setWindowTitle(tr("Session history"));
+
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("historySearch"));
+    m_search->setPlaceholderText(tr("Search questions and answers"));
+    m_search->setClearButtonEnabled(true);
+    connect(m_search, &QLineEdit::textChanged, &m_model, &SessionListModel::setSearch);
+
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("historyTable"));
+    m_table->setModel(&m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(false);
+    // Measured once from a sample rather than from every row: the journal may hold thousands.
+    m_table->setColumnWidth(SessionListModel::Started,
+                            fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00T00:00:00+00:00")) +
+                                16);
+    m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Question, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Answer, QHeaderView::Stretch);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SessionHistoryWindow::showSelected);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &SessionHistoryWindow::showSelected);
+
+    m_exportSelected = new QPushButton(tr("Export selected..."), this);
+    m_exportSelected->setObjectName(QStringLiteral("historyExportSelected"));
+    auto* exportAll = new QPushButton(tr("Export all..."), this);
+    exportAll->setObjectName(QStringLiteral("historyExportAll"));
+    m_delete = new QPushButton(tr("Delete..."), this);
+    m_delete->setObjectName(QStringLiteral("historyDelete"));
+    connect(m_exportSelected, &QPushButton::clicked, this, [this] { chooseExportFile(true); });
+    connect(exportAll, &QPushButton::clicked, this, [this] { chooseExportFile(false); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { deleteSelected(); });
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("historyStatus"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_status, 1);
+    buttons->addWidget(m_exportSelected);
+    buttons->addWidget(exportAll);
+    buttons->addWidget(m_delete);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_table);
+    split->addWidget(new SensorTraceChart(m_trace, split));
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 1);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(m_search);
+    column->addWidget(split, 1);
+    column->addLayout(buttons);
+    resize(820, 560);
+    reload();
+}
+
+void SessionHistoryWindow::reload() {
+    if (!m_store.isOpen() && !m_store.open(m_journalPath)) {
+        say(tr("The session journal %1 cannot be read (%2)").arg(m_journalPath, m_store.errorString()));
+        m_model.setSessions({});
+        return;
+    }
+    std::vector<JournalSession> sessions = m_store.list();
+    if (!m_store.errorString().isEmpty())
+        say(tr("The session journal could not be read (%1)").arg(m_store.errorString()));
+    else
+        say(tr("%n session(s)", nullptr, int(sessions.size())));
+    m_model.setSessions(std::move(sessions));
+}
+
+QList<qint64> SessionHistoryWindow::selectedIds() const {
+    QList<qint64> ids;
+    for (const QModelIndex& row : m_table->selectionModel()->selectedRows())
+        ids << m_model.idAt(row.row());
+    std::sort(ids.begin(), ids.end(), std::greater<>());
+    return ids;
+}
+
+void SessionHistoryWindow::showSelected() {
+    const QList<qint64> ids = selectedIds();
+    m_exportSelected->setEnabled(!ids.isEmpty());
+    m_delete->setEnabled(!ids.isEmpty());
+    if (ids.isEmpty()) {
+        m_trace.clear();
+        return;
+    }
+    // The trace shows the session the selection began with, or the newest of several.
+    const QModelIndex current = m_table->selectionModel()->currentIndex();
+    const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row()))
+                          ? m_model.idAt(current.row())
+                          : ids.first();
+    const auto sessions = m_store.read({id});
+    if (sessions && !sessions->empty())
+        m_trace.show(sessions->front());
+    else
+        m_trace.clear();
+}
+
+void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {
+    const QList<qint64> ids = selectedOnly ? selectedIds() : QList<qint64>();
+    const QString json = tr("Sessions with readings and words (*.json)");
+    const QString csv = tr("Readings of every session (*.csv)");
+    auto* dialog = new QFileDialog(this, tr("Export sessions"), QString(), json + QStringLiteral(";;") + csv);
+    dialog->setObjectName(QStringLiteral("historyExportDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, [this, dialog, ids, csv](const QString& path) {
+        const bool asCsv = dialog->selectedNameFilter() == csv;
+        QString target = path;
+        const QString suffix = asCsv ? QStringLiteral(".csv") : QStringLiteral(".json");
+        if (!target.endsWith(suffix, Qt::CaseInsensitive) && !target.contains(u'.'))
+            target += suffix;
+        exportTo(target, asCsv ? Format::Csv : Format::Json, ids);
+    });
+    dialog->open();
+}
+
+bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QList<qint64>& ids) {
+    const auto sessions = m_store.read(ids);
+    if (!sessions) {
+        say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
+        return false;
+    }
+    const QByteArray bytes =
+        format == Format::Csv ? journalexport::pollsCsv(*sessions) : journalexport::sessionsJson(*sessions);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(tr("%1 could not be written (%2)").arg(path, file.errorString()));
+        return false;
+    }
+    say(tr("%n session(s) exported to %1", nullptr, int(sessions->size())).arg(path));
+    return true;
+}
+
+QCoro::Task<> SessionHistoryWindow::deleteSelected() {
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty())
+        co_return;
+    const QPointer<SessionHistoryWindow> self(this);
+    const bool yes = co_await m_prompter.askYesNo(
+        tr("Delete %n session(s) from the journal? They cannot be brought back.", nullptr, int(ids.size())));
+    if (!self || !yes)
+        co_return;
+    if (!m_store.remove(ids)) {
+        say(tr("The sessions could not be deleted (%1)").arg(m_store.errorString()));
+        co_return;
+    }
+    reload();
+}
+
+void SessionHistoryWindow::say(const QString& text) {
+    m_status->setText(text);
+}
+
+} // namespace telvar

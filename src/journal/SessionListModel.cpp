@@ -1,0 +1,83 @@
+#include "journal/SessionListModel.h"
+
+namespace telvar {
+
+void SessionListModel::setSessions(std::vector<JournalSession> sessions) {
+    beginResetModel();
+    m_sessions = std::move(sessions);
+    narrow();
+    endResetModel();
+}
+
+void SessionListModel::setSearch(const QString& text) {
+    beginResetModel();
+    m_search = text.trimmed();
+    narrow();
+    endResetModel();
+}
+
+void SessionListModel::narrow() {
+    m_shown.clear();
+    for (int i = int(m_sessions.size()) - 1; i >= 0; --i) {
+        const JournalSession& session = m_sessions[i];
+        if (m_search.isEmpty() || session.question.contains(m_search, Qt::CaseInsensitive) ||
+            session.answer.contains(m_search, Qt::CaseInsensitive))
+            m_shown.push_back(i);
+    }
+}
+
+QList<qint64> SessionListModel::allIds() const {
+    QList<qint64> ids;
+    for (const JournalSession& session : m_sessions)
+        ids << session.id;
+    return ids;
+}
+
+int SessionListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_shown.size());
+}
+
+int SessionListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant SessionListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    const JournalSession& session = m_sessions[m_shown[index.row()]];
+    switch (index.column()) {
+    case Started:
+        return role == Qt::ToolTipRole ? session.end : session.started;
+    case Window:
+        return session.window;
+    case Question:
+        return session.question.simplified();
+    case Answer:
+        return session.answer.trimmed();
+    case Words:
+        return session.wordCount;
+    default:
+        return {};
+    }
+}
+
+QVariant SessionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Started:
+        return tr("Started");
+    case Window:
+        return tr("Window (s)");
+    case Question:
+        return tr("Question");
+    case Answer:
+        return tr("Answer");
+    case Words:
+        return tr("Words");
+    default:
+        return {};
+    }
+}
+
+} // namespace telvar

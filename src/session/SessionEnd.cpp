@@ -1,0 +1,25 @@
+#include "session/SessionEnd.h"
+
+#include <array>
+#include <utility>
+
+namespace telvar {
+
+namespace {
+const std::array<std::pair<SessionEnd, const char*>, 4> kTexts{{
+    {SessionEnd::WindowEnded, "window ended"},
+    {SessionEnd::DeviceGone, "device gone"},
+    {SessionEnd::ProgramClosed, "program closed"},
+    {SessionEnd::Interrupted, "interrupted"},
+}};
+} // namespace
+
+QString endText(SessionEnd end) {
+    for (const auto& [reason, text] : kTexts) {
+        if (reason == end)
+            return QString::fromLatin1(text);
+    }
+    return {};
+}
+
+} // namespace telvar

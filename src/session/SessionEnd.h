@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace telvar {
+
+// Why a session stopped listening.
+enum class SessionEnd {
+    WindowEnded,   // its response window ran out
+    DeviceGone,    // the device left during the window
+    ProgramClosed, // the program closed while it listened
+    Interrupted,   // stopped early: telvarctl interrupted, or the program killed before it could say
+};
+
+// The words the journal and its exports use for each reason.
+QString endText(SessionEnd end);
+
+} // namespace telvar

@@ -1,0 +1,98 @@
+#include "journal/JournalStore.h"
+#include "journal/SessionHistoryWindow.h"
+#include "support/FakePrompter.h"
+
+#include <QAbstractItemModel>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace telvar;
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    test::FakePrompter m_prompter;
+    std::unique_ptr<SessionHistoryWindow> m_window;
+
+    QString journal() const { return m_dir.filePath(QStringLiteral("sessions.db")); }
+    QTableView* table() const { return m_window->findChild<QTableView*>(QStringLiteral("historyTable")); }
+    QStringList questions() const {
+        QStringList shown;
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
+            shown << table()->model()->index(row, SessionListModel::Question).data().toString();
+        return shown;
+    }
+
+private Q_SLOTS:
+    void init() {
+        QFile::remove(journal());
+        JournalStore store;
+        QVERIFY(store.open(journal()));
+        const struct {
+            const char* question;
+            const char* answer;
+            int reading;
+        } kept[] = {{"Who is there?", " SUPPER", 5}, {"Is it late?", " CARRIER", 7}, {"Who wins?", "", 0}};
+        for (const auto& session : kept) {
+            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, session.question);
+            QVERIFY(id > 0);
+            const SessionPoll poll{
+                200, {session.reading, 1, 2}, session.reading, {}, PollOutcome::OutsideRange};
+            QVERIFY(
+                store.record(id, {poll}, {}, QString::fromLatin1(session.answer), SessionEnd::WindowEnded));
+        }
+        m_prompter.answers.clear();
+        m_window = std::make_unique<SessionHistoryWindow>(journal(), m_prompter);
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void listsNewestFirstAndSearchesQuestionsAndAnswers_data() {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("all") << QString() << QStringList{"Who wins?", "Is it late?", "Who is there?"};
+        QTest::newRow("question") << "who" << QStringList{"Who wins?", "Who is there?"};
+        QTest::newRow("answer") << "carrier" << QStringList{"Is it late?"};
+        QTest::newRow("nothing") << "pluto" << QStringList{};
+    }
+    void listsNewestFirstAndSearchesQuestionsAndAnswers() {
+        QFETCH(QString, search);
+        QFETCH(QStringList, shown);
+        m_window->findChild<QLineEdit*>(QStringLiteral("historySearch"))->setText(search);
+        QCOMPARE(questions(), shown);
+    }
+
+    void theSelectedSessionIsDrawnExportedAndDeletedOnlyOnYes() {
+        table()->selectRow(1);
+        QCOMPARE(m_window->selectedIds(), QList<qint64>{2});
+        QCOMPARE(m_window->trace().polls().size(), std::size_t(1));
+        QCOMPARE(m_window->trace().polls().front().readings[0], 7);
+
+        const QString exported = m_dir.filePath(QStringLiteral("one.json"));
+        QVERIFY(m_window->exportTo(exported, SessionHistoryWindow::Format::Json, m_window->selectedIds()));
+        QFile file(exported);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray sessions = QJsonDocument::fromJson(file.readAll()).array();
+        QCOMPARE(sessions.size(), 1);
+        QCOMPARE(sessions.first()["question"].toString(), QStringLiteral("Is it late?"));
+
+        m_prompter.answers.enqueue(false);
+        m_window->deleteSelected();
+        QCOMPARE(questions().size(), 3);
+        m_window->deleteSelected(); // an empty queue answers Yes
+        QCOMPARE(questions(), (QStringList{"Who wins?", "Who is there?"}));
+        JournalStore store;
+        QVERIFY(store.open(journal()));
+        QCOMPARE(store.list().size(), std::size_t(2));
+    }
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "HistoryWindowTest.moc"
