@@ -7,7 +7,7 @@
 namespace telvar::pronounce {
 
 Pronouncer::Pronouncer(const PronouncingSources& sources, QHash<QString, QString> respellings)
-    : m_dictionary(sources.dictionaryPath), m_fallback(sources.espeakProgram),
+    : m_dictionary(sources.dictionaryPath, sources.cacheFolder), m_fallback(sources.espeakProgram),
       m_respellings(std::move(respellings)) {}
 
 std::optional<Phones> Pronouncer::phones(const QString& key) const {

@@ -14,8 +14,7 @@ namespace telvar::pronounce {
 
 // A word, or words separated by blanks, to SpeakJet allophone codes: each word's ARPAbet comes from the
 // pronouncing dictionary, or from espeak-ng where the dictionary lacks it, and the allophone rules turn
-// it into codes. Reading the dictionary takes a moment, so one pronouncer is best kept and reused; it
-// can be used from any one thread at a time.
+// it into codes. A pronouncer can be used from any one thread at a time.
 class Pronouncer {
 public:
     // `respellings` maps a word as written (upper case) to the dictionary keys to say instead, separated

@@ -6,8 +6,12 @@ namespace telvar::pronounce {
 
 namespace {
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 // Stress digits, where a copy of the dictionary has them ("AH0"), become the phone's stress.
-Phone phoneOf(QByteArray field) {
+Phone phoneOf(QByteArrayView field) {
     Phone phone;
     const char last = field.back();
     if (last >= '0' && last <= '2') {
@@ -18,34 +22,55 @@ Phone phoneOf(QByteArray field) {
     return phone;
 }
 
-} // namespace
-
-PronouncingDictionary::PronouncingDictionary(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray content = file.readAll();
-    for (const QByteArray& line : content.split('\n')) {
-        const QList<QByteArray> fields = line.trimmed().split(' ');
-        if (fields.size() < 2 || fields.first().isEmpty())
-            continue;
-        Phones phones;
-        for (qsizetype i = 1; i < fields.size(); ++i) {
-            if (!fields[i].isEmpty())
-                phones.append(phoneOf(fields[i]));
-        }
-        // The first of two lines with the same key wins, as a reader of the file would take it.
-        const QString key = QString::fromLatin1(fields.first()).toLower();
-        if (!m_entries.contains(key))
-            m_entries.insert(key, std::move(phones));
+Phones phonesOfLine(QByteArrayView content, qsizetype at) {
+    const qsizetype end = content.size();
+    while (at < end && !isBlank(content[at]) && content[at] != '\n')
+        ++at;
+    Phones phones;
+    while (at < end && content[at] != '\n') {
+        while (at < end && isBlank(content[at]))
+            ++at;
+        const qsizetype start = at;
+        while (at < end && !isBlank(content[at]) && content[at] != '\n')
+            ++at;
+        if (at > start)
+            phones.append(phoneOf(content.sliced(start, at - start)));
     }
+    return phones;
 }
 
+} // namespace
+
+PronouncingDictionary::PronouncingDictionary(const QString& path, const QString& cacheFolder) {
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly) || file->size() == 0)
+        return;
+    const uchar* bytes = file->map(0, file->size());
+    if (!bytes)
+        return;
+    m_content = QByteArrayView(reinterpret_cast<const char*>(bytes), file->size());
+    m_file = std::move(file);
+    m_index = std::make_unique<DictionaryIndex>(path, m_content, cacheFolder);
+}
+
+PronouncingDictionary::~PronouncingDictionary() = default;
+
 std::optional<Phones> PronouncingDictionary::lookup(const QString& key) const {
-    const auto it = m_entries.constFind(key.toLower());
-    if (it == m_entries.constEnd())
+    if (isEmpty())
         return std::nullopt;
-    return *it;
+    const QByteArray wanted = key.toLower().toUtf8();
+    quint32 low = 0;
+    quint32 high = m_index->size();
+    while (low < high) {
+        const quint32 middle = low + (high - low) / 2;
+        if (DictionaryIndex::compareKey(m_content, m_index->offset(middle), wanted) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == m_index->size() || DictionaryIndex::compareKey(m_content, m_index->offset(low), wanted) != 0)
+        return std::nullopt;
+    return phonesOfLine(m_content, m_index->offset(low));
 }
 
 } // namespace telvar::pronounce

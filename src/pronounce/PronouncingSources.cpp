@@ -7,7 +7,8 @@
 namespace telvar::pronounce {
 
 PronouncingSources PronouncingSources::fromEnvironment() {
-    PronouncingSources sources{QString::fromLatin1(kDefaultDictionary), QString::fromLatin1(kDefaultProgram)};
+    PronouncingSources sources{QString::fromLatin1(kDefaultDictionary), QString::fromLatin1(kDefaultProgram),
+                               QStandardPaths::writableLocation(QStandardPaths::CacheLocation)};
     if (qEnvironmentVariableIsSet("TELVAR_CMUDICT"))
         sources.dictionaryPath = qEnvironmentVariable("TELVAR_CMUDICT");
     if (qEnvironmentVariableIsSet("TELVAR_ESPEAK_NG"))

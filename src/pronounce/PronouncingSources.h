@@ -6,7 +6,8 @@ namespace telvar::pronounce {
 
 // Where pronunciations come from: the CMU dictionary file of Debian's pocketsphinx-en-us and the
 // espeak-ng program. TELVAR_CMUDICT and TELVAR_ESPEAK_NG override the two, so a test can point them at
-// a file of its own or at nothing.
+// a file of its own or at nothing. The dictionary's index is kept in `cacheFolder` (the user's cache
+// folder); left empty, it is built anew by each pronouncer.
 struct PronouncingSources {
     static constexpr const char* kDefaultDictionary =
         "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
@@ -14,6 +15,7 @@ struct PronouncingSources {
 
     QString dictionaryPath;
     QString espeakProgram;
+    QString cacheFolder;
 
     static PronouncingSources fromEnvironment();
 

@@ -17,6 +17,7 @@ class TelvarctlSuggestTest : public QObject, protected telvar::test::ScratchFold
         return runTelvarctl(
             arguments, m_folder.path(), 60000,
             {QStringLiteral("TELVAR_CMUDICT=") + dictionary,
+             QStringLiteral("XDG_CACHE_HOME=") + path("cache"),
              QStringLiteral("TELVAR_ESPEAK_NG=") + (espeak.isEmpty() ? path("no-espeak-ng") : espeak)});
     }
 

@@ -31,6 +31,7 @@ class WordEditorSuggestTest : public QObject, protected telvar::test::ScratchFol
     void open(const QString& dictionary, const QString& espeak) {
         qputenv("TELVAR_CMUDICT", dictionary.toLocal8Bit());
         qputenv("TELVAR_ESPEAK_NG", espeak.toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", path("cache").toLocal8Bit());
         m_owner = std::make_unique<QWidget>();
         m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link);
     }
@@ -54,6 +55,7 @@ private Q_SLOTS:
         QThreadPool::globalInstance()->waitForDone();
         qunsetenv("TELVAR_CMUDICT");
         qunsetenv("TELVAR_ESPEAK_NG");
+        qunsetenv("XDG_CACHE_HOME");
     }
 
     void suggestionReplacesTheSayDataBar() {

@@ -78,11 +78,11 @@ private Q_SLOTS:
     void prosodyFollowsTheCodesAndResetEndsIt() {
         const EspeakMarkup markup = markupOf("\\IY \\PITCH \\176 \\EH \\RESET \\OW");
         QCOMPARE(runsOf(markup),
-                 (QStringList{QStringLiteral("i:"), QStringLiteral("E"), QStringLiteral("o")}));
+                 (QStringList{QStringLiteral("'i:"), QStringLiteral("'E"), QStringLiteral("'o")}));
         QCOMPARE(markup.text().count(QStringLiteral("<prosody")), 1);
         QCOMPARE(markup.text().count(QStringLiteral("</prosody>")), 1);
         QVERIFY(markup.text().indexOf(QStringLiteral("</prosody>")) <
-                markup.text().indexOf(QStringLiteral("[[o]]")));
+                markup.text().indexOf(QStringLiteral("[['o]]")));
         // A change back to the defaults needs no prosody at all; extremes stay within what espeak-ng speaks.
         QVERIFY(!markupOf("\\PITCH \\88 \\IY").text().contains(QStringLiteral("prosody")));
         QVERIFY(markupOf("\\SPEED \\1 \\IY").text().contains(QStringLiteral("rate=\"20%\"")));
@@ -94,10 +94,37 @@ private Q_SLOTS:
             markupOf("\\HE \\P0 \\P1 \\P2 \\P3 \\EH \\P4 \\P5 \\P6 \\DELAY \\25 \\LO");
         QCOMPARE(markup.pauseMs(), 100 + 200 + 700 + 30 + 60 + 90 + 250);
         QCOMPARE(runsOf(markup),
-                 (QStringList{QStringLiteral("h"), QStringLiteral("E"), QStringLiteral("l")}));
+                 (QStringList{QStringLiteral("h"), QStringLiteral("'E"), QStringLiteral("l")}));
         QCOMPARE(markup.text().count(QStringLiteral("<break")), 7);
         QVERIFY(!markup.isEmpty());
         QVERIFY(!markupOf("\\P3").isEmpty());
+    }
+
+    // A run the codes leave unstressed is stressed on its first full vowel, else its first vowel.
+    void stressLandsOnTheFirstFullVowel_data() {
+        QTest::addColumn<QString>("mnemonics");
+        QTest::addColumn<QString>("run");
+        QTest::newRow("neutral vowel first") << "\\PO \\AX \\TT \\EYIY \\TT"
+                                             << "pVt'eIt";
+        QTest::newRow("only neutral vowels") << "\\AX \\BO \\EHLE"
+                                             << "'Vb@L";
+        QTest::newRow("no vowel") << "\\SH \\SE"
+                                  << "Ss";
+        QTest::newRow("each run on its own") << "\\AX \\IY \\P1 \\AX \\OW"
+                                             << "V'i: V'o";
+        QTest::newRow("stress the codes give") << "\\IY \\STRESS \\OW"
+                                               << "i:'o";
+        QTest::newRow("glide before a vowel") << "\\IYEH \\EH \\SE"
+                                              << "j'Es";
+        QTest::newRow("glide stressed by the codes") << "\\STRESS \\IYEH \\SE"
+                                                     << "j'Es";
+        QTest::newRow("glide before no vowel") << "\\MM \\IH \\LE \\IYEH \\NE"
+                                               << "m'IljEn";
+    }
+    void stressLandsOnTheFirstFullVowel() {
+        QFETCH(QString, mnemonics);
+        QFETCH(QString, run);
+        QCOMPARE(runsOf(markupOf(mnemonics.toLatin1().constData())).join(QLatin1Char(' ')), run);
     }
 
     void stressAndRepeatShapeTheNextSoundOnly() {
@@ -143,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(
             markupOf("\\R0 \\D11 \\M2 \\FAST \\SLOW \\SOFT \\RELAX \\WAIT \\RESET \\100 \\255").isEmpty());
         QVERIFY(EspeakMarkup::fromCodes({}).isEmpty());
-        QCOMPARE(runsOf(markupOf("\\FAST \\IY \\C3 \\SOFT \\EH")), QStringList{QStringLiteral("i:E")});
+        QCOMPARE(runsOf(markupOf("\\FAST \\IY \\C3 \\SOFT \\EH")), QStringList{QStringLiteral("'i:E")});
     }
 };
 
