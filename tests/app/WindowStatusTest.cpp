@@ -203,6 +203,9 @@ struct DockedRun {
         dock->setObjectName(QStringLiteral("speechDock"));
         dock->setWidget(new QPlainTextEdit(dock));
         window->addDockWidget(Qt::BottomDockWidgetArea, dock);
+        // Below the sensor trace, as the simulate mode's speech panel stands.
+        if (auto* trace = window->findChild<QDockWidget*>(QStringLiteral("sensorTraceDock")))
+            window->splitDockWidget(trace, dock, Qt::Vertical);
         window->show();
     }
     QTemporaryDir dataDir;

@@ -139,10 +139,10 @@ private Q_SLOTS:
         // Rendering needs no espeak-ng to refuse a dictionary it cannot read.
         QTest::newRow("render: dictionary is a folder")
             << QStringList{"--dict", "FOLDER", "render", "hello", "-o", "out.wav"}
-            << "FOLDER: is a folder, not a file";
+            << "FOLDER: is a folder, not a regular file";
         QTest::newRow("render: dictionary is a pipe")
             << QStringList{"--dict", "PIPE", "render", "\\HE", "-o", "out.wav"}
-            << "PIPE: is not a regular file";
+            << "PIPE: is a FIFO, not a regular file";
         QTest::newRow("word file is a pipe")
             << QStringList{"--data-dir", "DATA", "vocab"} << "not a regular file";
         QTest::newRow("format given as text") << QStringList{"--simulate=TEXTFORMAT", "raw", "Z"}
