@@ -175,8 +175,10 @@ QCoro::Task<> SessionController::pauseBeforeSpeaking(quint64 serial) {
     if (result == WaitResult::Ok) {
         word->due = true;
     } else {
+        const int address = kBytesPerWord * word->index;
         m_pending.erase(word);
-        reportDeviceProblem(result, QStringLiteral("the pause before speaking"));
+        reportDeviceProblem(result, QStringLiteral("the pause before %1")
+                                        .arg(deviceStep(Command::SetAddress, address % 256, address / 256)));
     }
     co_await speakDueWords();
 }
