@@ -325,6 +325,10 @@ QCoro::Task<WaitResult> DeviceLink::pause(Milliseconds period) {
     co_return co_await awaitable;
 }
 
+QCoro::Task<WaitResult> DeviceLink::idle(Milliseconds period) {
+    return settle(period);
+}
+
 QCoro::Task<WaitResult> DeviceLink::settle(Milliseconds period) {
     WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Settle, Timings::scaled(period))};
     co_return co_await awaitable;

@@ -71,6 +71,10 @@ public:
     Milliseconds pausePeriod() const { return m_pausePeriod; }
     // The pause timer's period is sticky: every later pause of every sequence runs at it.
     void setPausePeriod(Milliseconds period) { m_pausePeriod = period; }
+    // A wait paced like the protocol's pauses that keeps no hold on the device, for work that must come
+    // back to it later (a word waiting to be spoken) while other sequences use it. Only unplug and
+    // close-down end it early: cancelling whatever sequence runs meanwhile is no reason to.
+    QCoro::Task<WaitResult> idle(Milliseconds period);
 
     // The time limit of a reply wait, and of a write, when the sequence gives none.
     void setDefaultReplyLimit(Milliseconds limit) { m_defaultLimit = limit; }

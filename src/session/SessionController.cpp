@@ -7,7 +7,11 @@
 #include "device/Timings.h"
 #include "vocab/Vocabulary.h"
 
+#include <QCoro/QCoroSignal>
+#include <QDeadlineTimer>
 #include <QPointer>
+
+#include <algorithm>
 
 namespace telvar {
 
@@ -68,10 +72,9 @@ bool SessionController::ask(const QString& question, ResponseWindow window) {
 }
 
 void SessionController::onPollTimer() {
-    // A tick that found a word pauses for eleven pause-timer periods before the word is spoken, far longer
-    // than the poll period. Ticks that fall due meanwhile are skipped rather than run alongside, so the
-    // device speaks one word at a time, in the order the words were read.
-    if (m_tickRunning)
+    // A reading still out is not doubled; and once a word's pause is over, the device is the word's
+    // until it has been spoken.
+    if (m_polling || m_speaking)
         return;
     // After an unplug nothing is sent until the device is back; the window still ends on time, and the
     // session says why it heard nothing.
@@ -83,34 +86,34 @@ void SessionController::onPollTimer() {
         if (!self)
             return;
         // The session goes on to the end of its window; the next tick may fare better.
-        self->m_tickRunning = false;
+        self->m_polling = false;
         Q_EMIT self->problem(QStringLiteral("A poll stopped on an unexpected error: %1").arg(text));
     });
 }
 
 QCoro::Task<> SessionController::pollTick() {
-    // Each tick is one device sequence. When another one (a screen's read-out, say) holds the link, this
-    // reading is skipped; the session itself never waits for the link, so it always ends on time.
+    // Each reading is one short device sequence. When another one (a screen's read-out, say) holds the
+    // link, this reading is skipped; the session itself never waits for the link, so it always ends on
+    // time.
     std::optional<Sequence> device = m_link.begin(DeviceLink::Role::Poll, tr("a session reading"));
     if (!device)
         co_return;
-    m_tickRunning = true;
+    m_polling = true;
     const QPointer<SessionController> self(this);
-    QString step;
-    const WaitResult result = co_await readAndSpeak(*device, step);
+    const WaitResult result = co_await readSensor(*device);
     if (!self)
         co_return;
-    m_tickRunning = false;
-    reportDeviceProblem(result, step);
-    Q_EMIT tickFinished();
+    // A word whose pause ended while the reply was out is waiting for the device.
+    device.reset();
+    m_polling = false;
+    reportDeviceProblem(result, deviceStep(Command::ReadSensor));
+    finishIfIdle();
 }
 
-QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QString& step) {
-    // The tick may outlive the session and even the controller; after every wait it checks `self`.
+QCoro::Task<WaitResult> SessionController::readSensor(Sequence& device) {
+    // The reply may outlive the session and even the controller.
     const QPointer<SessionController> self(this);
-
-    step = deviceStep(Command::ReadSensor);
-    WaitResult result = co_await device.request(Command::ReadSensor);
+    const WaitResult result = co_await device.request(Command::ReadSensor);
     if (result != WaitResult::Ok || !self)
         co_return result;
     // The device combines its reading with 255, not 256.
@@ -132,29 +135,104 @@ QCoro::Task<WaitResult> SessionController::readAndSpeak(Sequence& device, QStrin
         co_return WaitResult::Ok;
     m_recent.remember(index, highByte);
     Q_EMIT itemSelected(index);
-    // A session that ended while this tick waited has already written its answer: the word then opens
-    // the answer of the next question.
+    // A session that ended while this reading was out has already written its answer: the word then
+    // opens the answer of the next question.
     const QString word = m_vocabulary.list1().value(index);
     m_answer += u' ' + word;
     if (m_listening)
         Q_EMIT wordAccepted({sessionMs(), index, word});
+    queueWord(index);
+    co_return WaitResult::Ok;
+}
 
-    step = QStringLiteral("the pause before speaking");
-    for (int tick = 0; tick < kPauseTicksBeforeSpeaking; ++tick) {
-        result = co_await device.hold();
-        if (result != WaitResult::Ok || !self)
-            co_return result;
+void SessionController::queueWord(int index) {
+    const quint64 serial = m_nextSerial++;
+    m_pending.push_back({serial, index, false});
+    runReported(pauseBeforeSpeaking(serial), [self = QPointer(this), serial](const QString& text) {
+        if (!self)
+            return;
+        std::erase_if(self->m_pending, [serial](const PendingWord& word) { return word.serial == serial; });
+        Q_EMIT self->problem(QStringLiteral("A word was not spoken: %1").arg(text));
+        self->finishIfIdle();
+    });
+}
+
+QCoro::Task<> SessionController::pauseBeforeSpeaking(quint64 serial) {
+    // The pause holds no sequence, so readings go on meanwhile. The controller or the link may go away
+    // during it; the word is then dropped without touching either.
+    const QPointer<SessionController> self(this);
+    const QPointer<DeviceLink> link(&m_link);
+    WaitResult result = WaitResult::Ok;
+    // Each tick runs at the shared pause period of its moment, which another sequence may change.
+    for (int tick = 0; tick < kPauseTicksBeforeSpeaking && result == WaitResult::Ok; ++tick) {
+        result = co_await m_link.idle(m_link.pausePeriod());
+        if (!self || !link)
+            co_return;
     }
-    Q_EMIT itemSelected(index);
+    const auto word = std::ranges::find(m_pending, serial, &PendingWord::serial);
+    if (word == m_pending.end())
+        co_return;
+    if (result == WaitResult::Ok) {
+        word->due = true;
+    } else {
+        const int address = kBytesPerWord * word->index;
+        m_pending.erase(word);
+        reportDeviceProblem(result, QStringLiteral("the pause before %1")
+                                        .arg(deviceStep(Command::SetAddress, address % 256, address / 256)));
+    }
+    co_await speakDueWords();
+}
 
+QCoro::Task<> SessionController::speakDueWords() {
+    // One speaker at a time keeps the words in the order they were read.
+    if (m_speaking)
+        co_return;
+    const QPointer<SessionController> self(this);
+    while (!m_pending.empty() && m_pending.front().due) {
+        m_speaking = true;
+        const int index = m_pending.front().index;
+        m_pending.pop_front();
+        QString step;
+        const WaitResult result = co_await speak(index, step);
+        if (!self)
+            co_return;
+        reportDeviceProblem(result, step);
+    }
+    m_speaking = false;
+    finishIfIdle();
+}
+
+QCoro::Task<WaitResult> SessionController::speak(int index, QString& step) {
+    const QPointer<SessionController> self(this);
+    const QPointer<DeviceLink> link(&m_link);
+    Q_EMIT itemSelected(index);
+    // A reading already out gets its reply first; no new one starts meanwhile. Another program job may
+    // hold the device too, but not for ever as far as this word is concerned.
+    const QDeadlineTimer deadline(m_link.defaultReplyLimit());
+    while (m_link.sequenceRunning() && !deadline.hasExpired()) {
+        co_await qCoro(&m_link, &DeviceLink::sequenceEnded,
+                       std::chrono::milliseconds(deadline.remainingTime()));
+        if (!self || !link)
+            co_return WaitResult::Cancelled;
+    }
+    std::optional<Sequence> device = m_link.begin(DeviceLink::Role::Poll, tr("a session word"));
+    if (!device) {
+        Q_EMIT problem(DeviceLink::busyText());
+        co_return WaitResult::Ok;
+    }
     const int address = kBytesPerWord * index;
     step = deviceStep(Command::SetAddress, address % 256, address / 256);
-    result = co_await device.requestAt(Command::SetAddress, address);
+    WaitResult result = co_await device->requestAt(Command::SetAddress, address);
     if (result != WaitResult::Ok || !self)
         co_return result;
     step = deviceStep(Command::Speak);
-    device.clearDataread();
-    co_return co_await device.command(Command::Speak);
+    device->clearDataread();
+    co_return co_await device->command(Command::Speak);
+}
+
+void SessionController::finishIfIdle() {
+    if (!isTickRunning())
+        Q_EMIT tickFinished();
 }
 
 PollOutcome SessionController::judge(int index) const {

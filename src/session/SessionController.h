@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -40,7 +41,8 @@ public:
     const RecentIndexMemory& recentIndexes() const { return m_recent; }
     const QString& answer() const { return m_answer; }
     bool isListening() const { return m_listening; }
-    bool isTickRunning() const { return m_tickRunning; }
+    // A reading is under way, or an accepted word still waits to be spoken.
+    bool isTickRunning() const { return m_polling || m_speaking || !m_pending.empty(); }
     // What is left of the response window, in the session's own seconds (rounded up); 0 when not listening.
     int remainingSeconds() const;
     // The last failure of a device exchange since the question was asked.
@@ -65,7 +67,8 @@ Q_SIGNALS:
     // The word list selects (and scrolls to) this word index.
     void itemSelected(int index);
     void sessionEnded(const QString& answer, telvar::SessionEnd reason);
-    // A poll tick has run to its end (the word it found, if any, has been sent to be spoken).
+    // The session has nothing under way any more: the last reading came back and every accepted word
+    // has been sent to be spoken (or dropped).
     void tickFinished();
     // A title-bar text about something that went wrong: the log, or the device not answering.
     void problem(const QString& text);
@@ -73,8 +76,13 @@ Q_SIGNALS:
 private:
     void onPollTimer();
     QCoro::Task<> pollTick();
+    QCoro::Task<WaitResult> readSensor(Sequence& device);
+    void queueWord(int index);
+    QCoro::Task<> pauseBeforeSpeaking(quint64 serial);
+    QCoro::Task<> speakDueWords();
     // `step` names the exchange under way, for the message when it fails.
-    QCoro::Task<WaitResult> readAndSpeak(Sequence& device, QString& step);
+    QCoro::Task<WaitResult> speak(int index, QString& step);
+    void finishIfIdle();
     void endWindow(SessionEnd reason);
     // Milliseconds since the question, on the session's own clock (a test's shortened timings run it fast).
     qint64 sessionMs() const;
@@ -92,7 +100,18 @@ private:
     RecentIndexMemory m_recent;
     QString m_answer;
     bool m_listening = false;
-    bool m_tickRunning = false;
+    bool m_polling = false;
+    // Set from the moment the oldest word's pause is over until the last due word went out: polls
+    // falling due then are skipped, so a word never loses the device to a reading.
+    bool m_speaking = false;
+    struct PendingWord {
+        quint64 serial = 0;
+        int index = 0;
+        bool due = false; // its pause is over; it goes as soon as every older word has gone
+    };
+    // Accepted words in the order they were read, each pausing on its own before it may be spoken.
+    std::deque<PendingWord> m_pending;
+    quint64 m_nextSerial = 0;
     std::optional<WaitResult> m_deviceProblem;
     // A log that cannot be written fails the question and the answer alike; one report a session does.
     bool m_logProblemReported = false;

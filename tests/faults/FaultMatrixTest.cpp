@@ -80,7 +80,8 @@ struct SequenceUnderTest {
 };
 
 QCoro::Task<Ending> sessionPoll(Bench& bench) {
-    // Word 5 makes the first tick send "D", "A" and "S"; the window is long enough for several ticks.
+    // Word 5 is spoken with "A" and "S" once its pause is over; polls go on meanwhile, so an unplug after
+    // the first few reports falls into that pause. The window is long enough for several polls.
     bench.telvar.script(QStringLiteral("5"));
     SessionController session(bench.link(), bench.vocabulary);
     session.log().setPath(QDir(bench.logFolder.path()).filePath(QStringLiteral("log.qnx")));

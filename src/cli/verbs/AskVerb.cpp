@@ -96,10 +96,10 @@ Verb askVerb() {
             session.endNow();
             if (context.interrupted())
                 context.link().cancel();
-            // A word found just before the window closed is still waiting to be spoken; let it be. The
-            // poll that found it ends quickly once an interrupt has cancelled it.
+            // A word found just before the window closed is still waiting to be spoken; let it be, unless
+            // the user interrupted: closing down then drops it.
             if (session.isTickRunning())
-                co_await qCoro(&session, &SessionController::tickFinished);
+                co_await context.waitUnlessInterrupted(&session, &SessionController::tickFinished);
             if (!session.answer().isEmpty())
                 context.err() << "telvarctl: spoken after the window closed:" << session.answer() << Qt::endl;
 
