@@ -8,6 +8,7 @@
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
 #include "device/Timings.h"
+#include "device/WindowPlacement.h"
 #include "editor/MnemonicTable.h"
 #include "editor/frmPhrase.h"
 #include "files/FolderLock.h"
@@ -243,8 +244,10 @@ void Mainform::buildTraceDock() {
 SessionHistoryWindow* Mainform::showSessionHistory() {
     if (!m_journal)
         return nullptr;
-    if (!m_history)
+    if (!m_history) {
         m_history = new SessionHistoryWindow(m_journal->path(), *m_prompter, this);
+        placeOver(m_history, this);
+    }
     else
         m_history->reload();
     m_history->show();

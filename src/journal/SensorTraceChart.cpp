@@ -109,12 +109,18 @@ void SensorTraceChart::paintEvent(QPaintEvent*) {
 
     painter.setClipRect(plot.adjusted(0, -line, 0, 0));
     QPen wordPen(palette().color(QPalette::Highlight), 1, Qt::DashLine);
+    // Words read a poll or two apart would print over each other: such a label goes a line lower.
+    double lastLabelEnd = -1;
+    int labelRow = 0;
     for (const SessionWord& word : m_trace.words()) {
         painter.setPen(wordPen);
         const double at = x(word.ms);
         painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(QPointF(at + 3, plot.top() + line), word.word.trimmed());
+        const QString label = word.word.trimmed();
+        labelRow = at + 3 < lastLabelEnd ? (labelRow + 1) % 3 : 0;
+        painter.drawText(QPointF(at + 3, plot.top() + line * (1 + labelRow)), label);
+        lastLabelEnd = at + 3 + painter.fontMetrics().horizontalAdvance(label);
     }
 
     const auto& polls = m_trace.polls();
