@@ -19,30 +19,21 @@ using telvar::test::runTelvarctl;
 namespace {
 
 constexpr int kRounds = 3;
-const QString kInUse = QStringLiteral("is in use by telvarctl (process ");
-
-QJsonArray configOf(const QString& stateFile) {
-    QFile file(stateFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("config")).toArray();
-}
 
 // Both started before either is waited for, so that they overlap.
-std::pair<ProcessResult, ProcessResult> runTogether(const QStringList& first, const QStringList& second) {
+std::array<ProcessResult, 2> runTogether(const QStringList& first, const QStringList& second) {
     QProcess processes[2];
-    const QStringList* arguments[2] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
         processes[i].setStandardInputFile(QProcess::nullDevice());
-        processes[i].start(QStringLiteral(TELVARCTL_PATH), *arguments[i]);
+        processes[i].start(QStringLiteral(TELVARCTL_PATH), i == 0 ? first : second);
     }
-    ProcessResult results[2];
+    std::array<ProcessResult, 2> results;
     for (int i = 0; i < 2; ++i) {
         results[i].finished = processes[i].waitForFinished(60000);
         results[i].exitCode = processes[i].exitCode();
         results[i].err = QString::fromUtf8(processes[i].readAllStandardError());
     }
-    return {results[0], results[1]};
+    return results;
 }
 
 // A process kept out must say so; one that says it succeeded must have left its change behind.
@@ -51,7 +42,9 @@ void checkOutcome(const ProcessResult& result, bool changeLanded) {
     if (result.exitCode == 0)
         QVERIFY2(changeLanded, "a process said it succeeded, yet its change is lost");
     else
-        QVERIFY2(result.exitCode == 1 && result.err.contains(kInUse), qPrintable(result.err));
+        QVERIFY2(result.exitCode == 1 &&
+                     result.err.contains(QStringLiteral("is in use by telvarctl (process ")),
+                 qPrintable(result.err));
 }
 
 } // namespace
@@ -62,46 +55,40 @@ class TelvarctlLocksTest : public QObject, protected telvar::test::ScratchFolder
 private Q_SLOTS:
     void stateFileWritersTakeTurns_data() {
         QTest::addColumn<QStringList>("first");
-        QTest::addColumn<int>("firstByte"); // a configuration byte the first changes, and its new value
-        QTest::addColumn<int>("firstValue");
         QTest::addColumn<QStringList>("second");
-        QTest::addColumn<int>("secondByte");
-        QTest::addColumn<int>("secondValue");
+        QTest::addColumn<QList<int>>("changes"); // the configuration byte each changes, and its new value
         QTest::newRow("power save beside rate")
-            << QStringList{"power-save", "on"} << 8 << 1 << QStringList{"rate", "50"} << 12 << 50;
+            << QStringList{"power-save", "on"} << QStringList{"rate", "50"} << QList<int>{8, 1, 12, 50};
         QTest::newRow("sensitivity beside voice")
-            << QStringList{"sensitivity", "7", "120"} << 0 << 7
-            << QStringList{"voice", "save", "100", "50", "254", "15"} << 4 << 254;
+            << QStringList{"sensitivity", "7", "120"}
+            << QStringList{"voice", "save", "100", "50", "254", "15"} << QList<int>{0, 7, 4, 254};
     }
-
     void stateFileWritersTakeTurns() {
         QFETCH(QStringList, first);
-        QFETCH(int, firstByte);
-        QFETCH(int, firstValue);
         QFETCH(QStringList, second);
-        QFETCH(int, secondByte);
-        QFETCH(int, secondValue);
+        QFETCH(QList<int>, changes);
+        const QString state = QStringLiteral("--simulate=") + path("device.json");
         for (int round = 0; round < kRounds; ++round) {
-            const QString state = QStringLiteral("--simulate=") + path("device.json");
             QFile::remove(path("device.json"));
             const auto [one, two] = runTogether(QStringList{state} + first, QStringList{state} + second);
-            const QJsonArray config = configOf(path("device.json"));
-            checkOutcome(one, config.at(firstByte).toInt() == firstValue);
-            checkOutcome(two, config.at(secondByte).toInt() == secondValue);
+            const QJsonArray config = QJsonDocument::fromJson(contentOf("device.json"))
+                                          .object()
+                                          .value(QStringLiteral("config"))
+                                          .toArray();
+            checkOutcome(one, config.at(changes[0]).toInt() == changes[1]);
+            checkOutcome(two, config.at(changes[2]).toInt() == changes[3]);
             QVERIFY(one.exitCode == 0 || two.exitCode == 0);
         }
     }
 
     void editsOfOneFolderTakeTurns() {
         const QString folder = QStringLiteral("--data-dir=") + m_folder.path();
-        QCOMPARE(runTelvarctl({folder, QStringLiteral("vocab"), QStringLiteral("0")}).exitCode, 0);
+        QCOMPARE(runTelvarctl({folder, "vocab", "0"}).exitCode, 0);
         for (int round = 0; round < kRounds; ++round) {
             const QString firstWord = QStringLiteral("FIRST%1").arg(round);
             const QString secondWord = QStringLiteral("SECOND%1").arg(round);
-            const auto [one, two] = runTogether({folder, QStringLiteral("edit"), QStringLiteral("replace"),
-                                                 QStringLiteral("1"), firstWord, QStringLiteral("\\IY")},
-                                                {folder, QStringLiteral("edit"), QStringLiteral("replace"),
-                                                 QStringLiteral("2"), secondWord, QStringLiteral("\\EH")});
+            const auto [one, two] = runTogether({folder, "edit", "replace", "1", firstWord, "\\IY"},
+                                                {folder, "edit", "replace", "2", secondWord, "\\EH"});
             const QList<QByteArray> words = contentOf("tempw.txt").split('\n');
             QVERIFY(words.size() > 3);
             checkOutcome(one, words[1].trimmed() == firstWord.toLatin1());
@@ -113,10 +100,10 @@ private Q_SLOTS:
         const QString state = path("held.json");
         QLockFile held(state + QStringLiteral(".lock"));
         QVERIFY(held.tryLock(0));
+        const QStringList firmware{QStringLiteral("--simulate=") + state, QStringLiteral("firmware")};
         // The two-second wait, shortened.
         const ProcessResult result =
-            runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")}, {}, 60000,
-                         {QStringLiteral("TELVAR_TIME_DIVISOR=100")});
+            runTelvarctl(firmware, {}, 60000, {QStringLiteral("TELVAR_TIME_DIVISOR=100")});
         QCOMPARE(result.exitCode, 1);
         const QString holder = QStringLiteral("is in use by %1 (process %2)")
                                    .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
@@ -125,8 +112,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(state)); // never touched while another holds it
 
         held.unlock();
-        QCOMPARE(runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")}).exitCode,
-                 0);
+        QCOMPARE(runTelvarctl(firmware).exitCode, 0);
         QVERIFY(!QFileInfo::exists(state + QStringLiteral(".lock"))); // let go when it ends
     }
 };

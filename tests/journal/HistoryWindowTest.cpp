@@ -35,20 +35,14 @@ private Q_SLOTS:
         QFile::remove(journal());
         JournalStore store;
         QVERIFY(store.open(journal()));
-        const struct {
-            const char* question;
-            const char* answer;
-            int reading;
-        } kept[] = {{"Who is there?", " SUPPER", 5}, {"Is it late?", " CARRIER", 7}, {"Who wins?", "", 0}};
-        for (const auto& session : kept) {
-            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, session.question);
-            QVERIFY(id > 0);
-            const SessionPoll poll{
-                200, {session.reading, 1, 2}, session.reading, {}, PollOutcome::OutsideRange};
-            QVERIFY(
-                store.record(id, {poll}, {}, QString::fromLatin1(session.answer), SessionEnd::WindowEnded));
+        const std::tuple<const char*, const char*, int> kept[] = {
+            {"Who is there?", " SUPPER", 5}, {"Is it late?", " CARRIER", 7}, {"Who wins?", "", 0}};
+        for (const auto& [question, answer, reading] : kept) {
+            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, question);
+            const SessionPoll poll{200, {reading, 1, 2}, reading, {}, PollOutcome::OutsideRange};
+            QVERIFY(id > 0 &&
+                    store.record(id, {poll}, {}, QString::fromLatin1(answer), SessionEnd::WindowEnded));
         }
-        m_prompter.answers.clear();
         m_window = std::make_unique<SessionHistoryWindow>(journal(), m_prompter);
     }
 
@@ -80,8 +74,8 @@ private Q_SLOTS:
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QJsonArray sessions = QJsonDocument::fromJson(file.readAll()).array();
-        QCOMPARE(sessions.size(), 1);
-        QCOMPARE(sessions.first()["question"].toString(), QStringLiteral("Is it late?"));
+        QVERIFY(sessions.size() == 1 &&
+                sessions.first()["question"].toString() == QStringLiteral("Is it late?"));
 
         m_prompter.answers.enqueue(false);
         m_window->deleteSelected();

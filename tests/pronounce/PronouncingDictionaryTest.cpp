@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,38 +59,25 @@ private Q_SLOTS:
     void lookupInASortedFile_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("phones");
-        QTest::newRow("first word of the file") << "a"
-                                                << "AH";
-        QTest::newRow("variant after a longer key") << "a(2)"
-                                                    << "EY";
-        QTest::newRow("key between base and variant") << "a's"
-                                                      << "EY Z";
-        QTest::newRow("first entry of a word") << "hello"
-                                               << "HH AH L OW";
-        QTest::newRow("variant beside its word") << "hello(2)"
-                                                 << "HH EH L OW";
-        QTest::newRow("variant before a possessive") << "one(2)"
-                                                     << "HH W AH N";
-        QTest::newRow("possessive after the variant") << "one's"
-                                                      << "W AH N Z";
-        QTest::newRow("last word of the file") << "zulu"
-                                               << "Z UW L UW";
-        QTest::newRow("upper case") << "HeLLo"
-                                    << "HH AH L OW";
-        QTest::newRow("between two entries") << "goodbye"
-                                             << "unknown";
-        QTest::newRow("prefix of an entry") << "hell"
-                                            << "unknown";
-        QTest::newRow("entry as a prefix") << "hellos"
-                                           << "unknown";
-        QTest::newRow("variant that is not there") << "able(2)"
-                                                   << "unknown";
-        QTest::newRow("before the first") << "'em"
-                                          << "unknown";
-        QTest::newRow("after the last") << "zzz"
-                                        << "unknown";
-        QTest::newRow("empty") << ""
-                               << "unknown";
+        const auto row = [](const char* tag, const char* key, const char* phones) {
+            QTest::newRow(tag) << QString::fromLatin1(key) << QString::fromLatin1(phones);
+        };
+        row("first word of the file", "a", "AH");
+        row("variant after a longer key", "a(2)", "EY");
+        row("key between base and variant", "a's", "EY Z");
+        row("first entry of a word", "hello", "HH AH L OW");
+        row("variant beside its word", "hello(2)", "HH EH L OW");
+        row("variant before a possessive", "one(2)", "HH W AH N");
+        row("possessive after the variant", "one's", "W AH N Z");
+        row("last word of the file", "zulu", "Z UW L UW");
+        row("upper case", "HeLLo", "HH AH L OW");
+        row("between two entries", "goodbye", "unknown");
+        row("prefix of an entry", "hell", "unknown");
+        row("entry as a prefix", "hellos", "unknown");
+        row("variant that is not there", "able(2)", "unknown");
+        row("before the first", "'em", "unknown");
+        row("after the last", "zzz", "unknown");
+        row("empty", "", "unknown");
     }
     // Once building the index, once reading it back from the cache, once unsorted: the file's own
     // order must not matter.
@@ -113,19 +101,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("changed");
         QTest::addColumn<int>("secondsLater");
         QTest::addColumn<bool>("replaced");
-        QTest::addColumn<QString>("phones");
-        QTest::newRow("grown") << QByteArray("aardvark AA R D V AA R K\nhello HH AH L OW\n") << 0 << false
-                               << "HH AH L OW";
-        QTest::newRow("same size, newer") << QByteArray("hello HH EH L OW\n") << 5 << false << "HH EH L OW";
-        QTest::newRow("same size, older") << QByteArray("hello HH EH L OW\n") << -5 << false << "HH EH L OW";
-        QTest::newRow("replaced by another file")
-            << QByteArray("hello HH EH L OW\n") << 7 << true << "HH EH L OW";
+        const QByteArray sameSize("hello HH EH L OW\n");
+        QTest::newRow("grown") << QByteArray("aardvark AA R D V AA R K\nhello HH EH L OW\n") << 0 << false;
+        QTest::newRow("same size, newer") << sameSize << 5 << false;
+        QTest::newRow("same size, older") << sameSize << -5 << false;
+        QTest::newRow("replaced by another file") << sameSize << 7 << true;
     }
     void cacheFollowsTheDictionary() {
         QFETCH(QByteArray, changed);
         QFETCH(int, secondsLater);
         QFETCH(bool, replaced);
-        QFETCH(QString, phones);
         const QString cache = m_folder.filePath(QStringLiteral("cache-%1").arg(QTest::currentDataTag()));
         const QString path = write(QStringLiteral("changing.dict"), "hello HH AH L OW\n");
         const QDateTime then = QDateTime::currentDateTimeUtc().addDays(-1);
@@ -133,40 +118,32 @@ private Q_SLOTS:
         QVERIFY(PronouncingDictionary(path, cache).index()->wasBuilt());
         QVERIFY(!PronouncingDictionary(path, cache).index()->wasBuilt());
 
-        if (replaced) {
-            const QString other = write(QStringLiteral("other.dict"), changed);
-            QVERIFY(QFile::remove(path) && QFile::rename(other, path));
-        } else {
-            write(QStringLiteral("changing.dict"), changed);
-        }
+        const QString written =
+            write(QString::fromLatin1(replaced ? "other.dict" : "changing.dict"), changed);
+        QVERIFY(!replaced || (QFile::remove(path) && QFile::rename(written, path)));
         QVERIFY(setModified(path, then.addSecs(secondsLater)));
         const PronouncingDictionary after(path, cache);
         QVERIFY(after.index()->wasBuilt());
-        QCOMPARE(firstPhones(after.lookup(QStringLiteral("hello"))), phones);
+        QCOMPARE(firstPhones(after.lookup(QStringLiteral("hello"))), QStringLiteral("HH EH L OW"));
         QVERIFY(!PronouncingDictionary(path, cache).index()->wasBuilt());
     }
 
     // A cache folder that cannot be made, or a cache cut short, costs a rebuild and nothing else.
     void brokenCacheIsBuiltAround_data() {
-        QTest::addColumn<QString>("cacheFile");
         QTest::addColumn<int>("keptBytes");
-        QTest::newRow("folder is a file") << "blocked" << -1;
-        QTest::newRow("cut in the offsets") << "cut" << 60;
-        QTest::newRow("cut in the header") << "cut-header" << 10;
-        QTest::newRow("empty") << "empty" << 0;
+        QTest::newRow("folder is a file") << -1;
+        QTest::newRow("cut in the offsets") << 60;
+        QTest::newRow("cut in the header") << 10;
+        QTest::newRow("empty") << 0;
     }
     void brokenCacheIsBuiltAround() {
-        QFETCH(QString, cacheFile);
         QFETCH(int, keptBytes);
         const QString path = write(QStringLiteral("small.dict"), kSorted);
-        QString cache = m_folder.filePath(cacheFile);
-        if (keptBytes < 0) {
-            write(cacheFile, "not a folder");
-        } else {
-            const PronouncingDictionary first(path, cache);
-            QFile index(first.index()->cachePath());
-            QVERIFY(index.resize(keptBytes));
-        }
+        const QString cache = m_folder.filePath(QStringLiteral("cache-%1").arg(QTest::currentDataTag()));
+        if (keptBytes < 0)
+            write(QFileInfo(cache).fileName(), "not a folder");
+        else
+            QVERIFY(QFile(PronouncingDictionary(path, cache).index()->cachePath()).resize(keptBytes));
         for (int run = 0; run < 2; ++run) {
             const PronouncingDictionary dictionary(path, cache);
             QVERIFY(dictionary.index()->wasBuilt() == (keptBytes < 0 || run == 0));
