@@ -116,7 +116,7 @@ private Q_SLOTS:
         QTest::newRow("micro sign's capital is Greek")
             << QByteArray("ghi\xA0") << QStringLiteral("\u00b5m") << QByteArray("\xB5M");
         QTest::newRow("accented letters have capitals")
-            << QByteArray("\xA0caf\xE9") << QStringLiteral("\u00e0 la \u00ff") << QByteArray("\xC0 LA \x9F");
+            << QByteArray("\xA0" "caf\xE9") << QStringLiteral("\u00e0 la \u00ff") << QByteArray("\xC0 LA \x9F");
         QTest::newRow("only blanks are trimmed")
             << QByteArray(" \x80 ") << QStringLiteral("\tab\u00a0") << QByteArray("\tAB\xA0");
     }

@@ -21,7 +21,7 @@ QString mnemonicsOf(const QList<int>& codes) {
 
 PronouncingSources realSources() {
     return {QString::fromLatin1(PronouncingSources::kDefaultDictionary),
-            QString::fromLatin1(PronouncingSources::kDefaultProgram)};
+            QString::fromLatin1(PronouncingSources::kDefaultProgram), {}};
 }
 
 } // namespace
@@ -76,7 +76,7 @@ void PronouncerTest::dictionaryFileIsRead() {
 
 void PronouncerTest::respellingsAndWordPairs() {
     const Pronouncer pronouncer(
-        {dictionary("one W AH N\nhello HH AH L OW\nhello(2) HH EH L OW\nnow N AW\n"), m_noProgram},
+        {dictionary("one W AH N\nhello HH AH L OW\nhello(2) HH EH L OW\nnow N AW\n"), m_noProgram, {}},
         {{QStringLiteral("1"), QStringLiteral("one")},
          {QStringLiteral("HI"), QStringLiteral("hello(2) now")}});
     QCOMPARE(mnemonicsOf(*pronouncer.codes(QStringLiteral("1"))), QStringLiteral("\\WW \\AX \\NE"));
@@ -88,13 +88,13 @@ void PronouncerTest::respellingsAndWordPairs() {
 }
 
 void PronouncerTest::unknownWordGivesNothing() {
-    const Pronouncer pronouncer({dictionary("one W AH N\n"), m_noProgram});
+    const Pronouncer pronouncer({dictionary("one W AH N\n"), m_noProgram, {}});
     QVERIFY(pronouncer.hasAnySource());
     QVERIFY(!pronouncer.codes(QStringLiteral("zorblax")));
     // One unknown word spoils the whole entry rather than leaving a row that says half of it.
     QVERIFY(!pronouncer.codes(QStringLiteral("one zorblax")));
     QVERIFY(!pronouncer.codes(QStringLiteral("   ")));
-    QVERIFY(!Pronouncer({m_folder.filePath(QStringLiteral("missing.dict")), m_noProgram}).hasAnySource());
+    QVERIFY(!Pronouncer({m_folder.filePath(QStringLiteral("missing.dict")), m_noProgram, {}}).hasAnySource());
 }
 
 void PronouncerTest::realDictionaryWordsEndToEnd_data() {
@@ -121,7 +121,7 @@ void PronouncerTest::realDictionaryWordsEndToEnd_data() {
 }
 
 void PronouncerTest::realDictionaryWordsEndToEnd() {
-    const PronouncingSources sources{realSources().dictionaryPath, m_noProgram};
+    const PronouncingSources sources{realSources().dictionaryPath, m_noProgram, {}};
     if (!sources.hasDictionary())
         QSKIP("the pronouncing dictionary is not installed (pocketsphinx-en-us)");
     static const Pronouncer pronouncer(sources);
@@ -146,10 +146,10 @@ void PronouncerTest::wordOnlyEspeakKnows() {
 }
 
 void PronouncerTest::sourcesSayWhatIsMissing() {
-    const PronouncingSources none{m_folder.filePath(QStringLiteral("missing.dict")), m_noProgram};
+    const PronouncingSources none{m_folder.filePath(QStringLiteral("missing.dict")), m_noProgram, {}};
     QVERIFY(none.missingHint().contains(QStringLiteral("pocketsphinx-en-us")));
     QVERIFY(none.missingHint().contains(QStringLiteral("espeak-ng")));
-    const PronouncingSources dictionaryOnly{dictionary("one W AH N\n"), m_noProgram};
+    const PronouncingSources dictionaryOnly{dictionary("one W AH N\n"), m_noProgram, {}};
     QVERIFY(!dictionaryOnly.missingHint().contains(QStringLiteral("pocketsphinx")));
 
     qputenv("TELVAR_CMUDICT", "/somewhere/else.dict");
