@@ -1,9 +1,32 @@
 #include "files/ProcessLock.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 
 namespace telvar {
+
+namespace {
+
+// Far longer than a live holder takes between making its lock file and writing its name into it.
+constexpr qint64 kUnnamedLockGraceMs = 1000;
+
+// A holder killed between making the lock file and writing its name into it leaves a file that names no
+// process; such a file could never be seen as stale and would keep everyone out for good. Once it is old
+// enough that no live holder can still be writing it, it is removed.
+void removeUnnamedLock(QLockFile& file, const QString& path) {
+    const QFileInfo info(path);
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (!info.exists() || (file.getLockInfo(&pid, &host, &program) && pid > 0))
+        return;
+    if (info.lastModified().msecsTo(QDateTime::currentDateTime()) > kUnnamedLockGraceMs)
+        file.removeStaleLockFile();
+}
+
+} // namespace
 
 ProcessLock::ProcessLock(const QString& lockFilePath)
     : m_path(lockFilePath), m_file(std::make_unique<QLockFile>(lockFilePath)) {
@@ -21,6 +44,7 @@ ProcessLock::Outcome ProcessLock::acquire(std::chrono::milliseconds limit) {
         return Outcome::Held;
     m_holder.clear();
     m_error.clear();
+    removeUnnamedLock(*m_file, m_path);
     if (m_file->tryLock(limit)) {
         m_held = true;
         return Outcome::Held;

@@ -181,10 +181,10 @@ private Q_SLOTS:
             write(folder.path(), start);
             runAndKill(folder.path(), arguments, m_random.bounded(whole + 1));
             checkOldOrNew(read(folder.path()), start, end);
-            const QString now =
-                telvar::test::runTelvarctl(inFolder(folder.path(), reader), folder.path()).out;
+            const auto result = telvar::test::runTelvarctl(inFolder(folder.path(), reader), folder.path());
+            const QString now = result.out;
             QVERIFY2(now == loadedBefore || now == loadedAfter,
-                     qPrintable("a mixed pair was loaded:\n" + now));
+                     qPrintable("a mixed pair was loaded:\n" + now + "\n" + result.err));
             checkPairsWhole(read(folder.path()), start, end);
         }
     }

@@ -4,6 +4,7 @@
 #include "support/Telvarctl.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -114,6 +115,20 @@ private Q_SLOTS:
         held.unlock();
         QCOMPARE(runTelvarctl(firmware).exitCode, 0);
         QVERIFY(!QFileInfo::exists(state + QStringLiteral(".lock"))); // let go when it ends
+    }
+
+    // A holder killed before it wrote its name into the lock file leaves one that names nobody: once it
+    // is older than any live holder's first moment, it keeps nobody out.
+    void aLockFileThatNamesNobodyIsTakenOver() {
+        const QString state = path("orphan.json");
+        QFile orphan(state + QStringLiteral(".lock"));
+        QVERIFY(orphan.open(QIODevice::WriteOnly));
+        QVERIFY(
+            orphan.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
+        orphan.close();
+        const QStringList firmware{QStringLiteral("--simulate=") + state, QStringLiteral("firmware")};
+        const ProcessResult result = runTelvarctl(firmware);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     }
 };
 

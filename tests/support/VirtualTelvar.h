@@ -30,6 +30,12 @@ struct VirtualTelvar {
                          [this](const Report& report) { sent << report; });
     }
 
+    // As the window and telvarctl do at their end: sequences still waiting (a session's reading, a word's
+    // pause) run to their ends instead of being left suspended.
+    ~VirtualTelvar() { link.closeDown(); }
+    VirtualTelvar(const VirtualTelvar&) = delete;
+    VirtualTelvar& operator=(const VirtualTelvar&) = delete;
+
     VirtualDevice& device() { return library.device(); }
 
     // Attaches the link and waits until the device is announced and its replies are read.
