@@ -1,9 +1,12 @@
 #include "files/ProcessLock.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+
+#include <algorithm>
 
 namespace telvar {
 
@@ -11,6 +14,7 @@ namespace {
 
 // Far longer than a live holder takes between making its lock file and writing its name into it.
 constexpr qint64 kUnnamedLockGraceMs = 1000;
+constexpr std::chrono::milliseconds kRetryStep{100};
 
 // A holder killed between making the lock file and writing its name into it leaves a file that names no
 // process; such a file could never be seen as stale and would keep everyone out for good. Once it is old
@@ -44,14 +48,22 @@ ProcessLock::Outcome ProcessLock::acquire(std::chrono::milliseconds limit) {
         return Outcome::Held;
     m_holder.clear();
     m_error.clear();
-    removeUnnamedLock(*m_file, m_path);
-    if (m_file->tryLock(limit)) {
-        m_held = true;
-        return Outcome::Held;
-    }
-    if (m_file->error() != QLockFile::LockFailedError) {
-        m_error = QStringLiteral("%1 cannot be made").arg(QDir::toNativeSeparators(m_path));
-        return Outcome::NoLockFile;
+    // Tried in short steps, so that a lock file that names nobody is taken over as soon as it is old
+    // enough, not only at the start of the wait.
+    const QDeadlineTimer deadline(limit);
+    for (;;) {
+        removeUnnamedLock(*m_file, m_path);
+        const auto step = std::min(std::chrono::milliseconds(deadline.remainingTime()), kRetryStep);
+        if (m_file->tryLock(step)) {
+            m_held = true;
+            return Outcome::Held;
+        }
+        if (m_file->error() != QLockFile::LockFailedError) {
+            m_error = QStringLiteral("%1 cannot be made").arg(QDir::toNativeSeparators(m_path));
+            return Outcome::NoLockFile;
+        }
+        if (deadline.hasExpired())
+            break;
     }
     qint64 pid = 0;
     QString host;
