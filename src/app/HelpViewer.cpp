@@ -23,18 +23,17 @@ HelpViewer::HelpViewer(QWidget* parent)
     // Links to the outside world go to the browser; links between the pages stay here.
     m_browser->setOpenExternalLinks(true);
 
-    m_back->setObjectName(QStringLiteral("helpBack"));
-    m_back->setText(tr("Back"));
-    m_back->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
-    m_back->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_back->setShortcut(QKeySequence::Back);
-    m_back->setEnabled(false);
-    m_forward->setObjectName(QStringLiteral("helpForward"));
-    m_forward->setText(tr("Forward"));
-    m_forward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
-    m_forward->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_forward->setShortcut(QKeySequence::Forward);
-    m_forward->setEnabled(false);
+    const auto setUpStep = [this](QToolButton* button, const char* name, const QString& text,
+                                  QStyle::StandardPixmap icon, QKeySequence::StandardKey key) {
+        button->setObjectName(QLatin1String(name));
+        button->setText(text);
+        button->setIcon(style()->standardIcon(icon));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setShortcut(key);
+        button->setEnabled(false);
+    };
+    setUpStep(m_back, "helpBack", tr("Back"), QStyle::SP_ArrowBack, QKeySequence::Back);
+    setUpStep(m_forward, "helpForward", tr("Forward"), QStyle::SP_ArrowForward, QKeySequence::Forward);
     auto* openOutside = new QPushButton(tr("Open in browser"), this);
     openOutside->setObjectName(QStringLiteral("helpOpenInBrowser"));
     openOutside->setToolTip(tr("Show this page in your web browser"));
