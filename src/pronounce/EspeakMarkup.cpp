@@ -2,6 +2,7 @@
 
 #include "pronounce/ControlCodes.h"
 #include "pronounce/EspeakPhonemes.h"
+#include "pronounce/PhonemeRun.h"
 
 #include <QStringList>
 
@@ -48,38 +49,13 @@ struct Prosody {
     }
 };
 
-constexpr int kNotAVowel = 0;
-constexpr int kEH = 131;
-constexpr int kAX = 133;
-constexpr int kIYEH = 158;
-constexpr int kEHLE = 159;
-
-bool isVowel(int code) {
-    return (code >= 128 && code <= 139) || (code >= 149 && code <= 164);
-}
-
-// The neutral AX and the syllabic L rarely carry a word's stress; every other vowel can.
-bool isFullVowel(int code) {
-    return isVowel(code) && code != kAX && code != kEHLE;
-}
-
 // espeak-ng reads SSML tags reliably only when blanks stand between them and the phoneme input.
 class Writer {
 public:
-    // Phonemes without a stress mark are all spoken unstressed, which flattens a word until it is hard
-    // to recognise; so a run that the codes do not stress gets its stress on the first full vowel,
-    // where most English words of the vocabulary have it.
-    void phoneme(const QString& phonemes, int code, bool stressed) {
-        if (m_runCodes == kMaxCodesPerRun)
+    void phoneme(int code, bool stressed) {
+        if (m_run.size() == kMaxCodesPerRun)
             endRun();
-        if (stressed)
-            m_stressed = true;
-        if (m_stressAt < 0 && isFullVowel(code))
-            m_stressAt = int(m_run.size());
-        if (m_firstVowelAt < 0 && isVowel(code))
-            m_firstVowelAt = int(m_run.size());
-        m_run += phonemes;
-        ++m_runCodes;
+        m_run.add(code, stressed);
     }
 
     void pause(int ms) {
@@ -111,14 +87,8 @@ private:
     void endRun() {
         if (m_run.isEmpty())
             return;
-        const int stressAt = m_stressAt >= 0 ? m_stressAt : m_firstVowelAt;
-        if (!m_stressed && stressAt >= 0)
-            m_run.insert(stressAt, QLatin1Char('\''));
-        m_parts << QStringLiteral("[[%1]]").arg(m_run);
-        m_run.clear();
-        m_runCodes = 0;
-        m_stressed = false;
-        m_stressAt = m_firstVowelAt = -1;
+        m_parts << QStringLiteral("[[%1]]").arg(m_run.text());
+        m_run = PhonemeRun();
     }
 
     void closeProsody() {
@@ -128,11 +98,7 @@ private:
     }
 
     QStringList m_parts;
-    QString m_run;
-    int m_runCodes = 0;
-    bool m_stressed = false;
-    int m_stressAt = -1;
-    int m_firstVowelAt = -1;
+    PhonemeRun m_run;
     Prosody m_prosody;
     bool m_open = false;
 };
@@ -183,20 +149,10 @@ EspeakMarkup EspeakMarkup::fromCodes(QByteArrayView codes) {
             prosody = Prosody{};
             stressNext = false;
             repeatNext = 1;
-        } else if (const QString phonemes = espeakPhonemes(code); !phonemes.isEmpty()) {
-            // IYEH is the glide into a vowel; where the codes give no vowel after it, it brings its own.
-            const bool glide = code == kIYEH;
-            const bool ownVowel =
-                glide && !(i + 1 < codes.size() && isVowel(static_cast<quint8>(codes[i + 1])));
+        } else if (code >= kFirstAllophone && code <= kLastAllophone) {
             writer.setProsody(prosody);
             for (int n = 0; n < repeatNext; ++n) {
-                const QString stress = stressNext ? QStringLiteral("'") : QString();
-                if (ownVowel) {
-                    writer.phoneme(phonemes, kNotAVowel, false);
-                    writer.phoneme(stress + QStringLiteral("E"), kEH, stressNext);
-                } else {
-                    writer.phoneme(stress + phonemes, glide ? kNotAVowel : code, stressNext);
-                }
+                writer.phoneme(code, stressNext);
                 ++markup.m_phonemes;
             }
             stressNext = false;

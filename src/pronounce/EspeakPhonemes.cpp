@@ -19,7 +19,7 @@ constexpr std::array<const char*, kLastAllophone - kFirstAllophone + 1> kPhoneme
     "u",   // 134 UX   Blue, Food: the short form
     "A:",  // 135 AW   Father, Fall
     "0",   // 136 OH   Hot, Clock, Fox
-    "o",   // 137 OW   Comb, Over, Hold: the diphthong's first half
+    "oU",  // 137 OW   Comb, Over, Hold
     "U",   // 138 UH   Book, Could, Should
     "u:",  // 139 UW   Food, June
     "m",   // 140 MM

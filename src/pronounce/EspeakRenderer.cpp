@@ -33,8 +33,9 @@ QCoro::Task<SpeechRendering> EspeakRenderer::render(QByteArray codes) {
     }
     const EspeakMarkup markup = EspeakMarkup::fromCodes(codes);
     // The markup comes on stdin, so a long phrase meets no limit of the command line; the sound is read
-    // from stdout, so nothing is left behind in a temporary file.
-    const QStringList arguments{QStringLiteral("-v"), QStringLiteral("en"), QStringLiteral("-m"),
+    // from stdout, so nothing is left behind in a temporary file. The chip speaks American English, so
+    // the American voice: its R is spoken, and its vowels are the ones the allophones name.
+    const QStringList arguments{QStringLiteral("-v"), QStringLiteral("en-us"), QStringLiteral("-m"),
                                 QStringLiteral("--stdout"), QStringLiteral("--stdin")};
     const SpeechProcess run =
         co_await SpeechProcess::run(program, arguments, markup.text().toUtf8(), kTimeLimit);

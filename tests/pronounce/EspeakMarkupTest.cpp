@@ -78,11 +78,11 @@ private Q_SLOTS:
     void prosodyFollowsTheCodesAndResetEndsIt() {
         const EspeakMarkup markup = markupOf("\\IY \\PITCH \\176 \\EH \\RESET \\OW");
         QCOMPARE(runsOf(markup),
-                 (QStringList{QStringLiteral("'i:"), QStringLiteral("'E"), QStringLiteral("'o")}));
+                 (QStringList{QStringLiteral("'i:"), QStringLiteral("'E"), QStringLiteral("'oU")}));
         QCOMPARE(markup.text().count(QStringLiteral("<prosody")), 1);
         QCOMPARE(markup.text().count(QStringLiteral("</prosody>")), 1);
         QVERIFY(markup.text().indexOf(QStringLiteral("</prosody>")) <
-                markup.text().indexOf(QStringLiteral("[['o]]")));
+                markup.text().indexOf(QStringLiteral("[['oU]]")));
         // A change back to the defaults needs no prosody at all; extremes stay within what espeak-ng speaks.
         QVERIFY(!markupOf("\\PITCH \\88 \\IY").text().contains(QStringLiteral("prosody")));
         QVERIFY(markupOf("\\SPEED \\1 \\IY").text().contains(QStringLiteral("rate=\"20%\"")));
@@ -100,28 +100,41 @@ private Q_SLOTS:
         QVERIFY(!markupOf("\\P3").isEmpty());
     }
 
-    // A run the codes leave unstressed is stressed on its first full vowel, else its first vowel.
-    void stressLandsOnTheFirstFullVowel_data() {
+    // A run the codes leave unstressed is stressed on its first full vowel, else its first vowel; the
+    // neutral vowel, R and the syllabic L sound after their neighbours and the stress.
+    void soundsFollowStressAndNeighbours_data() {
         QTest::addColumn<QString>("mnemonics");
         QTest::addColumn<QString>("run");
         QTest::newRow("neutral vowel first") << "\\PO \\AX \\TT \\EYIY \\TT"
-                                             << "pVt'eIt";
+                                             << "p@t'eIt";
         QTest::newRow("only neutral vowels") << "\\AX \\BO \\EHLE"
                                              << "'Vb@L";
         QTest::newRow("no vowel") << "\\SH \\SE"
                                   << "Ss";
         QTest::newRow("each run on its own") << "\\AX \\IY \\P1 \\AX \\OW"
-                                             << "V'i: V'o";
-        QTest::newRow("stress the codes give") << "\\IY \\STRESS \\OW"
-                                               << "i:'o";
+                                             << "@'i: @'oU";
+        QTest::newRow("stress the codes give") << "\\IY \\STRESS \\OW \\AX \\STRESS \\AX"
+                                               << "i:'oU@'V";
         QTest::newRow("glide before a vowel") << "\\IYEH \\EH \\SE"
                                               << "j'Es";
         QTest::newRow("glide stressed by the codes") << "\\STRESS \\IYEH \\SE"
                                                      << "j'Es";
         QTest::newRow("glide before no vowel") << "\\MM \\IH \\LE \\IYEH \\NE"
                                                << "m'IljEn";
+        QTest::newRow("R between consonants") << "\\BE \\EH \\TT \\RR \\ED"
+                                              << "b'Et3d";
+        QTest::newRow("R doubled at the end") << "\\SE \\UX \\PO \\RR \\RR"
+                                              << "s'up3r";
+        QTest::newRow("R before and after vowels") << "\\RR \\IH \\TT \\RR \\AX \\EH \\RR"
+                                                   << "r'Itr@Er";
+        QTest::newRow("L syllabic after a consonant") << "\\SE \\AY \\DO \\EHLE"
+                                                      << "s'ad@L";
+        QTest::newRow("L on its own") << "\\EHLE \\SE"
+                                      << "'Els";
+        QTest::newRow("L stressed by the codes") << "\\SE \\STRESS \\EHLE \\FF"
+                                                 << "s'Elf";
     }
-    void stressLandsOnTheFirstFullVowel() {
+    void soundsFollowStressAndNeighbours() {
         QFETCH(QString, mnemonics);
         QFETCH(QString, run);
         QCOMPARE(runsOf(markupOf(mnemonics.toLatin1().constData())).join(QLatin1Char(' ')), run);
@@ -129,7 +142,7 @@ private Q_SLOTS:
 
     void stressAndRepeatShapeTheNextSoundOnly() {
         QCOMPARE(runsOf(markupOf("\\HE \\STRESS \\EH \\LO \\REPEAT \\3 \\OW \\OW")),
-                 QStringList{QStringLiteral("h'Eloooo")});
+                 QStringList{QStringLiteral("h'EloUoUoUoU")});
         // Repeating nothing still says the sound once.
         QCOMPARE(markupOf("\\REPEAT \\0 \\IY").phonemeCount(), 1);
     }
