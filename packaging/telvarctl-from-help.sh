@@ -14,7 +14,7 @@ telvarctl=$2
 exec >"$3"
 
 verbs() {
-    "$telvarctl" --help | sed -n '/^Verbs:$/,$p' | awk 'NR > 1 && NF { print $1 }' | awk '!seen[$0]++'
+    "$telvarctl" --help | sed -n '/^Verbs:$/,$p' | awk 'NR > 1 && NF { print $1 }'
 }
 
 # The usage lines of a help text with "telvarctl", the global options before the verb and the verb taken
