@@ -8,9 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 dir=${1:-build-package}
 
-# __FILE__ is written relative to the tree, so the programs carry no path of the machine that built them.
-options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTELVAR_SANITIZE=
-    "-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$PWD/= -ffile-prefix-map=$(realpath -m "$dir")/=")
+options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTELVAR_SANITIZE= -DTELVAR_RELATIVE_PATHS=ON)
 command -v ninja >/dev/null && [[ ! -f $dir/CMakeCache.txt ]] && options+=(-G Ninja)
 command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$dir" "${options[@]}" >&2
