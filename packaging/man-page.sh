@@ -4,12 +4,14 @@
 set -euo pipefail
 program=$1
 name=$2
-output=$3
+page=$(realpath -m "${3%.gz}")
 shift 3
 includes=()
 for file in "$@"; do
-    includes+=(--include "$file")
+    includes+=(--include "$(realpath "$file")")
 done
-page=${output%.gz}
-help2man --no-info --name "$name" "${includes[@]}" --output "$page" "$program"
+# help2man runs the program through the shell unquoted: from its own folder a blank in the path is no
+# trouble.
+cd "$(dirname "$program")"
+help2man --no-info --name "$name" "${includes[@]}" --output "$page" "./$(basename "$program")"
 gzip -9 --no-name --force "$page"
