@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, and only those missing.
+# Installs the Debian packages the build, the program, the tests and the Debian package need, and only
+# those missing.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
     pocketsphinx-en-us espeak-ng fonts-dejavu-core
+    help2man librsvg2-bin appstream dpkg-dev file
 )
 
 missing=()

@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("telvar"));
     QApplication::setApplicationVersion(QStringLiteral(TELVAR_VERSION));
+    // Lets the desktop match the window to its installed entry, and so to its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.telvar.Telvar"));
     if (!error.isEmpty()) {
         // Perhaps only the window system's own options were in the way; QApplication has taken them out.
         options = telvar::ProgramOptions();

@@ -13,7 +13,6 @@ Verb rawVerb();
 Verb askVerb();
 Verb logVerb();
 Verb sessionsVerb();
-Verb sessionsVerb();
 Verb vocabVerb();
 Verb uploadVerb();
 Verb sayVerb();
@@ -40,22 +39,14 @@ Verb suggestVerb();
 
 const std::vector<Verb>& verbs() {
     static const std::vector<Verb> all{
-        codesVerb(),      mnemonicsVerb(),
-        devicesVerb(),    rawVerb(),
-        askVerb(),        logVerb(),
-        sessionsVerb(),
-        vocabVerb(),      uploadVerb(),
-        sayVerb(),        wordsVerb(),
-        sendToUnitVerb(), modeVerb(),
-        modesVerb(),      expandVerb(),
-        speakVerb(),      editVerb(),
-        settingsVerb(),   sensitivityVerb(),
-        voiceVerb(),      rateVerb(),
-        autotuneVerb(),   powerSaveVerb(),
-        ampVerb(),        firmwareVerb(),
-        aboutVerb(),      factoryDefaultsVerb(),
-        bootloaderVerb(), suggestVerb(),
-        renderVerb(),     sessionsVerb(),
+        codesVerb(),    mnemonicsVerb(), devicesVerb(),         rawVerb(),
+        askVerb(),      logVerb(),       sessionsVerb(),        vocabVerb(),
+        uploadVerb(),   sayVerb(),       wordsVerb(),           sendToUnitVerb(),
+        modeVerb(),     modesVerb(),     expandVerb(),          speakVerb(),
+        editVerb(),     settingsVerb(),  sensitivityVerb(),     voiceVerb(),
+        rateVerb(),     autotuneVerb(),  powerSaveVerb(),       ampVerb(),
+        firmwareVerb(), aboutVerb(),     factoryDefaultsVerb(), bootloaderVerb(),
+        suggestVerb(),  renderVerb(),
     };
     return all;
 }

@@ -17,28 +17,26 @@ QString shellQuoted(const QString& text) {
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-QStringList defaultShippedRuleFiles() {
-    QStringList files;
-    if (QCoreApplication::instance()) {
-        // An installed program: <prefix>/bin/telvar beside <prefix>/lib/udev/rules.d/.
-        files << QDir(QCoreApplication::applicationDirPath())
-                     .absoluteFilePath(QStringLiteral("../lib/udev/rules.d/") + UdevRuleHint::kRuleFileName);
-    }
-#ifdef TELVAR_SOURCE_RULE_FILE
-    // A program run from its build folder.
-    files << QStringLiteral(TELVAR_SOURCE_RULE_FILE);
-#endif
-    return files;
-}
 } // namespace
 
 UdevRuleHint::UdevRuleHint()
     : UdevRuleHint({QStringLiteral("/etc/udev/rules.d"), QStringLiteral("/run/udev/rules.d"),
                     QStringLiteral("/usr/lib/udev/rules.d"), QStringLiteral("/lib/udev/rules.d")},
-                   defaultShippedRuleFiles()) {}
+                   shippedRuleFilesFor(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                                    : QString())) {}
 
 UdevRuleHint::UdevRuleHint(QStringList activeRuleDirs, QStringList shippedRuleFiles)
     : m_activeRuleDirs(std::move(activeRuleDirs)), m_shippedRuleFiles(std::move(shippedRuleFiles)) {}
+
+QStringList UdevRuleHint::shippedRuleFilesFor(const QString& programDir) {
+    if (programDir.isEmpty())
+        return {};
+    const QDir dir(programDir);
+    // Installed: <prefix>/bin/telvar with <prefix>/lib/udev/rules.d/. A portable copy, and the build
+    // folder, keep the rule beside the program.
+    return {dir.absoluteFilePath(QStringLiteral("../lib/udev/rules.d/") + kRuleFileName),
+            dir.absoluteFilePath(kRuleFileName)};
+}
 
 QString UdevRuleHint::activeRuleFile() const {
     for (const QString& dir : m_activeRuleDirs) {

@@ -17,6 +17,9 @@ public:
     // of the rule may be, first found wins.
     UdevRuleHint(QStringList activeRuleDirs, QStringList shippedRuleFiles);
 
+    // Where the rule that came with a program in `programDir` may lie, most likely first.
+    static QStringList shippedRuleFilesFor(const QString& programDir);
+
     // The rule installed where udev reads it, or empty.
     QString activeRuleFile() const;
     // The copy of the rule that came with the program, or empty.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -26,9 +27,21 @@ QString DataFolder::resolve(const QString& overrideDir) {
 QString DataFolder::resolve(const QString& overrideDir, const QString& programDir, const QString& userDir) {
     if (!overrideDir.isEmpty())
         return prepared(overrideDir);
-    if (isWritable(programDir))
+    if (!isSystemFolder(programDir) && isWritable(programDir))
         return QDir(programDir).absolutePath();
     return prepared(userDir);
+}
+
+bool DataFolder::isSystemFolder(const QString& dir) {
+    const QFileInfo info(dir);
+    const QString path = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    static const QStringList systemTrees{QStringLiteral("/usr"), QStringLiteral("/bin"),
+                                         QStringLiteral("/sbin"), QStringLiteral("/opt")};
+    for (const QString& tree : systemTrees) {
+        if (path == tree || path.startsWith(tree + QLatin1Char('/')))
+            return true;
+    }
+    return false;
 }
 
 bool DataFolder::isWritable(const QString& dir) {

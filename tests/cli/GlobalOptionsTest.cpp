@@ -1,5 +1,8 @@
 #include "cli/GlobalOptions.h"
+#include "cli/Verb.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 using namespace telvar;
@@ -99,6 +102,19 @@ private Q_SLOTS:
     void wordsThatAreOff() {
         QFETCH(QStringList, arguments);
         QVERIFY(!parseGlobalOptions(arguments).error.isEmpty());
+    }
+
+    // The manual page and the bash completion are made from these texts: one entry per verb, each usage
+    // starting "Usage: telvarctl [global options] VERB".
+    void everyVerbIsListedOnceWithItsUsage() {
+        QSet<QString> names;
+        for (const Verb& verb : verbs()) {
+            QVERIFY2(!names.contains(verb.name), qPrintable(verb.name));
+            names.insert(verb.name);
+            const QRegularExpression usage(QStringLiteral("^Usage: telvarctl (\\[--[^]]*\\] )*%1( |\n)")
+                                               .arg(QRegularExpression::escape(verb.name)));
+            QVERIFY2(usage.match(verb.usage).hasMatch(), qPrintable(verb.usage));
+        }
     }
 };
 

@@ -3,7 +3,9 @@
 #include "device/DeviceIdentity.h"
 #include "device/UdevRuleHint.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,10 +94,30 @@ private Q_SLOTS:
         QVERIFY(replug.contains(QStringLiteral("replug")));
     }
 
-    void programFromTheBuildFolderFindsTheShippedRule() {
-        // The default places include the source tree's copy, which is the file checked above.
-        QCOMPARE(UdevRuleHint().shippedRuleFile(),
-                 QFileInfo(QStringLiteral(TELVAR_RULE_FILE)).canonicalFilePath());
+    void programFindsTheRuleShippedWithIt_data() {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<QString>("ruleFile");
+        QTest::newRow("installed under a prefix") << "prefix/bin"
+                                                  << "prefix/lib/udev/rules.d/70-telvar-x.rules";
+        QTest::newRow("portable copy") << "portable"
+                                       << "portable/70-telvar-x.rules";
+    }
+    void programFindsTheRuleShippedWithIt() {
+        QFETCH(QString, programDir);
+        QFETCH(QString, ruleFile);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(programDir));
+        QVERIFY(QFileInfo(root.filePath(ruleFile)).dir().mkpath(QStringLiteral(".")));
+        writeFile(root.filePath(ruleFile));
+        const UdevRuleHint hint({}, UdevRuleHint::shippedRuleFilesFor(root.filePath(programDir)));
+        QCOMPARE(hint.shippedRuleFile(), root.filePath(ruleFile));
+    }
+
+    void buildFolderHoldsTheRuleBesideThePrograms() {
+        QFile built(QStringLiteral(TELVAR_BUILD_FOLDER "/70-telvar-x.rules"));
+        QFile source(QStringLiteral(TELVAR_RULE_FILE));
+        QVERIFY(built.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
+        QCOMPARE(built.readAll(), source.readAll());
     }
 };
 

@@ -363,6 +363,28 @@ private Q_SLOTS:
         QCOMPARE(DataFolder::resolve(QString(), kReadOnlyFolder, userFolder), userFolder);
         QVERIFY(QFileInfo(userFolder).isDir());
     }
+
+    void installedProgramKeepsItsFilesWithTheUser_data() {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<bool>("system");
+        // Root may write to /usr/bin; the files still go to the user's folder.
+        QTest::newRow("installed") << "/usr/bin" << true;
+        QTest::newRow("installed locally") << "/usr/local/bin" << true;
+        QTest::newRow("merged /bin") << "/bin" << true;
+        QTest::newRow("add-on package") << "/opt/telvar/bin" << true;
+        QTest::newRow("climbs out of /usr") << "/usr/../tmp" << false;
+        QTest::newRow("name that only starts alike") << "/usrlocal/telvar" << false;
+        QTest::newRow("portable copy") << QDir::tempPath() << false;
+    }
+    void installedProgramKeepsItsFilesWithTheUser() {
+        QFETCH(QString, programDir);
+        QFETCH(bool, system);
+        QCOMPARE(DataFolder::isSystemFolder(programDir), system);
+        QTemporaryDir user;
+        const QString userFolder = user.filePath("telvar");
+        if (system)
+            QCOMPARE(DataFolder::resolve(QString(), programDir, userFolder), userFolder);
+    }
 };
 
 QTEST_GUILESS_MAIN(VocabularyLoaderTest)

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds the Debian package with scripts/package.sh and checks what it holds, its control fields and that
+# its programs run from where it was unpacked, with no tie to the trees they were built in.
+#   check-package.sh SOURCE_DIR PACKAGE_BUILD_DIR
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+for tool in dpkg-deb appstreamcli; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing; the package cannot be checked here"
+        exit 77
+    fi
+done
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+deb=$("$source_dir/scripts/package.sh" "$build_dir" | tail -n 1)
+[[ $deb == /* ]] || deb=$source_dir/$deb
+[[ -f $deb ]] || { echo "FAIL: scripts/package.sh named no package file: '$deb'"; exit 1; }
+version=$(sed -n 's/^project(telvar VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+[[ $(basename "$deb") == telvar_${version}_$(dpkg --print-architecture).deb ]] || fail "package file name $deb"
+
+contents=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
+for path in usr/bin/telvar usr/bin/telvarctl usr/lib/udev/rules.d/70-telvar-x.rules \
+    usr/share/applications/org.telvar.Telvar.desktop usr/share/metainfo/org.telvar.Telvar.metainfo.xml \
+    usr/share/icons/hicolor/scalable/apps/telvar.svg usr/share/icons/hicolor/256x256/apps/telvar.png \
+    usr/share/man/man1/telvar.1.gz usr/share/man/man1/telvarctl.1.gz \
+    usr/share/bash-completion/completions/telvarctl; do
+    grep -qx "\./$path" <<<"$contents" || fail "the package lacks /$path"
+done
+
+[[ $(dpkg-deb -f "$deb" Package) == telvar && $(dpkg-deb -f "$deb" Version) == "$version" ]] ||
+    fail "name or version: $(dpkg-deb -f "$deb" Package Version)"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6widgets6 libqt6core6 libhidapi-hidraw0 libqt6sql6-sqlite; do
+    [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+done
+[[ $(dpkg-deb -f "$deb" Recommends) == "espeak-ng, pocketsphinx-en-us" ]] ||
+    fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root/tree"
+dpkg-deb -e "$deb" "$root/control"
+for script in postinst postrm; do
+    [[ -x $root/control/$script ]] && grep -q 'udevadm trigger --subsystem-match=hidraw' "$root/control/$script" ||
+        fail "maintainer script $script"
+done
+appstreamcli validate --no-net "$root/tree/usr/share/metainfo/org.telvar.Telvar.metainfo.xml" >/dev/null ||
+    fail "metainfo: $(appstreamcli validate --no-net "$root/tree/usr/share/metainfo/org.telvar.Telvar.metainfo.xml")"
+
+bin=$root/tree/usr/bin
+for program in "$bin/telvar" "$bin/telvarctl"; do
+    [[ $(file -b "$program") == *", stripped"* ]] || fail "$program is not stripped"
+    for tree in "$(realpath "$source_dir")" "$(realpath "$build_dir")"; do
+        if strings -a "$program" | grep -F "$tree" >/dev/null; then fail "$program names $tree"; fi
+    done
+done
+for page in telvar telvarctl; do
+    text=$(gzip -dc "$root/tree/usr/share/man/man1/$page.1.gz") || fail "$page.1.gz is no gzip file"
+    [[ $text == *".TH ${page^^} "* && $text == *'\-\-version'* ]] || fail "$page.1.gz holds no manual page"
+done
+
+# The unpacked programs, run away from every tree, with a home of their own and no display.
+mkdir "$root/home"
+run() { (cd "$root" && env -i PATH=/usr/bin:/bin HOME="$root/home" "$@"); }
+[[ $(run "$bin/telvarctl" --version) == "telvarctl $version" ]] || fail "telvarctl --version"
+[[ $(run "$bin/telvarctl" codes '\HE') =~ ^[0-9]+$ ]] || fail "telvarctl codes '\\HE'"
+run "$bin/telvar" --help | grep -- --simulate >/dev/null || fail "telvar --help without a display"
+grep 'telvarctl --simulate' >/dev/null <(gzip -dc "$root/tree/usr/share/man/man1/telvarctl.1.gz") ||
+    fail "telvarctl.1 lacks the verbs' help"
+
+# Completion: "telvarctl WORDS... <TAB>" offers the words listed after "=>".
+completion=$root/tree/usr/share/bash-completion/completions/telvarctl
+verbs=$(run "$bin/telvarctl" --help | sed -n '/^Verbs:$/,$p' | awk 'NR > 1 && NF { print $1 }' | sort -u | xargs)
+mkdir -p "$root/files/dir" && touch "$root/files/file.json"
+while IFS='|' read -r words expected; do
+    eval "line=(telvarctl $words)"
+    offered=$(cd "$root/files" && bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _telvarctl
+        printf "%s\n" "${COMPREPLY[@]}" | sort -u | xargs' _ "$completion" "${line[@]}")
+    [[ $offered == "$expected" ]] || fail "completion of 'telvarctl $words': '$offered', not '$expected'"
+done <<EOF
+''|$verbs
+words ''|clear-count clear-memory memory spoken
+--simulate mode ''|dictionary energy phonetic reverse-phonetic say-last-words sync touch white-noise
+sessions ''|delete export show
+sessions export --format ''|csv json
+edit ''|list replace transfer
+--data-dir ''|dir
+--simulate = f|file.json
+ask Q --trace f|file.json
+--si|--simulate --simulate=
+EOF
+
+[[ $failures -eq 0 ]] || exit 1
+echo "$deb: as it should be"
