@@ -11,8 +11,9 @@ PronouncingSources PronouncingSources::fromEnvironment() {
                                QStandardPaths::writableLocation(QStandardPaths::CacheLocation)};
     if (qEnvironmentVariableIsSet("TELVAR_CMUDICT"))
         sources.dictionaryPath = qEnvironmentVariable("TELVAR_CMUDICT");
-    if (qEnvironmentVariableIsSet("TELVAR_ESPEAK_NG"))
-        sources.espeakProgram = qEnvironmentVariable("TELVAR_ESPEAK_NG");
+    // The same variable as the preview's, so one setting moves every use of espeak-ng.
+    if (const QString chosen = qEnvironmentVariable("TELVAR_ESPEAK"); !chosen.isEmpty())
+        sources.espeakProgram = chosen;
     return sources;
 }
 

@@ -5,7 +5,7 @@
 namespace telvar::pronounce {
 
 // Where pronunciations come from: the CMU dictionary file of Debian's pocketsphinx-en-us and the
-// espeak-ng program. TELVAR_CMUDICT and TELVAR_ESPEAK_NG override the two, so a test can point them at
+// espeak-ng program. TELVAR_CMUDICT and TELVAR_ESPEAK override the two, so a test can point them at
 // a file of its own or at nothing. The dictionary's index is kept in `cacheFolder` (the user's cache
 // folder); left empty, it is built anew by each pronouncer.
 struct PronouncingSources {

@@ -18,7 +18,7 @@ class TelvarctlSuggestTest : public QObject, protected telvar::test::ScratchFold
             arguments, m_folder.path(), 60000,
             {QStringLiteral("TELVAR_CMUDICT=") + dictionary,
              QStringLiteral("XDG_CACHE_HOME=") + path("cache"),
-             QStringLiteral("TELVAR_ESPEAK_NG=") + (espeak.isEmpty() ? path("no-espeak-ng") : espeak)});
+             QStringLiteral("TELVAR_ESPEAK=") + (espeak.isEmpty() ? path("no-espeak-ng") : espeak)});
     }
 
 private Q_SLOTS:

@@ -30,7 +30,7 @@ class WordEditorSuggestTest : public QObject, protected telvar::test::ScratchFol
     // Opens the editor with the pronouncing sources the environment names now.
     void open(const QString& dictionary, const QString& espeak) {
         qputenv("TELVAR_CMUDICT", dictionary.toLocal8Bit());
-        qputenv("TELVAR_ESPEAK_NG", espeak.toLocal8Bit());
+        qputenv("TELVAR_ESPEAK", espeak.toLocal8Bit());
         qputenv("XDG_CACHE_HOME", path("cache").toLocal8Bit());
         m_owner = std::make_unique<QWidget>();
         m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link);
@@ -54,7 +54,7 @@ private Q_SLOTS:
         m_owner.reset();
         QThreadPool::globalInstance()->waitForDone();
         qunsetenv("TELVAR_CMUDICT");
-        qunsetenv("TELVAR_ESPEAK_NG");
+        qunsetenv("TELVAR_ESPEAK");
         qunsetenv("XDG_CACHE_HOME");
     }
 

@@ -153,10 +153,10 @@ void PronouncerTest::sourcesSayWhatIsMissing() {
     QVERIFY(!dictionaryOnly.missingHint().contains(QStringLiteral("pocketsphinx")));
 
     qputenv("TELVAR_CMUDICT", "/somewhere/else.dict");
-    qputenv("TELVAR_ESPEAK_NG", "");
+    qputenv("TELVAR_ESPEAK", "/nonexistent/espeak-ng");
     const PronouncingSources overridden = PronouncingSources::fromEnvironment();
     qunsetenv("TELVAR_CMUDICT");
-    qunsetenv("TELVAR_ESPEAK_NG");
+    qunsetenv("TELVAR_ESPEAK");
     QCOMPARE(overridden.dictionaryPath, QStringLiteral("/somewhere/else.dict"));
     QVERIFY(!overridden.hasFallback());
 }

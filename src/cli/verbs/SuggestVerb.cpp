@@ -13,7 +13,7 @@ Verb suggestVerb() {
             "Usage: telvarctl suggest WORD...\n"
             "Prints WORD, a tab and suggested mnemonics for each WORD, one line each. The sounds come\n"
             "from the CMU pronouncing dictionary (Debian's pocketsphinx-en-us) or, for words it lacks,\n"
-            "from espeak-ng; TELVAR_CMUDICT and TELVAR_ESPEAK_NG name others. A word that neither\n"
+            "from espeak-ng; TELVAR_CMUDICT and TELVAR_ESPEAK name others. A word that neither\n"
             "knows (espeak-ng spelling it letter by letter does not count) is reported on stderr and\n"
             "makes the exit status 1; the others are still printed.\n"
             "Needs no device.\n"),
