@@ -247,8 +247,7 @@ SessionHistoryWindow* Mainform::showSessionHistory() {
     if (!m_history) {
         m_history = new SessionHistoryWindow(m_journal->path(), *m_prompter, this);
         placeOver(m_history, this);
-    }
-    else
+    } else
         m_history->reload();
     m_history->show();
     m_history->raise();
@@ -374,8 +373,32 @@ void Mainform::showEvent(QShowEvent* event) {
 void Mainform::restoreLayout() {
     const auto stored = settings();
     restoreGeometry(stored->value(QStringLiteral("window/geometry")).toByteArray());
-    restoreState(stored->value(QStringLiteral("window/state")).toByteArray());
+    const QByteArray state = stored->value(QStringLiteral("window/state")).toByteArray();
+    if (state.isEmpty() || !restoreState(state))
+        stackDocksOnShortScreen();
     fitOnScreen();
+}
+
+// On a short screen (a laptop's 768 lines) the docks one above the other below the screens would leave
+// the screens too little height, and SET UP would scroll; so at a first start they share one place as
+// tabs. A layout the user made is kept as it is.
+void Mainform::stackDocksOnShortScreen() {
+    const QRect available = screen()->availableGeometry();
+    const int frameExtra = frameGeometry().height() - height();
+    if (available.isEmpty() || sizeHint().height() + frameExtra <= available.height())
+        return;
+    QList<QDockWidget*> below;
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (dockWidgetArea(dock) == Qt::BottomDockWidgetArea && !dock->isFloating())
+            below << dock;
+    }
+    if (below.size() < 2)
+        return;
+    for (qsizetype i = 1; i < below.size(); ++i)
+        tabifyDockWidget(below.first(), below[i]);
+    below.first()->raise();
+    // The place keeps the height of the docks it held; the screens above take back what one dock needs not.
+    resizeDocks({below.first()}, {below.first()->minimumSizeHint().height()}, Qt::Vertical);
 }
 
 void Mainform::saveLayout() {

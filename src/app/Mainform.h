@@ -119,6 +119,7 @@ private:
     void restoreLayout();
     void saveLayout();
     void fitOnScreen();
+    void stackDocksOnShortScreen();
     QCoro::Task<> stopJobAndQuit();
 
     Options m_options;

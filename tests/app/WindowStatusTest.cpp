@@ -49,6 +49,7 @@ private slots:
     void ctrlQAsksWhileAJobRunsAndQuitsWhenIdle();
     void screenKeysStepThroughTheTabsOnlyWithADevice();
     void sizeAndDockComeBackOnTheNextRunButNeverBiggerThanTheScreen();
+    void docksShareOnePlaceOnAShortScreenUntilTheUserPlacesThem();
     void aSessionShowsItsSecondsLeft();
 };
 
@@ -194,7 +195,8 @@ void WindowStatusTest::screenKeysStepThroughTheTabsOnlyWithADevice() {
 // One run of the window with a dock like the virtual device's speech panel, added before the window shows,
 // as the program does.
 struct DockedRun {
-    explicit DockedRun(const QString& settingsFile) {
+    // `panelHeight`: the least height of the dock's panel, so that both docks may not fit below the screens.
+    explicit DockedRun(const QString& settingsFile, int panelHeight = 0) {
         Mainform::Options options;
         options.dataDir = dataDir.path();
         options.settingsFile = settingsFile;
@@ -202,6 +204,7 @@ struct DockedRun {
         dock = new QDockWidget(QStringLiteral("speech"), window.get());
         dock->setObjectName(QStringLiteral("speechDock"));
         dock->setWidget(new QPlainTextEdit(dock));
+        dock->widget()->setMinimumHeight(panelHeight);
         window->addDockWidget(Qt::BottomDockWidgetArea, dock);
         // Below the sensor trace, as the simulate mode's speech panel stands.
         if (auto* trace = window->findChild<QDockWidget*>(QStringLiteral("sensorTraceDock")))
@@ -243,6 +246,27 @@ void WindowStatusTest::sizeAndDockComeBackOnTheNextRunButNeverBiggerThanTheScree
     }
     DockedRun run(settings);
     QVERIFY(onScreen(run));
+}
+
+void WindowStatusTest::docksShareOnePlaceOnAShortScreenUntilTheUserPlacesThem() {
+    QTemporaryDir folder;
+    const int tall = QGuiApplication::primaryScreen()->availableGeometry().height() / 2;
+    const QString settings = folder.filePath(QStringLiteral("telvar.conf"));
+    {
+        DockedRun run(settings, tall);
+        auto* trace = run.window->findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"));
+        QCOMPARE(run.window->tabifiedDockWidgets(trace), QList<QDockWidget*>{run.dock});
+        QTRY_VERIFY(trace->isVisible());
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(run.window->frameGeometry()));
+        // The user drags the speech panel out below the trace.
+        run.window->addDockWidget(Qt::BottomDockWidgetArea, run.dock, Qt::Vertical);
+        QVERIFY(run.window->tabifiedDockWidgets(trace).isEmpty());
+        run.window->close();
+    }
+    // What the user chose is kept.
+    DockedRun run(settings, tall);
+    auto* trace = run.window->findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"));
+    QVERIFY(run.window->tabifiedDockWidgets(trace).isEmpty());
 }
 
 void WindowStatusTest::aSessionShowsItsSecondsLeft() {
