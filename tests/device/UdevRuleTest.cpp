@@ -112,13 +112,6 @@ private Q_SLOTS:
         const UdevRuleHint hint({}, UdevRuleHint::shippedRuleFilesFor(root.filePath(programDir)));
         QCOMPARE(hint.shippedRuleFile(), root.filePath(ruleFile));
     }
-
-    void buildFolderHoldsTheRuleBesideThePrograms() {
-        QFile built(QStringLiteral(TELVAR_BUILD_FOLDER "/70-telvar-x.rules"));
-        QFile source(QStringLiteral(TELVAR_RULE_FILE));
-        QVERIFY(built.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
-        QCOMPARE(built.readAll(), source.readAll());
-    }
 };
 
 QTEST_GUILESS_MAIN(UdevRuleTest)

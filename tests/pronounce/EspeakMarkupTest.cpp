@@ -159,7 +159,6 @@ private Q_SLOTS:
             return tokens.join(u' ');
         };
         QTest::newRow("400 IY") << times("\\IY", 400) << 400;
-        QTest::newRow("385 IY, once a crash") << times("\\IY", 385) << 385;
         QTest::newRow("300 stressed IYUW") << times("\\STRESS \\IYUW", 300) << 300;
         QTest::newRow("TS repeated 255 times") << QStringLiteral("\\REPEAT \\255 \\TS") << 255;
         QTest::newRow("1000 mixed") << times("\\HE \\EH \\LO \\OWWW", 250) << 1000;
