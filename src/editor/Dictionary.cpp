@@ -1,6 +1,6 @@
 #include "editor/Dictionary.h"
 
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 
 #include <QDir>
 

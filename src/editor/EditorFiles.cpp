@@ -2,7 +2,7 @@
 
 #include "editor/PhoneticCodes.h"
 #include "files/RegularFileCheck.h"
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"

@@ -1,7 +1,7 @@
 #include "emulator/StateFile.h"
 
 #include "files/ReplaceFile.h"
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,12 +1,12 @@
 #include "files/PairCommit.h"
 
+#include "files/CappedRead.h"
 #include "files/RegularFileCheck.h"
 #include "files/ReplaceFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -30,7 +30,6 @@ bool fail(QString* error, const QString& path, const QString& reason) {
     return false;
 }
 
-
 // What a file holds now: nullopt in `content` when there is no file.
 struct Current {
     bool readable = true;
@@ -39,21 +38,15 @@ struct Current {
 };
 
 Current readCurrent(const QString& path, qint64 limit) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    CappedRead read = readCapped(path, limit);
+    switch (read.status) {
+    case CappedRead::Status::Missing:
         return {};
-    if (!info.isFile())
-        return {false, {}, QStringLiteral("not a regular file")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, {}, file.errorString()};
-    // Counted on what is read, since some regular files (in /proc) report a size of 0.
-    QByteArray data = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {false, {}, file.errorString()};
-    if (data.size() > limit)
-        return {false, {}, QStringLiteral("larger than %1 bytes").arg(limit)};
-    return {true, std::move(data), {}};
+    case CappedRead::Status::Read:
+        return {true, std::move(read.data), {}};
+    default:
+        return {false, {}, read.reason};
+    }
 }
 
 // A file's content in a few bytes: its size and SHA-256, or "-" for no file.

@@ -1,6 +1,6 @@
 #include "session/SessionLogFile.h"
 
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 #include "vocab/Cp1252.h"
 #include "vocab/LineFile.h"
 

@@ -1,6 +1,6 @@
 #include "vocab/BackupCopies.h"
 
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 #include "vocab/LineFile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "vocab/LineFile.h"
 
 #include "files/ReplaceFile.h"
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 
 #include <QDir>
 

@@ -2,7 +2,7 @@
 
 #include "vocab/BackupCopies.h"
 #include "vocab/BuiltinVocabulary.h"
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 #include "vocab/LineFile.h"
 #include "vocab/WordListFiles.h"
 

@@ -1,4 +1,4 @@
-#include "vocab/CappedRead.h"
+#include "files/CappedRead.h"
 
 #include "files/RegularFileCheck.h"
 
