@@ -1,4 +1,5 @@
 #include "journal/JournalStore.h"
+#include "support/ScratchFolder.h"
 #include "support/Telvarctl.h"
 
 #include <QFile>
@@ -17,25 +18,20 @@ using telvar::JournalStore;
 using telvar::test::ProcessResult;
 using telvar::test::runTelvarctl;
 
-class TelvarctlSessionsTest : public QObject {
+class TelvarctlSessionsTest : public QObject, telvar::test::ScratchFolder {
     Q_OBJECT
     QTemporaryDir m_data; // word-list files, kept out of the build folder
-    QTemporaryDir m_work;
 
-    QString journal() const { return m_work.filePath(QStringLiteral("j.db")); }
+    QString journal() const { return path("j.db"); }
     ProcessResult sessionsVerb(const QStringList& words) const {
         return runTelvarctl(QStringList{QStringLiteral("--journal"), journal(), QStringLiteral("sessions")} +
                                 words,
-                            m_work.path());
+                            m_folder.path());
     }
     ProcessResult ask(const QStringList& words) const {
         return runTelvarctl(QStringList{"--journal", journal(), "--simulate", "--data-dir", m_data.path()} +
                                 words,
-                            m_work.path(), 60000, {QStringLiteral("TELVAR_TIME_DIVISOR=20")});
-    }
-    static QByteArray contentOf(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                            m_folder.path(), 60000, {QStringLiteral("TELVAR_TIME_DIVISOR=20")});
     }
     std::vector<JournalSession> sessions() {
         JournalStore store;
@@ -47,12 +43,11 @@ private Q_SLOTS:
     void init() { QFile::remove(journal()); }
 
     void aSessionComesOutOfTheJournalAsItWentIn() {
-        const QString trace = m_work.filePath(QStringLiteral("t.csv"));
-        const ProcessResult asked =
-            ask({"--sensor", "5/40/90x3,7/41/91x3", "ask", "Anyone?", "--window", "6", "--trace", trace});
-        QCOMPARE(asked.exitCode, 0);
-        QCOMPARE(asked.out.trimmed().split(u'\n').last(), QStringLiteral("Telvar X  : SUPPER CARRIER"));
-        const QList<QByteArray> rows = contentOf(trace).split('\n');
+        QCOMPARE(ask({"--sensor", "5/40/90x3,7/41/91x3", "ask", "Anyone?", "--window", "6", "--trace",
+                      path("t.csv")})
+                     .exitCode,
+                 0);
+        const QList<QByteArray> rows = contentOf("t.csv").split('\n');
         QCOMPARE(rows.first(), QByteArray("ms,reading1,reading2,reading3,index,word,shown"));
         QVERIFY2(rows.at(1).endsWith(",5,40,90,5,SUPPER,1"), rows.at(1));
         QCOMPARE(rows.last(), QByteArray()); // every row ends its line
@@ -62,15 +57,14 @@ private Q_SLOTS:
                            "\\t SUPPER CARRIER\\n$"));
         const QString listed = sessionsVerb({}).out;
         QVERIFY2(line.match(listed).hasMatch(), qPrintable(listed));
-        QCOMPARE(sessionsVerb({"show", "1"}).out.toUtf8(), contentOf(trace));
+        QCOMPARE(sessionsVerb({"show", "1"}).out.toUtf8(), contentOf("t.csv"));
         QByteArray withIds = "id," + rows.first() + '\n';
         for (const QByteArray& row : rows.mid(1, rows.size() - 2))
             withIds += "1," + row + '\n';
         QCOMPARE(sessionsVerb({"export", "--format", "csv"}).out.toUtf8(), withIds);
 
-        const QString json = m_work.filePath(QStringLiteral("all.json"));
-        QCOMPARE(sessionsVerb({"export", "-o", json, "1"}).exitCode, 0);
-        const QJsonArray all = QJsonDocument::fromJson(contentOf(json)).array();
+        QCOMPARE(sessionsVerb({"export", "-o", path("all.json"), "1"}).exitCode, 0);
+        const QJsonArray all = QJsonDocument::fromJson(contentOf("all.json")).array();
         QCOMPARE(all.size(), 1);
         const QJsonObject session = all.first().toObject();
         QCOMPARE(session.value("question").toString(), QStringLiteral("Anyone?"));
@@ -95,7 +89,7 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TELVAR_TIME_DIVISOR"), QStringLiteral("4"));
         process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_work.path());
+        process.setWorkingDirectory(m_folder.path());
         process.start(QStringLiteral(TELVARCTL_PATH),
                       {"--journal", journal(), "--simulate", "--data-dir", m_data.path(), "--sensor",
                        "9/8/7x100000", "ask", "second", "--window", "24"});
@@ -132,7 +126,8 @@ private Q_SLOTS:
     }
     void sessionsWordsThatAreOffAreUsageErrors() {
         QFETCH(QStringList, words);
-        const ProcessResult result = runTelvarctl(QStringList{"--journal", journal()} + words, m_work.path());
+        const ProcessResult result =
+            runTelvarctl(QStringList{"--journal", journal()} + words, m_folder.path());
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.out, QString());
     }

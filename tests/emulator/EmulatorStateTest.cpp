@@ -180,14 +180,11 @@ private Q_SLOTS:
     void keysTheModelDoesNotOwnSurviveASave() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("device.json"));
-        writeFile(path, R"({"note": "bench unit 2", "future": {"level": [1, 2]}, "config": [4,173,20,3,
-                            50,5,0,0,0,0,0,0,4,0,255,255]})");
-        {
-            VirtualDevice device;
-            QCOMPARE(device.openStateFile(path), QString());
-            sendReport(device, {'B', 3, 44});
-            device.powerOff();
-        }
+        writeFile(path, R"({"note": "bench unit 2", "future": {"level": [1, 2]}})");
+        VirtualDevice device;
+        QCOMPARE(device.openStateFile(path), QString());
+        sendReport(device, {'B', 3, 44});
+        device.powerOff();
         const QJsonObject saved = readJson(path);
         QCOMPARE(saved.value(QStringLiteral("config")).toArray().at(3).toInt(), 44);
         QCOMPARE(saved.value(QStringLiteral("note")).toString(), QStringLiteral("bench unit 2"));

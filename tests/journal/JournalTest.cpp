@@ -3,6 +3,7 @@
 #include "journal/SensorTrace.h"
 #include "journal/SessionJournal.h"
 #include "session/SessionController.h"
+#include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 #include "vocab/BuiltinVocabulary.h"
 #include "vocab/Vocabulary.h"
@@ -11,7 +12,6 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -19,14 +19,7 @@
 using namespace telvar;
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(SessionEnd)
-
 namespace {
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::vector<JournalSession> journalled(const QString& path) {
     JournalStore store;
@@ -36,14 +29,11 @@ std::vector<JournalSession> journalled(const QString& path) {
 
 } // namespace
 
-class JournalTest : public QObject {
+class JournalTest : public QObject, test::ScratchFolder {
     Q_OBJECT
-    QTemporaryDir m_dir;
     Vocabulary m_vocabulary;
     std::unique_ptr<test::VirtualTelvar> m_device;
     std::unique_ptr<SessionController> m_session;
-
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
     // Asks with a scripted sensor, and waits until the window has closed and the last poll has finished.
     bool runSession(const QString& sensor, const QString& question = QStringLiteral("Anyone?")) {
@@ -60,13 +50,12 @@ private Q_SLOTS:
     }
 
     void init() {
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
+        QVERIFY(clearFolder());
         m_device = std::make_unique<test::VirtualTelvar>();
         QVERIFY(m_device->attach());
         m_device->link.setPausePeriod(20ms);
         m_session = std::make_unique<SessionController>(m_device->link, m_vocabulary);
-        m_session->log().setPath(file("log.qnx"));
+        m_session->log().setPath(path("log.qnx"));
     }
 
     void cleanup() {
@@ -86,18 +75,17 @@ private Q_SLOTS:
         SensorTrace trace;
         trace.follow(*m_session);
         {
-            SessionJournal journal(file("sessions.db"));
+            SessionJournal journal(path("sessions.db"));
             journal.follow(*m_session);
             QVERIFY(runSession(QStringLiteral("5/40/90,9/0/0x2,300/1/2,7/3/4"),
                                QStringLiteral("Anyone\r\nthere?")));
         }
-        const std::vector<JournalSession> sessions = journalled(file("sessions.db"));
+        const std::vector<JournalSession> sessions = journalled(path("sessions.db"));
         QCOMPARE(sessions.size(), std::size_t(1));
         const JournalSession& kept = sessions.front();
         QCOMPARE(kept.question, QStringLiteral("Anyone\r\nthere?"));
         QCOMPARE(kept.window, 6);
         QCOMPARE(kept.answer, QStringLiteral(" SUPPER HUMAN COME CARRIER"));
-        QCOMPARE(kept.end, QStringLiteral("window ended"));
         QVERIFY(QDateTime::fromString(kept.started, Qt::ISODate).isValid());
         QVERIFY(polls.size() > 4);
         QCOMPARE(kept.polls, polls);
@@ -115,36 +103,33 @@ private Q_SLOTS:
         QVERIFY(!changed.isEmpty());
     }
 
+    // The row's name says how the session ends.
     void theEndReasonIsKept_data() {
-        QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("end");
-        const std::pair<const char*, const char*> rows[] = {{"window", "window ended"},
-                                                            {"interrupt", "interrupted"},
-                                                            {"unplug", "device gone"},
-                                                            {"close", "program closed"}};
-        for (const auto& [how, end] : rows)
-            QTest::newRow(how) << QString::fromLatin1(how) << QString::fromLatin1(end);
+        QTest::newRow("window") << "window ended";
+        QTest::newRow("interrupt") << "interrupted";
+        QTest::newRow("unplug") << "device gone";
+        QTest::newRow("close") << "program closed";
     }
     void theEndReasonIsKept() {
-        QFETCH(QString, how);
-        QFETCH(QString, end);
+        const QByteArray how = QTest::currentDataTag();
         {
-            SessionJournal journal(file("sessions.db"));
+            SessionJournal journal(path("sessions.db"));
             journal.follow(*m_session);
             m_device->script(QStringLiteral("5x1000"));
             QSignalSpy ended(m_session.get(), &SessionController::sessionEnded);
             QVERIFY(m_session->ask(QStringLiteral("Q"), ResponseWindow::Seconds24));
-            if (how == QLatin1String("interrupt"))
+            if (how == "interrupt")
                 m_session->endNow();
-            else if (how == QLatin1String("unplug"))
+            else if (how == "unplug")
                 m_device->library.unplug();
-            else if (how == QLatin1String("close"))
+            else if (how == "close")
                 m_session.reset();
             QVERIFY(!ended.isEmpty() || !m_session || ended.wait(20000));
         }
-        const std::vector<JournalSession> sessions = journalled(file("sessions.db"));
+        const std::vector<JournalSession> sessions = journalled(path("sessions.db"));
         QCOMPARE(sessions.size(), std::size_t(1));
-        QCOMPARE(sessions.front().end, end);
+        QTEST(sessions.front().end, "end");
     }
 
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn_data() {
@@ -158,31 +143,26 @@ private Q_SLOTS:
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn() {
         QFETCH(QString, kind);
         QFETCH(bool, setAside);
-        QString path = file("sessions.db");
+        const char* name = kind == QLatin1String("under a file") ? "blocker/sessions.db" : "sessions.db";
         if (kind == QLatin1String("garbage")) {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(QByteArray("this is no database\n").repeated(300));
+            put(name, QByteArray("this is no database\n").repeated(300));
         } else if (kind == QLatin1String("foreign")) {
             {
                 QSqlDatabase db =
                     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-                db.setDatabaseName(path);
+                db.setDatabaseName(path(name));
                 QVERIFY(db.open());
                 QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
             }
             QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
         } else if (kind == QLatin1String("under a file")) {
-            // Permission bits do not stop root; a file where the folder should be does.
-            QFile out(file("blocker"));
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            path = file("blocker") + QStringLiteral("/sessions.db");
+            put("blocker", {}); // permission bits do not stop root; a file where the folder should be does
         } else {
-            QVERIFY(QDir().mkpath(path));
+            QVERIFY(QDir().mkpath(path(name)));
         }
-        const QByteArray before = contentOf(path);
+        const QByteArray before = contentOf(name);
         {
-            SessionJournal journal(path);
+            SessionJournal journal(path(name));
             QSignalSpy said(&journal, &SessionJournal::problem);
             journal.follow(*m_session);
             QVERIFY(runSession(QStringLiteral("5"), QStringLiteral("first")));
@@ -191,15 +171,15 @@ private Q_SLOTS:
             QVERIFY2(said.first().first().toString().contains(QStringLiteral("journal")),
                      qPrintable(said.first().first().toString()));
         }
-        const QByteArray log = contentOf(file("log.qnx"));
+        const QByteArray log = contentOf("log.qnx");
         QVERIFY(log.contains("Telvar X  : SUPPER  ") && log.contains("Telvar X  : CARRIER  "));
 
         const QStringList aside =
-            QDir(m_dir.path()).entryList({QStringLiteral("sessions.db.unreadable-*")}, QDir::Files);
+            QDir(m_folder.path()).entryList({QStringLiteral("sessions.db.unreadable-*")}, QDir::Files);
         QCOMPARE(aside.size(), setAside ? 1 : 0);
         if (setAside) {
-            QCOMPARE(contentOf(m_dir.filePath(aside.first())), before);
-            QCOMPARE(journalled(path).size(), std::size_t(2));
+            QCOMPARE(contentOf(qPrintable(aside.first())), before);
+            QCOMPARE(journalled(path(name)).size(), std::size_t(2));
         }
     }
 };

@@ -65,9 +65,6 @@ private Q_SLOTS:
         QVERIFY(ask->isEnabled());
         QCOMPARE(words->currentRow(), 5);
         QCOMPARE(events->toPlainText(), QStringLiteral("Telvar X  : SUPPER\n USER ASKED: Who is there?\n\n"));
-        // Enter's CR LF stays in the logged question, so the stamp starts the next line.
-        QVERIFY(test::readFile(QStringLiteral("log.qnx"))
-                    .startsWith("USER: Who is there?\r\n" + kStamp + "\r\n\r\n"));
 
         // A pasted line break asks too; while the screen is hidden no word is shown.
         screen.hide();
@@ -78,18 +75,10 @@ private Q_SLOTS:
         QCOMPARE(words->currentRow(), 5);
         QVERIFY(
             events->toPlainText().startsWith(QStringLiteral("Telvar X  :\n USER ASKED: one\ntwo\nTelvar")));
+        // Enter's CR LF stays in the logged question, so the stamp starts the next line.
         QCOMPARE(test::readFile(QStringLiteral("log.qnx")),
                  "USER: Who is there?\r\n" + kStamp + "\r\n\r\nTelvar X  : SUPPER  " + kStamp +
                      "\r\n\r\nUSER: one\r\ntwo" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
-
-        // Read Log stacks the file line by line, last line first: a question's own lines come out
-        // upside down, its stamp above it.
-        LogScreen log(host);
-        child<QPushButton>(log, "readLogButton")->click();
-        const QString shown = QString::fromLatin1(kStamp);
-        QCOMPARE(child<QPlainTextEdit>(log, "logViewer")->toPlainText(),
-                 "\nTelvar X  :  " + shown + "\n\ntwo" + shown + "\nUSER: one\n\nTelvar X  : SUPPER  " +
-                     shown + "\n\n" + shown + "\nUSER: Who is there?\n");
     }
 
     void logScreenReadsOnTopAndClearsOnOk() {
