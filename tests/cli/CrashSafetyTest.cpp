@@ -182,9 +182,8 @@ private Q_SLOTS:
             runAndKill(folder.path(), arguments, m_random.bounded(whole + 1));
             checkOldOrNew(read(folder.path()), start, end);
             const auto result = telvar::test::runTelvarctl(inFolder(folder.path(), reader), folder.path());
-            const QString now = result.out;
-            QVERIFY2(now == loadedBefore || now == loadedAfter,
-                     qPrintable("a mixed pair was loaded:\n" + now + "\n" + result.err));
+            QVERIFY2(result.out == loadedBefore || result.out == loadedAfter,
+                     qPrintable("a mixed pair was loaded:\n" + result.out + "\n" + result.err));
             checkPairsWhole(read(folder.path()), start, end);
         }
     }

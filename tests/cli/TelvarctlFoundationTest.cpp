@@ -137,9 +137,6 @@ private Q_SLOTS:
         QTest::newRow("dictionary is a folder")
             << QStringList{"--dict", "FOLDER", "expand", "hello"} << "folder";
         // Rendering needs no espeak-ng to refuse a dictionary it cannot read.
-        QTest::newRow("render: dictionary is a folder")
-            << QStringList{"--dict", "FOLDER", "render", "hello", "-o", "out.wav"}
-            << "FOLDER: is a folder, not a regular file";
         QTest::newRow("render: dictionary is a pipe")
             << QStringList{"--dict", "PIPE", "render", "\\HE", "-o", "out.wav"}
             << "PIPE: is a FIFO, not a regular file";

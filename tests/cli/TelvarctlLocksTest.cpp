@@ -122,12 +122,11 @@ private Q_SLOTS:
     void aLockFileThatNamesNobodyIsTakenOver() {
         const QString state = path("orphan.json");
         QFile orphan(state + QStringLiteral(".lock"));
-        QVERIFY(orphan.open(QIODevice::WriteOnly));
         QVERIFY(
+            orphan.open(QIODevice::WriteOnly) &&
             orphan.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
-        orphan.close();
-        const QStringList firmware{QStringLiteral("--simulate=") + state, QStringLiteral("firmware")};
-        const ProcessResult result = runTelvarctl(firmware);
+        const ProcessResult result =
+            runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     }
 };

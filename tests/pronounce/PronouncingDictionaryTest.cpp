@@ -1,10 +1,8 @@
 #include "pronounce/PronouncingDictionary.h"
+#include "support/ScratchFolder.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace telvar::pronounce;
@@ -36,19 +34,8 @@ QString firstPhones(const std::optional<Phones>& phones) {
 
 // The dictionary read in place through its index: what a lookup finds, and when the kept index is
 // trusted, rebuilt or done without.
-class PronouncingDictionaryTest : public QObject {
+class PronouncingDictionaryTest : public QObject, protected telvar::test::ScratchFolder {
     Q_OBJECT
-
-    QTemporaryDir m_folder;
-
-    QString write(const QString& name, const QByteArray& content) {
-        const QString path = m_folder.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write %s", qPrintable(path));
-        file.write(content);
-        return path;
-    }
 
     static bool setModified(const QString& path, const QDateTime& time) {
         QFile file(path);
@@ -65,7 +52,6 @@ private Q_SLOTS:
         row("first word of the file", "a", "AH");
         row("variant after a longer key", "a(2)", "EY");
         row("key between base and variant", "a's", "EY Z");
-        row("first entry of a word", "hello", "HH AH L OW");
         row("variant beside its word", "hello(2)", "HH EH L OW");
         row("variant before a possessive", "one(2)", "HH W AH N");
         row("possessive after the variant", "one's", "W AH N Z");
@@ -84,17 +70,16 @@ private Q_SLOTS:
     void lookupInASortedFile() {
         QFETCH(QString, key);
         QFETCH(QString, phones);
-        const QString cache = m_folder.filePath(QStringLiteral("cache-sorted"));
-        const QString path = write(QStringLiteral("sorted.dict"), kSorted);
+        put("sorted.dict", kSorted);
         QList<QByteArray> reversed = kSorted.split('\n');
         std::reverse(reversed.begin(), reversed.end());
-        const QString unsorted = write(QStringLiteral("unsorted.dict"), reversed.join('\n'));
-        const PronouncingDictionary built(path, cache);
-        const PronouncingDictionary mapped(path, cache);
+        put("unsorted.dict", reversed.join('\n'));
+        const PronouncingDictionary built(path("sorted.dict"), path("cache-sorted"));
+        const PronouncingDictionary mapped(path("sorted.dict"), path("cache-sorted"));
         QVERIFY(!mapped.index()->wasBuilt());
         QCOMPARE(firstPhones(built.lookup(key)), phones);
         QCOMPARE(firstPhones(mapped.lookup(key)), phones);
-        QCOMPARE(firstPhones(PronouncingDictionary(unsorted).lookup(key)), phones);
+        QCOMPARE(firstPhones(PronouncingDictionary(path("unsorted.dict")).lookup(key)), phones);
     }
 
     void cacheFollowsTheDictionary_data() {
@@ -112,41 +97,45 @@ private Q_SLOTS:
         QFETCH(int, secondsLater);
         QFETCH(bool, replaced);
         const QString cache = m_folder.filePath(QStringLiteral("cache-%1").arg(QTest::currentDataTag()));
-        const QString path = write(QStringLiteral("changing.dict"), "hello HH AH L OW\n");
+        const QString dictionary = path("changing.dict");
+        put("changing.dict", "hello HH AH L OW\n");
         const QDateTime then = QDateTime::currentDateTimeUtc().addDays(-1);
-        QVERIFY(setModified(path, then));
-        QVERIFY(PronouncingDictionary(path, cache).index()->wasBuilt());
-        QVERIFY(!PronouncingDictionary(path, cache).index()->wasBuilt());
+        QVERIFY(setModified(dictionary, then));
+        QVERIFY(PronouncingDictionary(dictionary, cache).index()->wasBuilt());
+        QVERIFY(!PronouncingDictionary(dictionary, cache).index()->wasBuilt());
 
-        const QString written =
-            write(QString::fromLatin1(replaced ? "other.dict" : "changing.dict"), changed);
-        QVERIFY(!replaced || (QFile::remove(path) && QFile::rename(written, path)));
-        QVERIFY(setModified(path, then.addSecs(secondsLater)));
-        const PronouncingDictionary after(path, cache);
+        put(replaced ? "other.dict" : "changing.dict", changed);
+        QVERIFY(!replaced || (QFile::remove(dictionary) && QFile::rename(path("other.dict"), dictionary)));
+        QVERIFY(setModified(dictionary, then.addSecs(secondsLater)));
+        const PronouncingDictionary after(dictionary, cache);
         QVERIFY(after.index()->wasBuilt());
         QCOMPARE(firstPhones(after.lookup(QStringLiteral("hello"))), QStringLiteral("HH EH L OW"));
-        QVERIFY(!PronouncingDictionary(path, cache).index()->wasBuilt());
+        QVERIFY(!PronouncingDictionary(dictionary, cache).index()->wasBuilt());
     }
 
     // A cache folder that cannot be made, or a cache cut short, costs a rebuild and nothing else.
+    // The header holds the dictionary's path, so only a cut close to the end falls in the offsets.
     void brokenCacheIsBuiltAround_data() {
-        QTest::addColumn<int>("keptBytes");
-        QTest::newRow("folder is a file") << -1;
-        QTest::newRow("cut in the offsets") << 60;
-        QTest::newRow("cut in the header") << 10;
-        QTest::newRow("empty") << 0;
+        QTest::addColumn<int>("cutBytes"); // taken off the end of the cache; 0: its folder is a file
+        QTest::newRow("folder is a file") << 0;
+        QTest::newRow("cut in the offsets") << 2;
+        QTest::newRow("cut in the header") << 60;
+        QTest::newRow("empty") << (1 << 20);
     }
     void brokenCacheIsBuiltAround() {
-        QFETCH(int, keptBytes);
-        const QString path = write(QStringLiteral("small.dict"), kSorted);
+        QFETCH(int, cutBytes);
+        put("small.dict", kSorted);
+        const QString dict = path("small.dict");
         const QString cache = m_folder.filePath(QStringLiteral("cache-%1").arg(QTest::currentDataTag()));
-        if (keptBytes < 0)
-            write(QFileInfo(cache).fileName(), "not a folder");
-        else
-            QVERIFY(QFile(PronouncingDictionary(path, cache).index()->cachePath()).resize(keptBytes));
+        if (cutBytes == 0) {
+            QVERIFY(QFile(cache).open(QIODevice::WriteOnly));
+        } else {
+            QFile file(PronouncingDictionary(dict, cache).index()->cachePath());
+            QVERIFY(file.resize(std::max<qint64>(0, file.size() - cutBytes)));
+        }
         for (int run = 0; run < 2; ++run) {
-            const PronouncingDictionary dictionary(path, cache);
-            QVERIFY(dictionary.index()->wasBuilt() == (keptBytes < 0 || run == 0));
+            const PronouncingDictionary dictionary(dict, cache);
+            QVERIFY(dictionary.index()->wasBuilt() == (cutBytes == 0 || run == 0));
             QCOMPARE(firstPhones(dictionary.lookup(QStringLiteral("one(2)"))), QStringLiteral("HH W AH N"));
         }
     }
