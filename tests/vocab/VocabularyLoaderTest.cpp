@@ -369,7 +369,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("system");
         // Root may write to /usr/bin; the files still go to the user's folder.
         QTest::newRow("installed") << "/usr/bin" << true;
-        QTest::newRow("installed locally") << "/usr/local/bin" << true;
         QTest::newRow("merged /bin") << "/bin" << true;
         QTest::newRow("add-on package") << "/opt/telvar/bin" << true;
         QTest::newRow("climbs out of /usr") << "/usr/../tmp" << false;
