@@ -89,8 +89,10 @@ HidLibrary& CliContext::library() {
             speakAloud();
     } else {
         auto hidapi = std::make_unique<HidapiLibrary>();
-        if (m_chosen)
-            hidapi->chooseDevice(m_chosen->path);
+        // The only one there, not named, is not held to its node: whichever Telvar X comes is taken, as
+        // when one is unplugged and plugged in again.
+        if (m_chosen && !m_options.devices.isEmpty())
+            hidapi->chooseDevice(m_chosen->serial.isEmpty() ? m_chosen->path : m_chosen->serial);
         m_library = std::move(hidapi);
     }
     return *m_library;

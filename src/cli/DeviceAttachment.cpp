@@ -31,7 +31,7 @@ QCoro::Task<bool> DeviceAttachment::attach(CliContext& context) {
         m_library = std::move(emulator);
     } else {
         auto hidapi = std::make_unique<HidapiLibrary>();
-        hidapi->chooseDevice(m_device.path);
+        hidapi->chooseDevice(m_device.serial.isEmpty() ? m_device.path : m_device.serial);
         m_library = std::move(hidapi);
     }
     m_link = std::make_unique<DeviceLink>(*m_library);

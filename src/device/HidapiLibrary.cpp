@@ -142,8 +142,11 @@ void HidapiLibrary::rescanned(QList<HidDeviceInfo> present, const QString& depar
             return; // a receiver disconnected us
     }
     // Another Telvar X than the one chosen is another program's business: not even its leaving is told.
-    if (!m_chosenPath.isEmpty())
-        present.removeIf([this](const HidDeviceInfo& d) { return isTelvar(d) && d.path != m_chosenPath; });
+    if (!m_chosen.isEmpty()) {
+        present.removeIf([this](const HidDeviceInfo& d) {
+            return isTelvar(d) && d.path != m_chosen && d.serialNumber != m_chosen;
+        });
+    }
     for (const HidDeviceInfo& info : present) {
         if (isKnown(info.path))
             continue;

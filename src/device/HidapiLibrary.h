@@ -70,9 +70,10 @@ public:
     // Who holds the Telvar X at this node, "PROGRAM (process N)"; empty when nobody does.
     static QString holderOf(const QString& path);
 
-    // Only the Telvar X at this node is opened and announced; the others are left to other programs as if
-    // they were not there. Set before Connect.
-    void chooseDevice(const QString& path) { m_chosenPath = path; }
+    // Only the Telvar X with this serial number, or at this node, is opened and announced; the others are
+    // left to other programs as if they were not there. A serial number finds the device again when it
+    // comes back at another node. Set before Connect.
+    void chooseDevice(const QString& serialOrPath) { m_chosen = serialOrPath; }
 
 Q_SIGNALS:
     // A Telvar X is attached but could not be opened, after every retry; `message` says what to do.
@@ -123,7 +124,7 @@ private:
     // Counts connections, so that a scan or open asked for by an earlier one is recognised and dropped.
     quint64 m_generation = 0;
     QString m_error;
-    QString m_chosenPath;
+    QString m_chosen;
     // Last, so that it goes first: no result reaches a half-destroyed library.
     DeviceIoThread m_io{this};
 };

@@ -501,8 +501,19 @@ private Q_SLOTS:
 
     // Two Telvar X with serials of their own: each is listed, and a library that chose one opens and
     // announces only that one, its serial with it; the other stays free for another program.
+    void opensOnlyTheChosenDevice_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("by node") << "/dev/hidraw0"
+                                 << "TX-0000";
+        QTest::newRow("by serial") << "TX-0001"
+                                   << "TX-0001";
+    }
     void opensOnlyTheChosenDevice() {
-        addDevice(0).plug();
+        QFETCH(QString, chosen);
+        QFETCH(QString, serial);
+        FakeHidrawDevice& first = addDevice(0);
+        first.plug();
         FakeHidrawDevice& other = addDevice(1);
         other.plug();
         const QList<HidDeviceInfo> found = HidapiLibrary::attachedDevices();
@@ -510,16 +521,17 @@ private Q_SLOTS:
         QCOMPARE(found[1].serialNumber, QStringLiteral("TX-0001"));
 
         HidapiLibrary library;
-        library.chooseDevice(QStringLiteral("/dev/hidraw0"));
+        library.chooseDevice(chosen);
         NotificationLog log(library);
         DeviceLink link(library);
         QSignalSpy plugged(&link, &DeviceLink::plugged);
         link.hidattach();
         QVERIFY(plugged.wait(kWait));
-        QCOMPARE(link.serialNumber(), QStringLiteral("TX-0000"));
+        QCOMPARE(link.serialNumber(), serial);
         QCOMPARE(log.count(HidLibrary::Plugged), 1);
-        QCOMPARE(other.openAttempts(), 0);
-        QCOMPARE(HidapiLibrary::holderOf(QStringLiteral("/dev/hidraw1")), QString());
+        FakeHidrawDevice& unchosen = serial == QLatin1String("TX-0000") ? other : first;
+        QCOMPARE(unchosen.openAttempts(), 0);
+        QCOMPARE(HidapiLibrary::holderOf(unchosen.node()), QString());
     }
 
     void carriesDeviceLinkRequests() {
