@@ -3,9 +3,11 @@
 #include "app/SingleInstance.h"
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
+#include "editor/Dictionary.h"
 #include "emulator/DeviceCandidates.h"
 #include "emulator/EmulatedLibrary.h"
 #include "journal/JournalStore.h"
+#include "session/ProgramFiles.h"
 #include "vocab/DataFolder.h"
 
 #include <QApplication>
@@ -120,6 +122,8 @@ int main(int argc, char** argv) {
     windowOptions.replyLimit = options.timeout;
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
+    telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
+                               telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

@@ -223,6 +223,7 @@ bool HidapiLibrary::claim(Handle handle, Device& device) {
     if (!device.claim)
         device.claim = std::make_unique<ProcessLock>(claimPath(device.info.path));
     QString holder;
+    bool refused = false;
     switch (device.claim->acquire(std::chrono::milliseconds(0))) {
     case ProcessLock::Outcome::Held:
         break;
@@ -233,15 +234,21 @@ bool HidapiLibrary::claim(Handle handle, Device& device) {
         break;
     case ProcessLock::Outcome::HeldByOther:
         holder = device.claim->holder();
+        refused = true;
+        break;
+    case ProcessLock::Outcome::NotALockFile:
+        refused = true;
         break;
     }
-    if (holder.isEmpty() && claimNode(device))
+    if (!refused && claimNode(device))
         return true;
-    if (holder.isEmpty()) {
+    if (!refused) {
         holder = device.nodeLock->holder();
         device.claim->release();
     }
-    const QString message = QStringLiteral("The Telvar X is in use by %1").arg(holder);
+    const QString message =
+        !holder.isEmpty() ? QStringLiteral("The Telvar X is in use by %1").arg(holder)
+                          : QStringLiteral("The Telvar X cannot be claimed: %1").arg(device.claim->error());
     if (message != m_error) {
         m_error = message;
         qCInfo(lcDevice).noquote() << message;
