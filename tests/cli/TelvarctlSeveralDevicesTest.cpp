@@ -152,7 +152,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!sessions().empty(), 20000);
         const QStringList lines = run({"devices"}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[0], QStringLiteral("%1\t%2\ttelvar (process %3)")
+        QCOMPARE(lines[0], QStringLiteral("%1\t%2\ttelvarctl (process %3)")
                                .arg(path("a.json"), serial[0])
                                .arg(holder.processId()));
         QCOMPARE(lines[1], QStringLiteral("%1\t%2\tfree").arg(path("b.json"), serial[1]));
