@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
     pocketsphinx-en-us espeak-ng fonts-dejavu-core
-    help2man librsvg2-bin appstream dpkg-dev file
+    help2man librsvg2-bin appstream dpkg-dev file lintian devscripts
 )
 
 missing=()
