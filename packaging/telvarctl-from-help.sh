@@ -127,6 +127,7 @@ man)
     done
     ;;
 completion)
+    echo '# SPDX-License-Identifier: GPL-3.0-or-later'
     echo '# bash completion for telvarctl, made from its own help texts when it was built.'
     echo
     echo '# The options and words that may follow VERB, or that stand before any verb when VERB is empty.'
@@ -146,6 +147,7 @@ completion)
     echo '    esac'
     echo '}'
     echo
-    cat "$(dirname "$0")/telvarctl-completion.bash"
+    # Its licence line is already the first of the whole.
+    grep -v '^# SPDX-License-Identifier:' "$(dirname "$0")/telvarctl-completion.bash"
     ;;
 esac
