@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads what telvarctl says of itself (--help, and VERB --help for every verb it lists) and writes, so they
 # never drift from the program, into OUTPUT:
 #   man TELVARCTL OUTPUT         the VERBS section of its manual page, for help2man --include

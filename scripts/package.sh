@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of the programs (a Release build of only what it holds) and prints the
 # package's path as its last line:
 #   scripts/package.sh [FOLDER]     FOLDER defaults to build-package

@@ -63,12 +63,24 @@ appstreamcli validate --no-net "$root/tree/usr/share/metainfo/org.telvar.Telvar.
     fail "metainfo: $(appstreamcli validate --no-net "$root/tree/usr/share/metainfo/org.telvar.Telvar.metainfo.xml")"
 
 bin=$root/tree/usr/bin
+# Two of hardening-check's checks cannot speak for these programs, so the package build's compile commands
+# stand in for them:
+# - control flow integrity: Debian 12's C start files (crt1.o) carry no IBT/SHSTK marking, so no program
+#   linked there has it (/usr/bin/ls fails the check too), and dpkg-buildflags asks for none;
+# - fortified functions: the only fortifiable calls left are the memcpy, memmove and memset the C++
+#   library makes itself, out of reach of glibc's fortified wrappers, and a one-byte read the compiler
+#   proves safe. No __*_chk call is needed, and the check, whose manual owns such false alarms, reads "only
+#   unprotected functions" whether or not -D_FORTIFY_SOURCE was given.
 if command -v hardening-check >/dev/null; then
-    hardening-check "$bin/telvar" "$bin/telvarctl" >"$root/hardening" ||
+    hardening-check --nocfprotection --nofortify "$bin/telvar" "$bin/telvarctl" >"$root/hardening" ||
         fail "the programs are not hardened: $(grep -v ': yes' "$root/hardening")"
 else
     echo "hardening-check (devscripts) is not installed: the programs' hardening is left unchecked"
 fi
+for flag in -D_FORTIFY_SOURCE=2 -fstack-protector-strong -Werror=format-security; do
+    unhardened=$(grep '"command":' "$build_dir/compile_commands.json" | grep -c -v -e " $flag " || true)
+    [[ $unhardened -eq 0 ]] || fail "$unhardened of the package's compile commands lack $flag"
+done
 for program in "$bin/telvar" "$bin/telvarctl"; do
     [[ $(file -b "$program") == *", stripped"* ]] || fail "$program is not stripped"
     for tree in "$(realpath "$source_dir")" "$(realpath "$build_dir")"; do
