@@ -1,8 +1,10 @@
 #include "journal/SessionHistoryWindow.h"
 
 #include "device/Prompter.h"
+#include "files/ReplaceFile.h"
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
+#include "journal/SessionReport.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -52,6 +54,10 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_exportSelected->setObjectName(QStringLiteral("historyExportSelected"));
     auto* exportAll = new QPushButton(tr("Export all..."), this);
     exportAll->setObjectName(QStringLiteral("historyExportAll"));
+    m_saveReport = new QPushButton(tr("Save report..."), this);
+    m_saveReport->setObjectName(QStringLiteral("historySaveReport"));
+    m_saveReport->setToolTip(tr("Draw the selected sessions as a PDF, SVG or PNG picture, a page each"));
+    connect(m_saveReport, &QPushButton::clicked, this, &SessionHistoryWindow::chooseReportFile);
     m_delete = new QPushButton(tr("Delete..."), this);
     m_delete->setObjectName(QStringLiteral("historyDelete"));
     connect(m_exportSelected, &QPushButton::clicked, this, [this] { chooseExportFile(true); });
@@ -64,6 +70,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_exportSelected);
     buttons->addWidget(exportAll);
+    buttons->addWidget(m_saveReport);
     buttons->addWidget(m_delete);
 
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -105,6 +112,7 @@ QList<qint64> SessionHistoryWindow::selectedIds() const {
 void SessionHistoryWindow::showSelected() {
     const QList<qint64> ids = selectedIds();
     m_exportSelected->setEnabled(!ids.isEmpty());
+    m_saveReport->setEnabled(!ids.isEmpty());
     m_delete->setEnabled(!ids.isEmpty());
     if (ids.isEmpty()) {
         m_trace.clear();
@@ -155,6 +163,50 @@ bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QL
         return false;
     }
     say(tr("%n session(s) exported to %1", nullptr, int(sessions->size())).arg(path));
+    return true;
+}
+
+void SessionHistoryWindow::chooseReportFile() {
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty())
+        return;
+    const QStringList filters{tr("PDF, a page per session (*.pdf)"), tr("SVG picture (*.svg)"),
+                              tr("PNG picture (*.png)")};
+    const QStringList suffixes{QStringLiteral(".pdf"), QStringLiteral(".svg"), QStringLiteral(".png")};
+    auto* dialog = new QFileDialog(this, tr("Save report"), QString(), filters.join(QStringLiteral(";;")));
+    dialog->setObjectName(QStringLiteral("historyReportDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, dialog, ids, filters, suffixes](const QString& path) {
+                QString target = path;
+                if (!sessionreport::formatOf(target))
+                    target += suffixes.value(filters.indexOf(dialog->selectedNameFilter()), suffixes.first());
+                saveReport(target, ids);
+            });
+    dialog->open();
+}
+
+bool SessionHistoryWindow::saveReport(const QString& path, const QList<qint64>& ids) {
+    const auto format = sessionreport::formatOf(path);
+    if (!format) {
+        say(tr("%1: a report is a .pdf, .svg or .png file").arg(path));
+        return false;
+    }
+    const auto sessions = m_store.read(ids);
+    if (!sessions || sessions->empty()) {
+        say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
+        return false;
+    }
+    const QByteArray bytes = sessionreport::render(*sessions, *format);
+    QString error;
+    if (bytes.isEmpty())
+        error = tr("%1: the report could not be drawn").arg(path);
+    if (bytes.isEmpty() || !replaceFile(path, bytes, &error)) {
+        say(tr("The report was not saved (%1)").arg(error));
+        return false;
+    }
+    say(tr("%n session(s) drawn in %1", nullptr, int(sessions->size())).arg(path));
     return true;
 }
 

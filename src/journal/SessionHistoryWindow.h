@@ -18,7 +18,7 @@ class Prompter;
 
 // The sessions kept in the journal, newest first, with a search over questions and answers; the selected
 // session's trace is drawn as the live one is. Sessions can be exported, the selected ones or all, as JSON
-// or CSV, and deleted after a question.
+// or CSV, drawn as a report (PDF, SVG, PNG), and deleted after a question.
 class SessionHistoryWindow : public QWidget {
     Q_OBJECT
 public:
@@ -33,11 +33,15 @@ public:
     const SensorTrace& trace() const { return m_trace; }
     // Writes the sessions (all when `ids` is empty) to `path`; false with the reason shown otherwise.
     bool exportTo(const QString& path, Format format, const QList<qint64>& ids);
+    // Draws the sessions, oldest first, into a report at `path`, its format chosen by the extension; false
+    // with the reason shown otherwise.
+    bool saveReport(const QString& path, const QList<qint64>& ids);
     QCoro::Task<> deleteSelected();
 
 private:
     void showSelected();
     void chooseExportFile(bool selectedOnly);
+    void chooseReportFile();
     void say(const QString& text);
 
     QString m_journalPath;
@@ -48,6 +52,7 @@ private:
     QLineEdit* m_search = nullptr;
     QTableView* m_table = nullptr;
     QPushButton* m_exportSelected = nullptr;
+    QPushButton* m_saveReport = nullptr;
     QPushButton* m_delete = nullptr;
     QLabel* m_status = nullptr;
 };

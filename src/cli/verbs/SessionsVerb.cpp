@@ -5,6 +5,7 @@
 #include "device/Prompter.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
+#include "journal/SessionReport.h"
 
 #include <optional>
 
@@ -112,6 +113,42 @@ int exportSessions(CliContext& context, JournalStore& journal, const QStringList
     return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
 }
 
+int report(CliContext& context, JournalStore& journal, const QStringList& words) {
+    OptionParser parser;
+    parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                        QStringLiteral("FILE")));
+    if (const QString error = parser.parse(words); !error.isEmpty())
+        return context.usageError(kVerb, error);
+    const QString target = parser.value(QStringLiteral("o"));
+    if (target.isEmpty())
+        return context.usageError(kVerb, QStringLiteral("report needs -o FILE, a .pdf, .svg or .png file"));
+    const auto format = sessionreport::formatOf(target);
+    if (!format)
+        return context.usageError(kVerb,
+                                  QStringLiteral("%1: a report is a .pdf, .svg or .png file").arg(target));
+    QString bad;
+    const auto ids = parseIds(parser.positionalArguments(), &bad);
+    if (!ids)
+        return context.usageError(kVerb, QStringLiteral("\"%1\" is not a session id").arg(bad));
+    if (ids->isEmpty())
+        return context.usageError(kVerb, QStringLiteral("report takes the ids of the sessions to draw"));
+    auto sessions = readSessions(context, journal, *ids);
+    if (!sessions)
+        return kExitFailure;
+    // In the order asked for, which is the order of the pages.
+    std::vector<JournalSession> ordered;
+    for (const qint64 id : *ids) {
+        for (const JournalSession& session : *sessions) {
+            if (session.id == id)
+                ordered.push_back(session);
+        }
+    }
+    const QByteArray bytes = sessionreport::render(ordered, *format);
+    if (bytes.isEmpty())
+        return context.fail(QStringLiteral("%1: the report could not be drawn").arg(target));
+    return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
+}
+
 QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStringList& words) {
     QString bad;
     const auto ids = parseIds(words, &bad);
@@ -141,11 +178,12 @@ QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStrin
 Verb sessionsVerb() {
     return {
         kVerb,
-        QStringLiteral("list, show, export or delete the sessions kept in the journal"),
+        QStringLiteral("list, show, export, draw or delete the sessions kept in the journal"),
         QStringLiteral(
             "Usage: telvarctl sessions\n"
             "       telvarctl sessions show ID\n"
             "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
+            "       telvarctl sessions report ID... -o FILE\n"
             "       telvarctl sessions delete ID... [--yes]\n"
             "Every question asked is kept in the session journal (sessions.db in the user's data\n"
             "folder, or the file --journal names) with its sensor readings and words.\n"
@@ -154,11 +192,14 @@ Verb sessionsVerb() {
             "show prints one session's readings as ask --trace writes them. export writes the\n"
             "sessions named (all when none is) as JSON, with their words and readings, or as CSV,\n"
             "the readings of every session led by its id; to stdout unless -o names a file.\n"
+            "report draws the sessions named, one page each, with the question, the answer, the\n"
+            "trace of the readings with every word marked, and the table of the words; FILE's\n"
+            "extension chooses PDF (a page per session), SVG or PNG (the pages one below another).\n"
             "delete asks first; --yes deletes at once.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString action = arguments.isEmpty() ? QString() : arguments.takeFirst();
             if (!action.isEmpty() && action != QLatin1String("show") && action != QLatin1String("export") &&
-                action != QLatin1String("delete"))
+                action != QLatin1String("report") && action != QLatin1String("delete"))
                 co_return context.usageError(kVerb, QStringLiteral("unknown action %1").arg(action));
             if (action.isEmpty() && !arguments.isEmpty())
                 co_return context.usageError(kVerb, QStringLiteral("unexpected %1").arg(arguments.first()));
@@ -177,6 +218,8 @@ Verb sessionsVerb() {
                 co_return show(context, journal, arguments);
             if (action == QLatin1String("export"))
                 co_return exportSessions(context, journal, arguments);
+            if (action == QLatin1String("report"))
+                co_return report(context, journal, arguments);
             if (action == QLatin1String("delete"))
                 co_return co_await remove(context, journal, arguments);
             co_return list(context, journal);
