@@ -317,6 +317,11 @@ int HidapiLibrary::GetProductID(Handle handle) {
     return device ? device->productId : 0;
 }
 
+QString HidapiLibrary::GetSerialNumber(Handle handle) {
+    const HidDeviceInfo* device = info(handle);
+    return device ? device->serialNumber : QString();
+}
+
 HidLibrary::Handle HidapiLibrary::GetHandle(int vendorId, int productId) {
     for (const auto& [handle, device] : m_devices) {
         if (device.announced && device.info.vendorId == vendorId && device.info.productId == productId)

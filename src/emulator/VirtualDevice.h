@@ -76,6 +76,8 @@ public:
 
     // --- Looking inside -----------------------------------------------------------------------------------
     DeviceState state() const;
+    // What the device reports on the bus as its serial number; kept in the state file.
+    QString serialNumber() const;
     quint8 configByte(int number) const;
     QByteArray wordMemory(int address, int length) const;
     quint16 readRecord(int address) const;

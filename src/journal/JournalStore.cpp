@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUuid>
 
 namespace telvar {
 
@@ -19,7 +20,8 @@ constexpr qint64 kApplicationId = 0x54564A31;
 constexpr int kNotADatabase = 26;
 constexpr int kCorrupt = 11;
 
-const char* const kSchema[] = {
+// The first journal's tables; a journal of version 0 has them already.
+const char* const kFirstTables[] = {
     "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL,"
     " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
     " end_reason TEXT NOT NULL DEFAULT 'interrupted')",
@@ -31,6 +33,17 @@ const char* const kSchema[] = {
     " word_index INTEGER NOT NULL, word TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS words_by_session ON words(session)",
 };
+
+// Version 1: each session names its device, who asked, and a UUID that a copy of the journal keys it on.
+const char* const kDeviceColumns[] = {
+    "ALTER TABLE sessions ADD COLUMN device TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE sessions ADD COLUMN operator TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE sessions ADD COLUMN uuid TEXT",
+};
+
+QString newUuid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
 
 const char* notShownText(PollOutcome outcome) {
     switch (outcome) {
@@ -177,11 +190,77 @@ bool JournalStore::prepare(bool* foreign) {
         return false;
     if (empty && !execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
         return false;
-    for (const char* statement : kSchema) {
-        if (!execute(QString::fromLatin1(statement)))
-            return false;
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return fail(query.lastError());
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (version > kSchemaVersion) {
+        m_error =
+            QStringLiteral("it was written by a newer version of this program (journal version %1, this "
+                           "program knows up to %2)")
+                .arg(version)
+                .arg(kSchemaVersion);
+        return false;
     }
-    return true;
+    return version == kSchemaVersion || migrate();
+}
+
+bool JournalStore::migrate() {
+    // Two programs may open an old journal at once: the second waits here and finds the work done.
+    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    QSqlQuery query(m_db);
+    bool ok = query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
+    int version = ok ? query.value(0).toInt() : 0;
+    if (!ok)
+        fail(query.lastError());
+    query.finish();
+    for (; ok && version < kSchemaVersion; ++version)
+        ok = upgradeFrom(version);
+    ok = ok && execute(QStringLiteral("PRAGMA user_version=%1").arg(version));
+    if (ok && execute(QStringLiteral("COMMIT")))
+        return true;
+    const QSqlError error = m_sqlError;
+    const QString text = m_error;
+    QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+    m_sqlError = error;
+    m_error = text;
+    return false;
+}
+
+bool JournalStore::upgradeFrom(int version) {
+    switch (version) {
+    case 0: {
+        for (const char* statement : kFirstTables) {
+            if (!execute(QString::fromLatin1(statement)))
+                return false;
+        }
+        for (const char* statement : kDeviceColumns) {
+            if (!execute(QString::fromLatin1(statement)))
+                return false;
+        }
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT id FROM sessions")))
+            return fail(query.lastError());
+        QList<qint64> ids;
+        while (query.next())
+            ids << query.value(0).toLongLong();
+        query.finish();
+        QSqlQuery name(m_db);
+        name.prepare(QStringLiteral("UPDATE sessions SET uuid = ? WHERE id = ?"));
+        for (const qint64 id : ids) {
+            name.addBindValue(newUuid());
+            name.addBindValue(id);
+            if (!name.exec())
+                return fail(name.lastError());
+        }
+        return execute(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"));
+    }
+    default:
+        m_error = QStringLiteral("no way from journal version %1").arg(version);
+        return false;
+    }
 }
 
 bool JournalStore::fail(const QSqlError& error) {
@@ -195,12 +274,17 @@ bool JournalStore::execute(const QString& statement) {
     return query.exec(statement) || fail(query.lastError());
 }
 
-qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question) {
+qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question,
+                           const QString& device, const QString& operatorName) {
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question, device, operator, uuid)"
+                                 " VALUES (?, ?, ?, ?, ?, ?)"));
     query.addBindValue(started);
     query.addBindValue(windowSeconds);
     query.addBindValue(notNull(question));
+    query.addBindValue(notNull(device));
+    query.addBindValue(notNull(operatorName));
+    query.addBindValue(newUuid());
     if (!query.exec()) {
         fail(query.lastError());
         return 0;
@@ -260,22 +344,25 @@ std::vector<JournalSession> JournalStore::list() {
     std::vector<JournalSession> sessions;
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason,"
-                                   " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
-                                   " FROM sessions ORDER BY id"))) {
+    if (!query.exec(
+            QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
+                           " uuid, (SELECT count(*) FROM words WHERE words.session = sessions.id)"
+                           " FROM sessions ORDER BY id"))) {
         fail(query.lastError());
         return sessions;
     }
     while (query.next()) {
-        sessions.push_back({query.value(0).toLongLong(),
-                            query.value(1).toString(),
-                            query.value(2).toInt(),
-                            query.value(3).toString(),
-                            query.value(4).toString(),
-                            query.value(5).toString(),
-                            query.value(6).toInt(),
-                            {},
-                            {}});
+        JournalSession& session = sessions.emplace_back();
+        session.id = query.value(0).toLongLong();
+        session.started = query.value(1).toString();
+        session.window = query.value(2).toInt();
+        session.question = query.value(3).toString();
+        session.answer = query.value(4).toString();
+        session.end = query.value(5).toString();
+        session.device = query.value(6).toString();
+        session.operatorName = query.value(7).toString();
+        session.uuid = query.value(8).toString();
+        session.wordCount = query.value(9).toInt();
     }
     return sessions;
 }

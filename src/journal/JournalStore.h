@@ -32,8 +32,14 @@ public:
     bool isOpen() const { return m_open; }
     QString errorString() const { return m_error; }
 
-    // A new session, its end reason "interrupted" until finish() says otherwise; 0 on failure.
-    qint64 begin(const QString& started, int windowSeconds, const QString& question);
+    // The layout of the tables this program writes, kept in PRAGMA user_version. 0 is the first journal,
+    // without device, operator and uuid; open() brings an older journal up to this in place.
+    static constexpr int kSchemaVersion = 1;
+
+    // A new session with a UUID of its own, its end reason "interrupted" until record() says otherwise; 0
+    // on failure. `device` is the Telvar X's serial number, `operatorName` user@host.
+    qint64 begin(const QString& started, int windowSeconds, const QString& question, const QString& device,
+                 const QString& operatorName);
     // Adds polls and words to session `id` and sets its answer so far, in one transaction; with `end`, the
     // session is finished.
     bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
@@ -50,6 +56,9 @@ public:
 private:
     // `foreign` tells that the file is another program's database.
     bool prepare(bool* foreign);
+    // Brings the tables from `version` up to kSchemaVersion in one transaction.
+    bool migrate();
+    bool upgradeFrom(int version);
     bool fail(const QSqlError& error);
     bool execute(const QString& statement);
     bool readDetails(JournalSession& session);

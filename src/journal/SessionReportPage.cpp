@@ -130,7 +130,10 @@ void SessionReportPage::paint(QPainter& painter, const JournalSession& session) 
         {tr("Answer"), session.answer.trimmed()},
         {tr("Started"), session.started},
         {tr("Window"), tr("%1 s, %2").arg(session.window).arg(session.end)},
+        {tr("Device"), session.device.isEmpty() ? tr("not recorded") : session.device},
     };
+    if (!session.operatorName.isEmpty())
+        fields.push_back({tr("Asked by"), session.operatorName});
     top = drawFields(painter, top, width, fields) + 10;
 
     SensorTrace trace;

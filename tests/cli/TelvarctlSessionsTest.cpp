@@ -56,13 +56,15 @@ private Q_SLOTS:
 
         static const QRegularExpression line(
             QStringLiteral("^1\\t\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\t6\\tAnyone\\?"
-                           "\\t SUPPER CARRIER\\n$"));
+                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\n$"));
         const QString listed = sessionsVerb({}).out;
-        QVERIFY2(line.match(listed).hasMatch(), qPrintable(listed));
+        const QRegularExpressionMatch listing = line.match(listed);
+        QVERIFY2(listing.hasMatch(), qPrintable(listed));
+        const QString device = listing.captured(1);
         QCOMPARE(sessionsVerb({"show", "1"}).out.toUtf8(), contentOf("t.csv"));
-        QByteArray withIds = "id," + rows.first() + '\n';
+        QByteArray withIds = "id,device," + rows.first() + '\n';
         for (const QByteArray& row : rows.mid(1, rows.size() - 2))
-            withIds += "1," + row + '\n';
+            withIds += "1," + device.toLatin1() + ',' + row + '\n';
         QCOMPARE(sessionsVerb({"export", "--format", "csv"}).out.toUtf8(), withIds);
 
         QCOMPARE(sessionsVerb({"export", "-o", path("all.json"), "1"}).exitCode, 0);
@@ -72,6 +74,8 @@ private Q_SLOTS:
         QCOMPARE(session.value("question").toString(), QStringLiteral("Anyone?"));
         QCOMPARE(session.value("answer").toString(), QStringLiteral(" SUPPER CARRIER"));
         QCOMPARE(session.value("end").toString(), QStringLiteral("window ended"));
+        QCOMPARE(session.value("device").toString(), device);
+        QVERIFY(session.value("operator").toString().contains(u'@'));
         QCOMPARE(session.value("words").toArray().at(1).toObject().value("word").toString(), "CARRIER");
         const QJsonArray polls = session.value("polls").toArray();
         QCOMPARE(polls.size(), rows.size() - 2);

@@ -41,7 +41,7 @@ private Q_SLOTS:
         const std::tuple<const char*, const char*, int> kept[] = {
             {"Who is there?", " SUPPER", 5}, {"Is it late?", " CARRIER", 7}, {"Who wins?", "", 0}};
         for (const auto& [question, answer, reading] : kept) {
-            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, question);
+            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, question, {}, {});
             const SessionPoll poll{200, {reading, 1, 2}, reading, {}, PollOutcome::OutsideRange};
             QVERIFY(id > 0 &&
                     store.record(id, {poll}, {}, QString::fromLatin1(answer), SessionEnd::WindowEnded));
