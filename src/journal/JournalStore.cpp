@@ -1,5 +1,7 @@
 #include "journal/JournalStore.h"
 
+#include "journal/PollOutcomeText.h"
+
 #include <QAtomicInteger>
 #include <QDateTime>
 #include <QDir>
@@ -41,33 +43,20 @@ const char* const kDeviceColumns[] = {
     "ALTER TABLE sessions ADD COLUMN uuid TEXT",
 };
 
+// Version 2: which sessions went to which team journal, so a session is pushed to each server once.
+const char* const kTeamPushes =
+    "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY KEY (uuid, server))"
+    " WITHOUT ROWID";
+
+// A session still waiting for `server` (the first bound value): finished, or its window long past, and
+// not yet pushed there.
+const char* const kWaiting =
+    "(end_reason <> 'interrupted' OR julianday('now') - julianday(started) > (window + 60) / 86400.0)"
+    " AND uuid IS NOT NULL AND NOT EXISTS (SELECT 1 FROM team_pushes p WHERE p.uuid = sessions.uuid"
+    " AND p.server = ?)";
+
 QString newUuid() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
-
-const char* notShownText(PollOutcome outcome) {
-    switch (outcome) {
-    case PollOutcome::Shown:
-        return nullptr;
-    case PollOutcome::OutsideRange:
-        return "outside 1-2048";
-    case PollOutcome::RecentlyShown:
-        return "recently shown";
-    case PollOutcome::ScreenHidden:
-        return "screen hidden";
-    }
-    return nullptr;
-}
-
-PollOutcome outcomeFrom(bool shown, const QString& notShown) {
-    if (shown)
-        return PollOutcome::Shown;
-    for (const PollOutcome outcome :
-         {PollOutcome::OutsideRange, PollOutcome::RecentlyShown, PollOutcome::ScreenHidden}) {
-        if (notShown == QLatin1String(notShownText(outcome)))
-            return outcome;
-    }
-    return PollOutcome::OutsideRange;
 }
 
 // An empty word is a word all the same; a null QString would be bound as NULL.
@@ -257,6 +246,8 @@ bool JournalStore::upgradeFrom(int version) {
         }
         return execute(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"));
     }
+    case 1:
+        return execute(QString::fromLatin1(kTeamPushes));
     default:
         m_error = QStringLiteral("no way from journal version %1").arg(version);
         return false;
@@ -341,13 +332,22 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
 }
 
 std::vector<JournalSession> JournalStore::list() {
+    return select(QString(), {});
+}
+
+std::vector<JournalSession> JournalStore::select(const QString& condition, const QVariantList& values,
+                                                 int limit) {
     std::vector<JournalSession> sessions;
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(
-            QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
-                           " uuid, (SELECT count(*) FROM words WHERE words.session = sessions.id)"
-                           " FROM sessions ORDER BY id"))) {
+    query.prepare(QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
+                                 " uuid, (SELECT count(*) FROM words WHERE words.session = sessions.id)"
+                                 " FROM sessions %1 ORDER BY id LIMIT %2")
+                      .arg(condition.isEmpty() ? QString() : QStringLiteral("WHERE ") + condition)
+                      .arg(limit));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
         fail(query.lastError());
         return sessions;
     }
@@ -406,6 +406,47 @@ bool JournalStore::readDetails(JournalSession& session) {
         session.words.push_back(
             {words.value(0).toLongLong(), words.value(1).toInt(), words.value(2).toString()});
     return true;
+}
+
+std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QString& server, int limit) {
+    m_error.clear();
+    std::vector<JournalSession> sessions = select(QString::fromLatin1(kWaiting), {server}, limit);
+    if (!m_error.isEmpty())
+        return std::nullopt;
+    for (JournalSession& session : sessions) {
+        if (!readDetails(session))
+            return std::nullopt;
+    }
+    return sessions;
+}
+
+std::optional<int> JournalStore::waitingCount(const QString& server) {
+    QSqlQuery query(m_db);
+    query.prepare(
+        QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(QString::fromLatin1(kWaiting)));
+    query.addBindValue(server);
+    if (!query.exec() || !query.next()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
+}
+
+bool JournalStore::markPushed(const QStringList& uuids, const QString& server) {
+    if (!m_db.transaction())
+        return fail(m_db.lastError());
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT OR IGNORE INTO team_pushes (uuid, server) VALUES (?, ?)"));
+    for (const QString& uuid : uuids) {
+        query.addBindValue(uuid);
+        query.addBindValue(server);
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            m_db.rollback();
+            return fail(error);
+        }
+    }
+    return m_db.commit() || fail(m_db.lastError());
 }
 
 std::optional<int> JournalStore::remove(const QList<qint64>& ids) {

@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 #include <optional>
 #include <vector>
@@ -33,8 +35,9 @@ public:
     QString errorString() const { return m_error; }
 
     // The layout of the tables this program writes, kept in PRAGMA user_version. 0 is the first journal,
-    // without device, operator and uuid; open() brings an older journal up to this in place.
-    static constexpr int kSchemaVersion = 1;
+    // without device, operator and uuid; 1 does not yet know which sessions went to a team journal; open()
+    // brings an older journal up to this in place.
+    static constexpr int kSchemaVersion = 2;
 
     // A new session with a UUID of its own, its end reason "interrupted" until record() says otherwise; 0
     // on failure. `device` is the Telvar X's serial number, `operatorName` user@host.
@@ -50,6 +53,15 @@ public:
     // The sessions with these ids (all when none is given), whole, oldest first; ids not in the journal
     // are left out.
     std::optional<std::vector<JournalSession>> read(const QList<qint64>& ids = {});
+    // The finished sessions that have not gone to the team journal `server` yet, whole, oldest first, at
+    // most `limit`. A session counts as finished once it has its end, or when its window is long past (a
+    // program that died while asking).
+    std::optional<std::vector<JournalSession>> waitingFor(const QString& server, int limit);
+    // How many finished sessions wait for `server`.
+    std::optional<int> waitingCount(const QString& server);
+    // Notes that the sessions with these UUIDs are in the team journal `server`.
+    bool markPushed(const QStringList& uuids, const QString& server);
+
     // Deletes the sessions; returns how many there were.
     std::optional<int> remove(const QList<qint64>& ids);
 
@@ -62,6 +74,9 @@ private:
     bool fail(const QSqlError& error);
     bool execute(const QString& statement);
     bool readDetails(JournalSession& session);
+    // The sessions (without polls and words) that `condition` picks, oldest first; the whole journal
+    // when it is empty.
+    std::vector<JournalSession> select(const QString& condition, const QVariantList& values, int limit = -1);
 
     QString m_connection;
     QSqlDatabase m_db;
