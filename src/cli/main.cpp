@@ -48,9 +48,10 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
     const GlobalOptions options = parseGlobalOptions(words).options;
-    if (options.verb == QLatin1String("sessions") &&
-        options.verbArguments.value(0) == QLatin1String("report") &&
-        !options.verbArguments.contains(QStringLiteral("--help"))) {
+    QStringList verbWords = options.verbArguments;
+    verbWords.removeAll(QStringLiteral("--team"));
+    if (options.verb == QLatin1String("sessions") && verbWords.value(0) == QLatin1String("report") &&
+        !verbWords.contains(QStringLiteral("--help"))) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return std::make_unique<QGuiApplication>(argc, argv);
     }

@@ -172,6 +172,11 @@ private Q_SLOTS:
         QTest::newRow("report without file") << QStringList{"sessions", "report", "1"};
         QTest::newRow("report of another kind") << QStringList{"sessions", "report", "1", "-o", "r.txt"};
         QTest::newRow("report of nothing") << QStringList{"sessions", "report", "-o", "r.pdf"};
+        QTest::newRow("push without server") << QStringList{"sessions", "push"};
+        QTest::newRow("team without server") << QStringList{"sessions", "--team"};
+        QTest::newRow("server no url") << QStringList{"--team-journal", "mysql://me@host/db", "sessions"};
+        QTest::newRow("team delete") << QStringList{
+            "--team-journal", "postgresql://me@host/db", "sessions", "--team", "delete", "1"};
         QTest::newRow("trace without file") << QStringList{"--simulate", "ask", "Q", "--trace"};
     }
     void sessionsWordsThatAreOffAreUsageErrors() {

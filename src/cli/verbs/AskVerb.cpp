@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/OutputFile.h"
+#include "cli/TeamPush.h"
 #include "cli/Verb.h"
 #include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
@@ -42,6 +43,8 @@ Verb askVerb() {
             "row per reading: ms,reading1,reading2,reading3,index,word,shown\n"
             "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
             "that cannot be written is reported on stderr; the answer is printed all the same.\n"
+            "With --team-journal, the sessions waiting on this computer then go to the team journal;\n"
+            "a server that does not answer is said on stderr, and they wait for the next push.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
@@ -76,11 +79,11 @@ Verb askVerb() {
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 
-            SessionJournal journal(context.journalPath());
-            QObject::connect(&journal, &SessionJournal::problem,
+            std::optional<SessionJournal> journal(std::in_place, context.journalPath());
+            QObject::connect(&*journal, &SessionJournal::problem,
                              [&](const QString& text) { context.fail(text); });
             SessionController session(context.link(), vocabulary);
-            journal.follow(session);
+            journal->follow(session);
             std::vector<SessionPoll> polls;
             QObject::connect(&session, &SessionController::polled,
                              [&polls](const SessionPoll& poll) { polls.push_back(poll); });
@@ -106,6 +109,16 @@ Verb askVerb() {
             context.out() << "Telvar X  :" << answer << Qt::endl;
             const bool traced =
                 trace.isEmpty() || writeOutput(context, trace, journalexport::traceCsv(polls));
+            // The answer is out; only then, with the session written whole, may the network have its turn.
+            journal.reset();
+            if (context.options().teamJournal && !context.interrupted()) {
+                const TeamPushResult pushed = co_await pushToTeam(context);
+                if (!pushed.error.isEmpty())
+                    context.err() << "telvarctl: team journal " << context.options().teamJournal->name()
+                                  << ": " << pushed.error << "; " << pushed.waiting
+                                  << (pushed.waiting == 1 ? " session waits" : " sessions wait")
+                                  << " on this computer" << Qt::endl;
+            }
             // The answer stands even when only the log failed; a device that failed makes it doubtful.
             co_return session.deviceProblem() || !traced ? kExitFailure : kExitOk;
         },

@@ -1,11 +1,13 @@
 #include "cli/CliContext.h"
 #include "cli/OutputFile.h"
+#include "cli/TeamPush.h"
 #include "cli/Verb.h"
 #include "commandline/OptionParser.h"
 #include "device/Prompter.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
 #include "journal/SessionReport.h"
+#include "journal/TeamJournal.h"
 
 #include <optional>
 
@@ -49,7 +51,7 @@ bool allFound(CliContext& context, const QList<qint64>& asked, const std::vector
     return missing.isEmpty();
 }
 
-int list(CliContext& context, JournalStore& journal) {
+template <typename Journal> int list(CliContext& context, Journal& journal) {
     const std::vector<JournalSession> sessions = journal.list();
     if (!journal.errorString().isEmpty())
         return context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
@@ -61,7 +63,8 @@ int list(CliContext& context, JournalStore& journal) {
     return kExitOk;
 }
 
-std::optional<std::vector<JournalSession>> readSessions(CliContext& context, JournalStore& journal,
+template <typename Journal>
+std::optional<std::vector<JournalSession>> readSessions(CliContext& context, Journal& journal,
                                                         const QList<qint64>& ids) {
     auto sessions = journal.read(ids);
     if (!sessions) {
@@ -73,7 +76,7 @@ std::optional<std::vector<JournalSession>> readSessions(CliContext& context, Jou
     return sessions;
 }
 
-int show(CliContext& context, JournalStore& journal, const QStringList& words) {
+template <typename Journal> int show(CliContext& context, Journal& journal, const QStringList& words) {
     QString bad;
     const auto ids = parseIds(words, &bad);
     if (!ids || ids->size() != 1)
@@ -86,7 +89,8 @@ int show(CliContext& context, JournalStore& journal, const QStringList& words) {
                : kExitFailure;
 }
 
-int exportSessions(CliContext& context, JournalStore& journal, const QStringList& words) {
+template <typename Journal>
+int exportSessions(CliContext& context, Journal& journal, const QStringList& words) {
     OptionParser parser;
     parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("FORMAT")));
     parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
@@ -113,7 +117,7 @@ int exportSessions(CliContext& context, JournalStore& journal, const QStringList
     return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
 }
 
-int report(CliContext& context, JournalStore& journal, const QStringList& words) {
+template <typename Journal> int report(CliContext& context, Journal& journal, const QStringList& words) {
     OptionParser parser;
     parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                         QStringLiteral("FILE")));
@@ -173,6 +177,30 @@ QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStrin
     co_return kExitOk;
 }
 
+QCoro::Task<int> push(CliContext& context) {
+    const TeamPushResult pushed = co_await pushToTeam(context);
+    const QString server = context.options().teamJournal->name();
+    if (!pushed.error.isEmpty())
+        co_return context.fail(QStringLiteral("team journal %1: %2; %3 session(s) wait on this computer")
+                                   .arg(server, pushed.error)
+                                   .arg(pushed.waiting));
+    context.out() << pushed.pushed << (pushed.pushed == 1 ? " session" : " sessions") << " pushed to "
+                  << server << Qt::endl;
+    co_return kExitOk;
+}
+
+template <typename Journal>
+QCoro::Task<int> readOnly(CliContext& context, Journal& journal, const QString& action,
+                          const QStringList& words) {
+    if (action == QLatin1String("show"))
+        co_return show(context, journal, words);
+    if (action == QLatin1String("export"))
+        co_return exportSessions(context, journal, words);
+    if (action == QLatin1String("report"))
+        co_return report(context, journal, words);
+    co_return list(context, journal);
+}
+
 } // namespace
 
 Verb sessionsVerb() {
@@ -184,6 +212,8 @@ Verb sessionsVerb() {
                        "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
                        "       telvarctl sessions report ID... -o FILE\n"
                        "       telvarctl sessions delete ID... [--yes]\n"
+                       "       telvarctl sessions push\n"
+                       "       telvarctl sessions --team [show ID | export ... | report ...]\n"
                        "Every question asked is kept in the session journal (sessions.db in the user's data\n"
                        "folder, or the file --journal names) with its sensor readings and words.\n"
                        "Without more words, one line per session, oldest first:\n"
@@ -198,14 +228,38 @@ Verb sessionsVerb() {
                        "device, the trace of the readings with every word marked, and the table of the\n"
                        "words; FILE's extension chooses PDF (a page per session), SVG or PNG (the pages one\n"
                        "below another).\n"
-                       "delete asks first; --yes deletes at once.\n"),
+                       "delete asks first; --yes deletes at once.\n"
+                       "push and --team need the global option --team-journal URL.\n"
+                       "push copies the finished sessions that have not gone yet to the team journal and\n"
+                       "says how many went; exit status 1, with the sessions kept here, when the server\n"
+                       "cannot be reached or refuses. With --team, the listing, show, export and report\n"
+                       "read the team journal instead, in the same columns; its IDs number the sessions\n"
+                       "in the order they arrived there.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const bool team = arguments.removeAll(QStringLiteral("--team")) > 0;
             const QString action = arguments.isEmpty() ? QString() : arguments.takeFirst();
             if (!action.isEmpty() && action != QLatin1String("show") && action != QLatin1String("export") &&
-                action != QLatin1String("report") && action != QLatin1String("delete"))
+                action != QLatin1String("report") && action != QLatin1String("delete") &&
+                action != QLatin1String("push"))
                 co_return context.usageError(kVerb, QStringLiteral("unknown action %1").arg(action));
-            if (action.isEmpty() && !arguments.isEmpty())
+            if ((action.isEmpty() || action == QLatin1String("push")) && !arguments.isEmpty())
                 co_return context.usageError(kVerb, QStringLiteral("unexpected %1").arg(arguments.first()));
+            if ((team || action == QLatin1String("push")) && !context.options().teamJournal)
+                co_return context.usageError(kVerb, QStringLiteral("%1 needs --team-journal URL")
+                                                        .arg(team ? QStringLiteral("--team") : action));
+            if (team && (action == QLatin1String("delete") || action == QLatin1String("push")))
+                co_return context.usageError(
+                    kVerb,
+                    QStringLiteral("%1 works on this computer's journal, not with --team").arg(action));
+            if (action == QLatin1String("push"))
+                co_return co_await push(context);
+            if (team) {
+                TeamJournal journal;
+                if (!journal.open(*context.options().teamJournal))
+                    co_return context.fail(
+                        QStringLiteral("the team journal cannot be used (%1)").arg(journal.errorString()));
+                co_return co_await readOnly(context, journal, action, arguments);
+            }
             JournalStore journal;
             QString aside;
             const bool opened = journal.open(context.journalPath(), &aside);
@@ -217,15 +271,9 @@ Verb sessionsVerb() {
             if (!opened)
                 co_return context.fail(QStringLiteral("the session journal %1 cannot be used (%2)")
                                            .arg(context.journalPath(), journal.errorString()));
-            if (action == QLatin1String("show"))
-                co_return show(context, journal, arguments);
-            if (action == QLatin1String("export"))
-                co_return exportSessions(context, journal, arguments);
-            if (action == QLatin1String("report"))
-                co_return report(context, journal, arguments);
             if (action == QLatin1String("delete"))
                 co_return co_await remove(context, journal, arguments);
-            co_return list(context, journal);
+            co_return co_await readOnly(context, journal, action, arguments);
         },
     };
 }
