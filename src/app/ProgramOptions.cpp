@@ -1,12 +1,14 @@
 #include "app/ProgramOptions.h"
 
 #include "commandline/OptionParser.h"
+#include "journal/TeamJournalAddress.h"
 
 namespace telvar {
 
 namespace {
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kJournal = QStringLiteral("journal");
+const QString kTeamJournal = QStringLiteral("team-journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
@@ -17,6 +19,7 @@ QString ProgramOptions::parse(const QStringList& arguments) {
     EmulatorOptions::addOptionsTo(parser);
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kTeamJournal, QString(), QStringLiteral("URL")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
     parser.addOption(QCommandLineOption(kVersion));
@@ -40,6 +43,12 @@ QString ProgramOptions::parse(const QStringList& arguments) {
         if (journal.isEmpty())
             return QStringLiteral("--journal needs a file name");
     }
+    if (parser.isSet(kTeamJournal)) {
+        teamJournal = parser.value(kTeamJournal);
+        QString error;
+        if (!TeamJournalAddress::parse(teamJournal, &error))
+            return error;
+    }
     if (parser.isSet(kTimeout)) {
         const QString value = parser.value(kTimeout);
         bool ok = false;
@@ -61,6 +70,8 @@ QString ProgramOptions::usage() {
            QStringLiteral(
                "  --data-dir DIR     folder of the word-list files\n"
                "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
+               "  --team-journal URL also copy finished sessions to this PostgreSQL server for this run\n"
+               "                     (default: View, Team journal...), postgresql://USER@HOST:PORT/DB\n"
                "  --timeout MS       time limit for each device reply (default 2000)\n"
                "  --help             this text\n"
                "  --version          the program's version\n"

@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
     windowOptions.replyLimit = options.timeout;
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
+    windowOptions.teamJournal = options.teamJournal;
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

@@ -6,6 +6,7 @@
 #include "journal/SensorTraceChart.h"
 #include "journal/SessionReport.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -32,6 +34,12 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_search->setPlaceholderText(tr("Search questions and answers"));
     m_search->setClearButtonEnabled(true);
     connect(m_search, &QLineEdit::textChanged, &m_model, &SessionListModel::setSearch);
+
+    m_source = new QComboBox(this);
+    m_source->setObjectName(QStringLiteral("historySource"));
+    m_source->addItem(tr("This computer"));
+    m_source->addItem(tr("Team"));
+    m_source->setToolTip(tr("This computer's journal, or the team journal on the server"));
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
@@ -79,15 +87,69 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
 
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_source);
+    top->addWidget(m_search, 1);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(m_search);
+    column->addLayout(top);
     column->addWidget(split, 1);
     column->addLayout(buttons);
     resize(820, 560);
+    setTeamJournal(std::nullopt);
+    connect(m_source, &QComboBox::currentIndexChanged, this, [this] { reload(); });
     reload();
 }
 
+SessionHistoryWindow::~SessionHistoryWindow() {
+    for (const QPointer<QThread>& read : m_teamReads) {
+        if (read)
+            read->wait();
+    }
+}
+
+void SessionHistoryWindow::setTeamJournal(std::optional<TeamJournalAddress> address) {
+    m_team = std::move(address);
+    if (auto* model = qobject_cast<QStandardItemModel*>(m_source->model()))
+        model->item(1)->setEnabled(m_team.has_value());
+    m_source->setItemData(1,
+                          m_team ? tr("The team journal at %1").arg(m_team->name())
+                                 : tr("No team journal is set (View, Team journal...)"),
+                          Qt::ToolTipRole);
+    if (!m_team && showsTeam())
+        m_source->setCurrentIndex(0);
+}
+
+void SessionHistoryWindow::showTeam(bool team) {
+    m_source->setCurrentIndex(team && m_team ? 1 : 0);
+}
+
+bool SessionHistoryWindow::showsTeam() const {
+    return m_source->currentIndex() == 1;
+}
+
+void SessionHistoryWindow::askTeam(TeamJournalQuery::Kind kind, const QList<qint64>& ids,
+                                   std::function<void(const std::vector<JournalSession>&)> then) {
+    std::erase_if(m_teamReads, [](const QPointer<QThread>& read) { return read.isNull(); });
+    m_teamReads.emplace_back(TeamJournalQuery::start(
+        *m_team, kind, ids, this, [this, then](const TeamJournalQuery::Answer& answer) {
+            if (answer.sessions)
+                then(*answer.sessions);
+            else
+                say(tr("The team journal could not be read (%1)").arg(answer.error));
+        }));
+}
+
 void SessionHistoryWindow::reload() {
+    if (showsTeam()) {
+        say(tr("Reading the team journal..."));
+        askTeam(TeamJournalQuery::Kind::Listing, {}, [this](const std::vector<JournalSession>& sessions) {
+            if (!showsTeam())
+                return;
+            say(tr("%n session(s) in the team journal", nullptr, int(sessions.size())));
+            m_model.setSessions(sessions);
+        });
+        return;
+    }
     if (!m_store.isOpen() && !m_store.open(m_journalPath)) {
         say(tr("The session journal %1 cannot be read (%2)").arg(m_journalPath, m_store.errorString()));
         m_model.setSessions({});
@@ -113,7 +175,8 @@ void SessionHistoryWindow::showSelected() {
     const QList<qint64> ids = selectedIds();
     m_exportSelected->setEnabled(!ids.isEmpty());
     m_saveReport->setEnabled(!ids.isEmpty());
-    m_delete->setEnabled(!ids.isEmpty());
+    // The team journal is everyone's: sessions are deleted from it on the server, not from here.
+    m_delete->setEnabled(!ids.isEmpty() && !showsTeam());
     if (ids.isEmpty()) {
         m_trace.clear();
         return;
@@ -123,6 +186,13 @@ void SessionHistoryWindow::showSelected() {
     const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row()))
                           ? m_model.idAt(current.row())
                           : ids.first();
+    if (showsTeam()) {
+        askTeam(TeamJournalQuery::Kind::Whole, {id}, [this, id](const std::vector<JournalSession>& sessions) {
+            if (showsTeam() && !sessions.empty() && selectedIds().contains(id))
+                m_trace.show(sessions.front());
+        });
+        return;
+    }
     const auto sessions = m_store.read({id});
     if (sessions && !sessions->empty())
         m_trace.show(sessions->front());
@@ -150,19 +220,31 @@ void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {
 }
 
 bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QList<qint64>& ids) {
+    if (showsTeam()) {
+        askTeam(TeamJournalQuery::Kind::Whole, ids,
+                [this, path, format](const std::vector<JournalSession>& sessions) {
+                    writeExport(path, format, sessions);
+                });
+        return true;
+    }
     const auto sessions = m_store.read(ids);
     if (!sessions) {
         say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
         return false;
     }
+    return writeExport(path, format, *sessions);
+}
+
+bool SessionHistoryWindow::writeExport(const QString& path, Format format,
+                                       const std::vector<JournalSession>& sessions) {
     const QByteArray bytes =
-        format == Format::Csv ? journalexport::pollsCsv(*sessions) : journalexport::sessionsJson(*sessions);
+        format == Format::Csv ? journalexport::pollsCsv(sessions) : journalexport::sessionsJson(sessions);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         say(tr("%1 could not be written (%2)").arg(path, file.errorString()));
         return false;
     }
-    say(tr("%n session(s) exported to %1", nullptr, int(sessions->size())).arg(path));
+    say(tr("%n session(s) exported to %1", nullptr, int(sessions.size())).arg(path));
     return true;
 }
 
@@ -193,12 +275,24 @@ bool SessionHistoryWindow::saveReport(const QString& path, const QList<qint64>& 
         say(tr("%1: a report is a .pdf, .svg or .png file").arg(path));
         return false;
     }
+    if (showsTeam()) {
+        askTeam(TeamJournalQuery::Kind::Whole, ids,
+                [this, path, format](const std::vector<JournalSession>& sessions) {
+                    writeReport(path, *format, sessions);
+                });
+        return true;
+    }
     const auto sessions = m_store.read(ids);
     if (!sessions || sessions->empty()) {
         say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
         return false;
     }
-    const QByteArray bytes = sessionreport::render(*sessions, *format);
+    return writeReport(path, *format, *sessions);
+}
+
+bool SessionHistoryWindow::writeReport(const QString& path, sessionreport::Format format,
+                                       const std::vector<JournalSession>& sessions) {
+    const QByteArray bytes = sessionreport::render(sessions, format);
     QString error;
     if (bytes.isEmpty())
         error = tr("%1: the report could not be drawn").arg(path);
@@ -206,7 +300,7 @@ bool SessionHistoryWindow::saveReport(const QString& path, const QList<qint64>& 
         say(tr("The report was not saved (%1)").arg(error));
         return false;
     }
-    say(tr("%n session(s) drawn in %1", nullptr, int(sessions->size())).arg(path));
+    say(tr("%n session(s) drawn in %1", nullptr, int(sessions.size())).arg(path));
     return true;
 }
 

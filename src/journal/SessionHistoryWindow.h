@@ -3,10 +3,16 @@
 #include "journal/JournalStore.h"
 #include "journal/SensorTrace.h"
 #include "journal/SessionListModel.h"
+#include "journal/TeamJournalAddress.h"
+#include "journal/TeamJournalQuery.h"
+
+#include "journal/SessionReport.h"
 
 #include <QCoro/QCoroTask>
+#include <QPointer>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +31,15 @@ public:
     enum class Format { Json, Csv };
 
     SessionHistoryWindow(QString journalPath, Prompter& prompter, QWidget* parent = nullptr);
+    // Lets a read of the team journal under way end first.
+    ~SessionHistoryWindow() override;
+
+    // The team journal the "Team" view reads; none leaves only this computer's sessions.
+    void setTeamJournal(std::optional<TeamJournalAddress> address);
+    // Shows this computer's sessions or the team's; the team's come from a thread, so the window stays
+    // live while the server answers (or does not).
+    void showTeam(bool team);
+    bool showsTeam() const;
 
     // Reads the journal again; the selection is lost.
     void reload();
@@ -43,12 +58,21 @@ private:
     void chooseExportFile(bool selectedOnly);
     void chooseReportFile();
     void say(const QString& text);
+    // Reads the team journal on a thread; `then` runs here with the answer.
+    void askTeam(TeamJournalQuery::Kind kind, const QList<qint64>& ids,
+                 std::function<void(const std::vector<JournalSession>&)> then);
+    bool writeReport(const QString& path, sessionreport::Format format,
+                     const std::vector<JournalSession>& sessions);
+    bool writeExport(const QString& path, Format format, const std::vector<JournalSession>& sessions);
 
     QString m_journalPath;
     Prompter& m_prompter;
     JournalStore m_store;
     SessionListModel m_model;
     SensorTrace m_trace;
+    std::optional<TeamJournalAddress> m_team;
+    std::vector<QPointer<QThread>> m_teamReads;
+    QComboBox* m_source = nullptr;
     QLineEdit* m_search = nullptr;
     QTableView* m_table = nullptr;
     QPushButton* m_exportSelected = nullptr;

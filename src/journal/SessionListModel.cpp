@@ -56,6 +56,10 @@ QVariant SessionListModel::data(const QModelIndex& index, int role) const {
         return session.answer.trimmed();
     case Words:
         return session.wordCount;
+    case Device:
+        return session.device;
+    case Operator:
+        return session.operatorName;
     default:
         return {};
     }
@@ -75,6 +79,10 @@ QVariant SessionListModel::headerData(int section, Qt::Orientation orientation, 
         return tr("Answer");
     case Words:
         return tr("Words");
+    case Device:
+        return tr("Device");
+    case Operator:
+        return tr("Operator");
     default:
         return {};
     }

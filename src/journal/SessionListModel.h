@@ -13,7 +13,7 @@ namespace telvar {
 class SessionListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Started, Window, Question, Answer, Words, ColumnCount };
+    enum Column { Started, Window, Question, Answer, Words, Device, Operator, ColumnCount };
 
     using QAbstractTableModel::QAbstractTableModel;
 

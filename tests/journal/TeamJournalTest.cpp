@@ -1,13 +1,18 @@
 #include "journal/TeamJournal.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
+#include "journal/SessionHistoryWindow.h"
 #include "journal/TeamJournalPusher.h"
+#include "support/FakePrompter.h"
 #include "support/ThrowawayPostgres.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -220,6 +225,37 @@ private Q_SLOTS:
         QCOMPARE(pushed.at(1).at(0).value<TeamPushResult>().pushed, 0);
     }
 
+    // The history's Team view reads the server on a thread and shows whose session each was.
+    void theHistoryShowsTheTeamsSessions() {
+        keepSessions(journal("a.db"), QStringLiteral("TVX-A"), 1);
+        keepSessions(journal("b.db"), QStringLiteral("TVX-B"), 2);
+        for (const char* name : {"a.db", "b.db"})
+            QCOMPARE(TeamJournalPusher::pushNow(journal(name), m_address).pushed, name[0] == 'a' ? 1 : 2);
+        test::FakePrompter prompter;
+        SessionHistoryWindow window(journal("a.db"), prompter);
+        auto* source = window.findChild<QComboBox*>(QStringLiteral("historySource"));
+        auto* table = window.findChild<QTableView*>(QStringLiteral("historyTable"));
+        window.showTeam(true);
+        QVERIFY(!window.showsTeam()); // no team journal set yet
+        window.setTeamJournal(m_address);
+        source->setCurrentIndex(1);
+        QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), 3, 20000);
+        QCOMPARE(table->model()->index(0, SessionListModel::Device).data().toString(),
+                 QStringLiteral("TVX-B"));
+        QCOMPARE(table->model()->index(2, SessionListModel::Operator).data().toString(),
+                 QStringLiteral("ann@lab-TVX-A"));
+
+        table->selectRow(0);
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("historyDelete"))->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(window.trace().polls().size(), std::size_t(4), 20000);
+        const QString report = m_dir.filePath(QStringLiteral("team.svg"));
+        QVERIFY(window.saveReport(report, window.selectedIds()));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(report), 20000);
+
+        source->setCurrentIndex(0);
+        QCOMPARE(table->model()->rowCount(), 1);
+    }
+
     void urlsThatAreNoTeamJournalAreRefused_data() {
         QTest::addColumn<QString>("url");
         QTest::newRow("another scheme") << "mysql://me@host/db";
@@ -236,5 +272,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TeamJournalTest)
+QTEST_MAIN(TeamJournalTest)
 #include "TeamJournalTest.moc"
