@@ -16,6 +16,7 @@ struct ProgramOptions {
     QString journal;                      // --journal FILE; empty: the user's own
     QString teamJournal;                  // --team-journal URL; empty: the one in the settings
     std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
+    QString device;                       // --device SERIAL|PATH; empty: the only one attached
     bool help = false;                    // --help
     bool version = false;                 // --version
 

@@ -3,8 +3,11 @@
 #include "app/SingleInstance.h"
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
+#include "editor/Dictionary.h"
+#include "emulator/DeviceCandidates.h"
 #include "emulator/EmulatedLibrary.h"
 #include "journal/JournalStore.h"
+#include "session/ProgramFiles.h"
 #include "vocab/DataFolder.h"
 
 #include <QApplication>
@@ -60,6 +63,21 @@ int main(int argc, char** argv) {
     if (options.help || options.version)
         return answerHelpOrVersion(options);
 
+    // The device is chosen before anything holds one: the state file of a virtual device, the node of a
+    // real one. With several attached, --device names the one this window is for.
+    const telvar::DeviceChoice choice = telvar::chooseDevices(
+        telvar::candidateDevices(options.emulator),
+        options.device.isEmpty() ? QStringList{} : QStringList{options.device}, false, false);
+    if (!choice.error.isEmpty()) {
+        print(stderr, QStringLiteral("telvar: %1\n").arg(choice.error));
+        QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), choice.error);
+        return choice.usage ? 2 : 1;
+    }
+    const std::optional<telvar::DeviceCandidate> chosen =
+        choice.devices.isEmpty() ? std::nullopt : std::optional(choice.devices.constFirst());
+    if (chosen && options.emulator.stateFiles.contains(chosen->path))
+        options.emulator.stateFile = chosen->path;
+
     telvar::SingleInstance instance(options.emulator.simulate, options.emulator.stateFile);
     QString running;
     switch (instance.start(&running)) {
@@ -92,7 +110,11 @@ int main(int argc, char** argv) {
         emulated = virtualLibrary.get();
         library = std::move(virtualLibrary);
     } else {
-        library = std::make_unique<telvar::HidapiLibrary>();
+        auto hidapi = std::make_unique<telvar::HidapiLibrary>();
+        // Named, the device is found again by its serial number when it comes back at another node.
+        if (chosen && !options.device.isEmpty())
+            hidapi->chooseDevice(chosen->serial.isEmpty() ? chosen->path : chosen->serial);
+        library = std::move(hidapi);
     }
 
     telvar::Mainform::Options windowOptions;
@@ -101,6 +123,8 @@ int main(int argc, char** argv) {
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
     windowOptions.teamJournal = options.teamJournal;
+    telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
+                               telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

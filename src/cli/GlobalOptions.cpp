@@ -12,6 +12,8 @@ const QString kJournal = QStringLiteral("journal");
 const QString kTeamJournal = QStringLiteral("team-journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kYes = QStringLiteral("yes");
+const QString kDevice = QStringLiteral("device");
+const QString kAllDevices = QStringLiteral("all-devices");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
 
@@ -23,6 +25,8 @@ void declareGlobalOptions(OptionParser& parser) {
     parser.addOption(QCommandLineOption(kTeamJournal, QString(), QStringLiteral("URL")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kYes));
+    parser.addOption(QCommandLineOption(kDevice, QString(), QStringLiteral("SERIAL|PATH")));
+    parser.addOption(QCommandLineOption(kAllDevices));
     parser.addOption(QCommandLineOption(kHelp));
     parser.addOption(QCommandLineOption(kVersion));
 }
@@ -32,6 +36,7 @@ struct SortedWords {
     QStringList global;
     QString verb;
     QStringList verbWords;
+    qsizetype verbLiteralFrom = -1;
 };
 
 // Global options may also follow the verb ("upload --yes"), but --help and --version there are the verb's,
@@ -44,6 +49,8 @@ SortedWords sortWords(const QStringList& arguments, const OptionParser& parser) 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& word = arguments.at(i);
         if (literal || !word.startsWith(u'-') || word == QLatin1String("-")) {
+            if (beforeVerb && literal)
+                sorted.verbLiteralFrom = 0;
             if (beforeVerb)
                 sorted.verb = word;
             else
@@ -53,6 +60,8 @@ SortedWords sortWords(const QStringList& arguments, const OptionParser& parser) 
         }
         if (word == QLatin1String("--")) {
             literal = true;
+            if (!beforeVerb)
+                sorted.verbLiteralFrom = sorted.verbWords.size();
             continue;
         }
         const QCommandLineOption* option = parser.find(word);
@@ -79,11 +88,18 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     const SortedWords sorted = sortWords(arguments, parser);
     o.verb = sorted.verb;
     o.verbArguments = sorted.verbWords;
+    o.verbLiteralFrom = sorted.verbLiteralFrom < 0 ? sorted.verbWords.size() : sorted.verbLiteralFrom;
     if (parsed.error = parser.parse(sorted.global); !parsed.error.isEmpty())
         return parsed;
     o.help = parser.isSet(kHelp);
     o.version = parser.isSet(kVersion);
     o.yes = parser.isSet(kYes);
+    o.devices = parser.values(kDevice);
+    o.allDevices = parser.isSet(kAllDevices);
+    if (o.devices.contains(QString())) {
+        parsed.error = QStringLiteral("--device needs a serial number or a device path");
+        return parsed;
+    }
     o.dataDir = parser.value(kDataDir);
     o.dictionary = parser.value(kDictionary);
     // An empty name would quietly mean the default folder or dictionary; a script that lost its
@@ -119,19 +135,30 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     return parsed;
 }
 
+QStringList GlobalOptions::verbWordsWithEndOfOptions() const {
+    QStringList words = verbArguments;
+    if (verbLiteralFrom < words.size())
+        words.insert(verbLiteralFrom, QStringLiteral("--"));
+    return words;
+}
+
 QString globalUsage() {
     return QStringLiteral(
         "Usage: telvarctl [global options] VERB [arguments]\n"
         "Global options may also follow the verb; words after -- are the verb's alone.\n"
         "\n"
         "Global options:\n"
-        "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
+        "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE); repeated, each\n"
+        "                     FILE is a virtual device of its own\n"
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 or 5/40/90x3,7/41/91x3\n"
         "                     (with --simulate)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
         "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
         "                     approximation of the chip for trying words, not its voice\n"
+        "  --device SERIAL|PATH  the Telvar X to use when several are attached (a serial\n"
+        "                     number, a device path, or a virtual device's state file);\n"
+        "                     ask takes several, or --all-devices\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"

@@ -20,10 +20,17 @@ struct GlobalOptions {
     std::optional<TeamJournalAddress> teamJournal;    // --team-journal URL: the team's server
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
+    QStringList devices;                              // --device SERIAL|PATH, repeatable
+    bool allDevices = false;                          // --all-devices
     bool help = false;
     bool version = false;
     QString verb;
     QStringList verbArguments;
+    // Where the words after a "--" begin among verbArguments; their size when there was none.
+    qsizetype verbLiteralFrom = 0;
+    // verbArguments with the "--" back in its place, for a verb that parses options of its own: after it,
+    // "-2+3" is a word, not an option.
+    QStringList verbWordsWithEndOfOptions() const;
 };
 
 struct ParsedOptions {

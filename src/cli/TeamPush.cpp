@@ -15,4 +15,15 @@ QCoro::Task<TeamPushResult> pushToTeam(CliContext& context) {
     co_return result;
 }
 
+QCoro::Task<> pushAfterSessions(CliContext& context) {
+    if (!context.options().teamJournal || context.interrupted())
+        co_return;
+    const TeamPushResult pushed = co_await pushToTeam(context);
+    if (!pushed.error.isEmpty())
+        context.err() << "telvarctl: team journal " << context.options().teamJournal->name() << ": "
+                      << pushed.error << "; " << pushed.waiting
+                      << (pushed.waiting == 1 ? " session waits" : " sessions wait") << " on this computer"
+                      << Qt::endl;
+}
+
 } // namespace telvar::cli

@@ -42,20 +42,42 @@ VirtualDevice::~VirtualDevice() {
 
 // --- Set-up ---------------------------------------------------------------------------------------------
 
+namespace {
+QString stateLockPath(const QString& stateFile) {
+    return stateFile + QStringLiteral(".lock");
+}
+} // namespace
+
+QString VirtualDevice::stateFileHolder(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return {};
+    ProcessLock lock(stateLockPath(path));
+    return lock.acquire(std::chrono::milliseconds(0)) == ProcessLock::Outcome::HeldByOther ? lock.holder()
+                                                                                           : QString();
+}
+
 QString VirtualDevice::openStateFile(const QString& path) {
     bool missing = false;
     QString error;
     // Something that is not a file is refused by the load; no lock file is made beside a device node.
     // Opening the file this device holds already needs no second lock.
     std::unique_ptr<ProcessLock> stateLock;
-    const QString lockPath = path + QStringLiteral(".lock");
+    const QString lockPath = stateLockPath(path);
     const QFileInfo info(path);
     if ((!m_stateLock || m_stateLock->path() != lockPath) && (!info.exists() || info.isFile())) {
         stateLock = std::make_unique<ProcessLock>(lockPath);
         // Two programs on one file would each save their own copy and lose the other's changes.
-        if (stateLock->acquire(Timings::scaled(kStateFileWait)) == ProcessLock::Outcome::HeldByOther)
+        switch (stateLock->acquire(Timings::scaled(kStateFileWait))) {
+        case ProcessLock::Outcome::HeldByOther:
             return QStringLiteral("the virtual device's state file %1 is in use by %2")
                 .arg(QDir::toNativeSeparators(path), stateLock->holder());
+        case ProcessLock::Outcome::NotALockFile:
+            return stateLock->error();
+        case ProcessLock::Outcome::Held:
+        case ProcessLock::Outcome::NoLockFile:
+            break;
+        }
     }
     std::optional<DeviceState> loaded = StateFile::load(path, &missing, &error);
     if (!loaded)

@@ -54,6 +54,8 @@ public:
     // (a lock file beside it): while another program uses it, this waits kStateFileWait and then gives
     // up saying who holds it. Returns an error text (nothing is changed on error).
     QString openStateFile(const QString& path);
+    // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
+    static QString stateFileHolder(const QString& path);
     void setSensorScript(const SensorScript& script);
     void setSensorSeed(quint32 seed); // back to the wandering sensor
     void setFaults(const FaultSet& faults);

@@ -1,16 +1,24 @@
 #include "journal/JournalStore.h"
 
+#include "files/ProcessLock.h"
 #include "journal/PollOutcomeText.h"
 
 #include <QAtomicInteger>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QUuid>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace telvar {
 
@@ -21,6 +29,7 @@ constexpr qint64 kApplicationId = 0x54564A31;
 // SQLite's primary result codes for a file that is not a database, or a damaged one.
 constexpr int kNotADatabase = 26;
 constexpr int kCorrupt = 11;
+const QString kLockSuffix = QStringLiteral(".lock");
 
 // The first journal's tables; a journal of version 0 has them already.
 const char* const kFirstTables[] = {
@@ -48,8 +57,8 @@ const char* const kTeamPushes =
     "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY KEY (uuid, server))"
     " WITHOUT ROWID";
 
-// A session still waiting for `server` (the first bound value): finished, or its window long past, and
-// not yet pushed there.
+// A session still waiting for `server` (the bound value): finished, or its window long past, and not
+// yet pushed there.
 const char* const kWaiting =
     "(end_reason <> 'interrupted' OR julianday('now') - julianday(started) > (window + 60) / 86400.0)"
     " AND uuid IS NOT NULL AND NOT EXISTS (SELECT 1 FROM team_pushes p WHERE p.uuid = sessions.uuid"
@@ -85,7 +94,7 @@ bool setAsideFile(const QString& path, QString* aside) {
         target = stem + u'-' + QString::number(n);
     if (!QDir().rename(path, target))
         return false;
-    for (const char* sidecar : {"-wal", "-shm"}) {
+    for (const char* sidecar : {"-journal", "-wal", "-shm"}) {
         if (QFileInfo::exists(path + QLatin1String(sidecar)))
             QDir().rename(path + QLatin1String(sidecar), target + QLatin1String(sidecar));
     }
@@ -95,24 +104,14 @@ bool setAsideFile(const QString& path, QString* aside) {
 
 } // namespace
 
-JournalStore::JournalStore() {
-    static QAtomicInteger<int> counter;
-    m_connection = QStringLiteral("journal-%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
-JournalStore::~JournalStore() {
-    m_db.close();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connection);
-}
-
 QString JournalStore::defaultPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("sessions.db"));
 }
 
 bool JournalStore::open(const QString& path, QString* setAside) {
-    m_open = false;
+    m_path.clear();
+    m_file.reset();
     const QFileInfo file(path);
     if (file.exists() && !file.isFile()) {
         m_error = QStringLiteral("%1 is not a file").arg(path);
@@ -122,28 +121,57 @@ bool JournalStore::open(const QString& path, QString* setAside) {
         m_error = QStringLiteral("the folder %1 cannot be made").arg(file.absolutePath());
         return false;
     }
-    if (!QSqlDatabase::contains(m_connection))
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!m_db.isValid()) {
-        m_error = QStringLiteral("the SQLite driver of Qt is not installed");
+    m_path = path;
+    if (!create(setAside)) {
+        m_path.clear();
         return false;
     }
+    return true;
+}
+
+bool JournalStore::openToRead(const QString& path) {
+    m_path.clear();
+    m_file.reset();
+    m_error.clear();
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) {
+        m_error = QStringLiteral("%1 is not a file").arg(path);
+        return false;
+    }
+    m_path = path;
+    bool foreign = false;
+    if (file.exists() && !step(Use::Read, [&](QSqlDatabase& db) { return checkOwner(db, &foreign); })) {
+        if (unreadable(m_sqlError))
+            m_error = QStringLiteral("%1 is no session journal (%2)").arg(path, m_error);
+        m_path.clear();
+        return false;
+    }
+    return true;
+}
+
+bool JournalStore::create(QString* setAside) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        m_db.setDatabaseName(path);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        m_sqlError = QSqlError();
+        // Its questions are the user's own; SQLite gives the files it keeps beside it the same mode.
+        const int fd =
+            ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
         bool foreign = false;
-        if (!m_db.open())
-            fail(m_db.lastError());
-        else if (prepare(&foreign))
-            return m_open = true;
-        m_db.close();
-        if (attempt > 0 || !(foreign || unreadable(m_sqlError)))
+        m_file.reset();
+        if (step(Use::Write, [&](QSqlDatabase& db) { return checkOwner(db, &foreign) && prepare(db); })) {
+            struct stat info {};
+            if (::stat(QFile::encodeName(m_path).constData(), &info) == 0)
+                m_file = std::pair<quint64, quint64>(info.st_dev, info.st_ino);
+            return true;
+        }
+        if (foreign || attempt > 0 || !unreadable(m_sqlError))
             return false;
+        // Never while another program is at the file.
+        ProcessLock lock(m_path + kLockSuffix);
         QString aside;
-        if (!setAsideFile(path, &aside)) {
+        if (lock.acquire(kWaitLimit) != ProcessLock::Outcome::Held || !setAsideFile(m_path, &aside)) {
             m_error = QStringLiteral("%1 is no session journal (%2), and it cannot be renamed aside")
-                          .arg(path, m_error);
+                          .arg(m_path, m_error);
             return false;
         }
         if (setAside)
@@ -152,37 +180,71 @@ bool JournalStore::open(const QString& path, QString* setAside) {
     return false;
 }
 
-bool JournalStore::prepare(bool* foreign) {
+bool JournalStore::step(Use use, const std::function<bool(QSqlDatabase&)>& work) {
+    ProcessLock lock(m_path + kLockSuffix);
+    switch (lock.acquire(kWaitLimit)) {
+    case ProcessLock::Outcome::Held:
+        break;
+    case ProcessLock::Outcome::HeldByOther:
+        m_error = QStringLiteral("the journal %1 is in use by %2").arg(m_path, lock.holder());
+        return false;
+    case ProcessLock::Outcome::NotALockFile:
+        m_error = lock.error();
+        return false;
+    case ProcessLock::Outcome::NoLockFile:
+        // Where no lock file can be made, no writer can make the journal's own files either.
+        if (use == Use::Write) {
+            m_error = lock.error();
+            return false;
+        }
+        break;
+    }
+    if (use == Use::Write && !stillTheSameFile())
+        return false;
+    static QAtomicInteger<int> counter;
+    const QString name = QStringLiteral("journal-%1").arg(counter.fetchAndAddRelaxed(1));
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        m_sqlError = QSqlError();
+        if (!db.isValid()) {
+            m_error = QStringLiteral("the SQLite driver of Qt is not installed");
+        } else {
+            db.setDatabaseName(m_path);
+            db.setConnectOptions(use == Use::Read
+                                     ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                     : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            done = db.open() ? work(db) : fail(db.lastError());
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
+}
+
+bool JournalStore::checkOwner(QSqlDatabase& db, bool* foreign) {
     m_error.clear();
-    QSqlQuery query(m_db);
+    QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next())
         return fail(query.lastError());
     const qint64 applicationId = query.value(0).toLongLong();
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
         return fail(query.lastError());
-    const bool empty = query.value(0).toInt() == 0;
-    // Another program's database: not ours to write into.
-    if (applicationId != kApplicationId && !empty) {
+    if (applicationId != kApplicationId && query.value(0).toInt() != 0) {
         *foreign = true;
-        m_error = QStringLiteral("another program's database");
+        m_error = QStringLiteral("%1 is another program's database, not a session journal").arg(m_path);
         return false;
     }
-    // WAL lets a reader (the history, telvarctl sessions) look while a session writes; NORMAL syncs
-    // keep every committed batch through a crash of the program.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next())
-        return fail(query.lastError());
-    if (query.value(0).toString() != QLatin1String("wal")) {
-        m_error = QStringLiteral("the journal cannot be switched to write-ahead logging");
-        return false;
-    }
-    if (!execute(QStringLiteral("PRAGMA synchronous=NORMAL")))
-        return false;
-    if (empty && !execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
-        return false;
+    return true;
+}
+
+bool JournalStore::prepare(QSqlDatabase& db) {
+    QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return fail(query.lastError());
     const int version = query.value(0).toInt();
     query.finish();
+    // Checked before anything is written: a newer program's journal is left as it is.
     if (version > kSchemaVersion) {
         m_error =
             QStringLiteral("it was written by a newer version of this program (journal version %1, this "
@@ -191,44 +253,52 @@ bool JournalStore::prepare(bool* foreign) {
                 .arg(kSchemaVersion);
         return false;
     }
-    return version == kSchemaVersion || migrate();
+    // A rollback journal, not a write-ahead log: no connection outlives its step, so nothing reads while
+    // another writes, and a reader opened read-only then leaves no files behind.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !query.next())
+        return fail(query.lastError());
+    if (query.value(0).toString() != QLatin1String("delete")) {
+        m_error = QStringLiteral("the journal cannot be switched to a rollback journal");
+        return false;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
+        return fail(query.lastError());
+    return version == kSchemaVersion || migrate(db, version);
 }
 
-bool JournalStore::migrate() {
-    // Two programs may open an old journal at once: the second waits here and finds the work done.
-    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    QSqlQuery query(m_db);
-    bool ok = query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
-    int version = ok ? query.value(0).toInt() : 0;
-    if (!ok)
-        fail(query.lastError());
-    query.finish();
+bool JournalStore::migrate(QSqlDatabase& db, int version) {
+    // One transaction: a journal is either as it was or wholly of the new version.
+    if (!db.transaction())
+        return fail(db.lastError());
+    bool ok = true;
     for (; ok && version < kSchemaVersion; ++version)
-        ok = upgradeFrom(version);
-    ok = ok && execute(QStringLiteral("PRAGMA user_version=%1").arg(version));
-    if (ok && execute(QStringLiteral("COMMIT")))
+        ok = upgradeFrom(db, version);
+    QSqlQuery query(db);
+    ok = ok && (query.exec(QStringLiteral("PRAGMA user_version=%1").arg(version)) || fail(query.lastError()));
+    if (ok && db.commit())
         return true;
+    if (ok)
+        fail(db.lastError());
     const QSqlError error = m_sqlError;
     const QString text = m_error;
-    QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+    db.rollback();
     m_sqlError = error;
     m_error = text;
     return false;
 }
 
-bool JournalStore::upgradeFrom(int version) {
+bool JournalStore::upgradeFrom(QSqlDatabase& db, int version) {
+    QSqlQuery query(db);
     switch (version) {
     case 0: {
         for (const char* statement : kFirstTables) {
-            if (!execute(QString::fromLatin1(statement)))
-                return false;
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
         }
         for (const char* statement : kDeviceColumns) {
-            if (!execute(QString::fromLatin1(statement)))
-                return false;
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
         }
-        QSqlQuery query(m_db);
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral("SELECT id FROM sessions")))
             return fail(query.lastError());
@@ -236,7 +306,7 @@ bool JournalStore::upgradeFrom(int version) {
         while (query.next())
             ids << query.value(0).toLongLong();
         query.finish();
-        QSqlQuery name(m_db);
+        QSqlQuery name(db);
         name.prepare(QStringLiteral("UPDATE sessions SET uuid = ? WHERE id = ?"));
         for (const qint64 id : ids) {
             name.addBindValue(newUuid());
@@ -244,14 +314,26 @@ bool JournalStore::upgradeFrom(int version) {
             if (!name.exec())
                 return fail(name.lastError());
         }
-        return execute(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"));
+        return query.exec(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)")) ||
+               fail(query.lastError());
     }
     case 1:
-        return execute(QString::fromLatin1(kTeamPushes));
+        return query.exec(QString::fromLatin1(kTeamPushes)) || fail(query.lastError());
     default:
         m_error = QStringLiteral("no way from journal version %1").arg(version);
         return false;
     }
+}
+
+bool JournalStore::stillTheSameFile() {
+    if (!m_file)
+        return true;
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_path).constData(), &info) == 0 &&
+        std::pair<quint64, quint64>(info.st_dev, info.st_ino) == *m_file)
+        return true;
+    m_error = QStringLiteral("the journal %1 was deleted or replaced while in use").arg(m_path);
+    return false;
 }
 
 bool JournalStore::fail(const QSqlError& error) {
@@ -260,129 +342,137 @@ bool JournalStore::fail(const QSqlError& error) {
     return false;
 }
 
-bool JournalStore::execute(const QString& statement) {
-    QSqlQuery query(m_db);
-    return query.exec(statement) || fail(query.lastError());
-}
-
 qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question,
                            const QString& device, const QString& operatorName) {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question, device, operator, uuid)"
-                                 " VALUES (?, ?, ?, ?, ?, ?)"));
-    query.addBindValue(started);
-    query.addBindValue(windowSeconds);
-    query.addBindValue(notNull(question));
-    query.addBindValue(notNull(device));
-    query.addBindValue(notNull(operatorName));
-    query.addBindValue(newUuid());
-    if (!query.exec()) {
-        fail(query.lastError());
+    if (!stillTheSameFile() && !create(nullptr))
         return 0;
-    }
-    return query.lastInsertId().toLongLong();
+    qint64 id = 0;
+    step(Use::Write, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.prepare(
+            QStringLiteral("INSERT INTO sessions (started, window, question, device, operator, uuid)"
+                           " VALUES (?, ?, ?, ?, ?, ?)"));
+        query.addBindValue(started);
+        query.addBindValue(windowSeconds);
+        query.addBindValue(notNull(question));
+        query.addBindValue(notNull(device));
+        query.addBindValue(notNull(operatorName));
+        query.addBindValue(newUuid());
+        if (!query.exec())
+            return fail(query.lastError());
+        id = query.lastInsertId().toLongLong();
+        return true;
+    });
+    return id;
 }
 
 bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
                           const std::vector<SessionWord>& words, const QString& answer,
                           std::optional<SessionEnd> end) {
-    if (!m_db.transaction())
-        return fail(m_db.lastError());
-    QSqlQuery poll(m_db);
-    poll.prepare(
-        QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
-                       " shown, not_shown) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    bool ok = true;
-    for (const SessionPoll& p : polls) {
-        const char* notShown = notShownText(p.outcome);
-        for (const QVariant& value :
-             {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
-              QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
-              notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
-            poll.addBindValue(value);
-        if (!(ok = poll.exec()))
-            break;
-    }
-    QSqlQuery word(m_db);
-    word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
-    for (auto w = words.begin(); ok && w != words.end(); ++w) {
-        for (const QVariant& value :
-             {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
-            word.addBindValue(value);
-        ok = word.exec();
-    }
-    QSqlQuery session(m_db);
-    if (ok) {
-        session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
-                            : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
-        session.addBindValue(notNull(answer));
-        if (end)
-            session.addBindValue(endText(*end));
-        session.addBindValue(id);
-        ok = session.exec();
-    }
-    if (!ok) {
-        const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
-                                : word.lastError().isValid() ? word.lastError()
-                                                             : session.lastError();
-        m_db.rollback();
-        return fail(error);
-    }
-    return m_db.commit() || fail(m_db.lastError());
+    return step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery poll(db);
+        poll.prepare(
+            QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
+                           " shown, not_shown) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        bool ok = true;
+        for (const SessionPoll& p : polls) {
+            const char* notShown = notShownText(p.outcome);
+            for (const QVariant& value :
+                 {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
+                  QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
+                  notShown ? QVariant(QString::fromLatin1(notShown))
+                           : QVariant(QMetaType(QMetaType::QString))})
+                poll.addBindValue(value);
+            if (!(ok = poll.exec()))
+                break;
+        }
+        QSqlQuery word(db);
+        word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
+        for (auto w = words.begin(); ok && w != words.end(); ++w) {
+            for (const QVariant& value :
+                 {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
+                word.addBindValue(value);
+            ok = word.exec();
+        }
+        QSqlQuery session(db);
+        if (ok) {
+            session.prepare(
+                end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
+                    : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
+            session.addBindValue(notNull(answer));
+            if (end)
+                session.addBindValue(endText(*end));
+            session.addBindValue(id);
+            ok = session.exec();
+        }
+        if (!ok) {
+            const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
+                                    : word.lastError().isValid() ? word.lastError()
+                                                                 : session.lastError();
+            db.rollback();
+            return fail(error);
+        }
+        return db.commit() || fail(db.lastError());
+    });
 }
 
 std::vector<JournalSession> JournalStore::list() {
-    return select(QString(), {});
-}
-
-std::vector<JournalSession> JournalStore::select(const QString& condition, const QVariantList& values,
-                                                 int limit) {
+    m_error.clear();
     std::vector<JournalSession> sessions;
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
-                                 " uuid, (SELECT count(*) FROM words WHERE words.session = sessions.id)"
-                                 " FROM sessions %1 ORDER BY id LIMIT %2")
-                      .arg(condition.isEmpty() ? QString() : QStringLiteral("WHERE ") + condition)
-                      .arg(limit));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        fail(query.lastError());
+    // A journal nobody has written yet holds no sessions; a reader does not make one.
+    if (!QFileInfo::exists(m_path))
         return sessions;
-    }
-    while (query.next()) {
-        JournalSession& session = sessions.emplace_back();
-        session.id = query.value(0).toLongLong();
-        session.started = query.value(1).toString();
-        session.window = query.value(2).toInt();
-        session.question = query.value(3).toString();
-        session.answer = query.value(4).toString();
-        session.end = query.value(5).toString();
-        session.device = query.value(6).toString();
-        session.operatorName = query.value(7).toString();
-        session.uuid = query.value(8).toString();
-        session.wordCount = query.value(9).toInt();
-    }
+    step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+            return fail(query.lastError());
+        // A reader never migrates: a journal no writer has brought up to date yet names no devices.
+        const QString deviceColumns = query.value(0).toInt() >= 1 ? QStringLiteral("device, operator, uuid")
+                                                                  : QStringLiteral("'', '', ''");
+        query.finish();
+        if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason, %1,"
+                                       " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
+                                       " FROM sessions ORDER BY id")
+                            .arg(deviceColumns)))
+            return fail(query.lastError());
+        while (query.next()) {
+            JournalSession& session = sessions.emplace_back();
+            session.id = query.value(0).toLongLong();
+            session.started = query.value(1).toString();
+            session.window = query.value(2).toInt();
+            session.question = query.value(3).toString();
+            session.answer = query.value(4).toString();
+            session.end = query.value(5).toString();
+            session.device = query.value(6).toString();
+            session.operatorName = query.value(7).toString();
+            session.uuid = query.value(8).toString();
+            session.wordCount = query.value(9).toInt();
+        }
+        return true;
+    });
     return sessions;
 }
 
 std::optional<std::vector<JournalSession>> JournalStore::read(const QList<qint64>& ids) {
-    m_error.clear();
     std::vector<JournalSession> sessions = list();
     if (!m_error.isEmpty())
         return std::nullopt;
     if (!ids.isEmpty())
         std::erase_if(sessions, [&ids](const JournalSession& session) { return !ids.contains(session.id); });
-    for (JournalSession& session : sessions) {
-        if (!readDetails(session))
-            return std::nullopt;
-    }
-    return sessions;
+    if (sessions.empty())
+        return sessions;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        return std::all_of(sessions.begin(), sessions.end(),
+                           [&](JournalSession& session) { return readDetails(db, session); });
+    });
+    return read ? std::optional(std::move(sessions)) : std::nullopt;
 }
 
-bool JournalStore::readDetails(JournalSession& session) {
-    QSqlQuery polls(m_db);
+bool JournalStore::readDetails(QSqlDatabase& db, JournalSession& session) {
+    QSqlQuery polls(db);
     polls.setForwardOnly(true);
     polls.prepare(QStringLiteral("SELECT ms, reading1, reading2, reading3, word_index, word, shown, not_shown"
                                  " FROM polls WHERE session = ? ORDER BY rowid"));
@@ -396,7 +486,7 @@ bool JournalStore::readDetails(JournalSession& session) {
                                  polls.value(5).toString(),
                                  outcomeFrom(polls.value(6).toBool(), polls.value(7).toString())});
     }
-    QSqlQuery words(m_db);
+    QSqlQuery words(db);
     words.setForwardOnly(true);
     words.prepare(QStringLiteral("SELECT ms, word_index, word FROM words WHERE session = ? ORDER BY rowid"));
     words.addBindValue(session.id);
@@ -410,66 +500,96 @@ bool JournalStore::readDetails(JournalSession& session) {
 
 std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QString& server, int limit) {
     m_error.clear();
-    std::vector<JournalSession> sessions = select(QString::fromLatin1(kWaiting), {server}, limit);
-    if (!m_error.isEmpty())
-        return std::nullopt;
-    for (JournalSession& session : sessions) {
-        if (!readDetails(session))
-            return std::nullopt;
-    }
-    return sessions;
+    std::vector<JournalSession> sessions;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        query.prepare(
+            QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
+                           " uuid FROM sessions WHERE %1 ORDER BY id LIMIT %2")
+                .arg(QString::fromLatin1(kWaiting))
+                .arg(limit));
+        query.addBindValue(server);
+        if (!query.exec())
+            return fail(query.lastError());
+        while (query.next()) {
+            JournalSession& session = sessions.emplace_back();
+            session.id = query.value(0).toLongLong();
+            session.started = query.value(1).toString();
+            session.window = query.value(2).toInt();
+            session.question = query.value(3).toString();
+            session.answer = query.value(4).toString();
+            session.end = query.value(5).toString();
+            session.device = query.value(6).toString();
+            session.operatorName = query.value(7).toString();
+            session.uuid = query.value(8).toString();
+        }
+        return std::all_of(sessions.begin(), sessions.end(), [&](JournalSession& session) {
+            if (!readDetails(db, session))
+                return false;
+            session.wordCount = int(session.words.size());
+            return true;
+        });
+    });
+    return read ? std::optional(std::move(sessions)) : std::nullopt;
 }
 
 std::optional<int> JournalStore::waitingCount(const QString& server) {
-    QSqlQuery query(m_db);
-    query.prepare(
-        QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(QString::fromLatin1(kWaiting)));
-    query.addBindValue(server);
-    if (!query.exec() || !query.next()) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    return query.value(0).toInt();
+    int count = 0;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.prepare(
+            QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(QString::fromLatin1(kWaiting)));
+        query.addBindValue(server);
+        if (!query.exec() || !query.next())
+            return fail(query.lastError());
+        count = query.value(0).toInt();
+        return true;
+    });
+    return read ? std::optional(count) : std::nullopt;
 }
 
 bool JournalStore::markPushed(const QStringList& uuids, const QString& server) {
-    if (!m_db.transaction())
-        return fail(m_db.lastError());
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT OR IGNORE INTO team_pushes (uuid, server) VALUES (?, ?)"));
-    for (const QString& uuid : uuids) {
-        query.addBindValue(uuid);
-        query.addBindValue(server);
-        if (!query.exec()) {
-            const QSqlError error = query.lastError();
-            m_db.rollback();
-            return fail(error);
+    return step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("INSERT OR IGNORE INTO team_pushes (uuid, server) VALUES (?, ?)"));
+        for (const QString& uuid : uuids) {
+            query.addBindValue(uuid);
+            query.addBindValue(server);
+            if (!query.exec()) {
+                const QSqlError error = query.lastError();
+                db.rollback();
+                return fail(error);
+            }
         }
-    }
-    return m_db.commit() || fail(m_db.lastError());
+        return db.commit() || fail(db.lastError());
+    });
 }
 
 std::optional<int> JournalStore::remove(const QList<qint64>& ids) {
     if (ids.isEmpty())
         return 0;
     const QString in = idList(ids);
-    if (!m_db.transaction()) {
-        fail(m_db.lastError());
-        return std::nullopt;
-    }
-    QSqlQuery query(m_db);
     int removed = 0;
-    bool ok = query.exec(QStringLiteral("DELETE FROM polls WHERE session IN (%1)").arg(in)) &&
-              query.exec(QStringLiteral("DELETE FROM words WHERE session IN (%1)").arg(in)) &&
-              query.exec(QStringLiteral("DELETE FROM sessions WHERE id IN (%1)").arg(in));
-    if (ok)
-        removed = query.numRowsAffected();
-    if (!ok || !m_db.commit()) {
-        fail(ok ? m_db.lastError() : query.lastError());
-        m_db.rollback();
-        return std::nullopt;
-    }
-    return removed;
+    const bool done = step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery query(db);
+        const bool ok = query.exec(QStringLiteral("DELETE FROM polls WHERE session IN (%1)").arg(in)) &&
+                        query.exec(QStringLiteral("DELETE FROM words WHERE session IN (%1)").arg(in)) &&
+                        query.exec(QStringLiteral("DELETE FROM sessions WHERE id IN (%1)").arg(in));
+        if (ok)
+            removed = query.numRowsAffected();
+        if (!ok || !db.commit()) {
+            fail(ok ? db.lastError() : query.lastError());
+            db.rollback();
+            return false;
+        }
+        return true;
+    });
+    return done ? std::optional(removed) : std::nullopt;
 }
 
 } // namespace telvar

@@ -1,13 +1,14 @@
 #include "journal/SessionHistoryWindow.h"
 
 #include "device/Prompter.h"
-#include "files/ReplaceFile.h"
+#include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
 #include "journal/SessionReport.h"
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,11 +16,13 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace telvar {
 
@@ -34,6 +37,11 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_search->setPlaceholderText(tr("Search questions and answers"));
     m_search->setClearButtonEnabled(true);
     connect(m_search, &QLineEdit::textChanged, &m_model, &SessionListModel::setSearch);
+    m_device = new QComboBox(this);
+    m_device->setObjectName(QStringLiteral("historyDevice"));
+    m_device->setAccessibleName(tr("Device"));
+    connect(m_device, &QComboBox::currentIndexChanged, this,
+            [this] { m_model.setDevice(m_device->currentData().toString()); });
 
     m_source = new QComboBox(this);
     m_source->setObjectName(QStringLiteral("historySource"));
@@ -81,17 +89,22 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     buttons->addWidget(m_saveReport);
     buttons->addWidget(m_delete);
 
+    auto* traces = new QWidget(this);
+    m_traces = new QHBoxLayout(traces);
+    m_traces->setContentsMargins(0, 0, 0, 0);
+    m_traces->addWidget(new SensorTraceChart(m_trace, traces));
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_table);
-    split->addWidget(new SensorTraceChart(m_trace, split));
+    split->addWidget(traces);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_source);
-    top->addWidget(m_search, 1);
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(m_source);
+    filters->addWidget(m_search, 1);
+    filters->addWidget(m_device);
     auto* column = new QVBoxLayout(this);
-    column->addLayout(top);
+    column->addLayout(filters);
     column->addWidget(split, 1);
     column->addLayout(buttons);
     resize(820, 560);
@@ -147,10 +160,11 @@ void SessionHistoryWindow::reload() {
                 return;
             say(tr("%n session(s) in the team journal", nullptr, int(sessions.size())));
             m_model.setSessions(sessions);
+            listDevices();
         });
         return;
     }
-    if (!m_store.isOpen() && !m_store.open(m_journalPath)) {
+    if (!m_store.isOpen() && !m_store.openToRead(m_journalPath)) {
         say(tr("The session journal %1 cannot be read (%2)").arg(m_journalPath, m_store.errorString()));
         m_model.setSessions({});
         return;
@@ -161,6 +175,20 @@ void SessionHistoryWindow::reload() {
     else
         say(tr("%n session(s)", nullptr, int(sessions.size())));
     m_model.setSessions(std::move(sessions));
+    listDevices();
+}
+
+void SessionHistoryWindow::listDevices() {
+    const QString chosen = m_device->currentData().toString();
+    const QSignalBlocker quiet(m_device);
+    m_device->clear();
+    m_device->addItem(tr("All devices"), QString());
+    for (const QString& serial : m_model.devices())
+        m_device->addItem(serial, serial);
+    // A device whose sessions were all deleted is no longer offered: every device is shown again.
+    const int kept = m_device->findData(chosen);
+    m_device->setCurrentIndex(std::max(kept, 0));
+    m_model.setDevice(m_device->currentData().toString());
 }
 
 QList<qint64> SessionHistoryWindow::selectedIds() const {
@@ -179,14 +207,17 @@ void SessionHistoryWindow::showSelected() {
     m_delete->setEnabled(!ids.isEmpty() && !showsTeam());
     if (ids.isEmpty()) {
         m_trace.clear();
+        showCompanions({});
         return;
     }
     // The trace shows the session the selection began with, or the newest of several.
     const QModelIndex current = m_table->selectionModel()->currentIndex();
-    const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row()))
-                          ? m_model.idAt(current.row())
-                          : ids.first();
+    const bool currentSelected = current.isValid() && ids.contains(m_model.idAt(current.row()));
+    const int row =
+        currentSelected ? current.row() : m_table->selectionModel()->selectedRows().constFirst().row();
+    const qint64 id = m_model.idAt(row);
     if (showsTeam()) {
+        showCompanions({});
         askTeam(TeamJournalQuery::Kind::Whole, {id}, [this, id](const std::vector<JournalSession>& sessions) {
             if (showsTeam() && !sessions.empty() && selectedIds().contains(id))
                 m_trace.show(sessions.front());
@@ -198,6 +229,32 @@ void SessionHistoryWindow::showSelected() {
         m_trace.show(sessions->front());
     else
         m_trace.clear();
+    QList<qint64> companions = m_model.askedTogether(row);
+    companions.removeOne(id);
+    showCompanions(companions);
+}
+
+void SessionHistoryWindow::showCompanions(const QList<qint64>& ids) {
+    // Every chart but the selected session's own goes, then one per session asked together with it.
+    while (m_traces->count() > 1)
+        delete m_traces->takeAt(1)->widget();
+    m_companions.clear();
+    if (ids.isEmpty())
+        return;
+    const auto sessions = m_store.read(ids);
+    if (!sessions)
+        return;
+    for (const JournalSession& session : *sessions) {
+        auto trace = std::make_unique<SensorTrace>();
+        trace->show(session);
+        auto* box = new QGroupBox(session.device, this);
+        box->setObjectName(QStringLiteral("historyCompanion"));
+        auto* inside = new QVBoxLayout(box);
+        inside->setContentsMargins(0, 0, 0, 0);
+        inside->addWidget(new SensorTraceChart(*trace, box));
+        m_traces->addWidget(box);
+        m_companions.push_back(std::move(trace));
+    }
 }
 
 void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {
@@ -239,9 +296,8 @@ bool SessionHistoryWindow::writeExport(const QString& path, Format format,
                                        const std::vector<JournalSession>& sessions) {
     const QByteArray bytes =
         format == Format::Csv ? journalexport::pollsCsv(sessions) : journalexport::sessionsJson(sessions);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        say(tr("%1 could not be written (%2)").arg(path, file.errorString()));
+    if (QString error; !writeOutputTarget(path, bytes, &error)) {
+        say(tr("Nothing was exported: %1").arg(error));
         return false;
     }
     say(tr("%n session(s) exported to %1", nullptr, int(sessions.size())).arg(path));
@@ -296,7 +352,7 @@ bool SessionHistoryWindow::writeReport(const QString& path, sessionreport::Forma
     QString error;
     if (bytes.isEmpty())
         error = tr("%1: the report could not be drawn").arg(path);
-    if (bytes.isEmpty() || !replaceFile(path, bytes, &error)) {
+    if (bytes.isEmpty() || !writeOutputTarget(path, bytes, &error)) {
         say(tr("The report was not saved (%1)").arg(error));
         return false;
     }

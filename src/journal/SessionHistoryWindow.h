@@ -12,7 +12,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,9 +26,11 @@ namespace telvar {
 
 class Prompter;
 
-// The sessions kept in the journal, newest first, with a search over questions and answers; the selected
-// session's trace is drawn as the live one is. Sessions can be exported, the selected ones or all, as JSON
-// or CSV, drawn as a report (PDF, SVG, PNG), and deleted after a question.
+// The sessions kept in the journal, newest first, with a search over questions and answers and a choice of
+// device; the selected session's trace is drawn as the live one is, beside the traces of the sessions
+// asked together with it on other devices. Sessions can be exported, the selected ones or all, as JSON
+// or CSV, drawn as a report (PDF, SVG, PNG), and deleted after a question. A "Team" view reads the
+// team journal instead.
 class SessionHistoryWindow : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +52,8 @@ public:
     // The ids of the selected sessions, newest first.
     QList<qint64> selectedIds() const;
     const SensorTrace& trace() const { return m_trace; }
+    // The traces drawn beside it, of the sessions asked together with it, oldest first.
+    const std::vector<std::unique_ptr<SensorTrace>>& companionTraces() const { return m_companions; }
     // Writes the sessions (all when `ids` is empty) to `path`; false with the reason shown otherwise.
     bool exportTo(const QString& path, Format format, const QList<qint64>& ids);
     // Draws the sessions, oldest first, into a report at `path`, its format chosen by the extension; false
@@ -55,6 +63,8 @@ public:
 
 private:
     void showSelected();
+    void showCompanions(const QList<qint64>& ids);
+    void listDevices();
     void chooseExportFile(bool selectedOnly);
     void chooseReportFile();
     void say(const QString& text);
@@ -73,7 +83,10 @@ private:
     std::optional<TeamJournalAddress> m_team;
     std::vector<QPointer<QThread>> m_teamReads;
     QComboBox* m_source = nullptr;
+    std::vector<std::unique_ptr<SensorTrace>> m_companions;
     QLineEdit* m_search = nullptr;
+    QComboBox* m_device = nullptr;
+    QHBoxLayout* m_traces = nullptr; // the selected session's chart, then its companions'
     QTableView* m_table = nullptr;
     QPushButton* m_exportSelected = nullptr;
     QPushButton* m_saveReport = nullptr;

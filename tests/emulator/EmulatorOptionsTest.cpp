@@ -68,7 +68,7 @@ private Q_SLOTS:
     void badSensorListsAreRefused_data() {
         QTest::addColumn<QString>("list");
         for (const char* list : {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3",
-                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90"})
+                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90", "0x10", "7,0x1F"})
             QTest::newRow(list) << QString::fromLatin1(list);
     }
     void badSensorListsAreRefused() {
@@ -167,8 +167,11 @@ private Q_SLOTS:
         QVERIFY(separate.options.stateFile.isEmpty());
         QCOMPARE(separate.rest, QStringList{QStringLiteral("state.json")});
 
+        // Each file given is a virtual device of its own; the first is used until another is chosen.
         const CommandLine twice = parse(QStringLiteral("--simulate=first.json --simulate=second.json"));
-        QCOMPARE(twice.options.stateFile, QStringLiteral("second.json"));
+        QCOMPARE(twice.options.stateFiles, (QStringList{"first.json", "second.json"}));
+        QCOMPARE(twice.options.stateFile, QStringLiteral("first.json"));
+        QVERIFY(!parse(QStringLiteral("--simulate=first.json --simulate=./first.json")).error.isEmpty());
 
         const CommandLine withEquals = parse(QStringLiteral("--simulate=dir/a=b.json"));
         QCOMPARE(withEquals.options.stateFile, QStringLiteral("dir/a=b.json"));

@@ -2,8 +2,10 @@
 #include "cli/OutputFile.h"
 #include "cli/TeamPush.h"
 #include "cli/Verb.h"
+#include "cli/verbs/AskSeveral.h"
 #include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
+#include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
 #include "journal/SessionJournal.h"
 #include "session/SessionController.h"
@@ -33,6 +35,7 @@ Verb askVerb() {
         QStringLiteral("ask a question and print the words the device answers with"),
         QStringLiteral(
             "Usage: telvarctl ask QUESTION [--window 6|12|24] [--trace FILE.csv]\n"
+            "       telvarctl ask QUESTION --device A --device B ... | --all-devices [--window 6|12|24]\n"
             "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
             "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
             "device's sensor is polled and every new word it points at is spoken and added to the\n"
@@ -43,16 +46,22 @@ Verb askVerb() {
             "row per reading: ms,reading1,reading2,reading3,index,word,shown\n"
             "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
             "that cannot be written is reported on stderr; the answer is printed all the same.\n"
+            "With several devices (--device for each, or --all-devices) one session runs on each\n"
+            "at the same moment; each answer is printed on a line of its own led by the device's\n"
+            "serial number, SERIAL<TAB>Telvar X  : WORD ..., each session is kept in the journal,\n"
+            "and each device's entry goes into log.qnx whole once all have answered.\n"
             "With --team-journal, the sessions waiting on this computer then go to the team journal;\n"
             "a server that does not answer is said on stderr, and they wait for the next push.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
-        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+        [](CliContext& context, QStringList) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
             OptionParser parser;
             parser.addOption(
                 QCommandLineOption(QStringLiteral("window"), QString(), QStringLiteral("SECONDS")));
             parser.addOption(QCommandLineOption(QStringLiteral("trace"), QString(), QStringLiteral("FILE")));
-            if (const QString error = parser.parse(arguments); !error.isEmpty())
+            // The words as given, "--" included: a question may begin with a minus.
+            if (const QString error = parser.parse(context.options().verbWordsWithEndOfOptions());
+                !error.isEmpty())
                 co_return context.usageError(verb, error);
             ResponseWindow window = ResponseWindow::Seconds12;
             if (parser.isSet(QStringLiteral("window"))) {
@@ -71,11 +80,25 @@ Verb askVerb() {
             const QString trace = parser.value(QStringLiteral("trace"));
             if (parser.isSet(QStringLiteral("trace")) && trace.isEmpty())
                 co_return context.usageError(verb, QStringLiteral("--trace needs a file name"));
+            // Said now, not once the user has waited through the window.
+            if (QString error; !trace.isEmpty() && !checkOutputTarget(trace, &error))
+                co_return context.fail(error);
 
+            const std::optional<QList<DeviceCandidate>> devices = context.chooseDevices(true);
+            if (!devices)
+                co_return kExitFailure;
+            if (devices->size() > 1 && !trace.isEmpty())
+                co_return context.usageError(verb, QStringLiteral("--trace works with one device"));
             const Vocabulary* loaded = context.loadVocabulary();
             if (!loaded)
                 co_return kExitFailure;
             const Vocabulary& vocabulary = *loaded;
+            if (devices->size() > 1) {
+                const int status =
+                    co_await askSeveral(context, vocabulary, questions.first(), window, *devices);
+                co_await pushAfterSessions(context);
+                co_return status;
+            }
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 
@@ -111,14 +134,7 @@ Verb askVerb() {
                 trace.isEmpty() || writeOutput(context, trace, journalexport::traceCsv(polls));
             // The answer is out; only then, with the session written whole, may the network have its turn.
             journal.reset();
-            if (context.options().teamJournal && !context.interrupted()) {
-                const TeamPushResult pushed = co_await pushToTeam(context);
-                if (!pushed.error.isEmpty())
-                    context.err() << "telvarctl: team journal " << context.options().teamJournal->name()
-                                  << ": " << pushed.error << "; " << pushed.waiting
-                                  << (pushed.waiting == 1 ? " session waits" : " sessions wait")
-                                  << " on this computer" << Qt::endl;
-            }
+            co_await pushAfterSessions(context);
             // The answer stands even when only the log failed; a device that failed makes it doubtful.
             co_return session.deviceProblem() || !traced ? kExitFailure : kExitOk;
         },
