@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -44,9 +45,13 @@ int openLockFile(const QByteArray& name, bool* readOnly) {
     return ::open(name.constData(), O_RDONLY | flags);
 }
 
+// The program by the name it was started with (telvarctl and telvar share an application name).
 QByteArray holderText() {
-    return QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-           QCoreApplication::applicationName().toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+    const QString program = QCoreApplication::instance()
+                                ? QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                                : QString();
+    return QByteArray::number(QCoreApplication::applicationPid()) + '\n' + program.toUtf8() + '\n' +
+           QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
 } // namespace

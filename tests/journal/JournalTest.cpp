@@ -1,4 +1,5 @@
 #include "device/Timings.h"
+#include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
 #include "journal/SensorTrace.h"
 #include "journal/SessionJournal.h"
@@ -282,6 +283,27 @@ private Q_SLOTS:
         } else {
             QCOMPARE(contentOf(name), before);
         }
+    }
+
+    // A spreadsheet opening the export must not run a word as a formula; the numbers stay numbers.
+    void csvCellsThatLookLikeFormulasStayText_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QByteArray>("cell");
+        QTest::newRow("equals") << "=1+2" << QByteArray("'=1+2");
+        QTest::newRow("plus") << "+1" << QByteArray("'+1");
+        QTest::newRow("minus") << "-1" << QByteArray("'-1");
+        QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
+        QTest::newRow("tab") << "\tx" << QByteArray("'\tx");
+        QTest::newRow("carriage return") << "\rx" << QByteArray("\"'\rx\"");
+        QTest::newRow("formula with a comma") << "=A1,B1" << QByteArray("\"'=A1,B1\"");
+        QTest::newRow("a word") << "SUPPER" << QByteArray("SUPPER");
+        QTest::newRow("a word with a dash") << "X-RAY" << QByteArray("X-RAY");
+    }
+    void csvCellsThatLookLikeFormulasStayText() {
+        QFETCH(QString, word);
+        QFETCH(QByteArray, cell);
+        const SessionPoll poll{-200, {5, 0, 0}, 5, word, PollOutcome::Shown};
+        QCOMPARE(journalexport::traceCsv({poll}).split('\n').at(1), "-200,5,0,0,5," + cell + ",1");
     }
 
     // A reader makes, changes and renames nothing, whatever lies at the journal's path; what is no journal
