@@ -1,6 +1,6 @@
 #include "journal/JournalStore.h"
-#include "support/ScratchFolder.h"
 #include "support/FileSizeLimit.h"
+#include "support/ScratchFolder.h"
 #include "support/Telvarctl.h"
 
 #include <QDir>
@@ -177,16 +177,19 @@ private Q_SLOTS:
         using telvar::SessionPoll;
         JournalStore recorder;
         QVERIFY(recorder.open(journal()));
-        const qint64 id = recorder.begin(QStringLiteral("2026-12-08T10:00:00+00:00"), 6, QStringLiteral("mine"), {}, {});
+        const qint64 id =
+            recorder.begin(QStringLiteral("2026-12-08T10:00:00+00:00"), 6, QStringLiteral("mine"), {}, {});
         QVERIFY(id > 0);
         const SessionPoll first{200, {5, 0, 0}, 5, QStringLiteral("SUPPER"), PollOutcome::Shown};
-        QVERIFY(recorder.record(id, {first}, {{200, 5, QStringLiteral("SUPPER")}}, QStringLiteral(" SUPPER")));
+        QVERIFY(
+            recorder.record(id, {first}, {{200, 5, QStringLiteral("SUPPER")}}, QStringLiteral(" SUPPER")));
         ::close(::open(QFile::encodeName(journal()).constData(), O_RDONLY));
 
         QCOMPARE(sessionsVerb({}).exitCode, 0);
         QCOMPARE(ask({"--sensor", "7", "ask", "theirs", "--window", "6"}).exitCode, 0);
         const SessionPoll second{400, {0, 0, 0}, 0, QString(), PollOutcome::OutsideRange};
-        QVERIFY(recorder.record(id, {second}, {}, QStringLiteral(" SUPPER"), telvar::SessionEnd::WindowEnded));
+        QVERIFY(
+            recorder.record(id, {second}, {}, QStringLiteral(" SUPPER"), telvar::SessionEnd::WindowEnded));
 
         const std::vector<JournalSession> kept = sessions();
         QCOMPARE(kept.size(), std::size_t(2));
@@ -210,8 +213,8 @@ private Q_SLOTS:
         QTest::newRow("word pair on a full disk")
             << QStringList{"--data-dir", "words", "edit", "replace", "1", "FULL", "\\IY"} << "words/tempw.txt"
             << tooLarge << 1024;
-        QTest::newRow("export over the journal")
-            << QStringList{"sessions", "export", "-o", "j.db"} << "j.db" << "which this program keeps" << 0;
+        QTest::newRow("export over the journal") << QStringList{"sessions", "export", "-o", "j.db"} << "j.db"
+                                                 << "which this program keeps" << 0;
         QTest::newRow("trace over the log")
             << QStringList{"--simulate", "ask", "Q", "--trace", "log.qnx"} << "log.qnx"
             << "which this program keeps" << 0;

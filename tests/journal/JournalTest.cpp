@@ -27,7 +27,7 @@ namespace {
 std::vector<JournalSession> journalled(const QString& path) {
     JournalStore store;
     return store.openToRead(path) ? store.read().value_or(std::vector<JournalSession>{})
-                            : std::vector<JournalSession>{};
+                                  : std::vector<JournalSession>{};
 }
 
 // Runs statements on the file through a connection of its own, as another program would.
@@ -167,8 +167,9 @@ private Q_SLOTS:
         QTEST(sessions.front().end, "end");
     }
 
-    // A journal kept before sessions named their device (no user_version) is brought up to date in place,
-    // once: every session, poll and word stays, and each session gets a UUID of its own that lasts.
+    // A journal kept before sessions named their device (no user_version) is brought up to date in place by
+    // the next writer, once: every session, poll and word stays, and each session gets a UUID of its own
+    // that lasts.
     void aJournalWithoutDevicesIsMigratedKeepingEverySession() {
         const QString file = path("sessions.db");
         QVERIFY(sqlOn(
@@ -196,6 +197,10 @@ private Q_SLOTS:
                 QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
                 QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
             }));
+        // A reader lists it as it is and changes nothing; the first writer brings it up to date.
+        QCOMPARE(journalled(file).size(), std::size_t(2));
+        QCOMPARE(userVersion(file), 0);
+        QVERIFY(JournalStore().open(file));
         std::vector<JournalSession> migrated = journalled(file);
         QCOMPARE(migrated.size(), std::size_t(2));
         QCOMPARE(migrated[0].id, 1);
@@ -325,7 +330,8 @@ private Q_SLOTS:
             QVERIFY(runSession(QStringLiteral("5")));
         } else if (kind == QLatin1String("foreign")) {
             {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+                QSqlDatabase db =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
                 db.setDatabaseName(path("sessions.db"));
                 QVERIFY(db.open());
                 QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
@@ -342,7 +348,8 @@ private Q_SLOTS:
         if (readable)
             QCOMPARE(reader.list().size(), std::size_t(kind == QLatin1String("journal") ? 1 : 0));
         else
-            QVERIFY2(reader.errorString().contains(QLatin1String("journal")), qPrintable(reader.errorString()));
+            QVERIFY2(reader.errorString().contains(QLatin1String("journal")),
+                     qPrintable(reader.errorString()));
         QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files), files);
         QCOMPARE(contentOf("sessions.db"), before);
     }
