@@ -5,6 +5,7 @@
 #include "app/FocusReturn.h"
 #include "app/HelpScreen.h"
 #include "app/MessageBoxPrompter.h"
+#include "app/TeamJournalLink.h"
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
 #include "device/Timings.h"
@@ -32,6 +33,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -211,6 +213,9 @@ void Mainform::buildMenus() {
                                        &Mainform::showSessionHistory);
     history->setObjectName(QStringLiteral("sessionHistoryAction"));
     history->setEnabled(m_journal != nullptr);
+    QAction* team = view->addAction(tr("Team journal..."), this, &Mainform::chooseTeamJournal);
+    team->setObjectName(QStringLiteral("teamJournalAction"));
+    team->setEnabled(m_team != nullptr);
     view->addAction(findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))->toggleViewAction());
 
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
@@ -239,6 +244,51 @@ void Mainform::buildTraceDock() {
         if (m_history && m_history->isVisible())
             m_history->reload();
     });
+    buildTeamJournal();
+}
+
+void Mainform::buildTeamJournal() {
+    auto* state = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(state);
+    m_team = new TeamJournalLink(m_journal->path(), state, this);
+    connect(m_journal, &SessionJournal::sessionRecorded, m_team, &TeamJournalLink::pushSoon);
+    connect(m_team, &TeamJournalLink::failed, this, &Mainform::noteFailure);
+    connect(m_team, &TeamJournalLink::addressChanged, this, [this] {
+        if (m_history)
+            m_history->setTeamJournal(m_team->address());
+    });
+    const QString url = m_options.teamJournal.isEmpty()
+                            ? settings()->value(QStringLiteral("teamJournal/url")).toString()
+                            : m_options.teamJournal;
+    // Once the status bar is there to say what is wrong with the URL.
+    QTimer::singleShot(0, m_team, [this, url] {
+        QString error;
+        if (!m_team->setUrl(url, &error))
+            noteFailure(error);
+    });
+}
+
+// Asked without a modal loop: the window goes on while the box is open.
+void Mainform::chooseTeamJournal() {
+    if (!m_team)
+        return;
+    auto* box = new QInputDialog(this);
+    box->setObjectName(QStringLiteral("teamJournalDialog"));
+    box->setWindowTitle(tr("Team journal"));
+    box->setLabelText(tr("The team journal's PostgreSQL server, as\n"
+                         "postgresql://USER@HOST:PORT/DATABASE?sslmode=require\n"
+                         "(the password comes from ~/.pgpass or PGPASSWORD; empty: none)"));
+    box->setTextValue(m_team->url());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QInputDialog::textValueSelected, this, [this](const QString& url) {
+        QString error;
+        if (!m_team->setUrl(url, &error)) {
+            noteFailure(error);
+            return;
+        }
+        settings()->setValue(QStringLiteral("teamJournal/url"), m_team->url());
+    });
+    box->open();
 }
 
 SessionHistoryWindow* Mainform::showSessionHistory() {
@@ -246,6 +296,8 @@ SessionHistoryWindow* Mainform::showSessionHistory() {
         return nullptr;
     if (!m_history) {
         m_history = new SessionHistoryWindow(m_journal->path(), *m_prompter, this);
+        if (m_team)
+            m_history->setTeamJournal(m_team->address());
         placeOver(m_history, this);
     } else
         m_history->reload();

@@ -24,6 +24,8 @@ class QTimer;
 
 namespace telvar {
 
+class TeamJournalLink;
+
 class HidLibrary;
 class ItcScreen;
 class SensorTrace;
@@ -46,6 +48,7 @@ public:
         std::chrono::milliseconds replyLimit{0}; // 0: the link's default
         QString settingsFile;                    // window size and layout; empty: the user's settings
         QString journalPath;                     // the session journal; empty: sessions are not kept
+        QString teamJournal; // the team journal's URL for this run; empty: the one in the settings
     };
 
     // `prompter` answers the window's boxes; message boxes when none is given.
@@ -112,6 +115,8 @@ private:
     void stepScreen(int step);
     void showConnection();
     void noteFailure(const QString& reason);
+    void buildTeamJournal();
+    void chooseTeamJournal();
     void clearFailure();
     void showSessionTime();
     void showAbout();
@@ -147,6 +152,7 @@ private:
     SessionJournal* m_journal = nullptr;
     SensorTrace* m_trace = nullptr;
     SessionHistoryWindow* m_history = nullptr;
+    TeamJournalLink* m_team = nullptr;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;

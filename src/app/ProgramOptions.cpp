@@ -1,12 +1,14 @@
 #include "app/ProgramOptions.h"
 
 #include "commandline/OptionParser.h"
+#include "journal/TeamJournalAddress.h"
 
 namespace telvar {
 
 namespace {
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kJournal = QStringLiteral("journal");
+const QString kTeamJournal = QStringLiteral("team-journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kDevice = QStringLiteral("device");
 const QString kHelp = QStringLiteral("help");
@@ -18,6 +20,7 @@ QString ProgramOptions::parse(const QStringList& arguments) {
     EmulatorOptions::addOptionsTo(parser);
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kTeamJournal, QString(), QStringLiteral("URL")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kDevice, QString(), QStringLiteral("SERIAL|PATH")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
@@ -41,6 +44,12 @@ QString ProgramOptions::parse(const QStringList& arguments) {
         journal = parser.value(kJournal);
         if (journal.isEmpty())
             return QStringLiteral("--journal needs a file name");
+    }
+    if (parser.isSet(kTeamJournal)) {
+        teamJournal = parser.value(kTeamJournal);
+        QString error;
+        if (!TeamJournalAddress::parse(teamJournal, &error))
+            return error;
     }
     if (parser.isSet(kDevice)) {
         device = parser.value(kDevice);
@@ -70,6 +79,8 @@ QString ProgramOptions::usage() {
                "                     number, a device path, or a virtual device's state file\n"
                "  --data-dir DIR     folder of the word-list files\n"
                "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
+               "  --team-journal URL also copy finished sessions to this PostgreSQL server for this run\n"
+               "                     (default: View, Team journal...), postgresql://USER@HOST:PORT/DB\n"
                "  --timeout MS       time limit for each device reply (default 2000)\n"
                "  --help             this text\n"
                "  --version          the program's version\n"

@@ -14,6 +14,7 @@ struct ProgramOptions {
     EmulatorOptions emulator;             // --simulate[=FILE], --sensor LIST, --fault SPEC
     QString dataDir;                      // --data-dir DIR
     QString journal;                      // --journal FILE; empty: the user's own
+    QString teamJournal;                  // --team-journal URL; empty: the one in the settings
     std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
     QString device;                       // --device SERIAL|PATH; empty: the only one attached
     bool help = false;                    // --help

@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
     windowOptions.replyLimit = options.timeout;
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
+    windowOptions.teamJournal = options.teamJournal;
     telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
                                telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);

@@ -9,6 +9,7 @@ namespace {
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kDictionary = QStringLiteral("dict");
 const QString kJournal = QStringLiteral("journal");
+const QString kTeamJournal = QStringLiteral("team-journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kYes = QStringLiteral("yes");
 const QString kDevice = QStringLiteral("device");
@@ -21,6 +22,7 @@ void declareGlobalOptions(OptionParser& parser) {
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kDictionary, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kTeamJournal, QString(), QStringLiteral("URL")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kYes));
     parser.addOption(QCommandLineOption(kDevice, QString(), QStringLiteral("SERIAL|PATH")));
@@ -115,6 +117,11 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
         parsed.error = QStringLiteral("--journal needs a file name");
         return parsed;
     }
+    if (parser.isSet(kTeamJournal)) {
+        o.teamJournal = TeamJournalAddress::parse(parser.value(kTeamJournal), &parsed.error);
+        if (!o.teamJournal)
+            return parsed;
+    }
     if (parser.isSet(kTimeout)) {
         bool ok = false;
         const int ms = parser.value(kTimeout).toInt(&ok);
@@ -155,6 +162,9 @@ QString globalUsage() {
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
+        "  --team-journal URL also copy finished sessions to the team journal on a PostgreSQL\n"
+        "                     server, postgresql://USER@HOST:PORT/DATABASE?sslmode=...; the\n"
+        "                     password comes from ~/.pgpass or PGPASSWORD\n"
         "  --timeout MS       time limit for each device reply (default 2000)\n"
         "  --yes              answer Yes to every confirmation\n"
         "  --help             this text; VERB --help tells about one verb\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emulator/EmulatorOptions.h"
+#include "journal/TeamJournalAddress.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@ struct GlobalOptions {
     QString dataDir;                                  // --data-dir DIR
     QString dictionary;                               // --dict FILE: the editor dictionary
     QString journal;                                  // --journal FILE: the session journal
+    std::optional<TeamJournalAddress> teamJournal;    // --team-journal URL: the team's server
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
     QStringList devices;                              // --device SERIAL|PATH, repeatable

@@ -4,11 +4,13 @@
 #include "cli/Verb.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 using namespace telvar::cli;
 
@@ -39,10 +41,28 @@ QCoro::Task<> runVerb(const Verb& verb, CliContext& context, QStringList argumen
     QCoreApplication::exit(context.finalStatus(status));
 }
 
+// Drawing a report needs fonts, which Qt gives only to a GUI application. telvarctl never opens a window,
+// so that one draws offscreen and needs no display; every other verb stays a plain console program.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const GlobalOptions options = parseGlobalOptions(words).options;
+    QStringList verbWords = options.verbArguments;
+    verbWords.removeAll(QStringLiteral("--team"));
+    if (options.verb == QLatin1String("sessions") && verbWords.value(0) == QLatin1String("report") &&
+        !verbWords.contains(QStringLiteral("--help"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("telvar"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TELVAR_VERSION));
     QTextStream out(stdout);

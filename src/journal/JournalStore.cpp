@@ -1,6 +1,7 @@
 #include "journal/JournalStore.h"
 
 #include "files/ProcessLock.h"
+#include "journal/PollOutcomeText.h"
 
 #include <QAtomicInteger>
 #include <QDateTime>
@@ -51,33 +52,20 @@ const char* const kDeviceColumns[] = {
     "ALTER TABLE sessions ADD COLUMN uuid TEXT",
 };
 
+// Version 2: which sessions went to which team journal, so a session is pushed to each server once.
+const char* const kTeamPushes =
+    "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY KEY (uuid, server))"
+    " WITHOUT ROWID";
+
+// A session still waiting for `server` (the bound value): finished, or its window long past, and not
+// yet pushed there.
+const char* const kWaiting =
+    "(end_reason <> 'interrupted' OR julianday('now') - julianday(started) > (window + 60) / 86400.0)"
+    " AND uuid IS NOT NULL AND NOT EXISTS (SELECT 1 FROM team_pushes p WHERE p.uuid = sessions.uuid"
+    " AND p.server = ?)";
+
 QString newUuid() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
-
-const char* notShownText(PollOutcome outcome) {
-    switch (outcome) {
-    case PollOutcome::Shown:
-        return nullptr;
-    case PollOutcome::OutsideRange:
-        return "outside 1-2048";
-    case PollOutcome::RecentlyShown:
-        return "recently shown";
-    case PollOutcome::ScreenHidden:
-        return "screen hidden";
-    }
-    return nullptr;
-}
-
-PollOutcome outcomeFrom(bool shown, const QString& notShown) {
-    if (shown)
-        return PollOutcome::Shown;
-    for (const PollOutcome outcome :
-         {PollOutcome::OutsideRange, PollOutcome::RecentlyShown, PollOutcome::ScreenHidden}) {
-        if (notShown == QLatin1String(notShownText(outcome)))
-            return outcome;
-    }
-    return PollOutcome::OutsideRange;
 }
 
 // An empty word is a word all the same; a null QString would be bound as NULL.
@@ -329,6 +317,8 @@ bool JournalStore::upgradeFrom(QSqlDatabase& db, int version) {
         return query.exec(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)")) ||
                fail(query.lastError());
     }
+    case 1:
+        return query.exec(QString::fromLatin1(kTeamPushes)) || fail(query.lastError());
     default:
         m_error = QStringLiteral("no way from journal version %1").arg(version);
         return false;
@@ -506,6 +496,76 @@ bool JournalStore::readDetails(QSqlDatabase& db, JournalSession& session) {
         session.words.push_back(
             {words.value(0).toLongLong(), words.value(1).toInt(), words.value(2).toString()});
     return true;
+}
+
+std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QString& server, int limit) {
+    m_error.clear();
+    std::vector<JournalSession> sessions;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        query.prepare(
+            QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
+                           " uuid FROM sessions WHERE %1 ORDER BY id LIMIT %2")
+                .arg(QString::fromLatin1(kWaiting))
+                .arg(limit));
+        query.addBindValue(server);
+        if (!query.exec())
+            return fail(query.lastError());
+        while (query.next()) {
+            JournalSession& session = sessions.emplace_back();
+            session.id = query.value(0).toLongLong();
+            session.started = query.value(1).toString();
+            session.window = query.value(2).toInt();
+            session.question = query.value(3).toString();
+            session.answer = query.value(4).toString();
+            session.end = query.value(5).toString();
+            session.device = query.value(6).toString();
+            session.operatorName = query.value(7).toString();
+            session.uuid = query.value(8).toString();
+        }
+        return std::all_of(sessions.begin(), sessions.end(), [&](JournalSession& session) {
+            if (!readDetails(db, session))
+                return false;
+            session.wordCount = int(session.words.size());
+            return true;
+        });
+    });
+    return read ? std::optional(std::move(sessions)) : std::nullopt;
+}
+
+std::optional<int> JournalStore::waitingCount(const QString& server) {
+    int count = 0;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.prepare(
+            QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(QString::fromLatin1(kWaiting)));
+        query.addBindValue(server);
+        if (!query.exec() || !query.next())
+            return fail(query.lastError());
+        count = query.value(0).toInt();
+        return true;
+    });
+    return read ? std::optional(count) : std::nullopt;
+}
+
+bool JournalStore::markPushed(const QStringList& uuids, const QString& server) {
+    return step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("INSERT OR IGNORE INTO team_pushes (uuid, server) VALUES (?, ?)"));
+        for (const QString& uuid : uuids) {
+            query.addBindValue(uuid);
+            query.addBindValue(server);
+            if (!query.exec()) {
+                const QSqlError error = query.lastError();
+                db.rollback();
+                return fail(error);
+            }
+        }
+        return db.commit() || fail(db.lastError());
+    });
 }
 
 std::optional<int> JournalStore::remove(const QList<qint64>& ids) {

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <functional>
@@ -45,9 +46,9 @@ public:
     QString errorString() const { return m_error; }
 
     // The layout of the tables this program writes, kept in PRAGMA user_version. 0 is the first journal,
-    // without device, operator and uuid; open() brings an older journal up to this in place, and refuses
-    // a newer one, leaving it as it is.
-    static constexpr int kSchemaVersion = 1;
+    // without device, operator and uuid; 1 does not yet note which sessions went to a team journal;
+    // open() brings an older journal up to this in place, and refuses a newer one, leaving it as it is.
+    static constexpr int kSchemaVersion = 2;
 
     // A new session with a UUID of its own, its end reason "interrupted" until record() says otherwise; 0
     // on failure. `device` is the Telvar X's serial number, `operatorName` user@host. A journal that was
@@ -64,6 +65,15 @@ public:
     // The sessions with these ids (all when none is given), whole, oldest first; ids not in the journal
     // are left out.
     std::optional<std::vector<JournalSession>> read(const QList<qint64>& ids = {});
+    // The finished sessions that have not gone to the team journal `server` yet, whole, oldest first, at
+    // most `limit`. A session counts as finished once it has its end, or when its window is long past (a
+    // program that died while asking).
+    std::optional<std::vector<JournalSession>> waitingFor(const QString& server, int limit);
+    // How many finished sessions wait for `server`.
+    std::optional<int> waitingCount(const QString& server);
+    // Notes that the sessions with these UUIDs are in the team journal `server`.
+    bool markPushed(const QStringList& uuids, const QString& server);
+
     // Deletes the sessions; returns how many there were.
     std::optional<int> remove(const QList<qint64>& ids);
 

@@ -4,6 +4,7 @@
 #include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
+#include "journal/SessionReport.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -41,6 +43,12 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     connect(m_device, &QComboBox::currentIndexChanged, this,
             [this] { m_model.setDevice(m_device->currentData().toString()); });
 
+    m_source = new QComboBox(this);
+    m_source->setObjectName(QStringLiteral("historySource"));
+    m_source->addItem(tr("This computer"));
+    m_source->addItem(tr("Team"));
+    m_source->setToolTip(tr("This computer's journal, or the team journal on the server"));
+
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
     m_table->setModel(&m_model);
@@ -62,6 +70,10 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_exportSelected->setObjectName(QStringLiteral("historyExportSelected"));
     auto* exportAll = new QPushButton(tr("Export all..."), this);
     exportAll->setObjectName(QStringLiteral("historyExportAll"));
+    m_saveReport = new QPushButton(tr("Save report..."), this);
+    m_saveReport->setObjectName(QStringLiteral("historySaveReport"));
+    m_saveReport->setToolTip(tr("Draw the selected sessions as a PDF, SVG or PNG picture, a page each"));
+    connect(m_saveReport, &QPushButton::clicked, this, &SessionHistoryWindow::chooseReportFile);
     m_delete = new QPushButton(tr("Delete..."), this);
     m_delete->setObjectName(QStringLiteral("historyDelete"));
     connect(m_exportSelected, &QPushButton::clicked, this, [this] { chooseExportFile(true); });
@@ -74,6 +86,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_exportSelected);
     buttons->addWidget(exportAll);
+    buttons->addWidget(m_saveReport);
     buttons->addWidget(m_delete);
 
     auto* traces = new QWidget(this);
@@ -87,6 +100,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     split->setStretchFactor(1, 1);
 
     auto* filters = new QHBoxLayout;
+    filters->addWidget(m_source);
     filters->addWidget(m_search, 1);
     filters->addWidget(m_device);
     auto* column = new QVBoxLayout(this);
@@ -94,10 +108,62 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     column->addWidget(split, 1);
     column->addLayout(buttons);
     resize(820, 560);
+    setTeamJournal(std::nullopt);
+    connect(m_source, &QComboBox::currentIndexChanged, this, [this] { reload(); });
     reload();
 }
 
+SessionHistoryWindow::~SessionHistoryWindow() {
+    for (const QPointer<QThread>& read : m_teamReads) {
+        if (read)
+            read->wait();
+    }
+}
+
+void SessionHistoryWindow::setTeamJournal(std::optional<TeamJournalAddress> address) {
+    m_team = std::move(address);
+    if (auto* model = qobject_cast<QStandardItemModel*>(m_source->model()))
+        model->item(1)->setEnabled(m_team.has_value());
+    m_source->setItemData(1,
+                          m_team ? tr("The team journal at %1").arg(m_team->name())
+                                 : tr("No team journal is set (View, Team journal...)"),
+                          Qt::ToolTipRole);
+    if (!m_team && showsTeam())
+        m_source->setCurrentIndex(0);
+}
+
+void SessionHistoryWindow::showTeam(bool team) {
+    m_source->setCurrentIndex(team && m_team ? 1 : 0);
+}
+
+bool SessionHistoryWindow::showsTeam() const {
+    return m_source->currentIndex() == 1;
+}
+
+void SessionHistoryWindow::askTeam(TeamJournalQuery::Kind kind, const QList<qint64>& ids,
+                                   std::function<void(const std::vector<JournalSession>&)> then) {
+    std::erase_if(m_teamReads, [](const QPointer<QThread>& read) { return read.isNull(); });
+    m_teamReads.emplace_back(TeamJournalQuery::start(
+        *m_team, kind, ids, this, [this, then](const TeamJournalQuery::Answer& answer) {
+            if (answer.sessions)
+                then(*answer.sessions);
+            else
+                say(tr("The team journal could not be read (%1)").arg(answer.error));
+        }));
+}
+
 void SessionHistoryWindow::reload() {
+    if (showsTeam()) {
+        say(tr("Reading the team journal..."));
+        askTeam(TeamJournalQuery::Kind::Listing, {}, [this](const std::vector<JournalSession>& sessions) {
+            if (!showsTeam())
+                return;
+            say(tr("%n session(s) in the team journal", nullptr, int(sessions.size())));
+            m_model.setSessions(sessions);
+            listDevices();
+        });
+        return;
+    }
     if (!m_store.isOpen() && !m_store.openToRead(m_journalPath)) {
         say(tr("The session journal %1 cannot be read (%2)").arg(m_journalPath, m_store.errorString()));
         m_model.setSessions({});
@@ -136,7 +202,9 @@ QList<qint64> SessionHistoryWindow::selectedIds() const {
 void SessionHistoryWindow::showSelected() {
     const QList<qint64> ids = selectedIds();
     m_exportSelected->setEnabled(!ids.isEmpty());
-    m_delete->setEnabled(!ids.isEmpty());
+    m_saveReport->setEnabled(!ids.isEmpty());
+    // The team journal is everyone's: sessions are deleted from it on the server, not from here.
+    m_delete->setEnabled(!ids.isEmpty() && !showsTeam());
     if (ids.isEmpty()) {
         m_trace.clear();
         showCompanions({});
@@ -148,6 +216,14 @@ void SessionHistoryWindow::showSelected() {
     const int row =
         currentSelected ? current.row() : m_table->selectionModel()->selectedRows().constFirst().row();
     const qint64 id = m_model.idAt(row);
+    if (showsTeam()) {
+        showCompanions({});
+        askTeam(TeamJournalQuery::Kind::Whole, {id}, [this, id](const std::vector<JournalSession>& sessions) {
+            if (showsTeam() && !sessions.empty() && selectedIds().contains(id))
+                m_trace.show(sessions.front());
+        });
+        return;
+    }
     const auto sessions = m_store.read({id});
     if (sessions && !sessions->empty())
         m_trace.show(sessions->front());
@@ -201,18 +277,86 @@ void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {
 }
 
 bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QList<qint64>& ids) {
+    if (showsTeam()) {
+        askTeam(TeamJournalQuery::Kind::Whole, ids,
+                [this, path, format](const std::vector<JournalSession>& sessions) {
+                    writeExport(path, format, sessions);
+                });
+        return true;
+    }
     const auto sessions = m_store.read(ids);
     if (!sessions) {
         say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
         return false;
     }
+    return writeExport(path, format, *sessions);
+}
+
+bool SessionHistoryWindow::writeExport(const QString& path, Format format,
+                                       const std::vector<JournalSession>& sessions) {
     const QByteArray bytes =
-        format == Format::Csv ? journalexport::pollsCsv(*sessions) : journalexport::sessionsJson(*sessions);
+        format == Format::Csv ? journalexport::pollsCsv(sessions) : journalexport::sessionsJson(sessions);
     if (QString error; !writeOutputTarget(path, bytes, &error)) {
         say(tr("Nothing was exported: %1").arg(error));
         return false;
     }
-    say(tr("%n session(s) exported to %1", nullptr, int(sessions->size())).arg(path));
+    say(tr("%n session(s) exported to %1", nullptr, int(sessions.size())).arg(path));
+    return true;
+}
+
+void SessionHistoryWindow::chooseReportFile() {
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty())
+        return;
+    const QStringList filters{tr("PDF, a page per session (*.pdf)"), tr("SVG picture (*.svg)"),
+                              tr("PNG picture (*.png)")};
+    const QStringList suffixes{QStringLiteral(".pdf"), QStringLiteral(".svg"), QStringLiteral(".png")};
+    auto* dialog = new QFileDialog(this, tr("Save report"), QString(), filters.join(QStringLiteral(";;")));
+    dialog->setObjectName(QStringLiteral("historyReportDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, dialog, ids, filters, suffixes](const QString& path) {
+                QString target = path;
+                if (!sessionreport::formatOf(target))
+                    target += suffixes.value(filters.indexOf(dialog->selectedNameFilter()), suffixes.first());
+                saveReport(target, ids);
+            });
+    dialog->open();
+}
+
+bool SessionHistoryWindow::saveReport(const QString& path, const QList<qint64>& ids) {
+    const auto format = sessionreport::formatOf(path);
+    if (!format) {
+        say(tr("%1: a report is a .pdf, .svg or .png file").arg(path));
+        return false;
+    }
+    if (showsTeam()) {
+        askTeam(TeamJournalQuery::Kind::Whole, ids,
+                [this, path, format](const std::vector<JournalSession>& sessions) {
+                    writeReport(path, *format, sessions);
+                });
+        return true;
+    }
+    const auto sessions = m_store.read(ids);
+    if (!sessions || sessions->empty()) {
+        say(tr("The sessions could not be read (%1)").arg(m_store.errorString()));
+        return false;
+    }
+    return writeReport(path, *format, *sessions);
+}
+
+bool SessionHistoryWindow::writeReport(const QString& path, sessionreport::Format format,
+                                       const std::vector<JournalSession>& sessions) {
+    const QByteArray bytes = sessionreport::render(sessions, format);
+    QString error;
+    if (bytes.isEmpty())
+        error = tr("%1: the report could not be drawn").arg(path);
+    if (bytes.isEmpty() || !writeOutputTarget(path, bytes, &error)) {
+        say(tr("The report was not saved (%1)").arg(error));
+        return false;
+    }
+    say(tr("%n session(s) drawn in %1", nullptr, int(sessions.size())).arg(path));
     return true;
 }
 

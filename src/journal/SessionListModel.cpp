@@ -94,6 +94,8 @@ QVariant SessionListModel::data(const QModelIndex& index, int role) const {
         return session.wordCount;
     case Device:
         return role == Qt::ToolTipRole ? session.operatorName : session.device;
+    case Operator:
+        return session.operatorName;
     default:
         return {};
     }
@@ -115,6 +117,8 @@ QVariant SessionListModel::headerData(int section, Qt::Orientation orientation, 
         return tr("Words");
     case Device:
         return tr("Device");
+    case Operator:
+        return tr("Operator");
     default:
         return {};
     }

@@ -14,7 +14,7 @@ namespace telvar {
 class SessionListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Started, Window, Question, Answer, Words, Device, ColumnCount };
+    enum Column { Started, Window, Question, Answer, Words, Device, Operator, ColumnCount };
     // How far apart the starts of sessions asked together may lie.
     static constexpr qint64 kTogetherMs = 1000;
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <cerrno>
 #include <cstring>
@@ -126,6 +128,47 @@ private Q_SLOTS:
         QCOMPARE(after.back().polls.front().readings, (std::array<int, 3>{9, 8, 7}));
     }
 
+    // telvarctl draws without a display: the report runs with none named in its environment.
+    void aReportDrawsEachSessionOnAPageOfItsOwn() {
+        QCOMPARE(ask({"--sensor", "5/40/90x3,7/41/91x3", "ask", "Anyone?", "--window", "6"}).exitCode, 0);
+        QCOMPARE(
+            ask({"--sensor", "300/1/1x3,12/1/1x3,5/1/1x3", "ask", "Who & why?", "--window", "6"}).exitCode,
+            0);
+        const auto report = [this](const QStringList& words) {
+            return runTelvarctl(QStringList{"--journal", journal(), "sessions", "report"} + words,
+                                m_folder.path(), 60000,
+                                {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"});
+        };
+
+        QCOMPARE(report({"1", "2", "-o", path("two.PDF")}).exitCode, 0);
+        static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+        QCOMPARE(QString::fromLatin1(contentOf("two.PDF")).count(page), 2);
+
+        QCOMPARE(report({"2", "-o", path("one.svg")}).exitCode, 0);
+        QStringList texts;
+        QXmlStreamReader svg(contentOf("one.svg"));
+        while (!svg.atEnd()) {
+            if (svg.readNext() == QXmlStreamReader::StartElement && svg.name() == QLatin1String("text"))
+                texts << svg.readElementText();
+        }
+        QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+        QVERIFY2(texts.contains(QStringLiteral("Who & why?")), qPrintable(texts.join(u'|')));
+        // Each word twice: marked on the trace and in the table of words.
+        for (const char* word : {"COME", "PLUTO", "SUPPER"})
+            QVERIFY2(texts.count(QString::fromLatin1(word)) == 2, word);
+
+        QCOMPARE(report({"1", "2", "-o", path("two.png")}).exitCode, 0);
+        const QImage picture = QImage::fromData(contentOf("two.png"), "PNG");
+        QVERIFY(!picture.isNull());
+        QVERIFY2(picture.height() > 2.5 * picture.width(), "two A4 pages, one below the other");
+
+        const ProcessResult missing = report({"1", "7", "-o", path("missing.pdf")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(QStringLiteral("no session 7")), qPrintable(missing.err));
+        QCOMPARE(report({"1", "-o", path("no-such-folder/r.pdf")}).exitCode, 1);
+        QVERIFY(!QFile::exists(path("missing.pdf")));
+    }
+
     // A recorder keeps a session going in the journal after something in it closed a descriptor of the
     // journal file (as a file dialog does when it peeks into the folder); meanwhile another program
     // lists the journal and a third records a session of its own. Every session reaches the file, whole.
@@ -228,6 +271,14 @@ private Q_SLOTS:
         QTest::newRow("id not a number") << QStringList{"sessions", "export", "one"};
         QTest::newRow("unknown format") << QStringList{"sessions", "export", "--format", "xml"};
         QTest::newRow("delete nothing") << QStringList{"sessions", "delete"};
+        QTest::newRow("report without file") << QStringList{"sessions", "report", "1"};
+        QTest::newRow("report of another kind") << QStringList{"sessions", "report", "1", "-o", "r.txt"};
+        QTest::newRow("report of nothing") << QStringList{"sessions", "report", "-o", "r.pdf"};
+        QTest::newRow("push without server") << QStringList{"sessions", "push"};
+        QTest::newRow("team without server") << QStringList{"sessions", "--team"};
+        QTest::newRow("server no url") << QStringList{"--team-journal", "mysql://me@host/db", "sessions"};
+        QTest::newRow("team delete") << QStringList{
+            "--team-journal", "postgresql://me@host/db", "sessions", "--team", "delete", "1"};
         QTest::newRow("trace without file") << QStringList{"--simulate", "ask", "Q", "--trace"};
     }
     void sessionsWordsThatAreOffAreUsageErrors() {

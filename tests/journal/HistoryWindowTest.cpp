@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +130,28 @@ private Q_SLOTS:
         JournalStore store;
         QVERIFY(store.open(journal()));
         QCOMPARE(store.list().size(), std::size_t(2));
+    }
+
+    void theSelectedSessionsAreSavedAsAReportOfAPageEach() {
+        auto* save = m_window->findChild<QPushButton*>(QStringLiteral("historySaveReport"));
+        QVERIFY(!save->isEnabled());
+        table()->selectionModel()->select(
+            QItemSelection(table()->model()->index(0, 0), table()->model()->index(1, 0)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(save->isEnabled());
+
+        const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
+        QVERIFY(m_window->saveReport(pdf, m_window->selectedIds()));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+        QCOMPARE(QString::fromLatin1(file.readAll()).count(page), 2);
+
+        const QString nowhere = m_dir.filePath(QStringLiteral("gone/r.svg"));
+        QVERIFY(!m_window->saveReport(nowhere, m_window->selectedIds()));
+        QVERIFY(!QFile::exists(nowhere));
+        const QString said = m_window->findChild<QLabel*>(QStringLiteral("historyStatus"))->text();
+        QVERIFY2(said.contains(QStringLiteral("not saved")), qPrintable(said));
     }
 };
 

@@ -118,7 +118,7 @@ done <<EOF
 ''|$verbs
 words ''|clear-count clear-memory memory spoken
 --simulate mode ''|dictionary energy phonetic reverse-phonetic say-last-words sync touch white-noise
-sessions ''|delete export show
+sessions ''|delete export push report show
 sessions export --format ''|csv json
 edit ''|list replace transfer
 --data-dir ''|dir

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/OutputFile.h"
+#include "cli/TeamPush.h"
 #include "cli/Verb.h"
 #include "cli/verbs/AskSeveral.h"
 #include "commandline/OptionParser.h"
@@ -49,6 +50,8 @@ Verb askVerb() {
             "at the same moment; each answer is printed on a line of its own led by the device's\n"
             "serial number, SERIAL<TAB>Telvar X  : WORD ..., each session is kept in the journal,\n"
             "and each device's entry goes into log.qnx whole once all have answered.\n"
+            "With --team-journal, the sessions waiting on this computer then go to the team journal;\n"
+            "a server that does not answer is said on stderr, and they wait for the next push.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
@@ -90,16 +93,20 @@ Verb askVerb() {
             if (!loaded)
                 co_return kExitFailure;
             const Vocabulary& vocabulary = *loaded;
-            if (devices->size() > 1)
-                co_return co_await askSeveral(context, vocabulary, questions.first(), window, *devices);
+            if (devices->size() > 1) {
+                const int status =
+                    co_await askSeveral(context, vocabulary, questions.first(), window, *devices);
+                co_await pushAfterSessions(context);
+                co_return status;
+            }
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 
-            SessionJournal journal(context.journalPath());
-            QObject::connect(&journal, &SessionJournal::problem,
+            std::optional<SessionJournal> journal(std::in_place, context.journalPath());
+            QObject::connect(&*journal, &SessionJournal::problem,
                              [&](const QString& text) { context.fail(text); });
             SessionController session(context.link(), vocabulary);
-            journal.follow(session);
+            journal->follow(session);
             std::vector<SessionPoll> polls;
             QObject::connect(&session, &SessionController::polled,
                              [&polls](const SessionPoll& poll) { polls.push_back(poll); });
@@ -125,6 +132,9 @@ Verb askVerb() {
             context.out() << "Telvar X  :" << answer << Qt::endl;
             const bool traced =
                 trace.isEmpty() || writeOutput(context, trace, journalexport::traceCsv(polls));
+            // The answer is out; only then, with the session written whole, may the network have its turn.
+            journal.reset();
+            co_await pushAfterSessions(context);
             // The answer stands even when only the log failed; a device that failed makes it doubtful.
             co_return session.deviceProblem() || !traced ? kExitFailure : kExitOk;
         },

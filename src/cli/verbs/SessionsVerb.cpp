@@ -1,10 +1,13 @@
 #include "cli/CliContext.h"
 #include "cli/OutputFile.h"
+#include "cli/TeamPush.h"
 #include "cli/Verb.h"
 #include "commandline/OptionParser.h"
 #include "device/Prompter.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
+#include "journal/SessionReport.h"
+#include "journal/TeamJournal.h"
 
 #include <optional>
 
@@ -58,7 +61,7 @@ bool allFound(CliContext& context, const QList<qint64>& asked, const std::vector
     return missing.isEmpty();
 }
 
-int list(CliContext& context, JournalStore& journal) {
+template <typename Journal> int list(CliContext& context, Journal& journal) {
     const std::vector<JournalSession> sessions = journal.list();
     if (!journal.errorString().isEmpty())
         return context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
@@ -70,7 +73,8 @@ int list(CliContext& context, JournalStore& journal) {
     return kExitOk;
 }
 
-std::optional<std::vector<JournalSession>> readSessions(CliContext& context, JournalStore& journal,
+template <typename Journal>
+std::optional<std::vector<JournalSession>> readSessions(CliContext& context, Journal& journal,
                                                         const QList<qint64>& ids) {
     auto sessions = journal.read(ids);
     if (!sessions) {
@@ -82,7 +86,7 @@ std::optional<std::vector<JournalSession>> readSessions(CliContext& context, Jou
     return sessions;
 }
 
-int show(CliContext& context, JournalStore& journal, const QStringList& words) {
+template <typename Journal> int show(CliContext& context, Journal& journal, const QStringList& words) {
     QString bad;
     const auto ids = parseIds(words, &bad);
     if (!ids || ids->size() != 1)
@@ -95,7 +99,8 @@ int show(CliContext& context, JournalStore& journal, const QStringList& words) {
                : kExitFailure;
 }
 
-int exportSessions(CliContext& context, JournalStore& journal, const QStringList& words) {
+template <typename Journal>
+int exportSessions(CliContext& context, Journal& journal, const QStringList& words) {
     OptionParser parser;
     parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("FORMAT")));
     parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
@@ -119,6 +124,42 @@ int exportSessions(CliContext& context, JournalStore& journal, const QStringList
         return kExitFailure;
     const QByteArray bytes = format == QLatin1String("csv") ? journalexport::pollsCsv(*sessions)
                                                             : journalexport::sessionsJson(*sessions);
+    return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
+}
+
+template <typename Journal> int report(CliContext& context, Journal& journal, const QStringList& words) {
+    OptionParser parser;
+    parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                        QStringLiteral("FILE")));
+    if (const QString error = parser.parse(words); !error.isEmpty())
+        return context.usageError(kVerb, error);
+    const QString target = parser.value(QStringLiteral("o"));
+    if (target.isEmpty())
+        return context.usageError(kVerb, QStringLiteral("report needs -o FILE, a .pdf, .svg or .png file"));
+    const auto format = sessionreport::formatOf(target);
+    if (!format)
+        return context.usageError(kVerb,
+                                  QStringLiteral("%1: a report is a .pdf, .svg or .png file").arg(target));
+    QString bad;
+    const auto ids = parseIds(parser.positionalArguments(), &bad);
+    if (!ids)
+        return context.usageError(kVerb, QStringLiteral("\"%1\" is not a session id").arg(bad));
+    if (ids->isEmpty())
+        return context.usageError(kVerb, QStringLiteral("report takes the ids of the sessions to draw"));
+    auto sessions = readSessions(context, journal, *ids);
+    if (!sessions)
+        return kExitFailure;
+    // In the order asked for, which is the order of the pages.
+    std::vector<JournalSession> ordered;
+    for (const qint64 id : *ids) {
+        for (const JournalSession& session : *sessions) {
+            if (session.id == id)
+                ordered.push_back(session);
+        }
+    }
+    const QByteArray bytes = sessionreport::render(ordered, *format);
+    if (bytes.isEmpty())
+        return context.fail(QStringLiteral("%1: the report could not be drawn").arg(target));
     return writeOutput(context, target, bytes) ? kExitOk : kExitFailure;
 }
 
@@ -146,16 +187,43 @@ QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStrin
     co_return kExitOk;
 }
 
+QCoro::Task<int> push(CliContext& context) {
+    const TeamPushResult pushed = co_await pushToTeam(context);
+    const QString server = context.options().teamJournal->name();
+    if (!pushed.error.isEmpty())
+        co_return context.fail(QStringLiteral("team journal %1: %2; %3 session(s) wait on this computer")
+                                   .arg(server, pushed.error)
+                                   .arg(pushed.waiting));
+    context.out() << pushed.pushed << (pushed.pushed == 1 ? " session" : " sessions") << " pushed to "
+                  << server << Qt::endl;
+    co_return kExitOk;
+}
+
+template <typename Journal>
+QCoro::Task<int> readOnly(CliContext& context, Journal& journal, const QString& action,
+                          const QStringList& words) {
+    if (action == QLatin1String("show"))
+        co_return show(context, journal, words);
+    if (action == QLatin1String("export"))
+        co_return exportSessions(context, journal, words);
+    if (action == QLatin1String("report"))
+        co_return report(context, journal, words);
+    co_return list(context, journal);
+}
+
 } // namespace
 
 Verb sessionsVerb() {
     return {
         kVerb,
-        QStringLiteral("list, show, export or delete the sessions kept in the journal"),
+        QStringLiteral("list, show, export, draw or delete the sessions kept in the journal"),
         QStringLiteral("Usage: telvarctl sessions\n"
                        "       telvarctl sessions show ID\n"
                        "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
+                       "       telvarctl sessions report ID... -o FILE\n"
                        "       telvarctl sessions delete ID... [--yes]\n"
+                       "       telvarctl sessions push\n"
+                       "       telvarctl sessions --team [show ID | export ... | report ...]\n"
                        "Every question asked is kept in the session journal (sessions.db in the user's data\n"
                        "folder, or the file --journal names) with its sensor readings and words.\n"
                        "Without more words, one line per session, oldest first:\n"
@@ -166,26 +234,50 @@ Verb sessionsVerb() {
                        "sessions named (all when none is) as JSON, with their device, operator (user@host),\n"
                        "words and readings, or as CSV, the readings of every session led by its id and\n"
                        "device; to stdout unless -o names a file.\n"
-                       "delete asks first; --yes deletes at once.\n"),
+                       "report draws the sessions named, one page each, with the question, the answer, the\n"
+                       "device, the trace of the readings with every word marked, and the table of the\n"
+                       "words; FILE's extension chooses PDF (a page per session), SVG or PNG (the pages one\n"
+                       "below another).\n"
+                       "delete asks first; --yes deletes at once.\n"
+                       "push and --team need the global option --team-journal URL.\n"
+                       "push copies the finished sessions that have not gone yet to the team journal and\n"
+                       "says how many went; exit status 1, with the sessions kept here, when the server\n"
+                       "cannot be reached or refuses. With --team, the listing, show, export and report\n"
+                       "read the team journal instead, in the same columns; its IDs number the sessions\n"
+                       "in the order they arrived there.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+            const bool team = arguments.removeAll(QStringLiteral("--team")) > 0;
             const QString action = arguments.isEmpty() ? QString() : arguments.takeFirst();
             if (!action.isEmpty() && action != QLatin1String("show") && action != QLatin1String("export") &&
-                action != QLatin1String("delete"))
+                action != QLatin1String("report") && action != QLatin1String("delete") &&
+                action != QLatin1String("push"))
                 co_return context.usageError(kVerb, QStringLiteral("unknown action %1").arg(action));
-            if (action.isEmpty() && !arguments.isEmpty())
+            if ((action.isEmpty() || action == QLatin1String("push")) && !arguments.isEmpty())
                 co_return context.usageError(kVerb, QStringLiteral("unexpected %1").arg(arguments.first()));
+            if ((team || action == QLatin1String("push")) && !context.options().teamJournal)
+                co_return context.usageError(kVerb, QStringLiteral("%1 needs --team-journal URL")
+                                                        .arg(team ? QStringLiteral("--team") : action));
+            if (team && (action == QLatin1String("delete") || action == QLatin1String("push")))
+                co_return context.usageError(
+                    kVerb,
+                    QStringLiteral("%1 works on this computer's journal, not with --team").arg(action));
+            if (action == QLatin1String("push"))
+                co_return co_await push(context);
+            if (team) {
+                TeamJournal journal;
+                if (!journal.open(*context.options().teamJournal))
+                    co_return context.fail(
+                        QStringLiteral("the team journal cannot be used (%1)").arg(journal.errorString()));
+                co_return co_await readOnly(context, journal, action, arguments);
+            }
             // Opened to read: listing and exporting never make, change or rename a journal file.
             JournalStore journal;
             if (!journal.openToRead(context.journalPath()))
                 co_return context.fail(QStringLiteral("the session journal %1 cannot be used (%2)")
                                            .arg(context.journalPath(), journal.errorString()));
-            if (action == QLatin1String("show"))
-                co_return show(context, journal, arguments);
-            if (action == QLatin1String("export"))
-                co_return exportSessions(context, journal, arguments);
             if (action == QLatin1String("delete"))
                 co_return co_await remove(context, journal, arguments);
-            co_return list(context, journal);
+            co_return co_await readOnly(context, journal, action, arguments);
         },
     };
 }

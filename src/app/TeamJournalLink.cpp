@@ -1,0 +1,62 @@
+#include "app/TeamJournalLink.h"
+
+#include <QLabel>
+
+namespace telvar {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Sessions that waited for a server that was away go this long after it is back, at the latest.
+constexpr auto kPushPeriod = 2min;
+
+} // namespace
+
+TeamJournalLink::TeamJournalLink(QString journalPath, QLabel* status, QObject* parent)
+    : QObject(parent), m_journalPath(std::move(journalPath)), m_status(status) {
+    m_status->setObjectName(QStringLiteral("teamJournalState"));
+    m_status->hide();
+}
+
+bool TeamJournalLink::setUrl(const QString& url, QString* error) {
+    std::optional<TeamJournalAddress> address;
+    if (!url.trimmed().isEmpty()) {
+        address = TeamJournalAddress::parse(url.trimmed(), error);
+        if (!address)
+            return false;
+    }
+    m_url = url.trimmed();
+    m_address = std::move(address);
+    m_lastError.clear();
+    m_pusher.reset();
+    m_status->setVisible(m_address.has_value());
+    if (m_address) {
+        m_status->setText(tr("Team journal: connecting"));
+        m_status->setToolTip(m_address->name());
+        m_pusher = std::make_unique<TeamJournalPusher>(m_journalPath, *m_address);
+        connect(m_pusher.get(), &TeamJournalPusher::finished, this, &TeamJournalLink::show);
+        m_pusher->pushEvery(kPushPeriod);
+        m_pusher->pushSoon();
+    }
+    Q_EMIT addressChanged();
+    return true;
+}
+
+void TeamJournalLink::pushSoon() {
+    if (m_pusher)
+        m_pusher->pushSoon();
+}
+
+void TeamJournalLink::show(const TeamPushResult& result) {
+    m_status->setText(result.waiting > 0 ? tr("Team journal: %n session(s) waiting", nullptr, result.waiting)
+                                         : tr("Team journal: up to date"));
+    m_status->setToolTip(result.error.isEmpty()
+                             ? m_address->name()
+                             : QStringLiteral("%1\n%2").arg(m_address->name(), result.error));
+    if (!result.error.isEmpty() && result.error != m_lastError)
+        Q_EMIT failed(tr("Team journal %1: %2").arg(m_address->name(), result.error));
+    m_lastError = result.error;
+}
+
+} // namespace telvar

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "journal/TeamJournalAddress.h"
+#include "journal/TeamJournalPusher.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class QLabel;
+
+namespace telvar {
+
+// The window's side of the team journal: which server (the URL in the settings, or the one given for the
+// run), the pusher that copies finished sessions there at start, after each session and every few
+// minutes, and the status bar's word on how many sessions wait. A failure is said once, not at every try.
+class TeamJournalLink : public QObject {
+    Q_OBJECT
+public:
+    TeamJournalLink(QString journalPath, QLabel* status, QObject* parent = nullptr);
+
+    // Points the link at `url` (empty: no team journal) and pushes at once; false, with the reason in
+    // *error, for a URL that is no team journal's.
+    bool setUrl(const QString& url, QString* error);
+    QString url() const { return m_url; }
+    const std::optional<TeamJournalAddress>& address() const { return m_address; }
+    // A session was recorded: it may go now.
+    void pushSoon();
+
+Q_SIGNALS:
+    void failed(const QString& text);
+    void addressChanged();
+
+private:
+    void show(const TeamPushResult& result);
+
+    QString m_journalPath;
+    QLabel* m_status;
+    QString m_url;
+    std::optional<TeamJournalAddress> m_address;
+    std::unique_ptr<TeamJournalPusher> m_pusher;
+    QString m_lastError;
+};
+
+} // namespace telvar

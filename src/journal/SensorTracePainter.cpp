@@ -1,0 +1,121 @@
+#include "journal/SensorTracePainter.h"
+
+#include "journal/SensorTrace.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <array>
+
+namespace telvar {
+
+namespace {
+
+struct Series {
+    const char* name;
+    QColor color;
+    double width;
+    int (*value)(const SessionPoll&);
+};
+
+const std::array<Series, 4> kSeries{{
+    {QT_TRANSLATE_NOOP("SensorTracePainter", "reading 1"), QColor(0x1f, 0x77, 0xb4), 1.5,
+     [](const SessionPoll& p) { return p.readings[0]; }},
+    {QT_TRANSLATE_NOOP("SensorTracePainter", "reading 2"), QColor(0x2c, 0xa0, 0x2c), 1.5,
+     [](const SessionPoll& p) { return p.readings[1]; }},
+    {QT_TRANSLATE_NOOP("SensorTracePainter", "reading 3"), QColor(0xff, 0x7f, 0x0e), 1.5,
+     [](const SessionPoll& p) { return p.readings[2]; }},
+    {QT_TRANSLATE_NOOP("SensorTracePainter", "sum"), QColor(0x40, 0x40, 0x40), 2.5, readingSum},
+}};
+
+// A round top for the scale: 1, 2 or 5 times a power of ten.
+int niceCeiling(int value) {
+    int step = 1;
+    while (true) {
+        for (const int factor : {1, 2, 5}) {
+            if (step * factor >= value)
+                return step * factor;
+        }
+        step *= 10;
+    }
+}
+
+} // namespace
+
+void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const TraceColors& colors) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double line = metrics.height();
+    const QRectF plot =
+        area.adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -10, -line - 6);
+    if (plot.width() < 10 || plot.height() < 10) {
+        painter.restore();
+        return;
+    }
+
+    const int top = niceCeiling(std::max(m_trace.highestSum(), 10));
+    const qint64 windowMs = std::max<qint64>(m_trace.windowMs(), 1000);
+    const auto x = [&](qint64 ms) { return plot.left() + plot.width() * double(ms) / double(windowMs); };
+    const auto y = [&](int value) { return plot.bottom() - plot.height() * value / top; };
+
+    painter.setPen(colors.frame);
+    painter.drawRect(plot);
+    painter.setPen(colors.text);
+    const double labelRight = plot.left() - 4 - area.left();
+    painter.drawText(QRectF(area.left(), plot.top() - line / 2, labelRight, line), Qt::AlignRight,
+                     QString::number(top));
+    painter.drawText(QRectF(area.left(), plot.bottom() - line / 2, labelRight, line), Qt::AlignRight,
+                     QStringLiteral("0"));
+    for (qint64 second = 0; second * 1000 <= windowMs; ++second) {
+        const double at = x(second * 1000);
+        painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 3));
+        if (second % (windowMs > 12000 ? 4 : 2) == 0)
+            painter.drawText(QRectF(at - 20, plot.bottom() + 4, 40, line), Qt::AlignHCenter,
+                             QStringLiteral("%1 s").arg(second));
+    }
+
+    double legendX = plot.left();
+    const double legendY = area.top() + line / 2 + 2;
+    for (const Series& series : kSeries) {
+        painter.setPen(QPen(series.color, 2));
+        painter.drawLine(QPointF(legendX, legendY), QPointF(legendX + 14, legendY));
+        painter.setPen(colors.text);
+        const QString name = QCoreApplication::translate("SensorTracePainter", series.name);
+        painter.drawText(QPointF(legendX + 18, area.top() + line), name);
+        legendX += 30 + metrics.horizontalAdvance(name);
+    }
+
+    painter.setClipRect(plot.adjusted(0, -line, 0, 0));
+    const QPen wordPen(colors.word, 1, Qt::DashLine);
+    // Words read a poll or two apart would print over each other: such a label goes a line lower.
+    double lastLabelEnd = -1;
+    int labelRow = 0;
+    for (const SessionWord& word : m_trace.words()) {
+        painter.setPen(wordPen);
+        const double at = x(word.ms);
+        painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
+        painter.setPen(colors.text);
+        const QString label = word.word.trimmed();
+        labelRow = at + 3 < lastLabelEnd ? (labelRow + 1) % 3 : 0;
+        painter.drawText(QPointF(at + 3, plot.top() + line * (1 + labelRow)), label);
+        lastLabelEnd = at + 3 + metrics.horizontalAdvance(label);
+    }
+
+    for (const Series& series : kSeries) {
+        QPainterPath path;
+        const auto& polls = m_trace.polls();
+        for (std::size_t i = 0; i < polls.size(); ++i) {
+            const QPointF point(x(polls[i].ms), y(series.value(polls[i])));
+            i == 0 ? path.moveTo(point) : path.lineTo(point);
+        }
+        painter.setPen(QPen(series.color, series.width));
+        painter.drawPath(path);
+    }
+    painter.restore();
+}
+
+} // namespace telvar
