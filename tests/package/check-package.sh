@@ -50,6 +50,7 @@ for library in libqt6widgets6 libqt6core6 libhidapi-hidraw0 libqt6sql6-sqlite; d
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == "espeak-ng, pocketsphinx-en-us, bash-completion" ]] ||
     fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+[[ $(dpkg-deb -f "$deb" Suggests) == "libqt6sql6-psql" ]] || fail "Suggests: $(dpkg-deb -f "$deb" Suggests)"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
