@@ -78,6 +78,8 @@ constexpr std::array<ScreenInfo, Mainform::kScreenCount> kScreens{{
 
 const QString kProgramTitle = QStringLiteral("Telvar X");
 const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
+// Between the status text and the serial in the title, when several devices are attached.
+const QString kDeviceNameSeparator = QStringLiteral(" \u2014 ");
 const QString kStopJobQuestion =
     QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
 // Keyboard focus shows as a thicker frame, not only as a change of colour.
@@ -106,7 +108,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     if (m_options.replyLimit.count() > 0)
         m_link.setDefaultReplyLimit(m_options.replyLimit);
     setObjectName(QStringLiteral("Mainform"));
-    setWindowTitle(kInitialTitle);
+    setStatus(kInitialTitle);
     setWindowIcon(DevicePicture::icon());
     setStyleSheet(kFocusFrame);
     new FocusReturn(this);
@@ -476,6 +478,10 @@ void Mainform::fitOnScreen() {
     }
 }
 
+bool Mainform::sessionRunning() const {
+    return m_session && m_session->isListening();
+}
+
 void Mainform::bringForward() {
     qCInfo(lcApp) << "another start asked for the window";
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -621,7 +627,7 @@ void Mainform::registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc
 void Mainform::hidon() {
     // The device is back: a failure that said it was gone is stale now. The title shows the screen that
     // plugging brings up, as a click on its tab would.
-    if (!m_failure->text().isEmpty() && windowTitle() == m_failure->toolTip())
+    if (!m_failure->text().isEmpty() && status() == m_failure->toolTip())
         setStatus(QString::fromLatin1(kScreens[static_cast<int>(Screen::Itc)].title));
     clearFailure();
     m_picture->hide();
@@ -681,11 +687,18 @@ void Mainform::openWordEditor() {
 }
 
 void Mainform::setStatus(const QString& text) {
-    setWindowTitle(text);
+    setWindowTitle(m_deviceName.isEmpty() ? text : text + kDeviceNameSeparator + m_deviceName);
 }
 
 QString Mainform::status() const {
-    return windowTitle();
+    const QString title = windowTitle();
+    return m_deviceName.isEmpty() ? title : title.chopped(kDeviceNameSeparator.size() + m_deviceName.size());
+}
+
+void Mainform::setDeviceName(const QString& serial) {
+    const QString text = status();
+    m_deviceName = serial;
+    setStatus(text);
 }
 
 void Mainform::setPleaseWaitVisible(bool visible) {

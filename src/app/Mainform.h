@@ -79,6 +79,11 @@ public:
     // View > Session history: the window is made on first use and read afresh each time.
     SessionHistoryWindow* showSessionHistory();
 
+    // A question session is listening for the sensor.
+    bool sessionRunning() const;
+    // The serial the title names after the status text, with several devices attached; empty: none.
+    void setDeviceName(const QString& serial);
+
     // Another start of the program asked for this window.
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
@@ -153,6 +158,7 @@ private:
     SensorTrace* m_trace = nullptr;
     SessionHistoryWindow* m_history = nullptr;
     TeamJournalLink* m_team = nullptr;
+    QString m_deviceName;
     bool m_layoutRestored = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;

@@ -67,6 +67,18 @@ QString ProgramOptions::parse(const QStringList& arguments) {
     return {};
 }
 
+QStringList ProgramOptions::withDevice(const QStringList& arguments, const QString& device) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments.at(i);
+        if (word == QStringLiteral("--device") || word == QStringLiteral("-device"))
+            ++i; // and its value
+        else if (!word.startsWith(QStringLiteral("--device=")) && !word.startsWith(QStringLiteral("-device=")))
+            kept << word;
+    }
+    return kept << QStringLiteral("--device") << device;
+}
+
 QString ProgramOptions::usage() {
     return QStringLiteral("Usage: telvar [options]\n"
                           "\n"

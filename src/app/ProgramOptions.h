@@ -26,6 +26,9 @@ struct ProgramOptions {
     QString parse(const QStringList& arguments);
 
     static QString usage();
+    // The command line `arguments` (without the program name) for the same start on another device:
+    // any --device taken out, --device `device` put in.
+    static QStringList withDevice(const QStringList& arguments, const QString& device);
 };
 
 } // namespace telvar

@@ -41,6 +41,13 @@ QString stateText(const QString& file) {
                           : QStringLiteral("keeping its state in %1").arg(file);
 }
 
+// "telvar" for the empty key, else "telvar-KEY" with the key made safe for a file name.
+QString instanceName(const QString& key) {
+    if (key.isEmpty())
+        return QStringLiteral("telvar");
+    return QStringLiteral("telvar-") + QString::fromLatin1(key.toUtf8().toHex());
+}
+
 QString userName() {
     const QString name = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
     return name.isEmpty() ? QStringLiteral("user") : name;
@@ -48,9 +55,9 @@ QString userName() {
 
 } // namespace
 
-SingleInstance::SingleInstance(bool simulate, const QString& stateFile, QObject* parent)
+SingleInstance::SingleInstance(bool simulate, const QString& stateFile, const QString& key, QObject* parent)
     : QObject(parent), m_simulate(simulate), m_stateFile(absoluteFile(stateFile)), m_folder(folder()),
-      m_lock(QDir(m_folder).filePath(QStringLiteral("telvar.lock"))) {
+      m_name(instanceName(key)), m_lock(QDir(m_folder).filePath(m_name + QStringLiteral(".lock"))) {
     // Only a lock whose process has died counts as stale, however long the first copy runs.
     m_lock.setStaleLockTime(0);
 }
@@ -72,8 +79,8 @@ QString SingleInstance::folder() {
 
 SingleInstance::Outcome SingleInstance::start(QString* message) {
     if (!m_lock.tryLock(0))
-        return ask(message);
-    const QString socketPath = QDir(m_folder).filePath(QStringLiteral("telvar.socket"));
+        return ask(socketPath(), message);
+    const QString socketPath = this->socketPath();
     // We hold the lock, so a socket file left there belongs to a copy that died.
     QLocalServer::removeServer(socketPath);
     m_server = new QLocalServer(this);
@@ -111,9 +118,37 @@ void SingleInstance::answer() {
     }
 }
 
-SingleInstance::Outcome SingleInstance::ask(QString* message) {
+QString SingleInstance::socketPath() const {
+    return QDir(m_folder).filePath(m_name + QStringLiteral(".socket"));
+}
+
+SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
+    const QDir folder(m_folder);
+    const QStringList sockets = folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files);
+    for (const QString& socket : sockets) {
+        // A socket left by a copy that died is passed over: its lock is free.
+        QLockFile lock(folder.filePath(socket.chopped(7) + QStringLiteral(".lock")));
+        lock.setStaleLockTime(0);
+        if (lock.tryLock(0))
+            continue;
+        if (const Outcome outcome = ask(folder.filePath(socket), message); outcome != Outcome::NoAnswer)
+            return outcome;
+    }
+    return Outcome::First;
+}
+
+bool SingleInstance::raiseHolder(bool simulate, const QString& key) {
+    SingleInstance other(simulate, {}, key);
+    QString message;
+    if (other.m_lock.tryLock(0))
+        return false;
+    other.ask(other.socketPath(), &message);
+    return true;
+}
+
+SingleInstance::Outcome SingleInstance::ask(const QString& socketPath, QString* message) {
     QLocalSocket socket;
-    socket.connectToServer(QDir(m_folder).filePath(QStringLiteral("telvar.socket")));
+    socket.connectToServer(socketPath);
     QByteArray reply;
     if (socket.waitForConnected(kAnswerLimitMs)) {
         socket.write(request());

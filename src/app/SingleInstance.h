@@ -8,17 +8,19 @@ class QLocalServer;
 
 namespace telvar {
 
-// One telvar per user: a second copy would fight the first over the device and the word-list files. The
-// first start holds a lock in the user's runtime folder and listens beside it; a later start hands its
-// wish over (bring the window forward, with or without the virtual Telvar X, on which state file) and
-// leaves.
+// One telvar window per device and user: a second copy would fight the first over the device and the
+// word-list files. The first start for a device holds a lock in the user's runtime folder and listens
+// beside it; a later start for the same device hands its wish over (bring the window forward, with or
+// without the virtual Telvar X, on which state file) and leaves. The key names the device when several are
+// attached; with one (or none) it is empty, and so is the same for every start.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // `simulate`: whether this start uses the virtual Telvar X; `stateFile`: the file its state is kept in
     // (empty: none). A later start asking otherwise is told so; one that names no state file takes the
     // running virtual device as it is.
-    explicit SingleInstance(bool simulate, const QString& stateFile = {}, QObject* parent = nullptr);
+    explicit SingleInstance(bool simulate, const QString& stateFile = {}, const QString& key = {},
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
     enum class Outcome {
@@ -31,6 +33,11 @@ public:
     // Takes the lock, or asks the copy that holds it to come forward. `message` says what happened to a
     // start that is not the first.
     Outcome start(QString* message);
+    // For a start that names no device: asks whichever window runs, for any device, to come forward.
+    // First when none answers (this start may then take a device of its own); nothing is locked.
+    Outcome raiseAnyRunning(QString* message);
+    // Whether a window holds the device with this key; if so it is asked to come forward.
+    static bool raiseHolder(bool simulate, const QString& key);
 
     // Where the lock and the socket lie: the runtime folder, else the temporary folder (per user name).
     static QString folder();
@@ -41,13 +48,15 @@ Q_SIGNALS:
 
 private:
     void answer();
-    Outcome ask(QString* message);
+    Outcome ask(const QString& socketPath, QString* message);
+    QString socketPath() const;
 
     QByteArray request() const;
 
     bool m_simulate;
     QString m_stateFile; // absolute
     QString m_folder;
+    QString m_name; // of the lock and the socket, without the ending
     QLockFile m_lock;
     QLocalServer* m_server = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "app/DeviceMenu.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
 #include "app/SingleInstance.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -35,6 +38,21 @@ int answerHelpOrVersion(const telvar::ProgramOptions& options) {
     else
         print(stdout, QStringLiteral("telvar %1\n").arg(QStringLiteral(TELVAR_VERSION)));
     return 0;
+}
+
+// The window moves to another device by starting the program again for it, so every lock, file and
+// control is set up for that device as at any start; this window then closes. A window that holds the
+// device already comes forward instead.
+QString moveToDevice(QWidget& window, bool simulate, const telvar::DeviceCandidate& device) {
+    const QString key = telvar::DeviceMenu::keyOf(device);
+    if (telvar::SingleInstance::raiseHolder(simulate, telvar::DeviceMenu::windowKeyOf(device)))
+        return QStringLiteral("%1 has a window of its own, brought to the front").arg(key);
+    const QStringList arguments =
+        telvar::ProgramOptions::withDevice(QCoreApplication::arguments().mid(1), key);
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments))
+        return QStringLiteral("Could not start the program for %1").arg(key);
+    QTimer::singleShot(0, &window, &QWidget::close);
+    return {};
 }
 
 } // namespace
@@ -64,22 +82,35 @@ int main(int argc, char** argv) {
         return answerHelpOrVersion(options);
 
     // The device is chosen before anything holds one: the state file of a virtual device, the node of a
-    // real one. With several attached, --device names the one this window is for.
-    const telvar::DeviceChoice choice = telvar::chooseDevices(
-        telvar::candidateDevices(options.emulator),
-        options.device.isEmpty() ? QStringList{} : QStringList{options.device}, false, false);
-    if (!choice.error.isEmpty()) {
-        print(stderr, QStringLiteral("telvar: %1\n").arg(choice.error));
-        QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), choice.error);
-        return choice.usage ? 2 : 1;
+    // real one. With several attached, --device names the one this window is for, else the last one used
+    // (the first when it is not there), and each device has a window of its own.
+    const QList<telvar::DeviceCandidate> there = telvar::candidateDevices(options.emulator);
+    const bool several = there.size() > 1;
+    std::optional<telvar::DeviceCandidate> chosen;
+    QString running;
+    if (options.device.isEmpty()) {
+        // Whichever window runs comes forward, as with one device; with several it may keep its own.
+        telvar::SingleInstance probe(options.emulator.simulate, several ? QString() : options.emulator.stateFile);
+        const telvar::SingleInstance::Outcome outcome = probe.raiseAnyRunning(&running);
+        if (outcome != telvar::SingleInstance::Outcome::First) {
+            print(stderr, QStringLiteral("telvar: %1\n").arg(running));
+            return outcome == telvar::SingleInstance::Outcome::Raised ? 0 : 1;
+        }
+        chosen = telvar::DeviceMenu::preferred(there);
+    } else {
+        const telvar::DeviceChoice choice = telvar::chooseDevices(there, {options.device}, false, false);
+        if (!choice.error.isEmpty()) {
+            print(stderr, QStringLiteral("telvar: %1\n").arg(choice.error));
+            QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), choice.error);
+            return choice.usage ? 2 : 1;
+        }
+        chosen = choice.devices.constFirst();
     }
-    const std::optional<telvar::DeviceCandidate> chosen =
-        choice.devices.isEmpty() ? std::nullopt : std::optional(choice.devices.constFirst());
     if (chosen && options.emulator.stateFiles.contains(chosen->path))
         options.emulator.stateFile = chosen->path;
+    const QString deviceKey = several ? telvar::DeviceMenu::windowKeyOf(*chosen) : QString();
 
-    telvar::SingleInstance instance(options.emulator.simulate, options.emulator.stateFile);
-    QString running;
+    telvar::SingleInstance instance(options.emulator.simulate, options.emulator.stateFile, deviceKey);
     switch (instance.start(&running)) {
     case telvar::SingleInstance::Outcome::First:
         break;
@@ -112,7 +143,7 @@ int main(int argc, char** argv) {
     } else {
         auto hidapi = std::make_unique<telvar::HidapiLibrary>();
         // Named, the device is found again by its serial number when it comes back at another node.
-        if (chosen && !options.device.isEmpty())
+        if (chosen && (several || !options.device.isEmpty()))
             hidapi->chooseDevice(chosen->serial.isEmpty() ? chosen->path : chosen->serial);
         library = std::move(hidapi);
     }
@@ -133,6 +164,19 @@ int main(int argc, char** argv) {
                          [&window](const QString& message) { window.prompter().inform(message); });
         // No box for this one: the device comes on its own once the other program lets go.
         QObject::connect(hidapi, &telvar::HidapiLibrary::inUse, &window, &telvar::Mainform::showDeviceInUse);
+    }
+    if (chosen) {
+        // A virtual device whose state file is new has its serial only now.
+        if (emulated && chosen->serial.isEmpty())
+            chosen->serial = emulated->device().serialNumber();
+        telvar::DeviceMenu::remember(*chosen);
+        new telvar::DeviceMenu(
+            window, *chosen, [emulator = options.emulator] { return telvar::candidateDevices(emulator); },
+            [&window, simulate = options.emulator.simulate](const telvar::DeviceCandidate& device) {
+                return moveToDevice(window, simulate, device);
+            });
+        if (several)
+            window.setDeviceName(telvar::DeviceMenu::keyOf(*chosen));
     }
     QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window,
                      &telvar::Mainform::bringForward);
