@@ -3,8 +3,8 @@
 #include "app/Mainform.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -21,8 +21,8 @@ const QString kLastUsedKey = QStringLiteral("device/lastUsed");
 
 std::unique_ptr<QSettings> programSettings(const QString& file) {
     if (file.isEmpty())
-        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("telvar"),
-                                           QStringLiteral("telvar"));
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("telvar"), QStringLiteral("telvar"));
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 

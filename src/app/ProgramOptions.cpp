@@ -73,7 +73,8 @@ QStringList ProgramOptions::withDevice(const QStringList& arguments, const QStri
         const QString& word = arguments.at(i);
         if (word == QStringLiteral("--device") || word == QStringLiteral("-device"))
             ++i; // and its value
-        else if (!word.startsWith(QStringLiteral("--device=")) && !word.startsWith(QStringLiteral("-device=")))
+        else if (!word.startsWith(QStringLiteral("--device=")) &&
+                 !word.startsWith(QStringLiteral("-device=")))
             kept << word;
     }
     return kept << QStringLiteral("--device") << device;

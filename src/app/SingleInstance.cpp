@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -41,11 +42,13 @@ QString stateText(const QString& file) {
                           : QStringLiteral("keeping its state in %1").arg(file);
 }
 
-// "telvar" for the empty key, else "telvar-KEY" with the key made safe for a file name.
+// "telvar" for the empty key, else "telvar-" and a digest of the key: a short name, since a socket's
+// whole path must fit in about a hundred bytes, and a key may be a long file name.
 QString instanceName(const QString& key) {
     if (key.isEmpty())
         return QStringLiteral("telvar");
-    return QStringLiteral("telvar-") + QString::fromLatin1(key.toUtf8().toHex());
+    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("telvar-") + QString::fromLatin1(digest.toHex().left(16));
 }
 
 QString userName() {
@@ -124,7 +127,8 @@ QString SingleInstance::socketPath() const {
 
 SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
     const QDir folder(m_folder);
-    const QStringList sockets = folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files);
+    const QStringList sockets =
+        folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files);
     for (const QString& socket : sockets) {
         // A socket left by a copy that died is passed over: its lock is free.
         QLockFile lock(folder.filePath(socket.chopped(7) + QStringLiteral(".lock")));

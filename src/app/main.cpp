@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
     QString running;
     if (options.device.isEmpty()) {
         // Whichever window runs comes forward, as with one device; with several it may keep its own.
-        telvar::SingleInstance probe(options.emulator.simulate, several ? QString() : options.emulator.stateFile);
+        telvar::SingleInstance probe(options.emulator.simulate,
+                                     several ? QString() : options.emulator.stateFile);
         const telvar::SingleInstance::Outcome outcome = probe.raiseAnyRunning(&running);
         if (outcome != telvar::SingleInstance::Outcome::First) {
             print(stderr, QStringLiteral("telvar: %1\n").arg(running));

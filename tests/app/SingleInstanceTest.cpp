@@ -34,6 +34,12 @@ public:
     QString socketPath() const { return QDir(m_runtime.path()).filePath(QStringLiteral("telvar.socket")); }
     // Whether the first start listens for later ones.
     bool listening() const { return QFile::exists(socketPath()); }
+    // How many windows listen, one per device when several are attached.
+    qsizetype windows() const {
+        return QDir(m_runtime.path())
+            .entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files)
+            .size();
+    }
 
     // A start that should end by itself: its exit status and what it said.
     std::pair<int, QString> finish(const QStringList& arguments) {
@@ -70,6 +76,8 @@ private slots:
     void aStartTheOtherWayIsToldWhyItCannotRun_data();
     void aStartTheOtherWayIsToldWhyItCannotRun();
     void aCopyThatDiedLeavesNothingInTheWay();
+    void oneWindowPerDevice_data();
+    void oneWindowPerDevice();
 };
 
 void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
@@ -132,6 +140,41 @@ void SingleInstanceTest::aCopyThatDiedLeavesNothingInTheWay() {
     QByteArray nextSaid;
     QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*next, nextSaid, "another start asked for the window"), 30000);
     stop(*next);
+}
+
+void SingleInstanceTest::oneWindowPerDevice_data() {
+    QTest::addColumn<QStringList>("device"); // the later start's choice
+    QTest::addColumn<bool>("newWindow");     // false: the first window comes forward instead
+    QTest::newRow("the device the window holds") << QStringList{"--device", "a.json"} << false;
+    QTest::newRow("no device named") << QStringList{} << false;
+    QTest::newRow("another device") << QStringList{"--device", "b.json"} << true;
+}
+
+void SingleInstanceTest::oneWindowPerDevice() {
+    QFETCH(QStringList, device);
+    QFETCH(bool, newWindow);
+    const QStringList twoDevices{QStringLiteral("--simulate=a.json"), QStringLiteral("--simulate=b.json")};
+    Starts starts;
+    auto first = starts.start(twoDevices + QStringList{QStringLiteral("--device"), QStringLiteral("a.json")});
+    QVERIFY(first->waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(starts.windows(), 1, 60000);
+
+    if (!newWindow) {
+        const auto [status, said] = starts.finish(twoDevices + device);
+        QCOMPARE(status, 0);
+        QVERIFY2(said.contains(QStringLiteral("already running")), qPrintable(said));
+        QByteArray firstSaid;
+        QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*first, firstSaid, "another start asked for the window"), 30000);
+    } else {
+        auto second = starts.start(twoDevices + device);
+        QVERIFY(second->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(starts.windows(), 2, 60000);
+        QCOMPARE(second->state(), QProcess::Running);
+        QVERIFY(!first->readAllStandardError().contains("another start asked for the window"));
+        stop(*second);
+    }
+    QCOMPARE(first->state(), QProcess::Running);
+    stop(*first);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
