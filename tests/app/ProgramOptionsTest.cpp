@@ -14,6 +14,8 @@ private slots:
     void rejectsWhatItCannotUse();
     void helpAndVersionAnswerWhateverElseTheLineHolds();
     void theProgramAnswersHelpWithoutADisplay();
+    void anotherDeviceKeepsTheRestOfTheLine_data();
+    void anotherDeviceKeepsTheRestOfTheLine();
 };
 
 void ProgramOptionsTest::takesEveryOption() {
@@ -103,6 +105,28 @@ void ProgramOptionsTest::theProgramAnswersHelpWithoutADisplay() {
     const auto [unknownStatus, unknownText] = run({"--simulat"}, QStringLiteral("offscreen"));
     QCOMPARE(unknownStatus, 2);
     QVERIFY2(unknownText.contains(QStringLiteral("--simulat")), qPrintable(unknownText));
+}
+
+void ProgramOptionsTest::anotherDeviceKeepsTheRestOfTheLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("moved");
+    QTest::newRow("no device named") << QStringList{"--simulate=a.json", "--simulate=b.json"}
+                                     << QStringList{"--simulate=a.json", "--simulate=b.json", "--device",
+                                                    "B"};
+    QTest::newRow("device as two words") << QStringList{"--device", "A", "--timeout", "300"}
+                                         << QStringList{"--timeout", "300", "--device", "B"};
+    QTest::newRow("device with =") << QStringList{"--data-dir", "/w", "--device=A"}
+                                   << QStringList{"--data-dir", "/w", "--device", "B"};
+}
+
+void ProgramOptionsTest::anotherDeviceKeepsTheRestOfTheLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, moved);
+    const QStringList line = ProgramOptions::withDevice(arguments, QStringLiteral("B"));
+    QCOMPARE(line, moved);
+    ProgramOptions options;
+    QCOMPARE(options.parse(line), QString());
+    QCOMPARE(options.device, QStringLiteral("B"));
 }
 
 QTEST_GUILESS_MAIN(ProgramOptionsTest)
