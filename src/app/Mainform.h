@@ -15,7 +15,6 @@
 class QFrame;
 class QLabel;
 class QMenu;
-class QSettings;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -26,6 +25,7 @@ namespace telvar {
 
 class HidLibrary;
 class ItcScreen;
+class MainWindowPlacement;
 class SensorTrace;
 class SessionController;
 class SessionHistoryWindow;
@@ -76,6 +76,8 @@ public:
     // View > Session history: the window is made on first use and read afresh each time.
     SessionHistoryWindow* showSessionHistory();
 
+    // Its size, place and dock layout, kept between runs.
+    MainWindowPlacement& placement() const { return *m_placement; }
     // Another start of the program asked for this window.
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
@@ -90,10 +92,10 @@ Q_SIGNALS:
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
+    QSize firstSize() const;
     void buildPleaseWait();
     void bringToFront(QFrame* frame);
     void loadVocabulary();
@@ -115,11 +117,6 @@ private:
     void clearFailure();
     void showSessionTime();
     void showAbout();
-    std::unique_ptr<QSettings> settings() const;
-    void restoreLayout();
-    void saveLayout();
-    void fitOnScreen();
-    void stackDocksOnShortScreen();
     QCoro::Task<> stopJobAndQuit();
 
     Options m_options;
@@ -147,7 +144,7 @@ private:
     SessionJournal* m_journal = nullptr;
     SensorTrace* m_trace = nullptr;
     SessionHistoryWindow* m_history = nullptr;
-    bool m_layoutRestored = false;
+    MainWindowPlacement* m_placement = nullptr;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };
