@@ -384,7 +384,7 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
-    setScreenContent(Screen::Help, new HelpScreen(*this));
+    setScreenContent(Screen::Help, new HelpScreen);
 
     m_aboutText = new QPlainTextEdit(QStringLiteral("About Screen"));
     m_aboutText->setObjectName(QStringLiteral("Text1"));
