@@ -150,6 +150,8 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordBrowser->setToolTip(QStringLiteral("Click on a word to hear the word spoken"));
     m_wordBrowser->setAccessibleName(tr("Word browser"));
     m_wordBrowser->setUniformItemSizes(true);
+    // The word memory readers mark every word they find; a click still chooses one.
+    m_wordBrowser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_wordBrowser->installEventFilter(this);
     layout->addWidget(m_wordBrowser, 1);
 
@@ -219,6 +221,15 @@ void WordListScreen::selectInList(int index) {
     }
     m_wordBrowser->setCurrentRow(index);
     m_wordBrowser->scrollToItem(m_wordBrowser->item(index));
+}
+
+void WordListScreen::markReadWord(int index) {
+    // The slider and its number keep the word the user chose for Say Word; the reader only marks rows.
+    QListWidgetItem* item = m_wordBrowser->item(index);
+    if (!item)
+        return;
+    item->setSelected(true);
+    m_wordBrowser->scrollToItem(item);
 }
 
 void WordListScreen::followList(int row) {
@@ -312,7 +323,8 @@ QCoro::Task<> WordListScreen::readMemory(QCoro::Task<SequenceOutcome> (WordMemor
     connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
     connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
     connect(&job, &WordMemoryReader::interrupted, this, &WordListScreen::appendInterrupted);
-    connect(&job, &WordMemoryReader::wordSelected, m_wordSlider, &QScrollBar::setValue);
+    m_wordBrowser->clearSelection();
+    connect(&job, &WordMemoryReader::wordSelected, this, &WordListScreen::markReadWord);
     const SequenceOutcome outcome = co_await (job.*read)();
     if (self && outcome.status != SequenceOutcome::Status::Busy)
         endProgress();
@@ -380,7 +392,7 @@ QCoro::Task<> WordListScreen::sayWord() {
     // The list is disabled while the word is spoken, which moves the focus off it; a keyboard user
     // speaking word after word gets it back.
     const bool listHadFocus = m_wordBrowser->hasFocus();
-    SayWord job(m_host.link());
+    SayWord job(m_host.link(), SayWord::Numbering::FromOne);
     follow(job);
     connect(&job, &DeviceSequence::begun, this, [this, index] { Q_EMIT internalWordSelected(index); });
     co_await job.run(index, m_sendToUnitBox->isChecked());
