@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -33,6 +34,23 @@ namespace telvar {
 
 namespace {
 constexpr int kInitialWord = 200;
+
+// The word slider is a scroll bar, which styles draw the same with or without the keyboard focus; as a
+// control of its own it shows the focus as the other boxes here do.
+class WordSlider : public QScrollBar {
+public:
+    explicit WordSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
 } // namespace
 
 WordListScreen::WordListScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
@@ -160,7 +178,7 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_sayWordFrame->setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(m_sayWordFrame);
 
-    m_wordSlider = new QScrollBar(Qt::Horizontal, m_sayWordFrame);
+    m_wordSlider = new WordSlider(m_sayWordFrame);
     m_wordSlider->setObjectName(QStringLiteral("HScroll7"));
     m_wordSlider->setRange(0, SayWord::kMaxIndex);
     m_wordSlider->setValue(kInitialWord);

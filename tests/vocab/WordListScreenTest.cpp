@@ -212,6 +212,18 @@ private Q_SLOTS:
         }
     }
 
+    // A keyboard user sees where the keys go: the slider looks different with the focus.
+    void theSliderDrawsItsFocus() {
+        Fixture f;
+        QVERIFY(f.start());
+        QVERIFY(QTest::qWaitForWindowActive(f.screen.get()));
+        f.list()->setFocus();
+        const QImage without = f.slider()->grab().toImage();
+        f.slider()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(f.slider()->hasFocus());
+        QVERIFY(f.slider()->grab().toImage() != without);
+    }
+
     void clickingAWordSpeaksIt() {
         Fixture f;
         QVERIFY(f.start());
