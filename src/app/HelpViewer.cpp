@@ -1,6 +1,7 @@
 #include "app/HelpViewer.h"
 
 #include "app/HelpPages.h"
+#include "device/CloseKeys.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -60,6 +61,7 @@ HelpViewer::HelpViewer(QWidget* parent)
             [this] { setWindowTitle(m_browser->documentTitle()); });
     connect(openOutside, &QPushButton::clicked, this, &HelpViewer::openInBrowser);
     resize(760, 600);
+    addCloseKeys(this);
 }
 
 HelpViewer::~HelpViewer() = default;

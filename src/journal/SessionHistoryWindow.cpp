@@ -1,5 +1,6 @@
 #include "journal/SessionHistoryWindow.h"
 
+#include "device/CloseKeys.h"
 #include "device/Prompter.h"
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
@@ -77,6 +78,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     column->addWidget(split, 1);
     column->addLayout(buttons);
     resize(820, 560);
+    addCloseKeys(this);
     reload();
 }
 

@@ -1,6 +1,8 @@
 #include "WindowRig.h"
 
+#include "app/HelpViewer.h"
 #include "app/VirtualDeviceControls.h"
+#include "journal/SessionHistoryWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -8,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace telvar;
@@ -131,6 +134,44 @@ private slots:
             << Action(uploadCancelled) << QStringLiteral("reloadWordListButton") << true;
         QTest::newRow("Re-Load Word List, No") << answer("Word List", "reloadWordListButton", QMessageBox::No)
                                                << QStringLiteral("reloadWordListButton") << true;
+    }
+
+    // The program's windows of their own close by keyboard as a dialog does.
+    void escAndCtrlWCloseTheWindowsOfTheirOwn_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QKeySequence>("keys");
+        for (const char* window : {"frmPhrase", "helpViewer", "sessionHistory"}) {
+            QTest::addRow("%s, Esc", window) << QString::fromLatin1(window) << QKeySequence(Qt::Key_Escape);
+            QTest::addRow("%s, Ctrl+W", window)
+                << QString::fromLatin1(window) << QKeySequence(Qt::CTRL | Qt::Key_W);
+        }
+    }
+    void escAndCtrlWCloseTheWindowsOfTheirOwn() {
+        QFETCH(QString, window);
+        QFETCH(QKeySequence, keys);
+        QTemporaryDir folder;
+        WindowRig rig;
+        QWidget* opened = nullptr;
+        std::unique_ptr<QWidget> owned;
+        test::FakePrompter prompter;
+        if (window == QStringLiteral("frmPhrase")) {
+            rig.window->openWordEditor();
+            opened = rig.find<QWidget>(window);
+        } else if (window == QStringLiteral("helpViewer")) {
+            owned = std::make_unique<HelpViewer>();
+            opened = owned.get();
+            opened->show();
+        } else {
+            owned = std::make_unique<SessionHistoryWindow>(folder.filePath(QStringLiteral("journal.db")),
+                                                           prompter);
+            opened = owned.get();
+            opened->show();
+        }
+        QVERIFY(opened);
+        opened->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(opened));
+        QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : opened, keys);
+        QTRY_VERIFY(!opened->isVisible());
     }
 
     // Nor does the window change the size the user gave it: SET UP with the speech dock needs more room
