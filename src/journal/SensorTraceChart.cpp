@@ -70,8 +70,10 @@ void SensorTraceChart::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics metrics = fontMetrics();
     const int line = metrics.height();
+    // The last second's label is centred on the right edge: the plot leaves room for its half.
+    const int rightRoom = metrics.horizontalAdvance(QStringLiteral("00 s")) / 2 + 4;
     const QRect plot =
-        rect().adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -10, -line - 6);
+        rect().adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -rightRoom, -line - 6);
     if (plot.width() < 10 || plot.height() < 10)
         return;
 
@@ -93,7 +95,7 @@ void SensorTraceChart::paintEvent(QPaintEvent*) {
         const double at = x(second * 1000);
         painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 3));
         if (second % (windowMs > 12000 ? 4 : 2) == 0)
-            painter.drawText(QRectF(at - 20, plot.bottom() + 4, 40, line), Qt::AlignHCenter,
+            painter.drawText(QRectF(at - rightRoom, plot.bottom() + 4, 2 * rightRoom, line), Qt::AlignHCenter,
                              QStringLiteral("%1 s").arg(second));
     }
 
@@ -118,9 +120,13 @@ void SensorTraceChart::paintEvent(QPaintEvent*) {
         painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         painter.setPen(palette().color(QPalette::Text));
         const QString label = word.word.trimmed();
-        labelRow = at + 3 < lastLabelEnd ? (labelRow + 1) % 3 : 0;
-        painter.drawText(QPointF(at + 3, plot.top() + line * (1 + labelRow)), label);
-        lastLabelEnd = at + 3 + painter.fontMetrics().horizontalAdvance(label);
+        const int width = painter.fontMetrics().horizontalAdvance(label);
+        // A word near the right edge is written to the left of its line, so that it stays inside.
+        const double start =
+            at + 3 + width <= plot.right() ? at + 3 : std::max<double>(plot.left(), at - 3 - width);
+        labelRow = start < lastLabelEnd ? (labelRow + 1) % 3 : 0;
+        painter.drawText(QPointF(start, plot.top() + line * (1 + labelRow)), label);
+        lastLabelEnd = start + width;
     }
 
     const auto& polls = m_trace.polls();

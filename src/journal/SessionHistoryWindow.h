@@ -31,6 +31,8 @@ public:
     // The ids of the selected sessions, newest first.
     QList<qint64> selectedIds() const;
     const SensorTrace& trace() const { return m_trace; }
+    // The file an export chosen as `path` goes to: the format's extension added when the name has none.
+    static QString withExtension(const QString& path, Format format);
     // Writes the sessions (all when `ids` is empty) to `path`; false with the reason shown otherwise.
     bool exportTo(const QString& path, Format format, const QList<qint64>& ids);
     QCoro::Task<> deleteSelected();
@@ -39,6 +41,8 @@ private:
     void showSelected();
     void chooseExportFile(bool selectedOnly);
     void say(const QString& text);
+    // How many sessions the search shows, out of how many the journal keeps.
+    void showCount();
 
     QString m_journalPath;
     Prompter& m_prompter;
