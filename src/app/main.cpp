@@ -3,8 +3,10 @@
 #include "app/SingleInstance.h"
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
+#include "editor/Dictionary.h"
 #include "emulator/EmulatedLibrary.h"
 #include "journal/JournalStore.h"
+#include "session/ProgramFiles.h"
 #include "vocab/DataFolder.h"
 
 #include <QApplication>
@@ -100,6 +102,8 @@ int main(int argc, char** argv) {
     windowOptions.replyLimit = options.timeout;
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
+    telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
+                               telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);
     if (emulated)
         new telvar::VirtualDeviceControls(*emulated, window, options.emulator.speakAloud);

@@ -11,6 +11,7 @@
 #include "files/FolderLock.h"
 #include "journal/JournalStore.h"
 #include "pronounce/SpeechAloud.h"
+#include "session/ProgramFiles.h"
 #include "vocab/DataFolder.h"
 #include "vocab/Vocabulary.h"
 #include "vocab/VocabularyLoader.h"
@@ -26,7 +27,12 @@ namespace telvar::cli {
 
 CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err)
     : m_options(std::move(options)), m_out(out), m_err(err),
-      m_prompter(std::make_unique<TerminalPrompter>(m_options.yes, err)) {}
+      m_prompter(std::make_unique<TerminalPrompter>(m_options.yes, err)) {
+    // Located, not made: a verb that needs no data folder does not get one.
+    const QString dataFolder = DataFolder::locate(m_options.dataDir);
+    guardProgramFiles({journalPath(), m_options.emulator.stateFile, dataFolder,
+                       m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataFolder) : m_options.dictionary});
+}
 
 CliContext::~CliContext() {
     // A verb given up on after an interrupt still has a sequence suspended on the link: it ends here.

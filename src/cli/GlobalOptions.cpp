@@ -30,6 +30,7 @@ struct SortedWords {
     QStringList global;
     QString verb;
     QStringList verbWords;
+    qsizetype verbLiteralFrom = -1;
 };
 
 // Global options may also follow the verb ("upload --yes"), but --help and --version there are the verb's,
@@ -42,6 +43,8 @@ SortedWords sortWords(const QStringList& arguments, const OptionParser& parser) 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& word = arguments.at(i);
         if (literal || !word.startsWith(u'-') || word == QLatin1String("-")) {
+            if (beforeVerb && literal)
+                sorted.verbLiteralFrom = 0;
             if (beforeVerb)
                 sorted.verb = word;
             else
@@ -51,6 +54,8 @@ SortedWords sortWords(const QStringList& arguments, const OptionParser& parser) 
         }
         if (word == QLatin1String("--")) {
             literal = true;
+            if (!beforeVerb)
+                sorted.verbLiteralFrom = sorted.verbWords.size();
             continue;
         }
         const QCommandLineOption* option = parser.find(word);
@@ -77,6 +82,7 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     const SortedWords sorted = sortWords(arguments, parser);
     o.verb = sorted.verb;
     o.verbArguments = sorted.verbWords;
+    o.verbLiteralFrom = sorted.verbLiteralFrom < 0 ? sorted.verbWords.size() : sorted.verbLiteralFrom;
     if (parsed.error = parser.parse(sorted.global); !parsed.error.isEmpty())
         return parsed;
     o.help = parser.isSet(kHelp);
@@ -110,6 +116,13 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     }
     parsed.error = o.emulator.readFrom(parser);
     return parsed;
+}
+
+QStringList GlobalOptions::verbWordsWithEndOfOptions() const {
+    QStringList words = verbArguments;
+    if (verbLiteralFrom < words.size())
+        words.insert(verbLiteralFrom, QStringLiteral("--"));
+    return words;
 }
 
 QString globalUsage() {

@@ -22,6 +22,11 @@ struct GlobalOptions {
     bool version = false;
     QString verb;
     QStringList verbArguments;
+    // Where the words after a "--" begin among verbArguments; their size when there was none.
+    qsizetype verbLiteralFrom = 0;
+    // verbArguments with the "--" back in its place, for a verb that parses options of its own: after it,
+    // "-2+3" is a word, not an option.
+    QStringList verbWordsWithEndOfOptions() const;
 };
 
 struct ParsedOptions {

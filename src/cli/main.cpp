@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         err << "telvarctl: unknown verb " << options.verb << Qt::endl << "Try telvarctl --help." << Qt::endl;
         return kExitUsage;
     }
-    if (options.verbArguments.contains(QStringLiteral("--help"))) {
+    if (options.verbArguments.first(options.verbLiteralFrom).contains(QStringLiteral("--help"))) {
         out << verb->usage << Qt::flush;
         return kExitOk;
     }

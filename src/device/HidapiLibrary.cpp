@@ -200,9 +200,12 @@ bool HidapiLibrary::claim(Handle handle, Device& device) {
         qCWarning(lcDevice).noquote() << "the Telvar X cannot be claimed:" << device.claim->error();
         return true;
     case ProcessLock::Outcome::HeldByOther:
+    case ProcessLock::Outcome::NotALockFile:
         break;
     }
-    const QString message = QStringLiteral("The Telvar X is in use by %1").arg(device.claim->holder());
+    const QString message = device.claim->error().isEmpty()
+                                ? QStringLiteral("The Telvar X is in use by %1").arg(device.claim->holder())
+                                : QStringLiteral("The Telvar X cannot be claimed: %1").arg(device.claim->error());
     if (message != m_error) {
         m_error = message;
         qCInfo(lcDevice).noquote() << message;

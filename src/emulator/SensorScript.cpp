@@ -29,6 +29,12 @@ std::optional<SensorScript> SensorScript::parse(const QString& list, QString* er
         };
         if (item.isEmpty())
             return fail(QStringLiteral("empty item (write values like 5,7,1200x100 or 5/40/90x3)"));
+        // A single zero repeated ("0x10") reads as a hexadecimal number to anyone used to C; it is taken
+        // for neither, and the three-reading form says the same unmistakably.
+        if (item.startsWith(QLatin1String("0x")))
+            return fail(QStringLiteral("\"%1\" looks like a hexadecimal number; values are decimal (zero "
+                                       "repeated: 0/0/0xCOUNT)")
+                            .arg(item));
         const qsizetype times = item.indexOf(u'x');
         const QStringList parts = item.left(times < 0 ? item.size() : times).split(u'/');
         if (parts.size() != 1 && parts.size() != 3)

@@ -51,9 +51,16 @@ QString VirtualDevice::openStateFile(const QString& path) {
     if ((!m_stateLock || m_stateLock->path() != lockPath) && (!info.exists() || info.isFile())) {
         stateLock = std::make_unique<ProcessLock>(lockPath);
         // Two programs on one file would each save their own copy and lose the other's changes.
-        if (stateLock->acquire(Timings::scaled(kStateFileWait)) == ProcessLock::Outcome::HeldByOther)
+        switch (stateLock->acquire(Timings::scaled(kStateFileWait))) {
+        case ProcessLock::Outcome::HeldByOther:
             return QStringLiteral("the virtual device's state file %1 is in use by %2")
                 .arg(QDir::toNativeSeparators(path), stateLock->holder());
+        case ProcessLock::Outcome::NotALockFile:
+            return stateLock->error();
+        case ProcessLock::Outcome::Held:
+        case ProcessLock::Outcome::NoLockFile:
+            break;
+        }
     }
     std::optional<DeviceState> loaded = StateFile::load(path, &missing, &error);
     if (!loaded)

@@ -11,6 +11,8 @@ FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds limit)
 QString FolderLock::error() const {
     if (isLocked())
         return {};
+    if (m_outcome == ProcessLock::Outcome::NotALockFile)
+        return m_lock.error();
     return QStringLiteral("the word-list files in %1 are in use by %2")
         .arg(QDir::toNativeSeparators(m_folder), m_lock.holder());
 }

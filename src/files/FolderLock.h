@@ -23,10 +23,14 @@ public:
     // Takes the lock of the folder, waiting for up to `limit`.
     explicit FolderLock(const QString& folder, std::chrono::milliseconds limit = kWaitLimit);
 
-    // False when another program kept the lock for the whole wait. A folder where no lock file can be
-    // made is one where nobody can replace a file either, so it counts as locked.
-    bool isLocked() const { return m_outcome != ProcessLock::Outcome::HeldByOther; }
-    // For a lock that was not taken: "the word-list files in FOLDER are in use by PROGRAM (process N)".
+    // False when another program kept the lock for the whole wait, or something that is no lock file lies
+    // in its place. A folder where no lock file can be made is one where nobody can replace a file
+    // either, so it counts as locked.
+    bool isLocked() const {
+        return m_outcome == ProcessLock::Outcome::Held || m_outcome == ProcessLock::Outcome::NoLockFile;
+    }
+    // For a lock that was not taken: "the word-list files in FOLDER are in use by PROGRAM (process N)",
+    // or what lies in the lock file's place.
     QString error() const;
 
 private:

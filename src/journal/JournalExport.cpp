@@ -10,9 +10,15 @@ namespace {
 
 const QByteArray kTraceHeader = "ms,reading1,reading2,reading3,index,word,shown";
 
+// A spreadsheet runs a cell that begins like a formula; a quote mark before it keeps it text, as the
+// common advice against formula injection has it.
+bool looksLikeFormula(const QString& text) {
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+}
+
 // Quoted only when it has to be: a word holding a comma, a quote or a line break.
 QByteArray csvField(const QString& text) {
-    QByteArray field = text.toUtf8();
+    QByteArray field = (looksLikeFormula(text) ? QStringLiteral("'") + text : text).toUtf8();
     if (!field.contains(',') && !field.contains('"') && !field.contains('\n') && !field.contains('\r'))
         return field;
     field.replace('"', "\"\"");

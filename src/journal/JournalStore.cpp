@@ -1,13 +1,22 @@
 #include "journal/JournalStore.h"
 
+#include "files/ProcessLock.h"
+
 #include <QAtomicInteger>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace telvar {
 
@@ -18,6 +27,7 @@ constexpr qint64 kApplicationId = 0x54564A31;
 // SQLite's primary result codes for a file that is not a database, or a damaged one.
 constexpr int kNotADatabase = 26;
 constexpr int kCorrupt = 11;
+const QString kLockSuffix = QStringLiteral(".lock");
 
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL,"
@@ -83,7 +93,7 @@ bool setAsideFile(const QString& path, QString* aside) {
         target = stem + u'-' + QString::number(n);
     if (!QDir().rename(path, target))
         return false;
-    for (const char* sidecar : {"-wal", "-shm"}) {
+    for (const char* sidecar : {"-journal", "-wal", "-shm"}) {
         if (QFileInfo::exists(path + QLatin1String(sidecar)))
             QDir().rename(path + QLatin1String(sidecar), target + QLatin1String(sidecar));
     }
@@ -93,24 +103,14 @@ bool setAsideFile(const QString& path, QString* aside) {
 
 } // namespace
 
-JournalStore::JournalStore() {
-    static QAtomicInteger<int> counter;
-    m_connection = QStringLiteral("journal-%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
-JournalStore::~JournalStore() {
-    m_db.close();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connection);
-}
-
 QString JournalStore::defaultPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("sessions.db"));
 }
 
 bool JournalStore::open(const QString& path, QString* setAside) {
-    m_open = false;
+    m_path.clear();
+    m_file.reset();
     const QFileInfo file(path);
     if (file.exists() && !file.isFile()) {
         m_error = QStringLiteral("%1 is not a file").arg(path);
@@ -120,28 +120,57 @@ bool JournalStore::open(const QString& path, QString* setAside) {
         m_error = QStringLiteral("the folder %1 cannot be made").arg(file.absolutePath());
         return false;
     }
-    if (!QSqlDatabase::contains(m_connection))
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!m_db.isValid()) {
-        m_error = QStringLiteral("the SQLite driver of Qt is not installed");
+    m_path = path;
+    if (!create(setAside)) {
+        m_path.clear();
         return false;
     }
+    return true;
+}
+
+bool JournalStore::openToRead(const QString& path) {
+    m_path.clear();
+    m_file.reset();
+    m_error.clear();
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) {
+        m_error = QStringLiteral("%1 is not a file").arg(path);
+        return false;
+    }
+    m_path = path;
+    bool foreign = false;
+    if (file.exists() && !step(Use::Read, [&](QSqlDatabase& db) { return checkOwner(db, &foreign); })) {
+        if (unreadable(m_sqlError))
+            m_error = QStringLiteral("%1 is no session journal (%2)").arg(path, m_error);
+        m_path.clear();
+        return false;
+    }
+    return true;
+}
+
+bool JournalStore::create(QString* setAside) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        m_db.setDatabaseName(path);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        m_sqlError = QSqlError();
+        // Its questions are the user's own; SQLite gives the files it keeps beside it the same mode.
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              0600);
+        if (fd >= 0)
+            ::close(fd);
         bool foreign = false;
-        if (!m_db.open())
-            fail(m_db.lastError());
-        else if (prepare(&foreign))
-            return m_open = true;
-        m_db.close();
-        if (attempt > 0 || !(foreign || unreadable(m_sqlError)))
+        m_file.reset();
+        if (step(Use::Write, [&](QSqlDatabase& db) { return checkOwner(db, &foreign) && prepare(db); })) {
+            struct stat info {};
+            if (::stat(QFile::encodeName(m_path).constData(), &info) == 0)
+                m_file = std::pair<quint64, quint64>(info.st_dev, info.st_ino);
+            return true;
+        }
+        if (foreign || attempt > 0 || !unreadable(m_sqlError))
             return false;
+        // Never while another program is at the file.
+        ProcessLock lock(m_path + kLockSuffix);
         QString aside;
-        if (!setAsideFile(path, &aside)) {
+        if (lock.acquire(kWaitLimit) != ProcessLock::Outcome::Held || !setAsideFile(m_path, &aside)) {
             m_error = QStringLiteral("%1 is no session journal (%2), and it cannot be renamed aside")
-                          .arg(path, m_error);
+                          .arg(m_path, m_error);
             return false;
         }
         if (setAside)
@@ -150,38 +179,91 @@ bool JournalStore::open(const QString& path, QString* setAside) {
     return false;
 }
 
-bool JournalStore::prepare(bool* foreign) {
+bool JournalStore::step(Use use, const std::function<bool(QSqlDatabase&)>& work) {
+    ProcessLock lock(m_path + kLockSuffix);
+    switch (lock.acquire(kWaitLimit)) {
+    case ProcessLock::Outcome::Held:
+        break;
+    case ProcessLock::Outcome::HeldByOther:
+        m_error = QStringLiteral("the journal %1 is in use by %2").arg(m_path, lock.holder());
+        return false;
+    case ProcessLock::Outcome::NotALockFile:
+        m_error = lock.error();
+        return false;
+    case ProcessLock::Outcome::NoLockFile:
+        // Where no lock file can be made, no writer can make the journal's own files either.
+        if (use == Use::Write) {
+            m_error = lock.error();
+            return false;
+        }
+        break;
+    }
+    if (use == Use::Write && !stillTheSameFile())
+        return false;
+    static QAtomicInteger<int> counter;
+    const QString name = QStringLiteral("journal-%1").arg(counter.fetchAndAddRelaxed(1));
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        m_sqlError = QSqlError();
+        if (!db.isValid()) {
+            m_error = QStringLiteral("the SQLite driver of Qt is not installed");
+        } else {
+            db.setDatabaseName(m_path);
+            db.setConnectOptions(use == Use::Read ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            done = db.open() ? work(db) : fail(db.lastError());
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
+}
+
+bool JournalStore::checkOwner(QSqlDatabase& db, bool* foreign) {
     m_error.clear();
-    QSqlQuery query(m_db);
+    QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next())
         return fail(query.lastError());
     const qint64 applicationId = query.value(0).toLongLong();
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
         return fail(query.lastError());
-    const bool empty = query.value(0).toInt() == 0;
-    // Another program's database: not ours to write into.
-    if (applicationId != kApplicationId && !empty) {
+    if (applicationId != kApplicationId && query.value(0).toInt() != 0) {
         *foreign = true;
-        m_error = QStringLiteral("another program's database");
+        m_error = QStringLiteral("%1 is another program's database, not a session journal").arg(m_path);
         return false;
-    }
-    // WAL lets a reader (the history, telvarctl sessions) look while a session writes; NORMAL syncs
-    // keep every committed batch through a crash of the program.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next())
-        return fail(query.lastError());
-    if (query.value(0).toString() != QLatin1String("wal")) {
-        m_error = QStringLiteral("the journal cannot be switched to write-ahead logging");
-        return false;
-    }
-    if (!execute(QStringLiteral("PRAGMA synchronous=NORMAL")))
-        return false;
-    if (empty && !execute(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
-        return false;
-    for (const char* statement : kSchema) {
-        if (!execute(QString::fromLatin1(statement)))
-            return false;
     }
     return true;
+}
+
+bool JournalStore::prepare(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    // A rollback journal, not a write-ahead log: no connection outlives its step, so nothing reads while
+    // another writes, and a reader opened read-only then leaves no files behind.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !query.next())
+        return fail(query.lastError());
+    if (query.value(0).toString() != QLatin1String("delete")) {
+        m_error = QStringLiteral("the journal cannot be switched to a rollback journal");
+        return false;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
+        return fail(query.lastError());
+    for (const char* statement : kSchema) {
+        if (!query.exec(QString::fromLatin1(statement)))
+            return fail(query.lastError());
+    }
+    return true;
+}
+
+bool JournalStore::stillTheSameFile() {
+    if (!m_file)
+        return true;
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_path).constData(), &info) == 0 &&
+        std::pair<quint64, quint64>(info.st_dev, info.st_ino) == *m_file)
+        return true;
+    m_error = QStringLiteral("the journal %1 was deleted or replaced while in use").arg(m_path);
+    return false;
 }
 
 bool JournalStore::fail(const QSqlError& error) {
@@ -190,112 +272,120 @@ bool JournalStore::fail(const QSqlError& error) {
     return false;
 }
 
-bool JournalStore::execute(const QString& statement) {
-    QSqlQuery query(m_db);
-    return query.exec(statement) || fail(query.lastError());
-}
-
 qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question) {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
-    query.addBindValue(started);
-    query.addBindValue(windowSeconds);
-    query.addBindValue(notNull(question));
-    if (!query.exec()) {
-        fail(query.lastError());
+    if (!stillTheSameFile() && !create(nullptr))
         return 0;
-    }
-    return query.lastInsertId().toLongLong();
+    qint64 id = 0;
+    step(Use::Write, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
+        query.addBindValue(started);
+        query.addBindValue(windowSeconds);
+        query.addBindValue(notNull(question));
+        if (!query.exec())
+            return fail(query.lastError());
+        id = query.lastInsertId().toLongLong();
+        return true;
+    });
+    return id;
 }
 
 bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
                           const std::vector<SessionWord>& words, const QString& answer,
                           std::optional<SessionEnd> end) {
-    if (!m_db.transaction())
-        return fail(m_db.lastError());
-    QSqlQuery poll(m_db);
-    poll.prepare(
-        QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
-                       " shown, not_shown) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    bool ok = true;
-    for (const SessionPoll& p : polls) {
-        const char* notShown = notShownText(p.outcome);
-        for (const QVariant& value :
-             {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
-              QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
-              notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
-            poll.addBindValue(value);
-        if (!(ok = poll.exec()))
-            break;
-    }
-    QSqlQuery word(m_db);
-    word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
-    for (auto w = words.begin(); ok && w != words.end(); ++w) {
-        for (const QVariant& value :
-             {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
-            word.addBindValue(value);
-        ok = word.exec();
-    }
-    QSqlQuery session(m_db);
-    if (ok) {
-        session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
-                            : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
-        session.addBindValue(notNull(answer));
-        if (end)
-            session.addBindValue(endText(*end));
-        session.addBindValue(id);
-        ok = session.exec();
-    }
-    if (!ok) {
-        const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
-                                : word.lastError().isValid() ? word.lastError()
-                                                             : session.lastError();
-        m_db.rollback();
-        return fail(error);
-    }
-    return m_db.commit() || fail(m_db.lastError());
+    return step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery poll(db);
+        poll.prepare(
+            QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
+                           " shown, not_shown) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        bool ok = true;
+        for (const SessionPoll& p : polls) {
+            const char* notShown = notShownText(p.outcome);
+            for (const QVariant& value :
+                 {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
+                  QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
+                  notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
+                poll.addBindValue(value);
+            if (!(ok = poll.exec()))
+                break;
+        }
+        QSqlQuery word(db);
+        word.prepare(QStringLiteral("INSERT INTO words (session, ms, word_index, word) VALUES (?, ?, ?, ?)"));
+        for (auto w = words.begin(); ok && w != words.end(); ++w) {
+            for (const QVariant& value :
+                 {QVariant(id), QVariant(w->ms), QVariant(w->index), QVariant(notNull(w->word))})
+                word.addBindValue(value);
+            ok = word.exec();
+        }
+        QSqlQuery session(db);
+        if (ok) {
+            session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
+                                : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
+            session.addBindValue(notNull(answer));
+            if (end)
+                session.addBindValue(endText(*end));
+            session.addBindValue(id);
+            ok = session.exec();
+        }
+        if (!ok) {
+            const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
+                                    : word.lastError().isValid() ? word.lastError()
+                                                                 : session.lastError();
+            db.rollback();
+            return fail(error);
+        }
+        return db.commit() || fail(db.lastError());
+    });
 }
 
 std::vector<JournalSession> JournalStore::list() {
+    m_error.clear();
     std::vector<JournalSession> sessions;
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason,"
-                                   " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
-                                   " FROM sessions ORDER BY id"))) {
-        fail(query.lastError());
+    // A journal nobody has written yet holds no sessions; a reader does not make one.
+    if (!QFileInfo::exists(m_path))
         return sessions;
-    }
-    while (query.next()) {
-        sessions.push_back({query.value(0).toLongLong(),
-                            query.value(1).toString(),
-                            query.value(2).toInt(),
-                            query.value(3).toString(),
-                            query.value(4).toString(),
-                            query.value(5).toString(),
-                            query.value(6).toInt(),
-                            {},
-                            {}});
-    }
+    step(Use::Read, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason,"
+                                       " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
+                                       " FROM sessions ORDER BY id")))
+            return fail(query.lastError());
+        while (query.next()) {
+            sessions.push_back({query.value(0).toLongLong(),
+                                query.value(1).toString(),
+                                query.value(2).toInt(),
+                                query.value(3).toString(),
+                                query.value(4).toString(),
+                                query.value(5).toString(),
+                                query.value(6).toInt(),
+                                {},
+                                {}});
+        }
+        return true;
+    });
     return sessions;
 }
 
 std::optional<std::vector<JournalSession>> JournalStore::read(const QList<qint64>& ids) {
-    m_error.clear();
     std::vector<JournalSession> sessions = list();
     if (!m_error.isEmpty())
         return std::nullopt;
     if (!ids.isEmpty())
         std::erase_if(sessions, [&ids](const JournalSession& session) { return !ids.contains(session.id); });
-    for (JournalSession& session : sessions) {
-        if (!readDetails(session))
-            return std::nullopt;
-    }
-    return sessions;
+    if (sessions.empty())
+        return sessions;
+    const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        return std::all_of(sessions.begin(), sessions.end(),
+                           [&](JournalSession& session) { return readDetails(db, session); });
+    });
+    return read ? std::optional(std::move(sessions)) : std::nullopt;
 }
 
-bool JournalStore::readDetails(JournalSession& session) {
-    QSqlQuery polls(m_db);
+bool JournalStore::readDetails(QSqlDatabase& db, JournalSession& session) {
+    QSqlQuery polls(db);
     polls.setForwardOnly(true);
     polls.prepare(QStringLiteral("SELECT ms, reading1, reading2, reading3, word_index, word, shown, not_shown"
                                  " FROM polls WHERE session = ? ORDER BY rowid"));
@@ -309,7 +399,7 @@ bool JournalStore::readDetails(JournalSession& session) {
                                  polls.value(5).toString(),
                                  outcomeFrom(polls.value(6).toBool(), polls.value(7).toString())});
     }
-    QSqlQuery words(m_db);
+    QSqlQuery words(db);
     words.setForwardOnly(true);
     words.prepare(QStringLiteral("SELECT ms, word_index, word FROM words WHERE session = ? ORDER BY rowid"));
     words.addBindValue(session.id);
@@ -325,23 +415,24 @@ std::optional<int> JournalStore::remove(const QList<qint64>& ids) {
     if (ids.isEmpty())
         return 0;
     const QString in = idList(ids);
-    if (!m_db.transaction()) {
-        fail(m_db.lastError());
-        return std::nullopt;
-    }
-    QSqlQuery query(m_db);
     int removed = 0;
-    bool ok = query.exec(QStringLiteral("DELETE FROM polls WHERE session IN (%1)").arg(in)) &&
-              query.exec(QStringLiteral("DELETE FROM words WHERE session IN (%1)").arg(in)) &&
-              query.exec(QStringLiteral("DELETE FROM sessions WHERE id IN (%1)").arg(in));
-    if (ok)
-        removed = query.numRowsAffected();
-    if (!ok || !m_db.commit()) {
-        fail(ok ? m_db.lastError() : query.lastError());
-        m_db.rollback();
-        return std::nullopt;
-    }
-    return removed;
+    const bool done = step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
+        QSqlQuery query(db);
+        const bool ok = query.exec(QStringLiteral("DELETE FROM polls WHERE session IN (%1)").arg(in)) &&
+                        query.exec(QStringLiteral("DELETE FROM words WHERE session IN (%1)").arg(in)) &&
+                        query.exec(QStringLiteral("DELETE FROM sessions WHERE id IN (%1)").arg(in));
+        if (ok)
+            removed = query.numRowsAffected();
+        if (!ok || !db.commit()) {
+            fail(ok ? db.lastError() : query.lastError());
+            db.rollback();
+            return false;
+        }
+        return true;
+    });
+    return done ? std::optional(removed) : std::nullopt;
 }
 
 } // namespace telvar

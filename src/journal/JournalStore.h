@@ -8,34 +8,47 @@
 #include <QSqlError>
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace telvar {
 
-// The session journal: an SQLite file of every session with its polls and words. One store is one
-// connection, to be used on one thread only; a writer thread and a reader each open their own.
+// The session journal: an SQLite file of every session with its polls and words. Every program that
+// uses a journal takes its lock file for each step and holds an SQLite connection only for that step,
+// so at most one connection to a journal is open anywhere. SQLite's own locks cannot be trusted for
+// this: they are POSIX locks, which a process loses the moment any of its descriptors of the file is
+// closed (a file dialog that peeks into the folder is enough), and a second program would then take
+// itself for the last one and remove the log under the first. One store serves one thread.
 class JournalStore {
 public:
-    JournalStore();
-    ~JournalStore();
+    // A step waits this long for another program's step; a holder needs milliseconds.
+    static constexpr std::chrono::milliseconds kWaitLimit{10000};
+
+    JournalStore() = default;
     JournalStore(const JournalStore&) = delete;
     JournalStore& operator=(const JournalStore&) = delete;
 
     // sessions.db in the user's application data folder.
     static QString defaultPath();
 
-    // Opens the journal at `path`, creating it when it is not there. A file that is not a journal (or no
-    // database at all) is renamed aside with the date in its name and a new journal begun; `setAside`
-    // then names where it went. False when no journal can be had here; errorString() says why.
+    // For the writer: opens the journal at `path`, creating it (readable by its owner only) when it is
+    // not there. A file that is no database at all is renamed aside with the date in its name and a new
+    // journal begun; `setAside` then names where it went. Another program's database is refused. False
+    // when no journal can be had here; errorString() says why.
     bool open(const QString& path, QString* setAside = nullptr);
-    bool isOpen() const { return m_open; }
+    // For a reader: nothing is created, written or renamed; an absent journal is an empty one. False when
+    // the file is no journal of ours.
+    bool openToRead(const QString& path);
+    bool isOpen() const { return !m_path.isEmpty(); }
     QString errorString() const { return m_error; }
 
-    // A new session, its end reason "interrupted" until finish() says otherwise; 0 on failure.
+    // A new session, its end reason "interrupted" until finish() says otherwise; 0 on failure. A journal
+    // that was deleted since the last session is begun anew.
     qint64 begin(const QString& started, int windowSeconds, const QString& question);
     // Adds polls and words to session `id` and sets its answer so far, in one transaction; with `end`, the
-    // session is finished.
+    // session is finished. Fails when the journal was deleted or replaced since the session began.
     bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
                 const QString& answer, std::optional<SessionEnd> end = std::nullopt);
 
@@ -48,15 +61,19 @@ public:
     std::optional<int> remove(const QList<qint64>& ids);
 
 private:
-    // `foreign` tells that the file is another program's database.
-    bool prepare(bool* foreign);
+    enum class Use { Read, Write };
+    // Runs `work` on a connection of its own, under the journal's lock; false when the step failed.
+    bool step(Use use, const std::function<bool(QSqlDatabase&)>& work);
+    bool create(QString* setAside);
+    // Whether the file is ours: `foreign` tells that it is another program's database.
+    bool checkOwner(QSqlDatabase& db, bool* foreign);
+    bool prepare(QSqlDatabase& db);
+    bool stillTheSameFile();
     bool fail(const QSqlError& error);
-    bool execute(const QString& statement);
-    bool readDetails(JournalSession& session);
+    bool readDetails(QSqlDatabase& db, JournalSession& session);
 
-    QString m_connection;
-    QSqlDatabase m_db;
-    bool m_open = false;
+    QString m_path;
+    std::optional<std::pair<quint64, quint64>> m_file; // device and inode of the writer's journal
     QString m_error;
     QSqlError m_sqlError;
 };

@@ -2,6 +2,7 @@
 
 #include "device/CloseKeys.h"
 #include "device/Prompter.h"
+#include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
 
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -86,7 +86,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
 }
 
 void SessionHistoryWindow::reload() {
-    if (!m_store.isOpen() && !m_store.open(m_journalPath)) {
+    if (!m_store.isOpen() && !m_store.openToRead(m_journalPath)) {
         say(tr("The session journal %1 cannot be read (%2)").arg(m_journalPath, m_store.errorString()));
         m_model.setSessions({});
         return;
@@ -164,9 +164,8 @@ bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QL
     }
     const QByteArray bytes =
         format == Format::Csv ? journalexport::pollsCsv(*sessions) : journalexport::sessionsJson(*sessions);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        say(tr("%1 could not be written (%2)").arg(path, file.errorString()));
+    if (QString error; !writeOutputTarget(path, bytes, &error)) {
+        say(tr("Nothing was exported: %1").arg(error));
         return false;
     }
     say(tr("%n session(s) exported to %1", nullptr, int(sessions->size())).arg(path));

@@ -1,11 +1,12 @@
 #include "pronounce/DictionaryIndex.h"
 
+#include "files/ReplaceFile.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -132,14 +133,12 @@ void DictionaryIndex::writeCache(const QString& path, QByteArrayView header) con
     // A cache that cannot be written costs the next run the build again, nothing more.
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    QByteArray head = header.toByteArray();
-    append(head, m_count);
-    file.write(head);
-    file.write(reinterpret_cast<const char*>(m_offsets), qint64(m_count) * qint64(sizeof(quint32)));
-    file.commit();
+    QByteArray data = header.toByteArray();
+    append(data, m_count);
+    data.append(reinterpret_cast<const char*>(m_offsets), qsizetype(m_count) * qsizetype(sizeof(quint32)));
+    // A full disk leaves the old cache, or none; never a short one.
+    QString ignored;
+    replaceFile(path, data, &ignored);
 }
 
 int DictionaryIndex::compareKey(QByteArrayView dictionary, quint32 offset, QByteArrayView key) {

@@ -3,6 +3,8 @@
 #include "files/AppendFile.h"
 #include "vocab/Cp1252.h"
 
+#include <sys/file.h>
+
 namespace telvar {
 
 SessionLogWriter::SessionLogWriter(QString path, Clock clock, QLocale locale)
@@ -65,6 +67,10 @@ bool SessionLogWriter::append(const QString& entry) {
             m_error = QStringLiteral("%1: %2").arg(m_path, reason);
             return false;
         }
+        // Held shared while the session keeps the log open, so that Clear Log, here or in another
+        // program, refuses to erase it under the session. A log that cannot be locked (a file system
+        // without flock) is written all the same.
+        ::flock(m_file.handle(), LOCK_SH | LOCK_NB);
     }
     // The entry's own line end, then the empty line that separates entries.
     const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");

@@ -14,7 +14,7 @@ namespace {
 // returned, and the files in it then fail to load and to save with their own errors.
 QString prepared(const QString& dir) {
     QDir().mkpath(dir);
-    return QDir(dir).absolutePath();
+    return dir;
 }
 
 } // namespace
@@ -25,11 +25,20 @@ QString DataFolder::resolve(const QString& overrideDir) {
 }
 
 QString DataFolder::resolve(const QString& overrideDir, const QString& programDir, const QString& userDir) {
+    return prepared(locate(overrideDir, programDir, userDir));
+}
+
+QString DataFolder::locate(const QString& overrideDir) {
+    return locate(overrideDir, QCoreApplication::applicationDirPath(),
+                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+QString DataFolder::locate(const QString& overrideDir, const QString& programDir, const QString& userDir) {
     if (!overrideDir.isEmpty())
-        return prepared(overrideDir);
+        return QDir(overrideDir).absolutePath();
     if (!isSystemFolder(programDir) && isWritable(programDir))
         return QDir(programDir).absolutePath();
-    return prepared(userDir);
+    return QDir(userDir).absolutePath();
 }
 
 bool DataFolder::isSystemFolder(const QString& dir) {

@@ -13,6 +13,9 @@ public:
     // Uses the folder of the running program and QStandardPaths::AppDataLocation.
     static QString resolve(const QString& overrideDir);
     static QString resolve(const QString& overrideDir, const QString& programDir, const QString& userDir);
+    // The same folder, as an absolute path, without making it.
+    static QString locate(const QString& overrideDir);
+    static QString locate(const QString& overrideDir, const QString& programDir, const QString& userDir);
 
     // Whether the folder lies in a tree that holds installed software (/usr, /bin, /sbin, /opt), which
     // programs must not change at run time.

@@ -37,6 +37,9 @@ private Q_SLOTS:
         QCOMPARE(parsed.options.verbArguments,
                  (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),
                               QStringLiteral("6"), QStringLiteral("--yes")}));
+        QCOMPARE(parsed.options.verbWordsWithEndOfOptions(),
+                 (QStringList{QStringLiteral("Who is there?"), QStringLiteral("--window"),
+                              QStringLiteral("6"), QStringLiteral("--"), QStringLiteral("--yes")}));
     }
 
     void helpAfterTheVerbIsTheVerbs() {
@@ -69,6 +72,9 @@ private Q_SLOTS:
         QCOMPARE(parsed.options.verb, QStringLiteral("raw"));
         QVERIFY(!parsed.options.yes);
         QCOMPARE(parsed.options.verbArguments, (QStringList{QStringLiteral("--yes"), QStringLiteral("--")}));
+        // A verb that parses options of its own gets the "--" back where it stood: "ask -- -2+3".
+        QCOMPARE(parsed.options.verbWordsWithEndOfOptions(),
+                 (QStringList{QStringLiteral("--"), QStringLiteral("--yes"), QStringLiteral("--")}));
 
         // After it, even a value-less global option is the verb's word.
         parsed =

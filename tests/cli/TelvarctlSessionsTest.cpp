@@ -1,7 +1,9 @@
 #include "journal/JournalStore.h"
 #include "support/ScratchFolder.h"
+#include "support/FileSizeLimit.h"
 #include "support/Telvarctl.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +14,12 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using telvar::JournalSession;
 using telvar::JournalStore;
@@ -112,6 +120,97 @@ private Q_SLOTS:
         QCOMPARE(after.front().end, QStringLiteral("window ended"));
         QCOMPARE(after.back().end, QStringLiteral("interrupted"));
         QCOMPARE(after.back().polls.front().readings, (std::array<int, 3>{9, 8, 7}));
+    }
+
+    // A recorder keeps a session going in the journal after something in it closed a descriptor of the
+    // journal file (as a file dialog does when it peeks into the folder); meanwhile another program
+    // lists the journal and a third records a session of its own. Every session reaches the file, whole.
+    void twoProgramsOnOneJournalLoseNoSession() {
+        using telvar::PollOutcome;
+        using telvar::SessionPoll;
+        JournalStore recorder;
+        QVERIFY(recorder.open(journal()));
+        const qint64 id = recorder.begin(QStringLiteral("2026-12-08T10:00:00+00:00"), 6, QStringLiteral("mine"));
+        QVERIFY(id > 0);
+        const SessionPoll first{200, {5, 0, 0}, 5, QStringLiteral("SUPPER"), PollOutcome::Shown};
+        QVERIFY(recorder.record(id, {first}, {{200, 5, QStringLiteral("SUPPER")}}, QStringLiteral(" SUPPER")));
+        ::close(::open(QFile::encodeName(journal()).constData(), O_RDONLY));
+
+        QCOMPARE(sessionsVerb({}).exitCode, 0);
+        QCOMPARE(ask({"--sensor", "7", "ask", "theirs", "--window", "6"}).exitCode, 0);
+        const SessionPoll second{400, {0, 0, 0}, 0, QString(), PollOutcome::OutsideRange};
+        QVERIFY(recorder.record(id, {second}, {}, QStringLiteral(" SUPPER"), telvar::SessionEnd::WindowEnded));
+
+        const std::vector<JournalSession> kept = sessions();
+        QCOMPARE(kept.size(), std::size_t(2));
+        QCOMPARE(kept[0].question, QStringLiteral("mine"));
+        QCOMPARE(kept[0].polls, (std::vector<SessionPoll>{first, second}));
+        QCOMPARE(kept[0].end, QStringLiteral("window ended"));
+        QCOMPARE(kept[1].question, QStringLiteral("theirs"));
+        QCOMPARE(kept[1].end, QStringLiteral("window ended"));
+    }
+
+    // A command that cannot write its output all the way fails and leaves what was there; one aimed at
+    // a file of the program's own, or at a folder that is not there, fails before it starts.
+    void anOutputThatCannotBeWrittenFailsTheCommand_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("file"); // the target, holding "OLD" before
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("limit"); // the most any file may grow to; 0 for none
+        const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("export on a full disk")
+            << QStringList{"sessions", "export", "-o", "exp.json"} << "exp.json" << tooLarge << 16;
+        QTest::newRow("word pair on a full disk")
+            << QStringList{"--data-dir", "words", "edit", "replace", "1", "FULL", "\\IY"} << "words/tempw.txt"
+            << tooLarge << 1024;
+        QTest::newRow("export over the journal")
+            << QStringList{"sessions", "export", "-o", "j.db"} << "j.db" << "which this program keeps" << 0;
+        QTest::newRow("trace over the log")
+            << QStringList{"--simulate", "ask", "Q", "--trace", "log.qnx"} << "log.qnx"
+            << "which this program keeps" << 0;
+        QTest::newRow("trace into no folder")
+            << QStringList{"--simulate", "ask", "Q", "--trace", "none/t.csv"} << "log.qnx"
+            << "No such file or directory" << 0;
+    }
+    void anOutputThatCannotBeWrittenFailsTheCommand() {
+        QFETCH(QStringList, words);
+        QFETCH(QString, file);
+        QFETCH(QString, said);
+        QFETCH(int, limit);
+        QCOMPARE(ask({"--sensor", "5", "ask", "first", "--window", "6"}).exitCode, 0);
+        QCOMPARE(runTelvarctl({"--data-dir", path("words"), "vocab", "0"}).exitCode, 0);
+        QFile::remove(path("log.qnx"));
+        const QByteArray before = file == QLatin1String("log.qnx") || file == QLatin1String("exp.json")
+                                      ? QByteArray("OLD")
+                                      : contentOf(qPrintable(file));
+        if (file == QLatin1String("log.qnx") || file == QLatin1String("exp.json"))
+            put(qPrintable(file), before);
+        const QByteArray journalBefore = contentOf("j.db");
+
+        QProcess process;
+        process.setWorkingDirectory(m_folder.path());
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setChildProcessModifier([limit] {
+            if (limit > 0)
+                telvar::test::FileSizeLimit::applyInChild(rlim_t(limit));
+        });
+        process.start(QStringLiteral(TELVARCTL_PATH), QStringList{"--journal", journal()} + words);
+        QVERIFY(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(err.contains(said), qPrintable(err));
+        QCOMPARE(contentOf(qPrintable(file)), before);
+        QCOMPARE(contentOf("j.db"), journalBefore);
+        QVERIFY(QDir(m_folder.path()).entryList({QStringLiteral("*.??????")}, QDir::Files).isEmpty());
+    }
+
+    // Text typed into a question never reaches the terminal of whoever lists the journal as a control
+    // sequence.
+    void listingsShowControlCharactersEscaped() {
+        QCOMPARE(ask({"--sensor", "5", "ask", "\x1b[2Jred\x07", "--window", "6"}).exitCode, 0);
+        const QString listed = sessionsVerb({}).out;
+        QVERIFY2(listed.contains(QLatin1String("\\x1b[2Jred\\x07")), qPrintable(listed));
+        QVERIFY(!listed.contains(QChar(0x1b)));
     }
 
     void sessionsWordsThatAreOffAreUsageErrors_data() {

@@ -68,7 +68,7 @@ private Q_SLOTS:
     void badSensorListsAreRefused_data() {
         QTest::addColumn<QString>("list");
         for (const char* list : {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3",
-                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90"})
+                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90", "0x10", "7,0x1F"})
             QTest::newRow(list) << QString::fromLatin1(list);
     }
     void badSensorListsAreRefused() {

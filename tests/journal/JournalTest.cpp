@@ -1,4 +1,5 @@
 #include "device/Timings.h"
+#include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
 #include "journal/SensorTrace.h"
 #include "journal/SessionJournal.h"
@@ -9,6 +10,7 @@
 #include "vocab/Vocabulary.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -23,7 +25,7 @@ namespace {
 
 std::vector<JournalSession> journalled(const QString& path) {
     JournalStore store;
-    return store.open(path) ? store.read().value_or(std::vector<JournalSession>{})
+    return store.openToRead(path) ? store.read().value_or(std::vector<JournalSession>{})
                             : std::vector<JournalSession>{};
 }
 
@@ -136,7 +138,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("setAside"); // and then kept in a fresh journal
         QTest::newRow("garbage") << "garbage" << true;
-        QTest::newRow("another program's database") << "foreign" << true;
+        QTest::newRow("another program's database") << "foreign" << false; // refused, left where it is
         QTest::newRow("folder that cannot be made") << "under a file" << false;
         QTest::newRow("folder in its place") << "folder" << false;
     }
@@ -180,7 +182,96 @@ private Q_SLOTS:
         if (setAside) {
             QCOMPARE(contentOf(qPrintable(aside.first())), before);
             QCOMPARE(journalled(path(name)).size(), std::size_t(2));
+        } else {
+            QCOMPARE(contentOf(name), before);
         }
+    }
+
+    // A spreadsheet opening the export must not run a word as a formula; the numbers stay numbers.
+    void csvCellsThatLookLikeFormulasStayText_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QByteArray>("cell");
+        QTest::newRow("equals") << "=1+2" << QByteArray("'=1+2");
+        QTest::newRow("plus") << "+1" << QByteArray("'+1");
+        QTest::newRow("minus") << "-1" << QByteArray("'-1");
+        QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
+        QTest::newRow("tab") << "\tx" << QByteArray("'\tx");
+        QTest::newRow("carriage return") << "\rx" << QByteArray("\"'\rx\"");
+        QTest::newRow("formula with a comma") << "=A1,B1" << QByteArray("\"'=A1,B1\"");
+        QTest::newRow("a word") << "SUPPER" << QByteArray("SUPPER");
+        QTest::newRow("a word with a dash") << "X-RAY" << QByteArray("X-RAY");
+    }
+    void csvCellsThatLookLikeFormulasStayText() {
+        QFETCH(QString, word);
+        QFETCH(QByteArray, cell);
+        const SessionPoll poll{-200, {5, 0, 0}, 5, word, PollOutcome::Shown};
+        QCOMPARE(journalexport::traceCsv({poll}).split('\n').at(1), "-200,5,0,0,5," + cell + ",1");
+    }
+
+    // A reader makes, changes and renames nothing, whatever lies at the journal's path; what is no journal
+    // of ours is refused.
+    void readersNeverWrite_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("absent") << "absent" << true;
+        QTest::newRow("journal") << "journal" << true;
+        QTest::newRow("another program's database") << "foreign" << false;
+        QTest::newRow("no database") << "garbage" << false;
+    }
+    void readersNeverWrite() {
+        QFETCH(QString, kind);
+        QFETCH(bool, readable);
+        if (kind == QLatin1String("journal")) {
+            SessionJournal journal(path("sessions.db"));
+            journal.follow(*m_session);
+            QVERIFY(runSession(QStringLiteral("5")));
+        } else if (kind == QLatin1String("foreign")) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+                db.setDatabaseName(path("sessions.db"));
+                QVERIFY(db.open());
+                QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        } else if (kind == QLatin1String("garbage")) {
+            put("sessions.db", QByteArray("this is no database\n").repeated(300));
+        }
+        QFile::remove(path("log.qnx"));
+        const QStringList files = QDir(m_folder.path()).entryList(QDir::Files);
+        const QByteArray before = contentOf("sessions.db");
+        JournalStore reader;
+        QCOMPARE(reader.openToRead(path("sessions.db")), readable);
+        if (readable)
+            QCOMPARE(reader.list().size(), std::size_t(kind == QLatin1String("journal") ? 1 : 0));
+        else
+            QVERIFY2(reader.errorString().contains(QLatin1String("journal")), qPrintable(reader.errorString()));
+        QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files), files);
+        QCOMPARE(contentOf("sessions.db"), before);
+    }
+
+    // The journal holds the user's own questions: nobody else may read it. One deleted while a session
+    // is being recorded is said once, and the next session begins a new one.
+    void aJournalIsPrivateAndItsLossIsSaid() {
+        SessionJournal journal(path("sessions.db"));
+        QSignalSpy said(&journal, &SessionJournal::problem);
+        journal.follow(*m_session);
+        QVERIFY(runSession(QStringLiteral("5")));
+        QCOMPARE(QFileInfo(path("sessions.db")).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFileDevice::Permissions());
+
+        m_device->script(QStringLiteral("5,7,9x1000"));
+        QSignalSpy ended(m_session.get(), &SessionController::sessionEnded);
+        QVERIFY(m_session->ask(QStringLiteral("lost"), ResponseWindow::Seconds24));
+        QTRY_VERIFY(journalled(path("sessions.db")).size() == 2);
+        QVERIFY(QFile::remove(path("sessions.db")));
+        QVERIFY(ended.wait(20000));
+        QTRY_COMPARE(said.size(), 1);
+        QVERIFY2(said.first().first().toString().contains(QLatin1String("deleted")),
+                 qPrintable(said.first().first().toString()));
+        QTRY_VERIFY(!m_session->isTickRunning());
+        QVERIFY(runSession(QStringLiteral("7"), QStringLiteral("after")));
+        QTRY_COMPARE(journalled(path("sessions.db")).size(), std::size_t(1));
+        QCOMPARE(said.size(), 1);
     }
 };
 

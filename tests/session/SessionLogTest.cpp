@@ -34,6 +34,8 @@ private Q_SLOTS:
         // Only blanks are trimmed: the line break Enter left stays, so the stamp starts a new line.
         QVERIFY(log.writeQuestion(QStringLiteral("  Caf\u00e9 \u20ac \u65e5?\r\n  ")));
         QVERIFY(log.isOpen());
+        // On disk while the window is still open: a crash during it keeps the question.
+        QCOMPARE(test::readFile(path()), "earlier\r\nUSER: Caf\xe9 \x80 ??\r\n" + kStamp + "\r\n\r\n");
         QVERIFY(log.writeAnswerAndClose(QStringLiteral(" SUPPER CARRIER")));
         QVERIFY(!log.isOpen());
         QVERIFY(log.writeQuestion(QStringLiteral("again")));

@@ -3,6 +3,7 @@
 #include "cli/Verb.h"
 #include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
+#include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
 #include "journal/SessionJournal.h"
 #include "session/SessionController.h"
@@ -43,13 +44,15 @@ Verb askVerb() {
             "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
             "that cannot be written is reported on stderr; the answer is printed all the same.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
-        [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
+        [](CliContext& context, QStringList) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
             OptionParser parser;
             parser.addOption(
                 QCommandLineOption(QStringLiteral("window"), QString(), QStringLiteral("SECONDS")));
             parser.addOption(QCommandLineOption(QStringLiteral("trace"), QString(), QStringLiteral("FILE")));
-            if (const QString error = parser.parse(arguments); !error.isEmpty())
+            // The words as given, "--" included: a question may begin with a minus.
+            if (const QString error = parser.parse(context.options().verbWordsWithEndOfOptions());
+                !error.isEmpty())
                 co_return context.usageError(verb, error);
             ResponseWindow window = ResponseWindow::Seconds12;
             if (parser.isSet(QStringLiteral("window"))) {
@@ -68,6 +71,9 @@ Verb askVerb() {
             const QString trace = parser.value(QStringLiteral("trace"));
             if (parser.isSet(QStringLiteral("trace")) && trace.isEmpty())
                 co_return context.usageError(verb, QStringLiteral("--trace needs a file name"));
+            // Said now, not once the user has waited through the window.
+            if (QString error; !trace.isEmpty() && !checkOutputTarget(trace, &error))
+                co_return context.fail(error);
 
             const Vocabulary* loaded = context.loadVocabulary();
             if (!loaded)

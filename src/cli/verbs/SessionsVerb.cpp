@@ -14,12 +14,22 @@ namespace {
 
 const QString kVerb = QStringLiteral("sessions");
 
-// A question or answer on one line of a tab-separated listing.
+// A question or answer on one line of a tab-separated listing. Line breaks and tabs become blanks; any
+// other control character is written as \xHH, so that no text typed into a question can drive the
+// terminal that shows the listing.
 QString oneField(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    for (const QChar c : {QChar(u'\r'), QChar(u'\n'), QChar(u'\t')})
-        text.replace(c, u' ');
-    return text;
+    QString field;
+    field.reserve(text.size());
+    for (const QChar c : std::as_const(text)) {
+        if (c == u'\r' || c == u'\n' || c == u'\t')
+            field += u' ';
+        else if (c.category() == QChar::Other_Control)
+            field += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            field += c;
+    }
+    return field;
 }
 
 std::optional<QList<qint64>> parseIds(const QStringList& words, QString* bad) {
@@ -162,15 +172,9 @@ Verb sessionsVerb() {
                 co_return context.usageError(kVerb, QStringLiteral("unknown action %1").arg(action));
             if (action.isEmpty() && !arguments.isEmpty())
                 co_return context.usageError(kVerb, QStringLiteral("unexpected %1").arg(arguments.first()));
+            // Opened to read: listing and exporting never make, change or rename a journal file.
             JournalStore journal;
-            QString aside;
-            const bool opened = journal.open(context.journalPath(), &aside);
-            if (!aside.isEmpty())
-                context.fail(
-                    QStringLiteral("the session journal %1 could not be read; it was renamed %2 and a "
-                                   "new one begun")
-                        .arg(context.journalPath(), aside));
-            if (!opened)
+            if (!journal.openToRead(context.journalPath()))
                 co_return context.fail(QStringLiteral("the session journal %1 cannot be used (%2)")
                                            .arg(context.journalPath(), journal.errorString()));
             if (action == QLatin1String("show"))

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace telvar {
+
+// The files this program holds or guards: its journal, a virtual device's state file, the session log,
+// the word-list and editor files, and what lies beside them (locks, pending pair commits). An output the
+// user names is checked against them, so that an export or a trace is never written over one of them,
+// around its lock or its pair commit. Kept for the whole process; safe from any thread.
+namespace ownfiles {
+
+// `role` says what the file is, as in "the session journal".
+void guard(const QString& path, const QString& role);
+// What `target` is to this program when it is one of the guarded files (the same file, through a link
+// or another name too), else empty.
+QString roleOf(const QString& target);
+// Forgets every guarded file (for tests that play several programs in one process).
+void clear();
+
+} // namespace ownfiles
+
+} // namespace telvar
