@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace telvar {
@@ -136,9 +137,13 @@ void ItcScreen::setListening(bool listening) {
 
 bool ItcScreen::eventFilter(QObject* watched, QEvent* event) {
     // A click into the box while it holds only its prompt selects the prompt, so that typing replaces it.
-    if (watched == m_question->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        m_question->toPlainText() == kQuestionPrompt && !m_question->textCursor().hasSelection())
-        m_question->selectAll();
+    // Queued: a click inside a selection clears it only once the box has handled the release.
+    if (watched == m_question->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        QTimer::singleShot(0, m_question, [this] {
+            if (m_question->toPlainText() == kQuestionPrompt && !m_question->textCursor().hasSelection())
+                m_question->selectAll();
+        });
+    }
     return QWidget::eventFilter(watched, event);
 }
 

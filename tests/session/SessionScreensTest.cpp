@@ -110,7 +110,10 @@ private Q_SLOTS:
         screen.show();
         QVERIFY(QTest::qWaitForWindowActive(&screen));
         auto* question = child<QPlainTextEdit>(screen, "questionBox");
+        // Whether or not the prompt was selected already (the window selects it when it shows the box).
+        screen.focusQuestion();
         QTest::mouseClick(question->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+        QTRY_COMPARE(question->textCursor().selectedText(), QStringLiteral("Enter a question"));
         QTest::keyClicks(question, QStringLiteral("Is anyone here?"));
         QCOMPARE(question->toPlainText(), QStringLiteral("Is anyone here?"));
         // Once the user's own text is there, a click only places the cursor.
