@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a program's gzipped manual page from its own --help and --version, so the page says what the
 # program says:  man-page.sh PROGRAM "WHAT IT IS" OUTPUT.1.gz [INCLUDE.h2m...]
 set -euo pipefail

@@ -1,5 +1,8 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How a command line of telvarctl is completed; _telvarctl_spec above says which options and words there are.
-# It needs nothing but bash itself, so it works with or without the bash-completion package.
+# Installed in /usr/share/bash-completion/completions, it is loaded by the bash-completion package the
+# first time telvarctl is completed; without that package, source the file from ~/.bashrc. The functions
+# themselves need nothing but bash.
 
 # The kind of OPTION's value, from the verb's options first, then the global ones: flag, file, dir, value
 # (one that cannot be completed), "values A B ...", or attached-KIND for a value only given after "=".

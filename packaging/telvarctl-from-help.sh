@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads what telvarctl says of itself (--help, and VERB --help for every verb it lists) and writes, so they
 # never drift from the program, into OUTPUT:
 #   man TELVARCTL OUTPUT         the VERBS section of its manual page, for help2man --include
@@ -127,6 +128,7 @@ man)
     done
     ;;
 completion)
+    echo '# SPDX-License-Identifier: GPL-3.0-or-later'
     echo '# bash completion for telvarctl, made from its own help texts when it was built.'
     echo
     echo '# The options and words that may follow VERB, or that stand before any verb when VERB is empty.'
@@ -146,6 +148,7 @@ completion)
     echo '    esac'
     echo '}'
     echo
-    cat "$(dirname "$0")/telvarctl-completion.bash"
+    # Its licence line is already the first of the whole.
+    grep -v '^# SPDX-License-Identifier:' "$(dirname "$0")/telvarctl-completion.bash"
     ;;
 esac

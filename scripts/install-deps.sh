@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the program, the tests and the Debian package need, and only
 # those missing.
 set -euo pipefail
@@ -8,7 +9,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
     pocketsphinx-en-us espeak-ng fonts-dejavu-core
-    help2man librsvg2-bin appstream dpkg-dev file
+    help2man librsvg2-bin appstream dpkg-dev file lintian devscripts
 )
 
 missing=()

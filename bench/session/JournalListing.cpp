@@ -33,7 +33,8 @@ bool fill(const QString& path, int sessions) {
         return false;
     for (int s = 0; s < sessions; ++s) {
         const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 24,
-                                      QStringLiteral("Question number %1?").arg(s));
+                                      QStringLiteral("Question number %1?").arg(s),
+                                      QStringLiteral("SIM-%1").arg(s % 2), QStringLiteral("bench@host"));
         std::vector<SessionPoll> polls;
         for (int p = 0; p < 120; ++p) {
             const int index = 1 + (s * 7 + p / 10) % 2048;

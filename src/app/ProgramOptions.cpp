@@ -8,6 +8,7 @@ namespace {
 const QString kDataDir = QStringLiteral("data-dir");
 const QString kJournal = QStringLiteral("journal");
 const QString kTimeout = QStringLiteral("timeout");
+const QString kDevice = QStringLiteral("device");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
 } // namespace
@@ -18,6 +19,7 @@ QString ProgramOptions::parse(const QStringList& arguments) {
     parser.addOption(QCommandLineOption(kDataDir, QString(), QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
+    parser.addOption(QCommandLineOption(kDevice, QString(), QStringLiteral("SERIAL|PATH")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), kHelp}));
     parser.addOption(QCommandLineOption(kVersion));
     if (QString error = parser.parse(arguments); !error.isEmpty())
@@ -40,6 +42,11 @@ QString ProgramOptions::parse(const QStringList& arguments) {
         if (journal.isEmpty())
             return QStringLiteral("--journal needs a file name");
     }
+    if (parser.isSet(kDevice)) {
+        device = parser.value(kDevice);
+        if (device.isEmpty())
+            return QStringLiteral("--device needs a serial number or a device path");
+    }
     if (parser.isSet(kTimeout)) {
         const QString value = parser.value(kTimeout);
         bool ok = false;
@@ -59,6 +66,8 @@ QString ProgramOptions::usage() {
                           "Options:\n") +
            EmulatorOptions::usage() +
            QStringLiteral(
+               "  --device SERIAL|PATH  the Telvar X to use when several are attached: a serial\n"
+               "                     number, a device path, or a virtual device's state file\n"
                "  --data-dir DIR     folder of the word-list files\n"
                "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"
                "  --timeout MS       time limit for each device reply (default 2000)\n"

@@ -15,6 +15,7 @@ struct ProgramOptions {
     QString dataDir;                      // --data-dir DIR
     QString journal;                      // --journal FILE; empty: the user's own
     std::chrono::milliseconds timeout{0}; // --timeout MS; 0: the default reply limit
+    QString device;                       // --device SERIAL|PATH; empty: the only one attached
     bool help = false;                    // --help
     bool version = false;                 // --version
 

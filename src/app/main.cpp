@@ -4,6 +4,7 @@
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
 #include "editor/Dictionary.h"
+#include "emulator/DeviceCandidates.h"
 #include "emulator/EmulatedLibrary.h"
 #include "journal/JournalStore.h"
 #include "session/ProgramFiles.h"
@@ -62,6 +63,21 @@ int main(int argc, char** argv) {
     if (options.help || options.version)
         return answerHelpOrVersion(options);
 
+    // The device is chosen before anything holds one: the state file of a virtual device, the node of a
+    // real one. With several attached, --device names the one this window is for.
+    const telvar::DeviceChoice choice = telvar::chooseDevices(
+        telvar::candidateDevices(options.emulator),
+        options.device.isEmpty() ? QStringList{} : QStringList{options.device}, false, false);
+    if (!choice.error.isEmpty()) {
+        print(stderr, QStringLiteral("telvar: %1\n").arg(choice.error));
+        QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), choice.error);
+        return choice.usage ? 2 : 1;
+    }
+    const std::optional<telvar::DeviceCandidate> chosen =
+        choice.devices.isEmpty() ? std::nullopt : std::optional(choice.devices.constFirst());
+    if (chosen && options.emulator.stateFiles.contains(chosen->path))
+        options.emulator.stateFile = chosen->path;
+
     telvar::SingleInstance instance(options.emulator.simulate, options.emulator.stateFile);
     QString running;
     switch (instance.start(&running)) {
@@ -94,7 +110,11 @@ int main(int argc, char** argv) {
         emulated = virtualLibrary.get();
         library = std::move(virtualLibrary);
     } else {
-        library = std::make_unique<telvar::HidapiLibrary>();
+        auto hidapi = std::make_unique<telvar::HidapiLibrary>();
+        // Named, the device is found again by its serial number when it comes back at another node.
+        if (chosen && !options.device.isEmpty())
+            hidapi->chooseDevice(chosen->serial.isEmpty() ? chosen->path : chosen->serial);
+        library = std::move(hidapi);
     }
 
     telvar::Mainform::Options windowOptions;

@@ -44,15 +44,49 @@ CliContext::~CliContext() {
     m_library.reset();
 }
 
+std::optional<QList<DeviceCandidate>> CliContext::chooseDevices(bool several) {
+    const DeviceChoice choice = telvar::chooseDevices(candidateDevices(m_options.emulator), m_options.devices,
+                                                      m_options.allDevices, several);
+    if (choice.error.isEmpty())
+        return choice.devices;
+    m_usageRefused = choice.usage;
+    fail(choice.error);
+    return std::nullopt;
+}
+
+bool CliContext::chooseOne() {
+    if (m_choiceMade)
+        return *m_choiceMade;
+    // With none there, none is chosen: the library then waits for the first that comes, as it always did.
+    DeviceChoice choice = telvar::chooseDevices(candidateDevices(m_options.emulator), m_options.devices,
+                                                m_options.allDevices, true);
+    if (choice.devices.size() > 1)
+        choice = {{}, QStringLiteral("this works on one Telvar X at a time; choose one with --device"), true};
+    if (!choice.error.isEmpty()) {
+        m_usageRefused = choice.usage;
+        m_setupError = choice.error;
+    } else if (!choice.devices.isEmpty())
+        m_chosen = choice.devices.constFirst();
+    m_choiceMade = choice.error.isEmpty();
+    return *m_choiceMade;
+}
+
 HidLibrary& CliContext::library() {
     if (m_library)
         return *m_library;
+    const bool chosen = chooseOne();
     if (m_options.emulator.simulate) {
         QString error;
-        auto emulator = EmulatedLibrary::create(m_options.emulator, &error);
+        EmulatorOptions emulatorOptions = m_options.emulator;
+        if (m_chosen && m_chosen->path != emulatorOptions.stateFile &&
+            emulatorOptions.stateFiles.contains(m_chosen->path))
+            emulatorOptions.stateFile = m_chosen->path;
+        // A device that cannot be chosen is not set up: its state file stays as it is.
+        auto emulator = chosen ? EmulatedLibrary::create(emulatorOptions, &error) : nullptr;
         if (!emulator) {
             // A damaged state file: connectDevice refuses, so nothing overwrites it.
-            m_setupError = error;
+            if (chosen)
+                m_setupError = error;
             emulator = std::make_unique<EmulatedLibrary>();
         }
         m_emulator = emulator.get();
@@ -60,7 +94,12 @@ HidLibrary& CliContext::library() {
         if (m_options.emulator.speakAloud)
             speakAloud();
     } else {
-        m_library = std::make_unique<HidapiLibrary>();
+        auto hidapi = std::make_unique<HidapiLibrary>();
+        // The only one there, not named, is not held to its node: whichever Telvar X comes is taken, as
+        // when one is unplugged and plugged in again.
+        if (m_chosen && !m_options.devices.isEmpty())
+            hidapi->chooseDevice(m_chosen->serial.isEmpty() ? m_chosen->path : m_chosen->serial);
+        m_library = std::move(hidapi);
     }
     return *m_library;
 }
@@ -194,6 +233,8 @@ void CliContext::interrupt(int signalNumber) {
 }
 
 int CliContext::finalStatus(int verbStatus) {
+    if (m_usageRefused && verbStatus == kExitFailure)
+        verbStatus = kExitUsage;
     // The virtual device keeps what the verb did only if its state file could be written.
     if (m_emulator && !std::exchange(m_stateChecked, true)) {
         m_emulator->device().flush();

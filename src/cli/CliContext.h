@@ -5,6 +5,7 @@
 #include "device/Prompter.h"
 #include "device/WaitResult.h"
 #include "editor/Dictionary.h"
+#include "emulator/DeviceCandidates.h"
 
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTask>
@@ -47,8 +48,12 @@ public:
     Prompter& prompter() { return *m_prompter; }
 
     // Attaches the device link and waits until the Telvar X is there. On failure it says why on stderr
-    // and returns false; the verb then exits with status 1.
+    // and returns false; the verb then exits with status 1, or 2 when several are attached and --device
+    // chose none.
     QCoro::Task<bool> connectDevice();
+    // The devices --device and --all-devices choose for a verb that may work on `several` (none when
+    // none is attached and none was named); on failure it says why on stderr and gives nothing.
+    std::optional<QList<DeviceCandidate>> chooseDevices(bool several);
     DeviceLink& link();
     // The virtual device, or null on real hardware.
     EmulatedLibrary* emulator() { return m_emulator; }
@@ -105,6 +110,8 @@ public:
 
 private:
     HidLibrary& library();
+    // The one device a verb works on, chosen once; false (said on stderr) when none can be.
+    bool chooseOne();
     void speakAloud();
 
     GlobalOptions m_options;
@@ -114,6 +121,9 @@ private:
     std::unique_ptr<HidLibrary> m_library;
     EmulatedLibrary* m_emulator = nullptr;
     QString m_setupError; // why the virtual device could not be set up
+    std::optional<DeviceCandidate> m_chosen;
+    std::optional<bool> m_choiceMade;
+    bool m_usageRefused = false; // the device words were off: exit 2
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<Vocabulary> m_vocabulary;
     std::unique_ptr<SpeechAloud> m_speech;

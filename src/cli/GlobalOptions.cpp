@@ -11,6 +11,8 @@ const QString kDictionary = QStringLiteral("dict");
 const QString kJournal = QStringLiteral("journal");
 const QString kTimeout = QStringLiteral("timeout");
 const QString kYes = QStringLiteral("yes");
+const QString kDevice = QStringLiteral("device");
+const QString kAllDevices = QStringLiteral("all-devices");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
 
@@ -21,6 +23,8 @@ void declareGlobalOptions(OptionParser& parser) {
     parser.addOption(QCommandLineOption(kJournal, QString(), QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kTimeout, QString(), QStringLiteral("MS")));
     parser.addOption(QCommandLineOption(kYes));
+    parser.addOption(QCommandLineOption(kDevice, QString(), QStringLiteral("SERIAL|PATH")));
+    parser.addOption(QCommandLineOption(kAllDevices));
     parser.addOption(QCommandLineOption(kHelp));
     parser.addOption(QCommandLineOption(kVersion));
 }
@@ -88,6 +92,12 @@ ParsedOptions parseGlobalOptions(const QStringList& arguments) {
     o.help = parser.isSet(kHelp);
     o.version = parser.isSet(kVersion);
     o.yes = parser.isSet(kYes);
+    o.devices = parser.values(kDevice);
+    o.allDevices = parser.isSet(kAllDevices);
+    if (o.devices.contains(QString())) {
+        parsed.error = QStringLiteral("--device needs a serial number or a device path");
+        return parsed;
+    }
     o.dataDir = parser.value(kDataDir);
     o.dictionary = parser.value(kDictionary);
     // An empty name would quietly mean the default folder or dictionary; a script that lost its
@@ -131,13 +141,17 @@ QString globalUsage() {
         "Global options may also follow the verb; words after -- are the verb's alone.\n"
         "\n"
         "Global options:\n"
-        "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE)\n"
+        "  --simulate[=FILE]  use the virtual Telvar X (its state kept in FILE); repeated, each\n"
+        "                     FILE is a virtual device of its own\n"
         "  --sensor LIST      virtual sensor readings, e.g. 5,7,1200x100 or 5/40/90x3,7/41/91x3\n"
         "                     (with --simulate)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
         "                     (with --simulate; repeatable)\n"
         "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
         "                     approximation of the chip for trying words, not its voice\n"
+        "  --device SERIAL|PATH  the Telvar X to use when several are attached (a serial\n"
+        "                     number, a device path, or a virtual device's state file);\n"
+        "                     ask takes several, or --all-devices\n"
         "  --data-dir DIR     folder of the word-list files\n"
         "  --dict FILE        the editor dictionary (default: DozudiZEzuve.Dic in the data folder)\n"
         "  --journal FILE     the session journal (default: sessions.db in the user's data folder)\n"

@@ -18,6 +18,8 @@ struct GlobalOptions {
     QString journal;                                  // --journal FILE: the session journal
     std::optional<std::chrono::milliseconds> timeout; // --timeout MS
     bool yes = false;                                 // --yes: answer Yes to every confirmation
+    QStringList devices;                              // --device SERIAL|PATH, repeatable
+    bool allDevices = false;                          // --all-devices
     bool help = false;
     bool version = false;
     QString verb;

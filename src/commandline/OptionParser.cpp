@@ -33,7 +33,7 @@ QString OptionParser::parse(const QStringList& words) {
         const QCommandLineOption* option = literal ? nullptr : find(word);
         const qsizetype equals = word.indexOf(u'=');
         if (option && equals > 0 && m_attachable.contains(option->names().constFirst())) {
-            m_attached.insert(option->names().constFirst(), word.mid(equals + 1));
+            m_attached[option->names().constFirst()].append(word.mid(equals + 1));
             forQt.append(word.left(equals));
             continue;
         }
@@ -80,7 +80,7 @@ bool OptionParser::takesNextWord(const QString& word) const {
 
 std::optional<QString> OptionParser::attachedValue(const QString& name) const {
     const auto found = m_attached.constFind(name);
-    return found == m_attached.constEnd() ? std::nullopt : std::optional<QString>(*found);
+    return found == m_attached.constEnd() ? std::nullopt : std::optional<QString>(found->constLast());
 }
 
 } // namespace telvar

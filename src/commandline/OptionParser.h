@@ -35,12 +35,14 @@ public:
     QStringList positionalArguments() const { return m_parser.positionalArguments(); }
     // The value of the last "--name=VALUE" of a flag added with addFlagWithAttachedValue, if there was one.
     std::optional<QString> attachedValue(const QString& name) const;
+    // Every "--name=VALUE" of such a flag, in order.
+    QStringList attachedValues(const QString& name) const { return m_attached.value(name); }
 
 private:
     QCommandLineParser m_parser;
     QList<QCommandLineOption> m_options;
     QStringList m_attachable;
-    QHash<QString, QString> m_attached;
+    QHash<QString, QStringList> m_attached;
 };
 
 } // namespace telvar

@@ -206,7 +206,8 @@ void DeviceLink::OnPlugged(HidLibrary::Handle handle) {
     const int product = m_library.GetProductID(handle);
     if (product != kProductId || vendor != kVendorId)
         return;
-    qCDebug(lcDevice) << "Telvar X plugged";
+    m_serialNumber = m_library.GetSerialNumber(handle);
+    qCDebug(lcDevice) << "Telvar X plugged, serial" << m_serialNumber;
     m_attached = true;
     Q_EMIT plugged();
 }

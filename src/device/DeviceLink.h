@@ -40,6 +40,9 @@ public:
 
     // True between a plugged notification for the Telvar X and the next unplug of vendor 1240.
     bool isAttached() const { return m_attached; }
+    // The serial number of the Telvar X attached last; it stays after an unplug, so a session that ends
+    // on the unplug still names its device.
+    const QString& serialNumber() const { return m_serialNumber; }
 
     // --- One sequence at a time ----------------------------------------------------------------------------
     // What a sequence is to the user: a job the user started and should not lose by quitting unasked (an
@@ -123,6 +126,7 @@ private:
     qint16 m_dataread = 0;
     bool m_connected = false;
     bool m_attached = false;
+    QString m_serialNumber;
     bool m_sequenceRunning = false;
     Role m_role = Role::Job;
     QString m_name;

@@ -13,7 +13,7 @@ namespace telvar {
 struct WriteOutcome {
     bool sent = false;
     bool absent = false; // not sent because no such device is attached (any more)
-    QString error;       // why it was not sent, for the user: "the Telvar X is not connected", the system's text
+    QString error; // why it was not sent, for the user: "the Telvar X is not connected", the system's text
 };
 
 // The HID library contract the program is written against. A backend delivers its notifications on the
@@ -39,6 +39,8 @@ public:
     virtual bool Disconnect() = 0;
     virtual int GetVendorID(Handle handle) = 0;
     virtual int GetProductID(Handle handle) = 0;
+    // The device's serial number as it reports it; empty when it reports none or the handle is unknown.
+    virtual QString GetSerialNumber(Handle handle) = 0;
     // 0 when no such device is attached.
     virtual Handle GetHandle(int vendorId, int productId) = 0;
     virtual void SetReadNotify(Handle handle, bool enabled) = 0;

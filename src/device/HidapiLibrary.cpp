@@ -141,6 +141,12 @@ void HidapiLibrary::rescanned(QList<HidDeviceInfo> present, const QString& depar
         if (!m_connected)
             return; // a receiver disconnected us
     }
+    // Another Telvar X than the one chosen is another program's business: not even its leaving is told.
+    if (!m_chosen.isEmpty()) {
+        present.removeIf([this](const HidDeviceInfo& d) {
+            return isTelvar(d) && d.path != m_chosen && d.serialNumber != m_chosen;
+        });
+    }
     for (const HidDeviceInfo& info : present) {
         if (isKnown(info.path))
             continue;
@@ -189,23 +195,60 @@ bool HidapiLibrary::announce(Handle handle) {
     return true;
 }
 
+QString HidapiLibrary::holderOf(const QString& path) {
+    ProcessLock claim(claimPath(path));
+    if (claim.acquire(std::chrono::milliseconds(0)) == ProcessLock::Outcome::HeldByOther)
+        return claim.holder();
+    NodeLock node(path);
+    return node.acquire() == NodeLock::Outcome::HeldByOther ? node.holder() : QString();
+}
+
+bool HidapiLibrary::claimNode(Device& device) {
+    if (!device.nodeLock)
+        device.nodeLock = std::make_unique<NodeLock>(device.info.path);
+    switch (device.nodeLock->acquire()) {
+    case NodeLock::Outcome::Held:
+        return true;
+    case NodeLock::Outcome::Failed:
+        // The open that follows fails the same way and says what to do about it.
+        qCDebug(lcDevice).noquote() << "the Telvar X's node cannot be locked:" << device.nodeLock->error();
+        return true;
+    case NodeLock::Outcome::HeldByOther:
+        break;
+    }
+    return false;
+}
+
 bool HidapiLibrary::claim(Handle handle, Device& device) {
     if (!device.claim)
         device.claim = std::make_unique<ProcessLock>(claimPath(device.info.path));
+    QString holder;
+    bool refused = false;
     switch (device.claim->acquire(std::chrono::milliseconds(0))) {
     case ProcessLock::Outcome::Held:
-        return true;
+        break;
     case ProcessLock::Outcome::NoLockFile:
-        // Without a runtime folder there is nowhere to meet other programs; the device is still usable.
+        // Without a runtime folder there is nowhere to meet this user's programs; the node lock still
+        // keeps out everyone else's.
         qCWarning(lcDevice).noquote() << "the Telvar X cannot be claimed:" << device.claim->error();
-        return true;
+        break;
     case ProcessLock::Outcome::HeldByOther:
+        holder = device.claim->holder();
+        refused = true;
+        break;
     case ProcessLock::Outcome::NotALockFile:
+        refused = true;
         break;
     }
-    const QString message = device.claim->error().isEmpty()
-                                ? QStringLiteral("The Telvar X is in use by %1").arg(device.claim->holder())
-                                : QStringLiteral("The Telvar X cannot be claimed: %1").arg(device.claim->error());
+    if (!refused && claimNode(device))
+        return true;
+    if (!refused) {
+        holder = device.nodeLock->holder();
+        device.claim->release();
+    }
+    const QString message =
+        !holder.isEmpty() ? QStringLiteral("The Telvar X is in use by %1").arg(holder)
+                          : QStringLiteral("The Telvar X cannot be claimed: %1").arg(device.claim->error());
     if (message != m_error) {
         m_error = message;
         qCInfo(lcDevice).noquote() << message;
@@ -245,6 +288,7 @@ void HidapiLibrary::opened(Handle handle, Opened& result) {
     if (!result.writer || !result.reader) {
         // Not held across the wait: a device this program cannot open may still serve another.
         device.claim.reset();
+        device.nodeLock.reset();
         if (device.openAttempts >= kOpenAttempts) {
             giveUpOpening(device, result.error);
             return;
@@ -318,6 +362,11 @@ int HidapiLibrary::GetVendorID(Handle handle) {
 int HidapiLibrary::GetProductID(Handle handle) {
     const HidDeviceInfo* device = info(handle);
     return device ? device->productId : 0;
+}
+
+QString HidapiLibrary::GetSerialNumber(Handle handle) {
+    const HidDeviceInfo* device = info(handle);
+    return device ? device->serialNumber : QString();
 }
 
 HidLibrary::Handle HidapiLibrary::GetHandle(int vendorId, int productId) {

@@ -6,6 +6,7 @@
 #include "device/HidReportReader.h"
 #include "device/HidWriter.h"
 #include "device/HidapiDevices.h"
+#include "files/NodeLock.h"
 #include "files/ProcessLock.h"
 
 #include <QList>
@@ -29,8 +30,10 @@ class HotplugMonitor;
 //
 // A Telvar X is used by one process at a time: hidraw hands every process that opens the node its own
 // copy of each input report, so two programs would take each other's replies. The library claims the
-// device (a lock file named after its node in the user's runtime folder) before opening it, holds the
-// claim while the device stays open, and while another program holds it tries again every second.
+// device before opening it (a lock file named after its node in the user's runtime folder, which says who
+// holds it, and an exclusive flock on the node itself, which keeps out every user's programs, root's
+// too), holds the claim while the device stays open, and while another program holds it tries again
+// every second.
 class HidapiLibrary : public HidLibrary {
     Q_OBJECT
 public:
@@ -53,6 +56,7 @@ public:
     bool Disconnect() override;
     int GetVendorID(Handle handle) override;
     int GetProductID(Handle handle) override;
+    QString GetSerialNumber(Handle handle) override;
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
@@ -63,6 +67,13 @@ public:
 
     // The Telvar X devices attached now, whether or not a library is connected. Blocks while it looks.
     static QList<HidDeviceInfo> attachedDevices();
+    // Who holds the Telvar X at this node, "PROGRAM (process N)"; empty when nobody does.
+    static QString holderOf(const QString& path);
+
+    // Only the Telvar X with this serial number, or at this node, is opened and announced; the others are
+    // left to other programs as if they were not there. A serial number finds the device again when it
+    // comes back at another node. Set before Connect.
+    void chooseDevice(const QString& serialOrPath) { m_chosen = serialOrPath; }
 
 Q_SIGNALS:
     // A Telvar X is attached but could not be opened, after every retry; `message` says what to do.
@@ -78,6 +89,7 @@ private:
     struct Device {
         HidDeviceInfo info;
         std::unique_ptr<ProcessLock> claim; // the Telvar X only, while it is opened or being opened
+        std::unique_ptr<NodeLock> nodeLock; // likewise
         std::shared_ptr<HidWriter> writer;  // the Telvar X only, once opened
         std::unique_ptr<HidReportReader> reader;
         std::deque<Report> pending;
@@ -95,6 +107,7 @@ private:
     bool announce(Handle handle);
     void requestOpen(Handle handle);
     bool claim(Handle handle, Device& device);
+    bool claimNode(Device& device);
     void opened(Handle handle, Opened& result);
     void giveUpOpening(const Device& device, int error);
     void onReport(Handle handle, const QByteArray& data);
@@ -111,6 +124,7 @@ private:
     // Counts connections, so that a scan or open asked for by an earlier one is recognised and dropped.
     quint64 m_generation = 0;
     QString m_error;
+    QString m_chosen;
     // Last, so that it goes first: no result reaches a half-destroyed library.
     DeviceIoThread m_io{this};
 };

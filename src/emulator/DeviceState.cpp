@@ -2,6 +2,8 @@
 
 #include "vocab/BuiltinVocabulary.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
 
 namespace telvar {
@@ -23,6 +25,12 @@ std::array<quint8, DeviceState::kConfigSize> DeviceState::factoryConfig() {
     config[ModesLow] = 255;
     config[ModesHigh] = 0;
     return config;
+}
+
+QString DeviceState::freshSerial() {
+    return QStringLiteral("SIM-%1")
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 DeviceState DeviceState::factory() {

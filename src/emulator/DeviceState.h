@@ -54,6 +54,9 @@ struct DeviceState {
     std::vector<quint16> record; // kRecordSlots entries
     QStringList unitWords;       // what the external unit took in its last transfer, ten characters each
     QStringList unitCommands;    // commands the external unit received, oldest first
+    // The serial number the device reports on the bus; empty in a state that names none (the factory
+    // state, a state file written before serials were kept), which the device then makes up.
+    QString serial;
     // Keys of the state file that the model does not own (a newer version's, a user's note), written
     // back as they were.
     QJsonObject otherKeys;
@@ -61,6 +64,8 @@ struct DeviceState {
     // As the device leaves the factory: its own vocabulary (the first eight codes of every built-in code
     // row, pads beyond), gain 4, offset 173, the default voice, every mode available, an erased record.
     static DeviceState factory();
+    // A serial number no other virtual device is likely to have: "SIM-" and eight hex digits.
+    static QString freshSerial();
     static std::array<quint8, kConfigSize> factoryConfig();
 
     quint16 spokenCount() const;

@@ -68,6 +68,13 @@ int EmulatedLibrary::GetProductID(Handle handle) {
     return found == m_ids.end() ? 0 : found->second.product;
 }
 
+QString EmulatedLibrary::GetSerialNumber(Handle handle) {
+    // Every handle the Telvar X ever had is the one virtual device; foreign devices report none.
+    const bool telvar =
+        GetVendorID(handle) == kVendorId && GetProductID(handle) == kProductId && !m_foreign.contains(handle);
+    return telvar ? m_device.serialNumber() : QString();
+}
+
 HidLibrary::Handle EmulatedLibrary::GetHandle(int vendorId, int productId) {
     const QList<Handle> present = presentHandles();
     const auto found = std::find_if(present.begin(), present.end(), [&](Handle handle) {
@@ -103,8 +110,7 @@ QFuture<WriteOutcome> EmulatedLibrary::WriteEx(int vendorId, int productId, cons
     else if (!m_handle || vendorId != kVendorId || productId != kProductId) {
         outcome.absent = true;
         outcome.error = QStringLiteral("the Telvar X is not connected");
-    }
-    else if (!m_device.receive(report.data()))
+    } else if (!m_device.receive(report.data()))
         outcome.error = QStringLiteral("the device refused the report");
     else
         outcome.sent = true;

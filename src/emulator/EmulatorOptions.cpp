@@ -2,6 +2,8 @@
 
 #include "commandline/OptionParser.h"
 
+#include <QFileInfo>
+
 namespace telvar {
 
 namespace {
@@ -15,8 +17,14 @@ const QString kSpeakAloud = QStringLiteral("speak-aloud");
 QString EmulatorOptions::setStateFile(const QString& file) {
     if (file.isEmpty())
         return QStringLiteral("--simulate= needs a file name after the equals sign");
+    for (const QString& given : std::as_const(stateFiles)) {
+        if (QFileInfo(given).absoluteFilePath() == QFileInfo(file).absoluteFilePath())
+            return QStringLiteral("--simulate=%1 is given twice; each file is one virtual device").arg(file);
+    }
     simulate = true;
-    stateFile = file;
+    if (stateFiles.isEmpty())
+        stateFile = file;
+    stateFiles.append(file);
     return {};
 }
 
@@ -56,8 +64,8 @@ QString EmulatorOptions::readFrom(const OptionParser& parser) {
     if (!simulate && (parser.isSet(kSensor) || parser.isSet(kFault) || parser.isSet(kSpeakAloud)))
         return QStringLiteral("--sensor, --fault and --speak-aloud work only with --simulate");
     speakAloud = parser.isSet(kSpeakAloud);
-    if (const std::optional<QString> file = parser.attachedValue(kSimulate)) {
-        if (QString error = setStateFile(*file); !error.isEmpty())
+    for (const QString& file : parser.attachedValues(kSimulate)) {
+        if (QString error = setStateFile(file); !error.isEmpty())
             return error;
     }
     // Every value is checked, not just the one that counts: a typo in an earlier one is still a typo.
@@ -74,7 +82,8 @@ QString EmulatorOptions::readFrom(const OptionParser& parser) {
 
 QString EmulatorOptions::usage() {
     return QStringLiteral(
-        "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE\n"
+        "  --simulate[=FILE]  use the virtual Telvar X; its memory and settings are kept in FILE;\n"
+        "                     repeated, each FILE is a virtual device of its own\n"
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0), or all\n"
         "                     three readings of each reply: 5/40/90x3,7/41/91x3;\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"

@@ -5,6 +5,7 @@
 #include "emulator/SensorWalk.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <optional>
@@ -14,21 +15,25 @@ namespace telvar {
 class OptionParser;
 
 // How the virtual Telvar X is set up; both programs fill it from the same command-line words:
-//   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE)
-//   --sensor LIST      scripted sensor readings (5,7,1200x100 or 5/40/90x3), or random[:SEED] for the wandering sensor
+//   --simulate[=FILE]  use the virtual device (its non-volatile state kept in FILE); each FILE given is a
+//                      virtual device of its own
+//   --sensor LIST      scripted sensor readings (5,7,1200x100 or 5/40/90x3), or random[:SEED] for the
+//   wandering sensor
 //   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS; may be repeated
 //   --speak-aloud      make what the device says audible (an approximation through espeak-ng)
 class EmulatorOptions {
 public:
     bool simulate = false;
-    QString stateFile;                        // empty: the state lives in memory for the run
+    QString stateFile;                        // the device used; empty: the state lives in memory for the run
+    QStringList stateFiles;                   // every virtual device given, in order
     std::optional<SensorScript> sensorScript; // unset: the seeded wandering sensor
     quint32 sensorSeed = SensorWalk::kDefaultSeed;
     FaultSet faults;
     std::chrono::milliseconds latency{1}; // about one USB frame
     bool speakAloud = false;
 
-    // Each returns an error text, empty on success.
+    // Each returns an error text, empty on success. The first file given is the one used until a program
+    // chooses another of them.
     QString setStateFile(const QString& file);
     QString setSensor(const QString& list);
     QString addFault(const QString& spec);

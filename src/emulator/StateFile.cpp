@@ -1,7 +1,7 @@
 #include "emulator/StateFile.h"
 
-#include "files/ReplaceFile.h"
 #include "files/CappedRead.h"
+#include "files/ReplaceFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,12 +15,13 @@ namespace {
 constexpr int kFormat = 1;
 // The state is tens of kilobytes; anything far larger is not a state file.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr int kMaxSerialLength = 64;
 
 const QStringList& ownKeys() {
     static const QStringList keys{QStringLiteral("format"),       QStringLiteral("config"),
                                   QStringLiteral("firmware"),     QStringLiteral("wordMemory"),
                                   QStringLiteral("spokenRecord"), QStringLiteral("unitWords"),
-                                  QStringLiteral("unitCommands")};
+                                  QStringLiteral("unitCommands"), QStringLiteral("serial")};
     return keys;
 }
 
@@ -76,6 +77,14 @@ bool readNumbers(const QJsonValue& value, int ceiling, std::vector<int>& out) {
     return true;
 }
 
+// A serial is listed, typed after --device and kept in the journal: short, printable, one word.
+bool isSerial(const QJsonValue& value) {
+    const QString text = value.toString();
+    return value.isString() && !text.isEmpty() && text.size() <= kMaxSerialLength &&
+           std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() > 32 && c.unicode() < 127; });
+}
+
 bool isLowerHex(const QByteArray& text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
@@ -100,6 +109,8 @@ QByteArray toJson(const DeviceState& state) {
     root.insert(QStringLiteral("spokenRecord"), record);
     root.insert(QStringLiteral("unitWords"), byteStrings(state.unitWords));
     root.insert(QStringLiteral("unitCommands"), byteStrings(state.unitCommands));
+    if (!state.serial.isEmpty())
+        root.insert(QStringLiteral("serial"), state.serial);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -181,6 +192,13 @@ std::optional<DeviceState> fromJson(const QByteArray& json, QString* error) {
     if (root.contains(QStringLiteral("unitCommands")) &&
         !readByteStrings(root.value(QStringLiteral("unitCommands")), state.unitCommands))
         return fail(QStringLiteral("\"unitCommands\" must be an array of strings of 8-bit characters"));
+    if (root.contains(QStringLiteral("serial"))) {
+        const QJsonValue value = root.value(QStringLiteral("serial"));
+        if (!isSerial(value))
+            return fail(QStringLiteral("\"serial\" must be 1 to %1 printable ASCII characters without blanks")
+                            .arg(kMaxSerialLength));
+        state.serial = value.toString();
+    }
     return state;
 }
 

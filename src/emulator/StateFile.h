@@ -14,7 +14,8 @@
 //     "wordMemory": "lower-case hex of the word memory from address 0",
 //     "spokenRecord": [512 numbers 0..65535, 65535 = erased],
 //     "unitWords": ["ten-character words the external unit holds", ...],
-//     "unitCommands": ["commands the external unit received", ...] }
+//     "unitCommands": ["commands the external unit received", ...],
+//     "serial": "the serial number the device reports" }
 // A key that is missing keeps its factory value, so a hand-written file may hold only "config". Keys of
 // other names are kept as they are and written back with the next save.
 namespace telvar::StateFile {

@@ -25,6 +25,8 @@ quint8 high(int value) {
 } // namespace
 
 VirtualDevice::VirtualDevice(QObject* parent) : QObject(parent), m_state(DeviceState::factory()) {
+    // Without a state file the device is a new one for every run.
+    m_state.serial = DeviceState::freshSerial();
     qRegisterMetaType<telvar::Utterance>();
     m_elapsed.start();
     // Its idle spells run as fast as the program's periods, so shortened timings shorten both sides.
@@ -40,13 +42,28 @@ VirtualDevice::~VirtualDevice() {
 
 // --- Set-up ---------------------------------------------------------------------------------------------
 
+namespace {
+QString stateLockPath(const QString& stateFile) {
+    return stateFile + QStringLiteral(".lock");
+}
+} // namespace
+
+QString VirtualDevice::stateFileHolder(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return {};
+    ProcessLock lock(stateLockPath(path));
+    return lock.acquire(std::chrono::milliseconds(0)) == ProcessLock::Outcome::HeldByOther ? lock.holder()
+                                                                                           : QString();
+}
+
 QString VirtualDevice::openStateFile(const QString& path) {
     bool missing = false;
     QString error;
     // Something that is not a file is refused by the load; no lock file is made beside a device node.
     // Opening the file this device holds already needs no second lock.
     std::unique_ptr<ProcessLock> stateLock;
-    const QString lockPath = path + QStringLiteral(".lock");
+    const QString lockPath = stateLockPath(path);
     const QFileInfo info(path);
     if ((!m_stateLock || m_stateLock->path() != lockPath) && (!info.exists() || info.isFile())) {
         stateLock = std::make_unique<ProcessLock>(lockPath);
@@ -65,6 +82,11 @@ QString VirtualDevice::openStateFile(const QString& path) {
     std::optional<DeviceState> loaded = StateFile::load(path, &missing, &error);
     if (!loaded)
         return error;
+    // A device keeps its serial from its first run on: a file that names none is given one, saved with
+    // the next save (a file that cannot be written still opens).
+    const bool unnamed = loaded->serial.isEmpty();
+    if (unnamed)
+        loaded->serial = DeviceState::freshSerial();
     if (missing) {
         error = StateFile::save(path, StateFile::toJson(*loaded));
         if (!error.isEmpty())
@@ -75,7 +97,7 @@ QString VirtualDevice::openStateFile(const QString& path) {
     m_stateFile = path;
     if (stateLock)
         m_stateLock = std::move(stateLock);
-    m_dirty = false;
+    m_dirty = unnamed && !missing;
     return {};
 }
 
@@ -112,7 +134,11 @@ void VirtualDevice::setClock(MsecClock clock) {
 
 void VirtualDevice::setState(const DeviceState& state) {
     std::lock_guard lock(m_mutex);
+    const QString serial = m_state.serial;
     m_state = state;
+    // Programming the memories leaves the device's identity alone unless the state names another.
+    if (m_state.serial.isEmpty())
+        m_state.serial = serial;
     markDirty();
 }
 
@@ -345,6 +371,11 @@ quint64 VirtualDevice::session() const {
 }
 
 // --- Looking inside -------------------------------------------------------------------------------------
+
+QString VirtualDevice::serialNumber() const {
+    std::lock_guard lock(m_mutex);
+    return m_state.serial;
+}
 
 DeviceState VirtualDevice::state() const {
     std::lock_guard lock(m_mutex);

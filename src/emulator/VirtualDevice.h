@@ -54,6 +54,8 @@ public:
     // (a lock file beside it): while another program uses it, this waits kStateFileWait and then gives
     // up saying who holds it. Returns an error text (nothing is changed on error).
     QString openStateFile(const QString& path);
+    // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
+    static QString stateFileHolder(const QString& path);
     void setSensorScript(const SensorScript& script);
     void setSensorSeed(quint32 seed); // back to the wandering sensor
     void setFaults(const FaultSet& faults);
@@ -76,6 +78,8 @@ public:
 
     // --- Looking inside -----------------------------------------------------------------------------------
     DeviceState state() const;
+    // What the device reports on the bus as its serial number; kept in the state file.
+    QString serialNumber() const;
     quint8 configByte(int number) const;
     QByteArray wordMemory(int address, int length) const;
     quint16 readRecord(int address) const;

@@ -42,9 +42,9 @@ QByteArray traceCsv(const std::vector<SessionPoll>& polls) {
 }
 
 QByteArray pollsCsv(const std::vector<JournalSession>& sessions) {
-    QByteArray csv = "id," + kTraceHeader + '\n';
+    QByteArray csv = "id,device," + kTraceHeader + '\n';
     for (const JournalSession& session : sessions) {
-        const QByteArray id = QByteArray::number(session.id) + ',';
+        const QByteArray id = QByteArray::number(session.id) + ',' + csvField(session.device) + ',';
         for (const SessionPoll& poll : session.polls) {
             csv += id;
             appendRow(csv, poll);
@@ -73,6 +73,8 @@ QByteArray sessionsJson(const std::vector<JournalSession>& sessions) {
                                {"question", session.question},
                                {"answer", session.answer},
                                {"end", session.end},
+                               {"device", session.device},
+                               {"operator", session.operatorName},
                                {"words", words},
                                {"polls", polls}});
     }

@@ -16,7 +16,10 @@ struct JournalSession {
     int window = 0;  // seconds
     QString question;
     QString answer;
-    QString end; // as endText() writes it
+    QString end;          // as endText() writes it
+    QString device;       // the serial number of the Telvar X asked; empty for sessions kept before serials
+    QString operatorName; // user@host of the program that asked
+    QString uuid;         // names the session wherever it is copied to
     int wordCount = 0;
     std::vector<SessionWord> words;
     std::vector<SessionPoll> polls;

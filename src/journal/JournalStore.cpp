@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUuid>
 
 #include <algorithm>
 
@@ -29,7 +30,8 @@ constexpr int kNotADatabase = 26;
 constexpr int kCorrupt = 11;
 const QString kLockSuffix = QStringLiteral(".lock");
 
-const char* const kSchema[] = {
+// The first journal's tables; a journal of version 0 has them already.
+const char* const kFirstTables[] = {
     "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL,"
     " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
     " end_reason TEXT NOT NULL DEFAULT 'interrupted')",
@@ -41,6 +43,17 @@ const char* const kSchema[] = {
     " word_index INTEGER NOT NULL, word TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS words_by_session ON words(session)",
 };
+
+// Version 1: each session names its device, who asked, and a UUID that a copy of the journal keys it on.
+const char* const kDeviceColumns[] = {
+    "ALTER TABLE sessions ADD COLUMN device TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE sessions ADD COLUMN operator TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE sessions ADD COLUMN uuid TEXT",
+};
+
+QString newUuid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
 
 const char* notShownText(PollOutcome outcome) {
     switch (outcome) {
@@ -151,8 +164,8 @@ bool JournalStore::openToRead(const QString& path) {
 bool JournalStore::create(QString* setAside) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         // Its questions are the user's own; SQLite gives the files it keeps beside it the same mode.
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                              0600);
+        const int fd =
+            ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
             ::close(fd);
         bool foreign = false;
@@ -210,8 +223,9 @@ bool JournalStore::step(Use use, const std::function<bool(QSqlDatabase&)>& work)
             m_error = QStringLiteral("the SQLite driver of Qt is not installed");
         } else {
             db.setDatabaseName(m_path);
-            db.setConnectOptions(use == Use::Read ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
-                                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            db.setConnectOptions(use == Use::Read
+                                     ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                     : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
             done = db.open() ? work(db) : fail(db.lastError());
             db.close();
         }
@@ -238,6 +252,19 @@ bool JournalStore::checkOwner(QSqlDatabase& db, bool* foreign) {
 
 bool JournalStore::prepare(QSqlDatabase& db) {
     QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return fail(query.lastError());
+    const int version = query.value(0).toInt();
+    query.finish();
+    // Checked before anything is written: a newer program's journal is left as it is.
+    if (version > kSchemaVersion) {
+        m_error =
+            QStringLiteral("it was written by a newer version of this program (journal version %1, this "
+                           "program knows up to %2)")
+                .arg(version)
+                .arg(kSchemaVersion);
+        return false;
+    }
     // A rollback journal, not a write-ahead log: no connection outlives its step, so nothing reads while
     // another writes, and a reader opened read-only then leaves no files behind.
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !query.next())
@@ -248,11 +275,64 @@ bool JournalStore::prepare(QSqlDatabase& db) {
     }
     if (!query.exec(QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId)))
         return fail(query.lastError());
-    for (const char* statement : kSchema) {
-        if (!query.exec(QString::fromLatin1(statement)))
+    return version == kSchemaVersion || migrate(db, version);
+}
+
+bool JournalStore::migrate(QSqlDatabase& db, int version) {
+    // One transaction: a journal is either as it was or wholly of the new version.
+    if (!db.transaction())
+        return fail(db.lastError());
+    bool ok = true;
+    for (; ok && version < kSchemaVersion; ++version)
+        ok = upgradeFrom(db, version);
+    QSqlQuery query(db);
+    ok = ok && (query.exec(QStringLiteral("PRAGMA user_version=%1").arg(version)) || fail(query.lastError()));
+    if (ok && db.commit())
+        return true;
+    if (ok)
+        fail(db.lastError());
+    const QSqlError error = m_sqlError;
+    const QString text = m_error;
+    db.rollback();
+    m_sqlError = error;
+    m_error = text;
+    return false;
+}
+
+bool JournalStore::upgradeFrom(QSqlDatabase& db, int version) {
+    QSqlQuery query(db);
+    switch (version) {
+    case 0: {
+        for (const char* statement : kFirstTables) {
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
+        }
+        for (const char* statement : kDeviceColumns) {
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
+        }
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT id FROM sessions")))
             return fail(query.lastError());
+        QList<qint64> ids;
+        while (query.next())
+            ids << query.value(0).toLongLong();
+        query.finish();
+        QSqlQuery name(db);
+        name.prepare(QStringLiteral("UPDATE sessions SET uuid = ? WHERE id = ?"));
+        for (const qint64 id : ids) {
+            name.addBindValue(newUuid());
+            name.addBindValue(id);
+            if (!name.exec())
+                return fail(name.lastError());
+        }
+        return query.exec(QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)")) ||
+               fail(query.lastError());
     }
-    return true;
+    default:
+        m_error = QStringLiteral("no way from journal version %1").arg(version);
+        return false;
+    }
 }
 
 bool JournalStore::stillTheSameFile() {
@@ -272,16 +352,22 @@ bool JournalStore::fail(const QSqlError& error) {
     return false;
 }
 
-qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question) {
+qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question,
+                           const QString& device, const QString& operatorName) {
     if (!stillTheSameFile() && !create(nullptr))
         return 0;
     qint64 id = 0;
     step(Use::Write, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("INSERT INTO sessions (started, window, question) VALUES (?, ?, ?)"));
+        query.prepare(
+            QStringLiteral("INSERT INTO sessions (started, window, question, device, operator, uuid)"
+                           " VALUES (?, ?, ?, ?, ?, ?)"));
         query.addBindValue(started);
         query.addBindValue(windowSeconds);
         query.addBindValue(notNull(question));
+        query.addBindValue(notNull(device));
+        query.addBindValue(notNull(operatorName));
+        query.addBindValue(newUuid());
         if (!query.exec())
             return fail(query.lastError());
         id = query.lastInsertId().toLongLong();
@@ -306,7 +392,8 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
             for (const QVariant& value :
                  {QVariant(id), QVariant(p.ms), QVariant(p.readings[0]), QVariant(p.readings[1]),
                   QVariant(p.readings[2]), QVariant(p.index), QVariant(notNull(p.word)), QVariant(p.shown()),
-                  notShown ? QVariant(QString::fromLatin1(notShown)) : QVariant(QMetaType(QMetaType::QString))})
+                  notShown ? QVariant(QString::fromLatin1(notShown))
+                           : QVariant(QMetaType(QMetaType::QString))})
                 poll.addBindValue(value);
             if (!(ok = poll.exec()))
                 break;
@@ -321,8 +408,9 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
         }
         QSqlQuery session(db);
         if (ok) {
-            session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
-                                : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
+            session.prepare(
+                end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
+                    : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
             session.addBindValue(notNull(answer));
             if (end)
                 session.addBindValue(endText(*end));
@@ -349,20 +437,29 @@ std::vector<JournalSession> JournalStore::list() {
     step(Use::Read, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason,"
+        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+            return fail(query.lastError());
+        // A reader never migrates: a journal no writer has brought up to date yet names no devices.
+        const QString deviceColumns = query.value(0).toInt() >= 1 ? QStringLiteral("device, operator, uuid")
+                                                                  : QStringLiteral("'', '', ''");
+        query.finish();
+        if (!query.exec(QStringLiteral("SELECT id, started, window, question, answer, end_reason, %1,"
                                        " (SELECT count(*) FROM words WHERE words.session = sessions.id)"
-                                       " FROM sessions ORDER BY id")))
+                                       " FROM sessions ORDER BY id")
+                            .arg(deviceColumns)))
             return fail(query.lastError());
         while (query.next()) {
-            sessions.push_back({query.value(0).toLongLong(),
-                                query.value(1).toString(),
-                                query.value(2).toInt(),
-                                query.value(3).toString(),
-                                query.value(4).toString(),
-                                query.value(5).toString(),
-                                query.value(6).toInt(),
-                                {},
-                                {}});
+            JournalSession& session = sessions.emplace_back();
+            session.id = query.value(0).toLongLong();
+            session.started = query.value(1).toString();
+            session.window = query.value(2).toInt();
+            session.question = query.value(3).toString();
+            session.answer = query.value(4).toString();
+            session.end = query.value(5).toString();
+            session.device = query.value(6).toString();
+            session.operatorName = query.value(7).toString();
+            session.uuid = query.value(8).toString();
+            session.wordCount = query.value(9).toInt();
         }
         return true;
     });

@@ -44,9 +44,16 @@ public:
     bool isOpen() const { return !m_path.isEmpty(); }
     QString errorString() const { return m_error; }
 
-    // A new session, its end reason "interrupted" until finish() says otherwise; 0 on failure. A journal
-    // that was deleted since the last session is begun anew.
-    qint64 begin(const QString& started, int windowSeconds, const QString& question);
+    // The layout of the tables this program writes, kept in PRAGMA user_version. 0 is the first journal,
+    // without device, operator and uuid; open() brings an older journal up to this in place, and refuses
+    // a newer one, leaving it as it is.
+    static constexpr int kSchemaVersion = 1;
+
+    // A new session with a UUID of its own, its end reason "interrupted" until record() says otherwise; 0
+    // on failure. `device` is the Telvar X's serial number, `operatorName` user@host. A journal that was
+    // deleted since the last session is begun anew.
+    qint64 begin(const QString& started, int windowSeconds, const QString& question, const QString& device,
+                 const QString& operatorName);
     // Adds polls and words to session `id` and sets its answer so far, in one transaction; with `end`, the
     // session is finished. Fails when the journal was deleted or replaced since the session began.
     bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
@@ -68,6 +75,9 @@ private:
     // Whether the file is ours: `foreign` tells that it is another program's database.
     bool checkOwner(QSqlDatabase& db, bool* foreign);
     bool prepare(QSqlDatabase& db);
+    // Brings the tables from `version` up to kSchemaVersion in one transaction.
+    bool migrate(QSqlDatabase& db, int version);
+    bool upgradeFrom(QSqlDatabase& db, int version);
     bool stillTheSameFile();
     bool fail(const QSqlError& error);
     bool readDetails(QSqlDatabase& db, JournalSession& session);

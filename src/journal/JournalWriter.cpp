@@ -14,10 +14,11 @@ void JournalWriter::open(const QString& path) {
                            .arg(path, m_store.errorString()));
 }
 
-void JournalWriter::begin(quint64 token, const QString& started, int windowSeconds, const QString& question) {
+void JournalWriter::begin(quint64 token, const QString& started, int windowSeconds, const QString& question,
+                          const QString& device, const QString& operatorName) {
     if (!m_store.isOpen())
         return;
-    if (const qint64 id = m_store.begin(started, windowSeconds, question); id > 0)
+    if (const qint64 id = m_store.begin(started, windowSeconds, question, device, operatorName); id > 0)
         m_ids[token] = id;
     else
         Q_EMIT problem(

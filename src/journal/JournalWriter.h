@@ -27,7 +27,8 @@ public:
     };
 
     void open(const QString& path);
-    void begin(quint64 token, const QString& started, int windowSeconds, const QString& question);
+    void begin(quint64 token, const QString& started, int windowSeconds, const QString& question,
+               const QString& device, const QString& operatorName);
     void write(const Batch& batch);
 
 Q_SIGNALS:

@@ -6,8 +6,10 @@
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,9 +17,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace telvar {
 
@@ -33,6 +38,13 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_search->setClearButtonEnabled(true);
     connect(m_search, &QLineEdit::textChanged, &m_model, &SessionListModel::setSearch);
     connect(m_search, &QLineEdit::textChanged, this, &SessionHistoryWindow::showCount);
+    m_device = new QComboBox(this);
+    m_device->setObjectName(QStringLiteral("historyDevice"));
+    m_device->setAccessibleName(tr("Device"));
+    connect(m_device, &QComboBox::currentIndexChanged, this, [this] {
+        m_model.setDevice(m_device->currentData().toString());
+        showCount();
+    });
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
@@ -70,14 +82,21 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     buttons->addWidget(exportAll);
     buttons->addWidget(m_delete);
 
+    auto* traces = new QWidget(this);
+    m_traces = new QHBoxLayout(traces);
+    m_traces->setContentsMargins(0, 0, 0, 0);
+    m_traces->addWidget(new SensorTraceChart(m_trace, traces));
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_table);
-    split->addWidget(new SensorTraceChart(m_trace, split));
+    split->addWidget(traces);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
 
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(m_search, 1);
+    filters->addWidget(m_device);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(m_search);
+    column->addLayout(filters);
     column->addWidget(split, 1);
     column->addLayout(buttons);
     resize(820, 560);
@@ -93,6 +112,7 @@ void SessionHistoryWindow::reload() {
     }
     std::vector<JournalSession> sessions = m_store.list();
     m_model.setSessions(std::move(sessions));
+    listDevices();
     if (!m_store.errorString().isEmpty())
         say(tr("The session journal could not be read (%1)").arg(m_store.errorString()));
     else
@@ -103,6 +123,19 @@ void SessionHistoryWindow::showCount() {
     const int total = m_model.totalCount();
     say(total == 1 ? tr("%1 of 1 session shown").arg(m_model.rowCount())
                    : tr("%1 of %2 sessions shown").arg(m_model.rowCount()).arg(total));
+}
+
+void SessionHistoryWindow::listDevices() {
+    const QString chosen = m_device->currentData().toString();
+    const QSignalBlocker quiet(m_device);
+    m_device->clear();
+    m_device->addItem(tr("All devices"), QString());
+    for (const QString& serial : m_model.devices())
+        m_device->addItem(serial, serial);
+    // A device whose sessions were all deleted is no longer offered: every device is shown again.
+    const int kept = m_device->findData(chosen);
+    m_device->setCurrentIndex(std::max(kept, 0));
+    m_model.setDevice(m_device->currentData().toString());
 }
 
 QList<qint64> SessionHistoryWindow::selectedIds() const {
@@ -119,18 +152,46 @@ void SessionHistoryWindow::showSelected() {
     m_delete->setEnabled(!ids.isEmpty());
     if (ids.isEmpty()) {
         m_trace.clear();
+        showCompanions({});
         return;
     }
     // The trace shows the session the selection began with, or the newest of several.
     const QModelIndex current = m_table->selectionModel()->currentIndex();
-    const qint64 id = current.isValid() && ids.contains(m_model.idAt(current.row()))
-                          ? m_model.idAt(current.row())
-                          : ids.first();
+    const bool currentSelected = current.isValid() && ids.contains(m_model.idAt(current.row()));
+    const int row =
+        currentSelected ? current.row() : m_table->selectionModel()->selectedRows().constFirst().row();
+    const qint64 id = m_model.idAt(row);
     const auto sessions = m_store.read({id});
     if (sessions && !sessions->empty())
         m_trace.show(sessions->front());
     else
         m_trace.clear();
+    QList<qint64> companions = m_model.askedTogether(row);
+    companions.removeOne(id);
+    showCompanions(companions);
+}
+
+void SessionHistoryWindow::showCompanions(const QList<qint64>& ids) {
+    // Every chart but the selected session's own goes, then one per session asked together with it.
+    while (m_traces->count() > 1)
+        delete m_traces->takeAt(1)->widget();
+    m_companions.clear();
+    if (ids.isEmpty())
+        return;
+    const auto sessions = m_store.read(ids);
+    if (!sessions)
+        return;
+    for (const JournalSession& session : *sessions) {
+        auto trace = std::make_unique<SensorTrace>();
+        trace->show(session);
+        auto* box = new QGroupBox(session.device, this);
+        box->setObjectName(QStringLiteral("historyCompanion"));
+        auto* inside = new QVBoxLayout(box);
+        inside->setContentsMargins(0, 0, 0, 0);
+        inside->addWidget(new SensorTraceChart(*trace, box));
+        m_traces->addWidget(box);
+        m_companions.push_back(std::move(trace));
+    }
 }
 
 void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {

@@ -1,6 +1,7 @@
 #include "journal/SessionJournal.h"
 
 #include "device/Timings.h"
+#include "journal/OperatorName.h"
 #include "session/SessionController.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ QString localTimeWithOffset(const QDateTime& time) {
 } // namespace
 
 SessionJournal::SessionJournal(const QString& path, QObject* parent)
-    : QObject(parent), m_path(path), m_writer(new JournalWriter) {
+    : QObject(parent), m_path(path), m_operator(operatorName()), m_writer(new JournalWriter) {
     m_thread.setObjectName(QStringLiteral("journal"));
     m_writer->moveToThread(&m_thread);
     connect(m_writer, &JournalWriter::problem, this, &SessionJournal::tell);
@@ -52,7 +53,10 @@ SessionJournal::~SessionJournal() {
 }
 
 void SessionJournal::follow(SessionController& session) {
-    connect(&session, &SessionController::asked, this, &SessionJournal::start);
+    connect(&session, &SessionController::asked, this,
+            [this, &session](const QString& question, ResponseWindow window) {
+                start(question, window, session.deviceSerial());
+            });
     connect(&session, &SessionController::polled, this, [this](const SessionPoll& poll) {
         if (m_recording)
             m_pending.polls.push_back(poll);
@@ -71,14 +75,15 @@ void SessionJournal::follow(SessionController& session) {
     });
 }
 
-void SessionJournal::start(const QString& question, ResponseWindow window) {
+void SessionJournal::start(const QString& question, ResponseWindow window, const QString& device) {
     if (m_recording)
         flush(SessionEnd::Interrupted);
     m_recording = true;
     m_pending = {++m_lastToken, {}, {}, {}, std::nullopt};
     const QString started = localTimeWithOffset(QDateTime::currentDateTime());
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, token = m_lastToken, started, window, question] {
-        writer->begin(token, started, static_cast<int>(window), question);
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, token = m_lastToken, started, window, question,
+                                         device, who = m_operator] {
+        writer->begin(token, started, static_cast<int>(window), question, device, who);
     });
     m_flushTimer.start();
 }

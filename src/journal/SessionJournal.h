@@ -31,11 +31,12 @@ Q_SIGNALS:
     void sessionRecorded(qint64 id);
 
 private:
-    void start(const QString& question, ResponseWindow window);
+    void start(const QString& question, ResponseWindow window, const QString& device);
     void flush(std::optional<SessionEnd> end = std::nullopt);
     void tell(const QString& text);
 
     QString m_path;
+    QString m_operator;
     QThread m_thread;
     JournalWriter* m_writer;
     QTimer m_flushTimer;

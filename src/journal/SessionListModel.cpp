@@ -30,14 +30,48 @@ void SessionListModel::setSearch(const QString& text) {
     endResetModel();
 }
 
+void SessionListModel::setDevice(const QString& serial) {
+    beginResetModel();
+    m_device = serial;
+    narrow();
+    endResetModel();
+}
+
 void SessionListModel::narrow() {
     m_shown.clear();
     for (int i = int(m_sessions.size()) - 1; i >= 0; --i) {
         const JournalSession& session = m_sessions[i];
-        if (m_search.isEmpty() || session.question.contains(m_search, Qt::CaseInsensitive) ||
-            session.answer.contains(m_search, Qt::CaseInsensitive))
+        if ((m_device.isEmpty() || session.device == m_device) &&
+            (m_search.isEmpty() || session.question.contains(m_search, Qt::CaseInsensitive) ||
+             session.answer.contains(m_search, Qt::CaseInsensitive)))
             m_shown.push_back(i);
     }
+}
+
+QStringList SessionListModel::devices() const {
+    QStringList serials;
+    for (const JournalSession& session : m_sessions) {
+        if (!session.device.isEmpty() && !serials.contains(session.device))
+            serials << session.device;
+    }
+    serials.sort();
+    return serials;
+}
+
+QList<qint64> SessionListModel::askedTogether(int row) const {
+    const JournalSession& asked = m_sessions[m_shown[row]];
+    const QDateTime started = QDateTime::fromString(asked.started, Qt::ISODate);
+    QList<qint64> together;
+    for (const JournalSession& other : m_sessions) {
+        const QDateTime otherStarted = QDateTime::fromString(other.started, Qt::ISODate);
+        const bool same = other.id == asked.id ||
+                          (!asked.device.isEmpty() && other.device != asked.device &&
+                           other.question == asked.question && started.isValid() && otherStarted.isValid() &&
+                           std::abs(started.msecsTo(otherStarted)) <= kTogetherMs);
+        if (same)
+            together << other.id;
+    }
+    return together;
 }
 
 QList<qint64> SessionListModel::allIds() const {
@@ -70,6 +104,8 @@ QVariant SessionListModel::data(const QModelIndex& index, int role) const {
         return session.answer.trimmed();
     case Words:
         return session.wordCount;
+    case Device:
+        return role == Qt::ToolTipRole ? session.operatorName : session.device;
     default:
         return {};
     }
@@ -89,6 +125,8 @@ QVariant SessionListModel::headerData(int section, Qt::Orientation orientation, 
         return tr("Answer");
     case Words:
         return tr("Words");
+    case Device:
+        return tr("Device");
     default:
         return {};
     }

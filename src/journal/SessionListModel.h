@@ -9,17 +9,27 @@
 namespace telvar {
 
 // The journal's sessions for the history: newest first, narrowed to those whose question or answer holds
-// the search text.
+// the search text and, when one is chosen, to one device. Sessions asked together (the same question
+// within a second on several devices) know each other.
 class SessionListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Started, Window, Question, Answer, Words, ColumnCount };
+    enum Column { Started, Window, Question, Answer, Words, Device, ColumnCount };
+    // How far apart the starts of sessions asked together may lie.
+    static constexpr qint64 kTogetherMs = 1000;
 
     using QAbstractTableModel::QAbstractTableModel;
 
     // Sessions oldest first, as the journal lists them.
     void setSessions(std::vector<JournalSession> sessions);
     void setSearch(const QString& text);
+    // Only the sessions of the device with this serial number; every device when empty.
+    void setDevice(const QString& serial);
+    // The serial numbers the sessions name, sorted.
+    QStringList devices() const;
+    // The sessions asked together with the one at `row`, itself included, oldest first; only itself when
+    // it was asked alone.
+    QList<qint64> askedTogether(int row) const;
     qint64 idAt(int row) const { return m_sessions[m_shown[row]].id; }
     QList<qint64> allIds() const;
     // Sessions in the journal, whether the search shows them or not.
@@ -38,6 +48,7 @@ private:
     std::vector<JournalSession> m_sessions;
     std::vector<int> m_shown; // indexes into m_sessions, newest first
     QString m_search;
+    QString m_device;
 };
 
 } // namespace telvar

@@ -53,6 +53,10 @@ int SessionController::remainingSeconds() const {
     return int((left + 999) / 1000);
 }
 
+QString SessionController::deviceSerial() const {
+    return m_link.serialNumber();
+}
+
 bool SessionController::ask(const QString& question, ResponseWindow window) {
     if (m_listening)
         return false;

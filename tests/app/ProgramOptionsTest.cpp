@@ -20,7 +20,8 @@ void ProgramOptionsTest::takesEveryOption() {
     ProgramOptions options;
     const QString error =
         options.parse({"--simulate=/tmp/state.json", "--sensor", "5,7", "--fault", "drop:B",
-                       "--fault=delay:20", "--data-dir", "/tmp/words", "--timeout=350", "--speak-aloud"});
+                       "--fault=delay:20", "--data-dir", "/tmp/words", "--timeout=350", "--speak-aloud",
+                       "--simulate=/tmp/other.json", "--device", "SIM-0000002A"});
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY(options.emulator.simulate);
     QCOMPARE(options.emulator.stateFile, QStringLiteral("/tmp/state.json"));
@@ -30,6 +31,8 @@ void ProgramOptionsTest::takesEveryOption() {
     QCOMPARE(options.dataDir, QStringLiteral("/tmp/words"));
     QCOMPARE(options.timeout, std::chrono::milliseconds(350));
     QVERIFY(options.emulator.speakAloud);
+    QCOMPARE(options.emulator.stateFiles, (QStringList{"/tmp/state.json", "/tmp/other.json"}));
+    QCOMPARE(options.device, QStringLiteral("SIM-0000002A"));
     QVERIFY(!options.help);
 
     ProgramOptions plain;
@@ -52,6 +55,7 @@ void ProgramOptionsTest::rejectsWhatItCannotUse_data() {
     QTest::newRow("bad fault") << QStringList{"--simulate", "--fault", "melt"} << "melt";
     QTest::newRow("state file as its own word") << QStringList{"--simulate", "state.json"} << "state.json";
     QTest::newRow("flag with a value") << QStringList{"--version=2"} << "--version";
+    QTest::newRow("empty device") << QStringList{"--device="} << "--device";
 }
 
 void ProgramOptionsTest::rejectsWhatItCannotUse() {

@@ -1,6 +1,6 @@
 #include "journal/JournalStore.h"
-#include "support/ScratchFolder.h"
 #include "support/FileSizeLimit.h"
+#include "support/ScratchFolder.h"
 #include "support/Telvarctl.h"
 
 #include <QDir>
@@ -62,13 +62,15 @@ private Q_SLOTS:
 
         static const QRegularExpression line(
             QStringLiteral("^1\\t\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\t6\\tAnyone\\?"
-                           "\\t SUPPER CARRIER\\n$"));
+                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\n$"));
         const QString listed = sessionsVerb({}).out;
-        QVERIFY2(line.match(listed).hasMatch(), qPrintable(listed));
+        const QRegularExpressionMatch listing = line.match(listed);
+        QVERIFY2(listing.hasMatch(), qPrintable(listed));
+        const QString device = listing.captured(1);
         QCOMPARE(sessionsVerb({"show", "1"}).out.toUtf8(), contentOf("t.csv"));
-        QByteArray withIds = "id," + rows.first() + '\n';
+        QByteArray withIds = "id,device," + rows.first() + '\n';
         for (const QByteArray& row : rows.mid(1, rows.size() - 2))
-            withIds += "1," + row + '\n';
+            withIds += "1," + device.toLatin1() + ',' + row + '\n';
         QCOMPARE(sessionsVerb({"export", "--format", "csv"}).out.toUtf8(), withIds);
 
         QCOMPARE(sessionsVerb({"export", "-o", path("all.json"), "1"}).exitCode, 0);
@@ -78,6 +80,8 @@ private Q_SLOTS:
         QCOMPARE(session.value("question").toString(), QStringLiteral("Anyone?"));
         QCOMPARE(session.value("answer").toString(), QStringLiteral(" SUPPER CARRIER"));
         QCOMPARE(session.value("end").toString(), QStringLiteral("window ended"));
+        QCOMPARE(session.value("device").toString(), device);
+        QVERIFY(session.value("operator").toString().contains(u'@'));
         QCOMPARE(session.value("words").toArray().at(1).toObject().value("word").toString(), "CARRIER");
         const QJsonArray polls = session.value("polls").toArray();
         QCOMPARE(polls.size(), rows.size() - 2);
@@ -130,16 +134,19 @@ private Q_SLOTS:
         using telvar::SessionPoll;
         JournalStore recorder;
         QVERIFY(recorder.open(journal()));
-        const qint64 id = recorder.begin(QStringLiteral("2026-12-08T10:00:00+00:00"), 6, QStringLiteral("mine"));
+        const qint64 id =
+            recorder.begin(QStringLiteral("2026-12-08T10:00:00+00:00"), 6, QStringLiteral("mine"), {}, {});
         QVERIFY(id > 0);
         const SessionPoll first{200, {5, 0, 0}, 5, QStringLiteral("SUPPER"), PollOutcome::Shown};
-        QVERIFY(recorder.record(id, {first}, {{200, 5, QStringLiteral("SUPPER")}}, QStringLiteral(" SUPPER")));
+        QVERIFY(
+            recorder.record(id, {first}, {{200, 5, QStringLiteral("SUPPER")}}, QStringLiteral(" SUPPER")));
         ::close(::open(QFile::encodeName(journal()).constData(), O_RDONLY));
 
         QCOMPARE(sessionsVerb({}).exitCode, 0);
         QCOMPARE(ask({"--sensor", "7", "ask", "theirs", "--window", "6"}).exitCode, 0);
         const SessionPoll second{400, {0, 0, 0}, 0, QString(), PollOutcome::OutsideRange};
-        QVERIFY(recorder.record(id, {second}, {}, QStringLiteral(" SUPPER"), telvar::SessionEnd::WindowEnded));
+        QVERIFY(
+            recorder.record(id, {second}, {}, QStringLiteral(" SUPPER"), telvar::SessionEnd::WindowEnded));
 
         const std::vector<JournalSession> kept = sessions();
         QCOMPARE(kept.size(), std::size_t(2));
@@ -163,8 +170,8 @@ private Q_SLOTS:
         QTest::newRow("word pair on a full disk")
             << QStringList{"--data-dir", "words", "edit", "replace", "1", "FULL", "\\IY"} << "words/tempw.txt"
             << tooLarge << 1024;
-        QTest::newRow("export over the journal")
-            << QStringList{"sessions", "export", "-o", "j.db"} << "j.db" << "which this program keeps" << 0;
+        QTest::newRow("export over the journal") << QStringList{"sessions", "export", "-o", "j.db"} << "j.db"
+                                                 << "which this program keeps" << 0;
         QTest::newRow("trace over the log")
             << QStringList{"--simulate", "ask", "Q", "--trace", "log.qnx"} << "log.qnx"
             << "which this program keeps" << 0;

@@ -47,6 +47,10 @@ FakeHidrawDevice::~FakeHidrawDevice() {
         ::close(m_slave);
 }
 
+QString FakeHidrawDevice::terminalPath() const {
+    return m_slave >= 0 ? QString::fromLocal8Bit(::ttyname(m_slave)) : QString();
+}
+
 QString FakeHidrawDevice::node() const {
     return QStringLiteral("/dev/hidraw%1").arg(m_identity.number);
 }

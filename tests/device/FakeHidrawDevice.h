@@ -36,6 +36,8 @@ public:
     ~FakeHidrawDevice();
 
     QString node() const;
+    // The file behind the node while it is plugged (a pseudo terminal), for another process to open.
+    QString terminalPath() const;
     // Creates the device; udev listeners receive "add" events.
     void plug();
     // Removes the device the way the kernel does: I/O fails, pending reads hang up, "remove" events.

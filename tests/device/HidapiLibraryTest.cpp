@@ -14,6 +14,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace telvar;
@@ -432,6 +434,104 @@ private Q_SLOTS:
         QCOMPARE(m_devices[0]->openAttempts(), opens + 2); // its writer and its reader, once
         QVERIFY(secondLibrary.errorString().isEmpty());
         QVERIFY(write(secondLibrary, {0, 'Z'}).sent);
+    }
+
+    // The lock on the node keeps out a program that never made the per-user lock file: another user's,
+    // root's. Here another process holds it (as another user where this test can switch to one); the
+    // library says who and never opens the node until that process lets go.
+    void aNodeLockedByAnotherProcessKeepsTheLibraryOut_data() {
+        QTest::addColumn<QStringList>("asWho");
+        QTest::newRow("another process") << QStringList{};
+        if (::geteuid() == 0 && QFileInfo::exists(QStringLiteral("/usr/bin/setpriv")))
+            QTest::newRow("another user")
+                << QStringList{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    void aNodeLockedByAnotherProcessKeepsTheLibraryOut() {
+        QFETCH(QStringList, asWho);
+        FakeHidrawDevice& device = addDevice(0);
+        device.plug();
+        const QString terminal = device.terminalPath();
+        QVERIFY(::chmod(QFile::encodeName(terminal).constData(), 0666) == 0);
+        QProcess holder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("LD_PRELOAD")); // it opens the real file, not the testbed's node
+        holder.setProcessEnvironment(environment);
+        // flock takes the lock, says so through the command it runs, and keeps it until that ends.
+        const QStringList command =
+            asWho +
+            QStringList{"/usr/bin/flock", "--exclusive", terminal, "/bin/sh", "-c", "echo held; exec cat"};
+        holder.start(command.first(), command.mid(1));
+        QVERIFY(holder.waitForReadyRead(kWait));
+        QCOMPARE(holder.readAll(), QByteArray("held\n"));
+
+        HidapiLibrary library;
+        DeviceLink link(library);
+        QSignalSpy refused(&library, &HidapiLibrary::inUse);
+        QSignalSpy plugged(&link, &DeviceLink::plugged);
+        link.hidattach();
+        QVERIFY(refused.wait(kWait));
+        const QString message =
+            QStringLiteral("The Telvar X is in use by flock (process %1)").arg(holder.processId());
+        QCOMPARE(refused.first().first().toString(), message);
+        QVERIFY(!link.isAttached());
+        QCOMPARE(device.openAttempts(), 0);
+        QCOMPARE(HidapiLibrary::holderOf(device.node()),
+                 QStringLiteral("flock (process %1)").arg(holder.processId()));
+
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(kWait));
+        QVERIFY(plugged.wait(kWait));
+        QCOMPARE(refused.size(), 1);
+        // Now this library holds the node: a second one is kept out by the per-user lock file and the
+        // node lock alike, and nobody else may take it.
+        QCOMPARE(HidapiLibrary::holderOf(device.node()),
+                 QStringLiteral("%1 (process %2)")
+                     .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+                     .arg(QCoreApplication::applicationPid()));
+        QProcess taker;
+        taker.setProcessEnvironment(environment);
+        taker.start(QStringLiteral("/usr/bin/flock"), {"--exclusive", "--nonblock", terminal, "true"});
+        QVERIFY(taker.waitForFinished(kWait));
+        QCOMPARE(taker.exitCode(), 1);
+        // Unplugged, the node is let go at once.
+        device.unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isAttached(), kWait);
+        QCOMPARE(HidapiLibrary::holderOf(device.node()), QString());
+    }
+
+    // Two Telvar X with serials of their own: each is listed, and a library that chose one opens and
+    // announces only that one, its serial with it; the other stays free for another program.
+    void opensOnlyTheChosenDevice_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("by node") << "/dev/hidraw0"
+                                 << "TX-0000";
+        QTest::newRow("by serial") << "TX-0001"
+                                   << "TX-0001";
+    }
+    void opensOnlyTheChosenDevice() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, serial);
+        FakeHidrawDevice& first = addDevice(0);
+        first.plug();
+        FakeHidrawDevice& other = addDevice(1);
+        other.plug();
+        const QList<HidDeviceInfo> found = HidapiLibrary::attachedDevices();
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found[1].serialNumber, QStringLiteral("TX-0001"));
+
+        HidapiLibrary library;
+        library.chooseDevice(chosen);
+        NotificationLog log(library);
+        DeviceLink link(library);
+        QSignalSpy plugged(&link, &DeviceLink::plugged);
+        link.hidattach();
+        QVERIFY(plugged.wait(kWait));
+        QCOMPARE(link.serialNumber(), serial);
+        QCOMPARE(log.count(HidLibrary::Plugged), 1);
+        FakeHidrawDevice& unchosen = serial == QLatin1String("TX-0000") ? other : first;
+        QCOMPARE(unchosen.openAttempts(), 0);
+        QCOMPARE(HidapiLibrary::holderOf(unchosen.node()), QString());
     }
 
     void carriesDeviceLinkRequests() {

@@ -167,8 +167,11 @@ private Q_SLOTS:
         QVERIFY(separate.options.stateFile.isEmpty());
         QCOMPARE(separate.rest, QStringList{QStringLiteral("state.json")});
 
+        // Each file given is a virtual device of its own; the first is used until another is chosen.
         const CommandLine twice = parse(QStringLiteral("--simulate=first.json --simulate=second.json"));
-        QCOMPARE(twice.options.stateFile, QStringLiteral("second.json"));
+        QCOMPARE(twice.options.stateFiles, (QStringList{"first.json", "second.json"}));
+        QCOMPARE(twice.options.stateFile, QStringLiteral("first.json"));
+        QVERIFY(!parse(QStringLiteral("--simulate=first.json --simulate=./first.json")).error.isEmpty());
 
         const CommandLine withEquals = parse(QStringLiteral("--simulate=dir/a=b.json"));
         QCOMPARE(withEquals.options.stateFile, QStringLiteral("dir/a=b.json"));

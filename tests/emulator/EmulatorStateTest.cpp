@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +49,7 @@ private Q_SLOTS:
         state.unitWords = {QStringLiteral("ALL RIGHT "), QString::fromLatin1("\xe9\xc8\x01       ")};
         state.unitCommands = {QStringLiteral(" AA = 00123")};
         state.firmware = {'2', '.', '0', '0', ' ', 255};
+        state.serial = QStringLiteral("TX-0042");
 
         const QByteArray json = StateFile::toJson(state);
         QCOMPARE(QJsonDocument::fromJson(json).object().value(QStringLiteral("firmware")).toString(),
@@ -65,6 +67,7 @@ private Q_SLOTS:
         QCOMPARE(back->unitWords, state.unitWords);
         QCOMPARE(back->unitCommands, state.unitCommands);
         QCOMPARE(back->firmware, state.firmware);
+        QCOMPARE(back->serial, state.serial);
     }
 
     void missingKeysKeepFactoryValues() {
@@ -122,6 +125,9 @@ private Q_SLOTS:
         QTest::newRow("firmware upper-case")
             << QByteArray(R"({"firmware":"312E32334104"})") << QStringLiteral("firmware");
         QTest::newRow("firmware number") << QByteArray(R"({"firmware":5})") << QStringLiteral("firmware");
+        QTest::newRow("serial empty") << QByteArray(R"({"serial":""})") << QStringLiteral("serial");
+        QTest::newRow("serial with a blank") << QByteArray(R"({"serial":"A 1"})") << QStringLiteral("serial");
+        QTest::newRow("serial number") << QByteArray(R"({"serial":7})") << QStringLiteral("serial");
     }
     void malformedContentIsRefusedWithAReason() {
         QFETCH(QByteArray, json);
@@ -159,6 +165,41 @@ private Q_SLOTS:
         QCOMPARE(again.readRecord(0), quint16(40));
         QCOMPARE(again.configByte(6), quint8(0)); // the first word is entry 0
         QCOMPARE(again.unitWords(), QStringList{QStringLiteral("HELLO     ")});
+    }
+
+    // The serial is the device's identity on the bus: made once per state file and kept in it, also
+    // through a save of a file written before serials were kept. A device without a file is a new one.
+    void eachStateFileIsADeviceWithASerialOfItsOwn() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a.json"));
+        const QString b = dir.filePath(QStringLiteral("b.json"));
+        const QString old = dir.filePath(QStringLiteral("old.json"));
+        writeFile(old, R"({"config":[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]})");
+        QString serialA;
+        QString serialOld;
+        {
+            VirtualDevice first;
+            VirtualDevice second;
+            VirtualDevice older;
+            QCOMPARE(first.openStateFile(a), QString());
+            QCOMPARE(second.openStateFile(b), QString());
+            QCOMPARE(older.openStateFile(old), QString());
+            serialA = first.serialNumber();
+            serialOld = older.serialNumber();
+            QVERIFY2(QRegularExpression(QStringLiteral("^SIM-[0-9A-F]{8}$")).match(serialA).hasMatch(),
+                     qPrintable(serialA));
+            QCOMPARE(readJson(a).value(QStringLiteral("serial")).toString(), serialA);
+            QVERIFY(second.serialNumber() != serialA && !serialOld.isEmpty() && serialOld != serialA);
+            DeviceState programmed = DeviceState::factory();
+            first.setState(programmed); // programming the memories keeps the identity
+            QCOMPARE(first.serialNumber(), serialA);
+            QVERIFY(VirtualDevice().serialNumber() != VirtualDevice().serialNumber());
+        }
+        VirtualDevice again;
+        QCOMPARE(again.openStateFile(a), QString());
+        QCOMPARE(again.serialNumber(), serialA);
+        QCOMPARE(readJson(old).value(QStringLiteral("serial")).toString(), serialOld);
+        QCOMPARE(readJson(old).value(QStringLiteral("config")).toArray().at(15).toInt(), 16);
     }
 
     void powerOffWritesAtOnce() {

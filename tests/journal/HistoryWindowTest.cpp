@@ -3,6 +3,7 @@
 #include "support/FakePrompter.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
@@ -41,7 +42,7 @@ private Q_SLOTS:
         const std::tuple<const char*, const char*, int> kept[] = {
             {"Who is there?", " SUPPER", 5}, {"Is it late?", " CARRIER", 7}, {"Who wins?", "", 0}};
         for (const auto& [question, answer, reading] : kept) {
-            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, question);
+            const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 6, question, {}, {});
             const SessionPoll poll{200, {reading, 1, 2}, reading, {}, PollOutcome::OutsideRange};
             QVERIFY(id > 0 &&
                     store.record(id, {poll}, {}, QString::fromLatin1(answer), SessionEnd::WindowEnded));
@@ -89,6 +90,48 @@ private Q_SLOTS:
         QFETCH(QString, chosen);
         QFETCH(QString, written);
         QCOMPARE(SessionHistoryWindow::withExtension(chosen, SessionHistoryWindow::Format::Json), written);
+    }
+
+    // Sessions name their device: the list narrows to one, and a session asked together with others (the
+    // same question within a second on other devices) is drawn beside them.
+    void devicesAreShownChosenAndComparedSideBySide() {
+        {
+            JournalStore store;
+            QVERIFY(store.open(journal()));
+            const std::tuple<const char*, const char*, const char*, int> kept[] = {
+                {"2024-03-08T10:00:00+01:00", "Together?", "TX-A", 11},
+                {"2024-03-08T10:00:01+01:00", "Together?", "TX-B", 12},
+                {"2024-03-08T10:00:01+01:00", "Alone?", "TX-B", 13},
+                {"2024-03-08T10:05:00+01:00", "Together?", "TX-B", 14}};
+            for (const auto& [started, question, device, reading] : kept) {
+                const qint64 id = store.begin(started, 6, question, device, QStringLiteral("ann@bench"));
+                const SessionPoll poll{200, {reading, 1, 2}, reading, {}, PollOutcome::OutsideRange};
+                QVERIFY(id > 0 && store.record(id, {poll}, {}, {}, SessionEnd::WindowEnded));
+            }
+        }
+        m_window->reload();
+        auto* device = m_window->findChild<QComboBox*>(QStringLiteral("historyDevice"));
+        QCOMPARE(device->count(), 3);
+        QCOMPARE(device->itemText(2), QStringLiteral("TX-B"));
+        device->setCurrentIndex(1);
+        QCOMPARE(questions(), QStringList{"Together?"});
+        QCOMPARE(table()->model()->index(0, SessionListModel::Device).data().toString(),
+                 QStringLiteral("TX-A"));
+
+        table()->selectRow(0);
+        QCOMPARE(m_window->trace().polls().front().readings[0], 11);
+        QCOMPARE(m_window->companionTraces().size(), std::size_t(1));
+        QCOMPARE(m_window->companionTraces().front()->polls().front().readings[0], 12);
+
+        device->setCurrentIndex(2);
+        QCOMPARE(questions(), (QStringList{"Together?", "Alone?", "Together?"}));
+        table()->selectRow(0); // asked again five minutes later: alone
+        QCOMPARE(m_window->trace().polls().front().readings[0], 14);
+        QVERIFY(m_window->companionTraces().empty());
+        table()->selectRow(1);
+        QVERIFY(m_window->companionTraces().empty());
+        table()->selectRow(2);
+        QCOMPARE(m_window->companionTraces().size(), std::size_t(1));
     }
 
     void theSelectedSessionIsDrawnExportedAndDeletedOnlyOnYes() {

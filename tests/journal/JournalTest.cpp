@@ -15,6 +15,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QUuid>
 
 #include <memory>
 
@@ -26,7 +27,36 @@ namespace {
 std::vector<JournalSession> journalled(const QString& path) {
     JournalStore store;
     return store.openToRead(path) ? store.read().value_or(std::vector<JournalSession>{})
-                            : std::vector<JournalSession>{};
+                                  : std::vector<JournalSession>{};
+}
+
+// Runs statements on the file through a connection of its own, as another program would.
+bool sqlOn(const QString& file, const QStringList& statements) {
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by hand"));
+        db.setDatabaseName(file);
+        ok = db.open();
+        for (const QString& statement : statements)
+            ok = ok && QSqlQuery(db).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
+    return ok;
+}
+
+int userVersion(const QString& file) {
+    int version = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by hand"));
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
+                version = query.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
+    return version;
 }
 
 } // namespace
@@ -86,6 +116,9 @@ private Q_SLOTS:
         QCOMPARE(sessions.size(), std::size_t(1));
         const JournalSession& kept = sessions.front();
         QCOMPARE(kept.question, QStringLiteral("Anyone\r\nthere?"));
+        QCOMPARE(kept.device, m_device->device().serialNumber());
+        QVERIFY2(kept.operatorName.contains(u'@'), qPrintable(kept.operatorName));
+        QVERIFY(!QUuid::fromString(kept.uuid).isNull());
         QCOMPARE(kept.window, 6);
         QCOMPARE(kept.answer, QStringLiteral(" SUPPER HUMAN COME CARRIER"));
         QVERIFY(QDateTime::fromString(kept.started, Qt::ISODate).isValid());
@@ -134,6 +167,68 @@ private Q_SLOTS:
         QTEST(sessions.front().end, "end");
     }
 
+    // A journal kept before sessions named their device (no user_version) is brought up to date in place by
+    // the next writer, once: every session, poll and word stays, and each session gets a UUID of its own
+    // that lasts.
+    void aJournalWithoutDevicesIsMigratedKeepingEverySession() {
+        const QString file = path("sessions.db");
+        QVERIFY(sqlOn(
+            file,
+            {
+                QStringLiteral("PRAGMA application_id=1414941233"),
+                QStringLiteral(
+                    "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
+                    "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
+                    "NOT NULL DEFAULT 'interrupted')"),
+                QStringLiteral(
+                    "CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                    "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
+                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
+                    "not_shown TEXT)"),
+                QStringLiteral(
+                    "CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
+                QStringLiteral(
+                    "INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', ' SUPPER', "
+                    "'window ended')"),
+                QStringLiteral(
+                    "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                    "'interrupted')"),
+                QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
+                QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
+            }));
+        // A reader lists it as it is and changes nothing; the first writer brings it up to date.
+        QCOMPARE(journalled(file).size(), std::size_t(2));
+        QCOMPARE(userVersion(file), 0);
+        QVERIFY(JournalStore().open(file));
+        std::vector<JournalSession> migrated = journalled(file);
+        QCOMPARE(migrated.size(), std::size_t(2));
+        QCOMPARE(migrated[0].id, 1);
+        QCOMPARE(migrated[1].id, 4);
+        QCOMPARE(migrated[0].question, QStringLiteral("first"));
+        QCOMPARE(migrated[1].end, QStringLiteral("interrupted"));
+        QCOMPARE(migrated[0].polls.size(), std::size_t(1));
+        QCOMPARE(migrated[0].polls.front().readings, (std::array<int, 3>{5, 40, 90}));
+        QCOMPARE(migrated[0].words.front().word, QStringLiteral("SUPPER"));
+        QCOMPARE(migrated[0].device, QString());
+        QVERIFY(!QUuid::fromString(migrated[0].uuid).isNull());
+        QVERIFY(migrated[0].uuid != migrated[1].uuid);
+        QCOMPARE(userVersion(file), JournalStore::kSchemaVersion);
+
+        // Sessions asked after the migration go on from there; the old ones keep their UUIDs.
+        {
+            SessionJournal journal(file);
+            journal.follow(*m_session);
+            QVERIFY(runSession(QStringLiteral("7")));
+        }
+        const std::vector<JournalSession> after = journalled(file);
+        QCOMPARE(after.size(), std::size_t(3));
+        QCOMPARE(after[0].uuid, migrated[0].uuid);
+        QCOMPARE(after[1].uuid, migrated[1].uuid);
+        QCOMPARE(after[2].id, 5);
+        QCOMPARE(after[2].device, m_device->device().serialNumber());
+    }
+
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("setAside"); // and then kept in a fresh journal
@@ -141,6 +236,8 @@ private Q_SLOTS:
         QTest::newRow("another program's database") << "foreign" << false; // refused, left where it is
         QTest::newRow("folder that cannot be made") << "under a file" << false;
         QTest::newRow("folder in its place") << "folder" << false;
+        // Written by a newer program: left as it is for that program, not set aside.
+        QTest::newRow("newer journal") << "newer" << false;
     }
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn() {
         QFETCH(QString, kind);
@@ -157,6 +254,10 @@ private Q_SLOTS:
                 QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
             }
             QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        } else if (kind == QLatin1String("newer")) {
+            QVERIFY(JournalStore().open(path(name)));
+            QVERIFY(sqlOn(path(name),
+                          {QStringLiteral("PRAGMA user_version=%1").arg(JournalStore::kSchemaVersion + 1)}));
         } else if (kind == QLatin1String("under a file")) {
             put("blocker", {}); // permission bits do not stop root; a file where the folder should be does
         } else {
@@ -175,6 +276,8 @@ private Q_SLOTS:
         }
         const QByteArray log = contentOf("log.qnx");
         QVERIFY(log.contains("Telvar X  : SUPPER  ") && log.contains("Telvar X  : CARRIER  "));
+        if (kind == QLatin1String("newer"))
+            QCOMPARE(contentOf(name), before);
 
         const QStringList aside =
             QDir(m_folder.path()).entryList({QStringLiteral("sessions.db.unreadable-*")}, QDir::Files);
@@ -227,7 +330,8 @@ private Q_SLOTS:
             QVERIFY(runSession(QStringLiteral("5")));
         } else if (kind == QLatin1String("foreign")) {
             {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+                QSqlDatabase db =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
                 db.setDatabaseName(path("sessions.db"));
                 QVERIFY(db.open());
                 QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
@@ -244,7 +348,8 @@ private Q_SLOTS:
         if (readable)
             QCOMPARE(reader.list().size(), std::size_t(kind == QLatin1String("journal") ? 1 : 0));
         else
-            QVERIFY2(reader.errorString().contains(QLatin1String("journal")), qPrintable(reader.errorString()));
+            QVERIFY2(reader.errorString().contains(QLatin1String("journal")),
+                     qPrintable(reader.errorString()));
         QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files), files);
         QCOMPARE(contentOf("sessions.db"), before);
     }

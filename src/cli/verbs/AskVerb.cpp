@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "cli/OutputFile.h"
 #include "cli/Verb.h"
+#include "cli/verbs/AskSeveral.h"
 #include "commandline/OptionParser.h"
 #include "device/DeviceLink.h"
 #include "files/OutputTarget.h"
@@ -33,6 +34,7 @@ Verb askVerb() {
         QStringLiteral("ask a question and print the words the device answers with"),
         QStringLiteral(
             "Usage: telvarctl ask QUESTION [--window 6|12|24] [--trace FILE.csv]\n"
+            "       telvarctl ask QUESTION --device A --device B ... | --all-devices [--window 6|12|24]\n"
             "Asks QUESTION as the ITC screen does: the question goes into log.qnx of the current\n"
             "folder, then for the response window (12 seconds unless --window says otherwise) the\n"
             "device's sensor is polled and every new word it points at is spoken and added to the\n"
@@ -43,6 +45,10 @@ Verb askVerb() {
             "row per reading: ms,reading1,reading2,reading3,index,word,shown\n"
             "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
             "that cannot be written is reported on stderr; the answer is printed all the same.\n"
+            "With several devices (--device for each, or --all-devices) one session runs on each\n"
+            "at the same moment; each answer is printed on a line of its own led by the device's\n"
+            "serial number, SERIAL<TAB>Telvar X  : WORD ..., each session is kept in the journal,\n"
+            "and each device's entry goes into log.qnx whole once all have answered.\n"
             "Example: telvarctl --simulate --sensor 5,7 ask \"Who is there?\" --window 6\n"),
         [](CliContext& context, QStringList) -> QCoro::Task<int> {
             const QString verb = QStringLiteral("ask");
@@ -75,10 +81,17 @@ Verb askVerb() {
             if (QString error; !trace.isEmpty() && !checkOutputTarget(trace, &error))
                 co_return context.fail(error);
 
+            const std::optional<QList<DeviceCandidate>> devices = context.chooseDevices(true);
+            if (!devices)
+                co_return kExitFailure;
+            if (devices->size() > 1 && !trace.isEmpty())
+                co_return context.usageError(verb, QStringLiteral("--trace works with one device"));
             const Vocabulary* loaded = context.loadVocabulary();
             if (!loaded)
                 co_return kExitFailure;
             const Vocabulary& vocabulary = *loaded;
+            if (devices->size() > 1)
+                co_return co_await askSeveral(context, vocabulary, questions.first(), window, *devices);
             if (!co_await context.connectDevice())
                 co_return kExitFailure;
 

@@ -64,7 +64,7 @@ int list(CliContext& context, JournalStore& journal) {
         return context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
     for (const JournalSession& s : sessions) {
         context.out() << s.id << '\t' << s.started << '\t' << s.window << '\t' << oneField(s.question) << '\t'
-                      << oneField(s.answer) << '\n';
+                      << oneField(s.answer) << '\t' << s.device << '\n';
     }
     context.out().flush();
     return kExitOk;
@@ -152,19 +152,21 @@ Verb sessionsVerb() {
     return {
         kVerb,
         QStringLiteral("list, show, export or delete the sessions kept in the journal"),
-        QStringLiteral(
-            "Usage: telvarctl sessions\n"
-            "       telvarctl sessions show ID\n"
-            "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
-            "       telvarctl sessions delete ID... [--yes]\n"
-            "Every question asked is kept in the session journal (sessions.db in the user's data\n"
-            "folder, or the file --journal names) with its sensor readings and words.\n"
-            "Without more words, one line per session, oldest first:\n"
-            "  ID<TAB>STARTED<TAB>WINDOW<TAB>QUESTION<TAB>ANSWER\n"
-            "show prints one session's readings as ask --trace writes them. export writes the\n"
-            "sessions named (all when none is) as JSON, with their words and readings, or as CSV,\n"
-            "the readings of every session led by its id; to stdout unless -o names a file.\n"
-            "delete asks first; --yes deletes at once.\n"),
+        QStringLiteral("Usage: telvarctl sessions\n"
+                       "       telvarctl sessions show ID\n"
+                       "       telvarctl sessions export [--format json|csv] [-o FILE] [ID...]\n"
+                       "       telvarctl sessions delete ID... [--yes]\n"
+                       "Every question asked is kept in the session journal (sessions.db in the user's data\n"
+                       "folder, or the file --journal names) with its sensor readings and words.\n"
+                       "Without more words, one line per session, oldest first:\n"
+                       "  ID<TAB>STARTED<TAB>WINDOW<TAB>QUESTION<TAB>ANSWER<TAB>DEVICE\n"
+                       "DEVICE is the serial number of the Telvar X asked (empty for a session kept before\n"
+                       "the journal knew devices).\n"
+                       "show prints one session's readings as ask --trace writes them. export writes the\n"
+                       "sessions named (all when none is) as JSON, with their device, operator (user@host),\n"
+                       "words and readings, or as CSV, the readings of every session led by its id and\n"
+                       "device; to stdout unless -o names a file.\n"
+                       "delete asks first; --yes deletes at once.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             const QString action = arguments.isEmpty() ? QString() : arguments.takeFirst();
             if (!action.isEmpty() && action != QLatin1String("show") && action != QLatin1String("export") &&
