@@ -15,7 +15,6 @@
 class QFrame;
 class QLabel;
 class QMenu;
-class QSettings;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -28,6 +27,7 @@ class TeamJournalLink;
 
 class HidLibrary;
 class ItcScreen;
+class MainWindowPlacement;
 class SensorTrace;
 class SessionController;
 class SessionHistoryWindow;
@@ -79,6 +79,8 @@ public:
     // View > Session history: the window is made on first use and read afresh each time.
     SessionHistoryWindow* showSessionHistory();
 
+    // Its size, place and dock layout, kept between runs.
+    MainWindowPlacement& placement() const { return *m_placement; }
     // Another start of the program asked for this window.
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
@@ -93,10 +95,10 @@ Q_SIGNALS:
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
+    QSize firstSize() const;
     void buildPleaseWait();
     void bringToFront(QFrame* frame);
     void loadVocabulary();
@@ -120,11 +122,6 @@ private:
     void clearFailure();
     void showSessionTime();
     void showAbout();
-    std::unique_ptr<QSettings> settings() const;
-    void restoreLayout();
-    void saveLayout();
-    void fitOnScreen();
-    void stackDocksOnShortScreen();
     QCoro::Task<> stopJobAndQuit();
 
     Options m_options;
@@ -153,7 +150,7 @@ private:
     SensorTrace* m_trace = nullptr;
     SessionHistoryWindow* m_history = nullptr;
     TeamJournalLink* m_team = nullptr;
-    bool m_layoutRestored = false;
+    MainWindowPlacement* m_placement = nullptr;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };
