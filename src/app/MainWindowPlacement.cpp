@@ -1,5 +1,7 @@
 #include "app/MainWindowPlacement.h"
 
+#include "app/ProgramSettings.h"
+
 #include <QApplication>
 #include <QDockWidget>
 #include <QEvent>
@@ -53,10 +55,7 @@ MainWindowPlacement::ScreenRoom MainWindowPlacement::actualRoom(const QMainWindo
 }
 
 std::unique_ptr<QSettings> MainWindowPlacement::settings() const {
-    if (m_settingsFile.isEmpty())
-        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                           QStringLiteral("telvar"), QStringLiteral("telvar"));
-    return std::make_unique<QSettings>(m_settingsFile, QSettings::IniFormat);
+    return openProgramSettings(m_settingsFile);
 }
 
 void MainWindowPlacement::restore() {

@@ -6,6 +6,7 @@
 #include "app/HelpScreen.h"
 #include "app/MainWindowPlacement.h"
 #include "app/MessageBoxPrompter.h"
+#include "app/ProgramSettings.h"
 #include "app/TeamJournalLink.h"
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
@@ -267,7 +268,7 @@ void Mainform::buildTeamJournal() {
             m_history->setTeamJournal(m_team->address());
     });
     const QString url = m_options.teamJournal.isEmpty()
-                            ? settings()->value(QStringLiteral("teamJournal/url")).toString()
+                            ? openProgramSettings(m_options.settingsFile)->value(QStringLiteral("teamJournal/url")).toString()
                             : m_options.teamJournal;
     // Once the status bar is there to say what is wrong with the URL.
     QTimer::singleShot(0, m_team, [this, url] {
@@ -295,7 +296,7 @@ void Mainform::chooseTeamJournal() {
             noteFailure(error);
             return;
         }
-        settings()->setValue(QStringLiteral("teamJournal/url"), m_team->url());
+        openProgramSettings(m_options.settingsFile)->setValue(QStringLiteral("teamJournal/url"), m_team->url());
     });
     box->open();
 }
