@@ -11,20 +11,45 @@ FocusReturn::FocusReturn(QWidget* root) : QObject(root), m_root(root) {
 }
 
 void FocusReturn::focusChanged(QWidget* old, QWidget* now) {
-    if (old && !old->isEnabled() && old->window() == m_root) {
+    const bool fromRoot = old && old->window() == m_root;
+    const bool toRoot = now && now->window() == m_root;
+    const bool toModal = now && !toRoot && now->window()->windowModality() != Qt::NonModal;
+    if (fromRoot && !old->isEnabled()) {
         // Disabling several controls in a row passes the focus along them; the first one gets it back.
         if (m_displaced && old == m_movedTo) {
             m_movedTo = now;
             return;
         }
-        forget();
-        m_displaced = old;
-        m_movedTo = now;
-        old->installEventFilter(this);
+        remember(old, now);
         return;
     }
-    if (m_displaced && now != m_displaced)
-        forget(); // the user took the focus elsewhere
+    if (toModal) {
+        // A question box took the keyboard: the control that asked gets it back when the box is answered.
+        if (fromRoot && !m_displaced)
+            remember(old, nullptr);
+        return;
+    }
+    if (toRoot && m_displaced && !m_movedTo) {
+        // Back from the box. A job the answer started may have disabled the control meanwhile.
+        QWidget* control = m_displaced;
+        if (control->isEnabled() && control->isVisible()) {
+            forget();
+            control->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_movedTo = now;
+        }
+        return;
+    }
+    // Within the window the user took the focus elsewhere; a return from another window is no move.
+    if (m_displaced && fromRoot && now != m_displaced)
+        forget();
+}
+
+void FocusReturn::remember(QWidget* control, QWidget* movedTo) {
+    forget();
+    m_displaced = control;
+    m_movedTo = movedTo;
+    control->installEventFilter(this);
 }
 
 void FocusReturn::forget() {

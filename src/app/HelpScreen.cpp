@@ -2,7 +2,6 @@
 
 #include "app/HelpPages.h"
 #include "app/HelpViewer.h"
-#include "device/ScreenHost.h"
 #include "device/WindowPlacement.h"
 
 #include <QLabel>
@@ -11,7 +10,7 @@
 
 namespace telvar {
 
-HelpScreen::HelpScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
+HelpScreen::HelpScreen(QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("WEBSITE SHORT CUTS"), this);
     QFont bold = heading->font();
@@ -35,8 +34,6 @@ HelpViewer* HelpScreen::viewer() {
     if (!m_viewer) {
         m_viewer = new HelpViewer(this);
         placeOver(m_viewer, this);
-        connect(m_viewer, &HelpViewer::problem, this,
-                [this](const QString& text) { m_host.setStatus(text); });
     }
     return m_viewer;
 }

@@ -6,13 +6,12 @@
 namespace telvar {
 
 class HelpViewer;
-class ScreenHost;
 
 // The "Help" screen: one button per help page, each showing the page in the help viewer.
 class HelpScreen : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpScreen(ScreenHost& host, QWidget* parent = nullptr);
+    explicit HelpScreen(QWidget* parent = nullptr);
 
     // The viewer the buttons show their pages in; made on first use.
     HelpViewer* viewer();
@@ -20,7 +19,6 @@ public:
 private:
     void open(int page);
 
-    ScreenHost& m_host;
     QPointer<HelpViewer> m_viewer;
 };
 

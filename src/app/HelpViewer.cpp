@@ -1,11 +1,13 @@
 #include "app/HelpViewer.h"
 
 #include "app/HelpPages.h"
+#include "device/CloseKeys.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -17,7 +19,7 @@ namespace telvar {
 
 HelpViewer::HelpViewer(QWidget* parent)
     : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this)), m_back(new QToolButton(this)),
-      m_forward(new QToolButton(this)) {
+      m_forward(new QToolButton(this)), m_problem(new QLabel(this)) {
     setObjectName(QStringLiteral("helpViewer"));
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     // Links to the outside world go to the browser; links between the pages stay here.
@@ -38,10 +40,14 @@ HelpViewer::HelpViewer(QWidget* parent)
     openOutside->setObjectName(QStringLiteral("helpOpenInBrowser"));
     openOutside->setToolTip(tr("Show this page in your web browser"));
 
+    m_problem->setObjectName(QStringLiteral("helpProblem"));
+    m_problem->setWordWrap(true);
+    m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_back);
     bar->addWidget(m_forward);
-    bar->addStretch(1);
+    bar->addWidget(m_problem, 1);
     bar->addWidget(openOutside);
     auto* column = new QVBoxLayout(this);
     column->addLayout(bar);
@@ -55,6 +61,7 @@ HelpViewer::HelpViewer(QWidget* parent)
             [this] { setWindowTitle(m_browser->documentTitle()); });
     connect(openOutside, &QPushButton::clicked, this, &HelpViewer::openInBrowser);
     resize(760, 600);
+    addCloseKeys(this);
 }
 
 HelpViewer::~HelpViewer() = default;
@@ -66,24 +73,33 @@ void HelpViewer::showPage(const QUrl& url) {
     activateWindow();
 }
 
+QString HelpViewer::problem() const {
+    return m_problem->text();
+}
+
+void HelpViewer::sayProblem(const QString& text) {
+    m_problem->setText(text);
+}
+
 void HelpViewer::openInBrowser() {
+    sayProblem({});
     if (!m_extracted) {
         auto folder =
             std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("telvar-help-XXXXXX")));
         QString error;
         if (!folder->isValid()) {
-            Q_EMIT problem(tr("The help pages could not be written out: %1").arg(folder->errorString()));
+            sayProblem(tr("The help pages could not be written out: %1").arg(folder->errorString()));
             return;
         }
         if (!HelpPages::extractTo(folder->path(), &error)) {
-            Q_EMIT problem(tr("The help pages could not be written out: %1").arg(error));
+            sayProblem(tr("The help pages could not be written out: %1").arg(error));
             return;
         }
         m_extracted = std::move(folder);
     }
     const QString file = QDir(m_extracted->path()).filePath(QFileInfo(m_browser->source().path()).fileName());
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        Q_EMIT problem(QStringLiteral("No browser could open %1").arg(file));
+        sayProblem(QStringLiteral("No browser could open %1").arg(file));
 }
 
 } // namespace telvar

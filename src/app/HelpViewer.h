@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QLabel;
 class QTemporaryDir;
 class QTextBrowser;
 class QToolButton;
@@ -22,16 +23,17 @@ public:
     void showPage(const QUrl& url);
     QTextBrowser* browser() const { return m_browser; }
 
-Q_SIGNALS:
-    // The browser could not be reached; the text says why.
-    void problem(const QString& text);
+    // Why the page could not go to the browser, said here where the user asked; empty otherwise.
+    QString problem() const;
 
 private:
     void openInBrowser();
+    void sayProblem(const QString& text);
 
     QTextBrowser* m_browser;
     QToolButton* m_back;
     QToolButton* m_forward;
+    QLabel* m_problem;
     // The pages written out for the browser, kept for the run: the browser may read them late.
     std::unique_ptr<QTemporaryDir> m_extracted;
 };

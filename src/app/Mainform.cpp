@@ -4,7 +4,9 @@
 #include "app/DevicePicture.h"
 #include "app/FocusReturn.h"
 #include "app/HelpScreen.h"
+#include "app/MainWindowPlacement.h"
 #include "app/MessageBoxPrompter.h"
+#include "app/ProgramSettings.h"
 #include "app/TeamJournalLink.h"
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
@@ -43,9 +45,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
-#include <QSettings>
 #include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
@@ -112,6 +112,7 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     setWindowIcon(DevicePicture::icon());
     setStyleSheet(kFocusFrame);
     new FocusReturn(this);
+    m_placement = new MainWindowPlacement(*this, m_options.settingsFile, [this] { return firstSize(); });
     buildWindow();
     buildTraceDock();
     buildMenus();
@@ -201,7 +202,18 @@ void Mainform::buildWindow() {
 
     setCentralWidget(central);
     buildScreens();
-    resize(QSize(920, 640).expandedTo(sizeHint()));
+}
+
+QSize Mainform::firstSize() const {
+    // A scroll area asks for a fixed number of text lines whatever it holds; a first start asks for the
+    // room of the largest screen instead, so that none scrolls where the monitor has that room.
+    const auto* scroller = findChild<QScrollArea*>(QStringLiteral("screenScroller"));
+    QSize largest = scroller->widget()->sizeHint();
+    for (const QFrame* frame : m_frames)
+        largest = largest.expandedTo(frame->sizeHint());
+    const QSize scrollerHint = scroller->sizeHint();
+    const int frameWidth = 2 * scroller->frameWidth();
+    return sizeHint() + (largest + QSize(frameWidth, frameWidth) - scrollerHint).expandedTo(QSize(0, 0));
 }
 
 void Mainform::buildMenus() {
@@ -234,8 +246,6 @@ void Mainform::buildTraceDock() {
                       QDockWidget::DockWidgetFloatable);
     dock->setWidget(new SensorTraceChart(*m_trace, dock));
     addDockWidget(Qt::BottomDockWidgetArea, dock);
-    // The window grows by the dock rather than squeezing the screens above it.
-    resize(size().expandedTo(sizeHint()));
 
     if (m_options.journalPath.isEmpty())
         return;
@@ -260,7 +270,7 @@ void Mainform::buildTeamJournal() {
             m_history->setTeamJournal(m_team->address());
     });
     const QString url = m_options.teamJournal.isEmpty()
-                            ? settings()->value(QStringLiteral("teamJournal/url")).toString()
+                            ? openProgramSettings(m_options.settingsFile)->value(QStringLiteral("teamJournal/url")).toString()
                             : m_options.teamJournal;
     // Once the status bar is there to say what is wrong with the URL.
     QTimer::singleShot(0, m_team, [this, url] {
@@ -288,7 +298,7 @@ void Mainform::chooseTeamJournal() {
             noteFailure(error);
             return;
         }
-        settings()->setValue(QStringLiteral("teamJournal/url"), m_team->url());
+        openProgramSettings(m_options.settingsFile)->setValue(QStringLiteral("teamJournal/url"), m_team->url());
     });
     box->open();
 }
@@ -408,76 +418,6 @@ void Mainform::stepScreen(int step) {
     m_tabStrip->setCurrentIndex((m_tabStrip->currentIndex() + step + kScreenCount) % kScreenCount);
 }
 
-std::unique_ptr<QSettings> Mainform::settings() const {
-    if (m_options.settingsFile.isEmpty())
-        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                           QStringLiteral("telvar"), QStringLiteral("telvar"));
-    return std::make_unique<QSettings>(m_options.settingsFile, QSettings::IniFormat);
-}
-
-void Mainform::showEvent(QShowEvent* event) {
-    // Docks are added after the window is built; their sizes can be put back only once they are there.
-    if (!m_layoutRestored) {
-        m_layoutRestored = true;
-        restoreLayout();
-    }
-    QMainWindow::showEvent(event);
-}
-
-void Mainform::restoreLayout() {
-    const auto stored = settings();
-    restoreGeometry(stored->value(QStringLiteral("window/geometry")).toByteArray());
-    const QByteArray state = stored->value(QStringLiteral("window/state")).toByteArray();
-    if (state.isEmpty() || !restoreState(state))
-        stackDocksOnShortScreen();
-    fitOnScreen();
-}
-
-// On a short screen (a laptop's 768 lines) the docks one above the other below the screens would leave
-// the screens too little height, and SET UP would scroll; so at a first start they share one place as
-// tabs. A layout the user made is kept as it is.
-void Mainform::stackDocksOnShortScreen() {
-    const QRect available = screen()->availableGeometry();
-    const int frameExtra = frameGeometry().height() - height();
-    if (available.isEmpty() || sizeHint().height() + frameExtra <= available.height())
-        return;
-    QList<QDockWidget*> below;
-    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
-        if (dockWidgetArea(dock) == Qt::BottomDockWidgetArea && !dock->isFloating())
-            below << dock;
-    }
-    if (below.size() < 2)
-        return;
-    for (qsizetype i = 1; i < below.size(); ++i)
-        tabifyDockWidget(below.first(), below[i]);
-    below.first()->raise();
-    // The place keeps the height of the docks it held; the screens above take back what one dock needs not.
-    resizeDocks({below.first()}, {below.first()->minimumSizeHint().height()}, Qt::Vertical);
-}
-
-void Mainform::saveLayout() {
-    const auto stored = settings();
-    stored->setValue(QStringLiteral("window/geometry"), saveGeometry());
-    stored->setValue(QStringLiteral("window/state"), saveState());
-}
-
-void Mainform::fitOnScreen() {
-    // A size kept from a larger screen, or a large font scale, must not push the window off this one.
-    const QRect available = screen()->availableGeometry();
-    if (isMaximized() || isFullScreen() || available.isEmpty())
-        return;
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    const QSize room = available.size() - frameExtra;
-    if (width() > room.width() || height() > room.height())
-        resize(size().boundedTo(room));
-    QRect frame = frameGeometry();
-    if (!available.contains(frame)) {
-        frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
-        frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
-        move(frame.topLeft());
-    }
-}
-
 bool Mainform::sessionRunning() const {
     return m_session && m_session->isListening();
 }
@@ -503,7 +443,7 @@ void Mainform::buildScreens() {
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
-    setScreenContent(Screen::Help, new HelpScreen(*this));
+    setScreenContent(Screen::Help, new HelpScreen);
 
     m_aboutText = new QPlainTextEdit(QStringLiteral("About Screen"));
     m_aboutText->setObjectName(QStringLiteral("Text1"));
@@ -730,7 +670,7 @@ void Mainform::closeEvent(QCloseEvent* event) {
         runScreenAction(*this, stopJobAndQuit());
         return;
     }
-    saveLayout();
+    m_placement->save();
     // A routine poll may stop at any step; nothing is owed to the device.
     m_link.cancel();
     m_link.hiddetach();

@@ -15,7 +15,6 @@
 class QFrame;
 class QLabel;
 class QMenu;
-class QSettings;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -28,6 +27,7 @@ class TeamJournalLink;
 
 class HidLibrary;
 class ItcScreen;
+class MainWindowPlacement;
 class SensorTrace;
 class SessionController;
 class SessionHistoryWindow;
@@ -83,7 +83,8 @@ public:
     bool sessionRunning() const;
     // The serial the title names after the status text, with several devices attached; empty: none.
     void setDeviceName(const QString& serial);
-
+    // Its size, place and dock layout, kept between runs.
+    MainWindowPlacement& placement() const { return *m_placement; }
     // Another start of the program asked for this window.
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
@@ -98,10 +99,10 @@ Q_SIGNALS:
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
+    QSize firstSize() const;
     void buildPleaseWait();
     void bringToFront(QFrame* frame);
     void loadVocabulary();
@@ -125,11 +126,6 @@ private:
     void clearFailure();
     void showSessionTime();
     void showAbout();
-    std::unique_ptr<QSettings> settings() const;
-    void restoreLayout();
-    void saveLayout();
-    void fitOnScreen();
-    void stackDocksOnShortScreen();
     QCoro::Task<> stopJobAndQuit();
 
     Options m_options;
@@ -159,7 +155,7 @@ private:
     SessionHistoryWindow* m_history = nullptr;
     TeamJournalLink* m_team = nullptr;
     QString m_deviceName;
-    bool m_layoutRestored = false;
+    MainWindowPlacement* m_placement = nullptr;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };

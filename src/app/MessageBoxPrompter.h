@@ -10,7 +10,9 @@ namespace telvar {
 
 // The window's Prompter: each box is opened window-modal with open() and awaited, so the event loop and
 // the device keep running while the user reads it. A box without a title of its own carries the program's.
-// No or Cancel is the default button as well as the escape button.
+// No or Cancel is the default button as well as the escape button. The box belongs to the window that
+// asks: the active one when it is the parent or a window of the parent's own (the history, the word
+// editor), else the parent; it takes the keyboard focus, and that window comes back to the front after.
 class MessageBoxPrompter : public Prompter {
 public:
     MessageBoxPrompter(QWidget* parent, QString programTitle);
@@ -20,6 +22,7 @@ public:
     QCoro::Task<> inform(QString text, QString title = {}) override;
 
 private:
+    QWidget* askingWindow() const;
     QCoro::Task<QMessageBox::StandardButton> show(QMessageBox::Icon icon, QString text, QString title,
                                                   QMessageBox::StandardButtons buttons,
                                                   QMessageBox::StandardButton escapeButton);

@@ -1,6 +1,7 @@
 #include "editor/frmPhrase.h"
 
 #include "device/BusyControls.h"
+#include "device/CloseKeys.h"
 #include "device/ScreenAction.h"
 #include "device/WindowPlacement.h"
 #include "editor/Dictionary.h"
@@ -226,6 +227,7 @@ frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
     (new BusyControls(m_link, this))->add(m_sayButton);
     const QSize formSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
     resize(sizeHint().expandedTo(formSize * (logicalDpiX() / 96.0)));
+    addCloseKeys(this);
     load();
 }
 

@@ -2,6 +2,7 @@
 
 #include "files/ProcessLock.h"
 #include "journal/PollOutcomeText.h"
+#include "journal/SessionRow.h"
 
 #include <QAtomicInteger>
 #include <QDateTime>
@@ -439,16 +440,7 @@ std::vector<JournalSession> JournalStore::list() {
                             .arg(deviceColumns)))
             return fail(query.lastError());
         while (query.next()) {
-            JournalSession& session = sessions.emplace_back();
-            session.id = query.value(0).toLongLong();
-            session.started = query.value(1).toString();
-            session.window = query.value(2).toInt();
-            session.question = query.value(3).toString();
-            session.answer = query.value(4).toString();
-            session.end = query.value(5).toString();
-            session.device = query.value(6).toString();
-            session.operatorName = query.value(7).toString();
-            session.uuid = query.value(8).toString();
+            JournalSession& session = sessions.emplace_back(sessionFromRow(query));
             session.wordCount = query.value(9).toInt();
         }
         return true;
@@ -512,18 +504,8 @@ std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QStrin
         query.addBindValue(server);
         if (!query.exec())
             return fail(query.lastError());
-        while (query.next()) {
-            JournalSession& session = sessions.emplace_back();
-            session.id = query.value(0).toLongLong();
-            session.started = query.value(1).toString();
-            session.window = query.value(2).toInt();
-            session.question = query.value(3).toString();
-            session.answer = query.value(4).toString();
-            session.end = query.value(5).toString();
-            session.device = query.value(6).toString();
-            session.operatorName = query.value(7).toString();
-            session.uuid = query.value(8).toString();
-        }
+        while (query.next())
+            sessions.push_back(sessionFromRow(query));
         return std::all_of(sessions.begin(), sessions.end(), [&](JournalSession& session) {
             if (!readDetails(db, session))
                 return false;

@@ -50,8 +50,10 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
+    // The last second's label is centred on the right edge: the plot leaves room for its half.
+    const double rightRoom = metrics.horizontalAdvance(QStringLiteral("00 s")) / 2 + 4;
     const QRectF plot =
-        area.adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -10, -line - 6);
+        area.adjusted(metrics.horizontalAdvance(QStringLiteral("000000")), line + 6, -rightRoom, -line - 6);
     if (plot.width() < 10 || plot.height() < 10) {
         painter.restore();
         return;
@@ -74,7 +76,7 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
         const double at = x(second * 1000);
         painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 3));
         if (second % (windowMs > 12000 ? 4 : 2) == 0)
-            painter.drawText(QRectF(at - 20, plot.bottom() + 4, 40, line), Qt::AlignHCenter,
+            painter.drawText(QRectF(at - rightRoom, plot.bottom() + 4, 2 * rightRoom, line), Qt::AlignHCenter,
                              QStringLiteral("%1 s").arg(second));
     }
 
@@ -100,9 +102,12 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
         painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         painter.setPen(colors.text);
         const QString label = word.word.trimmed();
-        labelRow = at + 3 < lastLabelEnd ? (labelRow + 1) % 3 : 0;
-        painter.drawText(QPointF(at + 3, plot.top() + line * (1 + labelRow)), label);
-        lastLabelEnd = at + 3 + metrics.horizontalAdvance(label);
+        const double width = metrics.horizontalAdvance(label);
+        // A word near the right edge is written to the left of its line, so that it stays inside.
+        const double start = at + 3 + width <= plot.right() ? at + 3 : std::max(plot.left(), at - 3 - width);
+        labelRow = start < lastLabelEnd ? (labelRow + 1) % 3 : 0;
+        painter.drawText(QPointF(start, plot.top() + line * (1 + labelRow)), label);
+        lastLabelEnd = start + width;
     }
 
     for (const Series& series : kSeries) {

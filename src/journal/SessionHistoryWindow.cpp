@@ -1,5 +1,6 @@
 #include "journal/SessionHistoryWindow.h"
 
+#include "device/CloseKeys.h"
 #include "device/Prompter.h"
 #include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
@@ -8,6 +9,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,11 +39,14 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_search->setPlaceholderText(tr("Search questions and answers"));
     m_search->setClearButtonEnabled(true);
     connect(m_search, &QLineEdit::textChanged, &m_model, &SessionListModel::setSearch);
+    connect(m_search, &QLineEdit::textChanged, this, &SessionHistoryWindow::showCount);
     m_device = new QComboBox(this);
     m_device->setObjectName(QStringLiteral("historyDevice"));
     m_device->setAccessibleName(tr("Device"));
-    connect(m_device, &QComboBox::currentIndexChanged, this,
-            [this] { m_model.setDevice(m_device->currentData().toString()); });
+    connect(m_device, &QComboBox::currentIndexChanged, this, [this] {
+        m_model.setDevice(m_device->currentData().toString());
+        showCount();
+    });
 
     m_source = new QComboBox(this);
     m_source->setObjectName(QStringLiteral("historySource"));
@@ -57,9 +62,10 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(false);
     // Measured once from a sample rather than from every row: the journal may hold thousands.
-    m_table->setColumnWidth(SessionListModel::Started,
-                            fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00T00:00:00+00:00")) +
-                                16);
+    m_table->setColumnWidth(
+        SessionListModel::Started,
+        fontMetrics().horizontalAdvance(SessionListModel::shownTime(QStringLiteral("2000-12-28T23:59:59"))) +
+            16);
     m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Question, QHeaderView::Stretch);
     m_table->horizontalHeader()->setSectionResizeMode(SessionListModel::Answer, QHeaderView::Stretch);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -110,6 +116,7 @@ SessionHistoryWindow::SessionHistoryWindow(QString journalPath, Prompter& prompt
     resize(820, 560);
     setTeamJournal(std::nullopt);
     connect(m_source, &QComboBox::currentIndexChanged, this, [this] { reload(); });
+    addCloseKeys(this);
     reload();
 }
 
@@ -170,12 +177,18 @@ void SessionHistoryWindow::reload() {
         return;
     }
     std::vector<JournalSession> sessions = m_store.list();
+    m_model.setSessions(std::move(sessions));
+    listDevices();
     if (!m_store.errorString().isEmpty())
         say(tr("The session journal could not be read (%1)").arg(m_store.errorString()));
     else
-        say(tr("%n session(s)", nullptr, int(sessions.size())));
-    m_model.setSessions(std::move(sessions));
-    listDevices();
+        showCount();
+}
+
+void SessionHistoryWindow::showCount() {
+    const int total = m_model.totalCount();
+    say(total == 1 ? tr("%1 of 1 session shown").arg(m_model.rowCount())
+                   : tr("%1 of %2 sessions shown").arg(m_model.rowCount()).arg(total));
 }
 
 void SessionHistoryWindow::listDevices() {
@@ -267,13 +280,17 @@ void SessionHistoryWindow::chooseExportFile(bool selectedOnly) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, [this, dialog, ids, csv](const QString& path) {
         const bool asCsv = dialog->selectedNameFilter() == csv;
-        QString target = path;
-        const QString suffix = asCsv ? QStringLiteral(".csv") : QStringLiteral(".json");
-        if (!target.endsWith(suffix, Qt::CaseInsensitive) && !target.contains(u'.'))
-            target += suffix;
-        exportTo(target, asCsv ? Format::Csv : Format::Json, ids);
+        const Format format = asCsv ? Format::Csv : Format::Json;
+        exportTo(withExtension(path, format), format, ids);
     });
     dialog->open();
+}
+
+QString SessionHistoryWindow::withExtension(const QString& path, Format format) {
+    // Only the file's own name tells whether it has an extension; a folder's dot does not.
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + (format == Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".json"));
 }
 
 bool SessionHistoryWindow::exportTo(const QString& path, Format format, const QList<qint64>& ids) {

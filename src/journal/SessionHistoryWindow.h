@@ -52,6 +52,8 @@ public:
     // The ids of the selected sessions, newest first.
     QList<qint64> selectedIds() const;
     const SensorTrace& trace() const { return m_trace; }
+    // The file an export chosen as `path` goes to: the format's extension added when the name has none.
+    static QString withExtension(const QString& path, Format format);
     // The traces drawn beside it, of the sessions asked together with it, oldest first.
     const std::vector<std::unique_ptr<SensorTrace>>& companionTraces() const { return m_companions; }
     // Writes the sessions (all when `ids` is empty) to `path`; false with the reason shown otherwise.
@@ -74,6 +76,8 @@ private:
     bool writeReport(const QString& path, sessionreport::Format format,
                      const std::vector<JournalSession>& sessions);
     bool writeExport(const QString& path, Format format, const std::vector<JournalSession>& sessions);
+    // How many sessions the search shows, out of how many the journal keeps.
+    void showCount();
 
     QString m_journalPath;
     Prompter& m_prompter;

@@ -1,8 +1,20 @@
 #include "journal/SessionListModel.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 namespace telvar {
+
+QString SessionListModel::shownTime(const QString& isoTime) {
+    // The journal keeps ISO 8601, for exports and other programs; the user reads the time as the
+    // desktop writes it, in the local time zone.
+    const QDateTime time = QDateTime::fromString(isoTime, Qt::ISODate);
+    return time.isValid() ? QLocale().toString(time.toLocalTime(), QLocale::ShortFormat) : isoTime;
+}
+
+int SessionListModel::totalCount() const {
+    return int(m_sessions.size());
+}
 
 void SessionListModel::setSessions(std::vector<JournalSession> sessions) {
     beginResetModel();
@@ -83,7 +95,7 @@ QVariant SessionListModel::data(const QModelIndex& index, int role) const {
     const JournalSession& session = m_sessions[m_shown[index.row()]];
     switch (index.column()) {
     case Started:
-        return role == Qt::ToolTipRole ? session.end : session.started;
+        return role == Qt::ToolTipRole ? session.end : shownTime(session.started);
     case Window:
         return session.window;
     case Question:

@@ -32,6 +32,10 @@ public:
     QList<qint64> askedTogether(int row) const;
     qint64 idAt(int row) const { return m_sessions[m_shown[row]].id; }
     QList<qint64> allIds() const;
+    // Sessions in the journal, whether the search shows them or not.
+    int totalCount() const;
+    // A journal time (ISO 8601) as the user's locale writes date and time.
+    static QString shownTime(const QString& isoTime);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,7 @@
 #include "journal/TeamJournal.h"
 
 #include "journal/PollOutcomeText.h"
+#include "journal/SessionRow.h"
 
 #include <QAtomicInteger>
 #include <QSqlError>
@@ -256,16 +257,7 @@ std::vector<JournalSession> TeamJournal::list() {
         return sessions;
     }
     while (query.next()) {
-        JournalSession& session = sessions.emplace_back();
-        session.id = query.value(0).toLongLong();
-        session.started = query.value(1).toString();
-        session.window = query.value(2).toInt();
-        session.question = query.value(3).toString();
-        session.answer = query.value(4).toString();
-        session.end = query.value(5).toString();
-        session.device = query.value(6).toString();
-        session.operatorName = query.value(7).toString();
-        session.uuid = query.value(8).toString();
+        JournalSession& session = sessions.emplace_back(sessionFromRow(query));
         session.wordCount = query.value(9).toInt();
     }
     return sessions;

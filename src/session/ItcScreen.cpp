@@ -3,12 +3,14 @@
 #include "device/ScreenHost.h"
 #include "vocab/Vocabulary.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace telvar {
@@ -39,6 +41,7 @@ ItcScreen::ItcScreen(ScreenHost& host, QWidget* parent)
     m_question->setToolTip(QStringLiteral("Type a Question here hit enter or press the ASK button "));
     m_question->setTabChangesFocus(true);
     m_question->setMaximumHeight(m_question->fontMetrics().lineSpacing() * 6);
+    m_question->viewport()->installEventFilter(this);
 
     m_ask = new QPushButton(QStringLiteral("ASK"), this);
     m_ask->setObjectName(QStringLiteral("askButton"));
@@ -122,10 +125,26 @@ void ItcScreen::addEvent(const QString& text) {
 }
 
 void ItcScreen::setListening(bool listening) {
+    // Disabling the box would hand the focus on to the response-window options, where the next key typed
+    // would choose another window or change the next question; the event window takes keys harmlessly.
+    if (listening && isAncestorOf(QApplication::focusWidget()))
+        m_events->setFocus(Qt::OtherFocusReason);
     m_question->setEnabled(!listening);
     m_ask->setEnabled(!listening);
     if (!listening)
         m_question->setFocus();
+}
+
+bool ItcScreen::eventFilter(QObject* watched, QEvent* event) {
+    // A click into the box while it holds only its prompt selects the prompt, so that typing replaces it.
+    // Queued: a click inside a selection clears it only once the box has handled the release.
+    if (watched == m_question->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        QTimer::singleShot(0, m_question, [this] {
+            if (m_question->toPlainText() == kQuestionPrompt && !m_question->textCursor().hasSelection())
+                m_question->selectAll();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ItcScreen::focusQuestion() {

@@ -29,6 +29,9 @@ public:
     // Puts the keyboard focus into the question box, its prompt text selected so that typing replaces it.
     void focusQuestion();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ask();
     ResponseWindow chosenWindow() const;

@@ -2,6 +2,7 @@
 
 #include "settings/ConfigurationBytes.h"
 #include "settings/EnergyRate.h"
+#include "settings/ValueLook.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,12 +25,13 @@ EnergyRateGroup::EnergyRateGroup(QWidget* parent)
     connect(m_slider, &QSlider::actionTriggered, this, [this] {
         m_display->setText(EnergyRate::hzText(m_slider->sliderPosition()));
         m_shown = true;
+        lookUnknown(m_slider, false);
         refreshSave();
     });
 
     m_display->setObjectName(QStringLiteral("rateDisplay"));
     m_display->setToolTip(QStringLiteral("Change the Hz of the Energy Mode Use The Slider "));
-    m_display->setReadOnly(true);
+    lookReadOnly(m_display);
     m_display->setAlignment(Qt::AlignCenter);
 
     m_save = new QPushButton(QStringLiteral("Save Setting"), this);
@@ -57,6 +59,12 @@ void EnergyRateGroup::setRate(int rate) {
 void EnergyRateGroup::showRate() {
     m_display->setText(EnergyRate::hzText(m_slider->value()));
     m_shown = true;
+    lookUnknown(m_slider, false);
+}
+
+void EnergyRateGroup::showUnknown() {
+    m_display->clear();
+    lookUnknown(m_slider, true);
 }
 
 void EnergyRateGroup::refreshSave() {

@@ -25,6 +25,8 @@ public:
     // As for the other settings: the slider stands where the device or the user put it.
     bool isShown() const { return m_shown; }
     void forget() { m_shown = false; }
+    // A read ended without the rate: the display is blank and the slider greyed until read or moved.
+    void showUnknown();
     // "Save Setting" is enabled only while the rate is shown.
     void refreshSave();
 

@@ -1,5 +1,6 @@
 #include "settings/SettingSlider.h"
 
+#include "settings/ValueLook.h"
 #include "vocab/NumberText.h"
 
 #include <QBoxLayout>
@@ -27,7 +28,7 @@ SettingSlider::SettingSlider(const Design& design, QWidget* parent)
 
     m_box->setObjectName(design.name + QStringLiteral("Box"));
     m_box->setToolTip(design.boxTip);
-    m_box->setReadOnly(true);
+    lookReadOnly(m_box);
     m_box->setMaximumWidth(m_box->fontMetrics().horizontalAdvance(QString(kBoxCharacters, u'0')) * 2);
     // Connected after the start value, so the box keeps its own start text until the slider moves.
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { m_box->setText(numberText(value)); });
@@ -35,6 +36,7 @@ SettingSlider::SettingSlider(const Design& design, QWidget* parent)
     connect(m_slider, &QSlider::actionTriggered, this, [this] {
         m_box->setText(numberText(m_slider->sliderPosition()));
         m_shown = true;
+        lookUnknown(m_slider, false);
         Q_EMIT touched();
     });
 
@@ -65,6 +67,12 @@ void SettingSlider::setValue(int value) {
 void SettingSlider::showValue() {
     m_box->setText(numberText(m_slider->value()));
     m_shown = true;
+    lookUnknown(m_slider, false);
+}
+
+void SettingSlider::showUnknown() {
+    m_box->clear();
+    lookUnknown(m_slider, true);
 }
 
 } // namespace telvar

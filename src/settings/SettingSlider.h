@@ -42,6 +42,8 @@ public:
     bool isShown() const { return m_shown; }
     // A new read begins: only what it reads (or the user moves) counts as shown again.
     void forget() { m_shown = false; }
+    // A read ended without this value: the box is blank and the slider greyed until it is read or moved.
+    void showUnknown();
 
 Q_SIGNALS:
     // The user moved the slider (or tried to: at its end it stays, and its value is shown all the same).

@@ -51,6 +51,14 @@ void SetupScreen::readEnded(bool complete) {
         for (SettingSlider* setting : sliders())
             setting->showValue();
         m_energyRate->showRate();
+    } else {
+        // What the read did not reach is unknown: the design's start values would look read.
+        for (SettingSlider* setting : sliders()) {
+            if (!setting->isShown())
+                setting->showUnknown();
+        }
+        if (!m_energyRate->isShown())
+            m_energyRate->showUnknown();
     }
     refreshSaves();
 }

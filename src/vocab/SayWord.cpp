@@ -6,7 +6,8 @@
 
 namespace telvar {
 
-SayWord::SayWord(DeviceLink& link, QObject* parent) : DeviceSequence(link, parent) {}
+SayWord::SayWord(DeviceLink& link, Numbering numbering, QObject* parent)
+    : DeviceSequence(link, parent), m_numbering(numbering) {}
 
 QString SayWord::unitCommand(int index) {
     return QStringLiteral(" AA = %1").arg(index, 5, 10, QLatin1Char('0'));
@@ -35,9 +36,11 @@ QCoro::Task<SequenceOutcome> SayWord::run(int index, bool sendToUnit) {
                 break;
         }
     }
-    if (!result.ok())
+    if (!result.ok()) {
+        const int number = m_numbering == Numbering::FromOne ? index + 1 : index;
         co_return fail(
-            QStringLiteral("Say Word%1 failed: %2").arg(numberText(index), describeAt(result, step)));
+            QStringLiteral("Say Word%1 failed: %2").arg(numberText(number), describeAt(result, step)));
+    }
     co_return SequenceOutcome::done();
 }
 

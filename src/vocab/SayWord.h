@@ -15,13 +15,19 @@ public:
 
     static constexpr int kMaxIndex = 2048;
 
-    explicit SayWord(DeviceLink& link, QObject* parent = nullptr);
+    // How a failure names the word: by its index, or by the number the Word List screen shows (from 1).
+    enum class Numbering { FromZero, FromOne };
+
+    explicit SayWord(DeviceLink& link, Numbering numbering = Numbering::FromZero, QObject* parent = nullptr);
 
     // " AA = 00123" for word 123.
     static QString unitCommand(int index);
 
     // Word `index` is 0..kMaxIndex.
     QCoro::Task<SequenceOutcome> run(int index, bool sendToUnit);
+
+private:
+    Numbering m_numbering;
 };
 
 } // namespace telvar

@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -33,6 +34,23 @@ namespace telvar {
 
 namespace {
 constexpr int kInitialWord = 200;
+
+// The word slider is a scroll bar, which styles draw the same with or without the keyboard focus; as a
+// control of its own it shows the focus as the other boxes here do.
+class WordSlider : public QScrollBar {
+public:
+    explicit WordSlider(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
 } // namespace
 
 WordListScreen::WordListScreen(ScreenHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
@@ -150,6 +168,8 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_wordBrowser->setToolTip(QStringLiteral("Click on a word to hear the word spoken"));
     m_wordBrowser->setAccessibleName(tr("Word browser"));
     m_wordBrowser->setUniformItemSizes(true);
+    // The word memory readers mark every word they find; a click still chooses one.
+    m_wordBrowser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_wordBrowser->installEventFilter(this);
     layout->addWidget(m_wordBrowser, 1);
 
@@ -158,7 +178,7 @@ QWidget* WordListScreen::buildWordBrowser() {
     m_sayWordFrame->setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(m_sayWordFrame);
 
-    m_wordSlider = new QScrollBar(Qt::Horizontal, m_sayWordFrame);
+    m_wordSlider = new WordSlider(m_sayWordFrame);
     m_wordSlider->setObjectName(QStringLiteral("HScroll7"));
     m_wordSlider->setRange(0, SayWord::kMaxIndex);
     m_wordSlider->setValue(kInitialWord);
@@ -219,6 +239,15 @@ void WordListScreen::selectInList(int index) {
     }
     m_wordBrowser->setCurrentRow(index);
     m_wordBrowser->scrollToItem(m_wordBrowser->item(index));
+}
+
+void WordListScreen::markReadWord(int index) {
+    // The slider and its number keep the word the user chose for Say Word; the reader only marks rows.
+    QListWidgetItem* item = m_wordBrowser->item(index);
+    if (!item)
+        return;
+    item->setSelected(true);
+    m_wordBrowser->scrollToItem(item);
 }
 
 void WordListScreen::followList(int row) {
@@ -312,7 +341,8 @@ QCoro::Task<> WordListScreen::readMemory(QCoro::Task<SequenceOutcome> (WordMemor
     connect(&job, &DeviceSequence::begun, this, &WordListScreen::showResultBox);
     connect(&job, &WordMemoryReader::lineAdded, m_resultBox, &QPlainTextEdit::appendPlainText);
     connect(&job, &WordMemoryReader::interrupted, this, &WordListScreen::appendInterrupted);
-    connect(&job, &WordMemoryReader::wordSelected, m_wordSlider, &QScrollBar::setValue);
+    m_wordBrowser->clearSelection();
+    connect(&job, &WordMemoryReader::wordSelected, this, &WordListScreen::markReadWord);
     const SequenceOutcome outcome = co_await (job.*read)();
     if (self && outcome.status != SequenceOutcome::Status::Busy)
         endProgress();
@@ -380,7 +410,7 @@ QCoro::Task<> WordListScreen::sayWord() {
     // The list is disabled while the word is spoken, which moves the focus off it; a keyboard user
     // speaking word after word gets it back.
     const bool listHadFocus = m_wordBrowser->hasFocus();
-    SayWord job(m_host.link());
+    SayWord job(m_host.link(), SayWord::Numbering::FromOne);
     follow(job);
     connect(&job, &DeviceSequence::begun, this, [this, index] { Q_EMIT internalWordSelected(index); });
     co_await job.run(index, m_sendToUnitBox->isChecked());

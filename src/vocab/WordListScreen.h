@@ -57,7 +57,9 @@ private:
     // The slider moved: the list and the number box show its word.
     void showWord(int index);
     void selectInList(int index);
-    // The list's current item moved (keys, a click, a reader): the slider follows.
+    // Marks a word the word-memory reader found, leaving the slider on the word the user chose.
+    void markReadWord(int index);
+    // The list's current item moved (keys, a click): the slider follows.
     void followList(int row);
     // A word number (from 1) typed into the number box moves the slider; anything else puts the shown
     // number back.

@@ -1,11 +1,9 @@
-#include "support/FakeScreenHost.h"
-
 #include "app/HelpScreen.h"
 #include "app/HelpViewer.h"
-#include "emulator/EmulatedLibrary.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -20,10 +18,7 @@ private slots:
 
 // The pages come from the program itself, wherever it and the sources lie.
 void HelpScreenTest::eachButtonShowsItsPageWithLinksAndBack() {
-    EmulatedLibrary library;
-    DeviceLink link(library);
-    test::FakeScreenHost host(link);
-    HelpScreen screen(host);
+    HelpScreen screen;
 
     QVERIFY(screen.findChild<QLabel*>()->text() == QStringLiteral("WEBSITE SHORT CUTS"));
     const auto buttons = screen.findChildren<QPushButton*>();
@@ -51,7 +46,18 @@ void HelpScreenTest::eachButtonShowsItsPageWithLinksAndBack() {
     QCOMPARE(viewer->windowTitle(), QStringLiteral("Connecting the Telvar X - Telvar X help"));
     QTest::mouseClick(viewer->findChild<QToolButton*>(QStringLiteral("helpBack")), Qt::LeftButton);
     QCOMPARE(browser->source(), QUrl(QStringLiteral("qrc:/telvar/help/getting-started.html")));
-    QVERIFY(host.statuses.isEmpty());
+
+    // A browser that cannot be given the page is said in the viewer, where the user asked for it.
+    // A temporary folder that is a file: the pages cannot be written out for the browser, even by root.
+    QTemporaryFile notAFolder;
+    QVERIFY(notAFolder.open());
+    const QByteArray temp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(notAFolder.fileName()));
+    viewer->findChild<QPushButton*>(QStringLiteral("helpOpenInBrowser"))->click();
+    qputenv("TMPDIR", temp);
+    QVERIFY2(viewer->problem().startsWith(QStringLiteral("The help pages could not be written out")),
+             qPrintable(viewer->problem()));
+    QVERIFY(viewer->findChild<QLabel*>(QStringLiteral("helpProblem"))->isVisible());
 }
 
 QTEST_MAIN(HelpScreenTest)

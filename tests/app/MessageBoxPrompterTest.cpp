@@ -41,6 +41,10 @@ private slots:
     void enterMeansNoOrCancel_data();
     void enterMeansNoOrCancel();
     void informShowsOnlyOk();
+    // A question from a window of the program's own (the history) is modal to it, has the keyboard, and
+    // leaves that window in front.
+    void theBoxBelongsToTheWindowThatAsks_data();
+    void theBoxBelongsToTheWindowThatAsks();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -109,6 +113,33 @@ void MessageBoxPrompterTest::informShowsOnlyOk() {
     QVERIFY(!done);
     box->button(QMessageBox::Ok)->click();
     QTRY_VERIFY(done);
+}
+
+void MessageBoxPrompterTest::theBoxBelongsToTheWindowThatAsks_data() {
+    QTest::addColumn<bool>("fromOwnWindow");
+    QTest::newRow("main window") << false;
+    QTest::newRow("a window of its own") << true;
+}
+
+void MessageBoxPrompterTest::theBoxBelongsToTheWindowThatAsks() {
+    QFETCH(bool, fromOwnWindow);
+    auto* own = new QWidget(m_window.get(), Qt::Window);
+    own->show();
+    QWidget* asking = fromOwnWindow ? own : m_window.get();
+    asking->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(asking));
+    std::optional<bool> answer;
+    m_prompter->askYesNo(QStringLiteral("Delete 1 session?")).then([&](bool yes) { answer = yes; });
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = openBox()));
+    QCOMPARE(box->parentWidget(), asking);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+    QVERIFY(box->focusWidget() && box->isAncestorOf(box->focusWidget()));
+    // Meanwhile the user or the window system brings another window forward.
+    (fromOwnWindow ? m_window.get() : own)->activateWindow();
+    QTest::keyClick(box, Qt::Key_Escape);
+    QTRY_COMPARE(answer, std::optional(false));
+    QTRY_COMPARE(QApplication::activeWindow(), asking);
 }
 
 QTEST_MAIN(MessageBoxPrompterTest)

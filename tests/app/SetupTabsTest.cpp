@@ -66,6 +66,21 @@ private Q_SLOTS:
                      QStringLiteral("Settings not read at \"C\" 0: no reply from the Telvar X"));
         QCOMPARE(rig.find<QSlider>(QStringLiteral("gainSlider"))->value(), 1);
         QVERIFY(!rig.frame(QStringLiteral("pleaseWaitFrame"))->isVisible());
+        // Nothing was read: no box shows a value that looks read, and each slider looks unknown until
+        // the user moves it.
+        for (const char* box :
+             {"gainBox", "offsetBox", "volumeBox", "speedBox", "pitchBox", "bendBox", "rateDisplay"})
+            QVERIFY2(rig.find<QLineEdit>(QString::fromLatin1(box))->text().isEmpty(), box);
+        auto* volume = rig.find<QSlider>(QStringLiteral("volumeSlider"));
+        const auto greyed = [volume] {
+            return volume->palette().color(QPalette::Active, QPalette::Highlight) ==
+                   volume->palette().color(QPalette::Disabled, QPalette::Highlight);
+        };
+        QVERIFY(greyed());
+        volume->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(rig.find<QLineEdit>(QStringLiteral("volumeBox"))->text(),
+                 QStringLiteral(" %1").arg(volume->value()));
+        QVERIFY(!greyed());
     }
 };
 

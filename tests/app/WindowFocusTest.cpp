@@ -1,16 +1,21 @@
 #include "WindowRig.h"
 
+#include "app/HelpViewer.h"
 #include "app/VirtualDeviceControls.h"
+#include "journal/SessionHistoryWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace telvar;
 using telvar::test::WindowRig;
+using telvar::test::WindowSetup;
 using Action = std::function<void(WindowRig&)>;
 
 namespace {
@@ -51,6 +56,56 @@ Action press(const char* button) {
     };
 }
 
+// The message box the window has open, once it is there.
+QMessageBox* openBox() {
+    QMessageBox* box = nullptr;
+    QTest::qWaitFor([&box] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
+                box = candidate;
+        }
+        return box != nullptr;
+    });
+    return box;
+}
+
+// Presses the button by keyboard, answers its question with `answer`, and waits for the job to end.
+Action answer(const char* tab, const char* button, QMessageBox::StandardButton answer) {
+    return [tab, button, answer](WindowRig& rig) {
+        rig.clickTab(QString::fromLatin1(tab));
+        QVERIFY(rig.waitIdle());
+        auto* pressed = rig.find<QPushButton>(QString::fromLatin1(button));
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key_Space);
+        QMessageBox* box = openBox();
+        QVERIFY(box);
+        QTRY_COMPARE(QApplication::activeWindow(), box);
+        box->button(answer)->click();
+        QTRY_VERIFY(!rig.window->link().sequenceRunning() && pressed->isEnabled() &&
+                    QApplication::activeWindow() == rig.window.get());
+    };
+}
+
+// Re-Load Word List by keyboard, Yes, then Escape once the upload runs, and OK to the box that says
+// it stopped.
+void uploadCancelled(WindowRig& rig) {
+    rig.clickTab(QStringLiteral("Word List"));
+    QVERIFY(rig.waitIdle());
+    auto* pressed = rig.find<QPushButton>(QStringLiteral("reloadWordListButton"));
+    pressed->setFocus();
+    QTest::keyClick(pressed, Qt::Key_Space);
+    QMessageBox* box = openBox();
+    QVERIFY(box);
+    box->button(QMessageBox::Yes)->click();
+    QVERIFY(QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= 20; }));
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+    box = openBox();
+    QVERIFY(box);
+    box->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(!rig.window->link().sequenceRunning() && pressed->isEnabled() && pressed->isVisible() &&
+                QApplication::activeWindow() == rig.window.get());
+}
+
 } // namespace
 
 class WindowFocusTest : public QObject {
@@ -61,16 +116,62 @@ private slots:
     void theFocusIsWhereTheUserWorks_data() {
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("focused"); // the widget, or the screen it is on
-        QTest::newRow("start") << Action([](WindowRig&) {}) << QStringLiteral("questionBox");
-        QTest::newRow("replug") << Action(replug) << QStringLiteral("questionBox");
+        QTest::addColumn<bool>("boxes");      // the window's own message boxes ask
+        QTest::newRow("start") << Action([](WindowRig&) {}) << QStringLiteral("questionBox") << false;
+        QTest::newRow("replug") << Action(replug) << QStringLiteral("questionBox") << false;
         QTest::newRow("next screen by keyboard") << Action([](WindowRig&) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
-        }) << QStringLiteral("QNframe");
+        }) << QStringLiteral("QNframe") << false;
         QTest::newRow("Tab into the editor's word list")
-            << Action(tabIntoTheWordList) << QStringLiteral("wordList");
+            << Action(tabIntoTheWordList) << QStringLiteral("wordList") << false;
         QTest::newRow("Save Setting")
-            << press("saveSensitivityButton") << QStringLiteral("saveSensitivityButton");
-        QTest::newRow("auto-tune") << press("autoTuneStartButton") << QStringLiteral("autoTuneStartButton");
+            << press("saveSensitivityButton") << QStringLiteral("saveSensitivityButton") << false;
+        QTest::newRow("auto-tune") << press("autoTuneStartButton") << QStringLiteral("autoTuneStartButton")
+                                   << false;
+        QTest::newRow("Clear Log, Cancel") << answer("Log File", "clearLogButton", QMessageBox::Cancel)
+                                           << QStringLiteral("clearLogButton") << true;
+        QTest::newRow("Re-Load Word List, cancelled")
+            << Action(uploadCancelled) << QStringLiteral("reloadWordListButton") << true;
+        QTest::newRow("Re-Load Word List, No") << answer("Word List", "reloadWordListButton", QMessageBox::No)
+                                               << QStringLiteral("reloadWordListButton") << true;
+    }
+
+    // The program's windows of their own close by keyboard as a dialog does.
+    void escAndCtrlWCloseTheWindowsOfTheirOwn_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QKeySequence>("keys");
+        for (const char* window : {"frmPhrase", "helpViewer", "sessionHistory"}) {
+            QTest::addRow("%s, Esc", window) << QString::fromLatin1(window) << QKeySequence(Qt::Key_Escape);
+            QTest::addRow("%s, Ctrl+W", window)
+                << QString::fromLatin1(window) << QKeySequence(Qt::CTRL | Qt::Key_W);
+        }
+    }
+    void escAndCtrlWCloseTheWindowsOfTheirOwn() {
+        QFETCH(QString, window);
+        QFETCH(QKeySequence, keys);
+        QTemporaryDir folder;
+        WindowRig rig;
+        QWidget* opened = nullptr;
+        std::unique_ptr<QWidget> owned;
+        test::FakePrompter prompter;
+        if (window == QStringLiteral("frmPhrase")) {
+            rig.window->openWordEditor();
+            opened = rig.find<QWidget>(window);
+        } else if (window == QStringLiteral("helpViewer")) {
+            owned = std::make_unique<HelpViewer>();
+            opened = owned.get();
+            opened->show();
+        } else {
+            owned = std::make_unique<SessionHistoryWindow>(folder.filePath(QStringLiteral("journal.db")),
+                                                           prompter);
+            opened = owned.get();
+            opened->show();
+        }
+        QVERIFY(opened);
+        opened->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(opened));
+        QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : opened, keys);
+        QTRY_VERIFY(!opened->isVisible());
     }
 
     // Nor does the window change the size the user gave it: SET UP with the speech dock needs more room
@@ -78,7 +179,8 @@ private slots:
     void theFocusIsWhereTheUserWorks() {
         QFETCH(Action, action);
         QFETCH(QString, focused);
-        WindowRig rig;
+        QFETCH(bool, boxes);
+        WindowRig rig(boxes ? WindowSetup().withMessageBoxes() : WindowSetup());
         new VirtualDeviceControls(rig.library, *rig.window); // its log came first in the Tab chain
         QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
         QVERIFY(rig.waitAttached());

@@ -17,8 +17,9 @@ namespace telvar::test {
 struct WindowSetup {
     bool devicePresent = true;
     std::chrono::milliseconds replyLimit{0};
-    QString dataDir;      // a fresh temporary folder when empty
-    QString settingsFile; // window layout; a file in the rig's own folder when empty
+    QString dataDir;           // a fresh temporary folder when empty
+    QString settingsFile;      // window layout; a file in the rig's own folder when empty
+    bool messageBoxes = false; // the window's own boxes instead of a FakePrompter
 
     WindowSetup& withoutDevice() {
         devicePresent = false;
@@ -36,6 +37,10 @@ struct WindowSetup {
         settingsFile = file;
         return *this;
     }
+    WindowSetup& withMessageBoxes() {
+        messageBoxes = true;
+        return *this;
+    }
 };
 
 // The main window on the virtual Telvar X, its boxes answered by a FakePrompter and its word-list files
@@ -49,7 +54,7 @@ public:
     explicit WindowRig(WindowSetup setup = {}) {
         if (!setup.devicePresent)
             library.unplug();
-        auto prompter = std::make_unique<FakePrompter>();
+        auto prompter = setup.messageBoxes ? nullptr : std::make_unique<FakePrompter>();
         fakePrompter = prompter.get();
         Mainform::Options options;
         options.dataDir = setup.dataDir.isEmpty() ? m_dataDir.path() : setup.dataDir;
@@ -92,7 +97,7 @@ public:
     }
 
     EmulatedLibrary library;
-    FakePrompter* fakePrompter = nullptr;
+    FakePrompter* fakePrompter = nullptr; // null with the window's own message boxes
     // Before the window, which records into them until it is gone.
     QList<Report> sent;
     QStringList titles;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -230,11 +231,9 @@ private Q_SLOTS:
         QCOMPARE(ask({"--sensor", "5", "ask", "first", "--window", "6"}).exitCode, 0);
         QCOMPARE(runTelvarctl({"--data-dir", path("words"), "vocab", "0"}).exitCode, 0);
         QFile::remove(path("log.qnx"));
-        const QByteArray before = file == QLatin1String("log.qnx") || file == QLatin1String("exp.json")
-                                      ? QByteArray("OLD")
-                                      : contentOf(qPrintable(file));
-        if (file == QLatin1String("log.qnx") || file == QLatin1String("exp.json"))
-            put(qPrintable(file), before);
+        if (!QFileInfo::exists(path(qPrintable(file))))
+            put(qPrintable(file), "OLD");
+        const QByteArray before = contentOf(qPrintable(file));
         const QByteArray journalBefore = contentOf("j.db");
 
         QProcess process;

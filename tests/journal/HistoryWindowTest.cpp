@@ -4,11 +4,13 @@
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -65,6 +67,31 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         m_window->findChild<QLineEdit*>(QStringLiteral("historySearch"))->setText(search);
         QCOMPARE(questions(), shown);
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("historyStatus"))->text(),
+                 QStringLiteral("%1 of 3 sessions shown").arg(shown.size()));
+        // Started reads as the user's locale writes it, not as the journal keeps it.
+        if (!shown.isEmpty()) {
+            const QDateTime started =
+                QDateTime::fromString(QStringLiteral("2024-03-07T14:05:09+01:00"), Qt::ISODate);
+            QCOMPARE(table()->model()->index(0, SessionListModel::Started).data().toString(),
+                     QLocale().toString(started.toLocalTime(), QLocale::ShortFormat));
+        }
+    }
+
+    void anExportGetsItsExtensionWhateverTheFolderIsCalled_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << "/home/u/sessions"
+                               << "/home/u/sessions.json";
+        QTest::newRow("folder with a dot") << "/home/u.v/my.data/sessions"
+                                           << "/home/u.v/my.data/sessions.json";
+        QTest::newRow("own extension") << "/home/u/sessions.txt"
+                                       << "/home/u/sessions.txt";
+    }
+    void anExportGetsItsExtensionWhateverTheFolderIsCalled() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QCOMPARE(SessionHistoryWindow::withExtension(chosen, SessionHistoryWindow::Format::Json), written);
     }
 
     // Sessions name their device: the list narrows to one, and a session asked together with others (the

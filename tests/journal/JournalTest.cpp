@@ -246,14 +246,7 @@ private Q_SLOTS:
         if (kind == QLatin1String("garbage")) {
             put(name, QByteArray("this is no database\n").repeated(300));
         } else if (kind == QLatin1String("foreign")) {
-            {
-                QSqlDatabase db =
-                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-                db.setDatabaseName(path(name));
-                QVERIFY(db.open());
-                QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+            QVERIFY(sqlOn(path(name), {QStringLiteral("CREATE TABLE notes (text TEXT)")}));
         } else if (kind == QLatin1String("newer")) {
             QVERIFY(JournalStore().open(path(name)));
             QVERIFY(sqlOn(path(name),
@@ -329,14 +322,7 @@ private Q_SLOTS:
             journal.follow(*m_session);
             QVERIFY(runSession(QStringLiteral("5")));
         } else if (kind == QLatin1String("foreign")) {
-            {
-                QSqlDatabase db =
-                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-                db.setDatabaseName(path("sessions.db"));
-                QVERIFY(db.open());
-                QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+            QVERIFY(sqlOn(path("sessions.db"), {QStringLiteral("CREATE TABLE notes (text TEXT)")}));
         } else if (kind == QLatin1String("garbage")) {
             put("sessions.db", QByteArray("this is no database\n").repeated(300));
         }

@@ -5,6 +5,7 @@
 #include "support/FakeScreenHost.h"
 #include "vocab/BuiltinVocabulary.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -79,6 +80,46 @@ private Q_SLOTS:
         QCOMPARE(test::readFile(QStringLiteral("log.qnx")),
                  "USER: Who is there?\r\n" + kStamp + "\r\n\r\nTelvar X  : SUPPER  " + kStamp +
                      "\r\n\r\nUSER: one\r\ntwo" + kStamp + "\r\n\r\nTelvar X  :  " + kStamp + "\r\n\r\n");
+    }
+
+    // Keys typed after Enter go where they change nothing: not into the 6/12/24 options (a blank or an
+    // arrow would choose another window) and not into the next question.
+    void keysTypedDuringASessionChangeNothing() {
+        test::FakeScreenHost host(m_device.link);
+        ItcScreen screen(host);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        auto* question = child<QPlainTextEdit>(screen, "questionBox");
+        auto* twelve = child<QRadioButton>(screen, "option12");
+        screen.focusQuestion();
+        QTest::keyClicks(question, QStringLiteral("Anyone?"));
+        QTest::keyClick(question, Qt::Key_Return);
+        QTRY_VERIFY(!question->isEnabled());
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Space, Qt::Key_A})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QVERIFY(twelve->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(question->isEnabled() && question->hasFocus(), 10000);
+        QVERIFY(twelve->isChecked());
+        QCOMPARE(question->toPlainText(), QString());
+    }
+
+    // A click into the box while it still holds its prompt selects the prompt, so typing replaces it.
+    void typingAfterAClickReplacesThePrompt() {
+        test::FakeScreenHost host(m_device.link);
+        ItcScreen screen(host);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        auto* question = child<QPlainTextEdit>(screen, "questionBox");
+        // Whether or not the prompt was selected already (the window selects it when it shows the box).
+        screen.focusQuestion();
+        QTest::mouseClick(question->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+        QTRY_COMPARE(question->textCursor().selectedText(), QStringLiteral("Enter a question"));
+        QTest::keyClicks(question, QStringLiteral("Is anyone here?"));
+        QCOMPARE(question->toPlainText(), QStringLiteral("Is anyone here?"));
+        // Once the user's own text is there, a click only places the cursor.
+        QTest::mouseClick(question->viewport(), Qt::LeftButton, {}, QPoint(2, 4));
+        QTest::keyClicks(question, QStringLiteral("Oh, "));
+        QCOMPARE(question->toPlainText(), QStringLiteral("Oh, Is anyone here?"));
     }
 
     void logScreenReadsOnTopAndClearsOnOk() {

@@ -212,6 +212,18 @@ private Q_SLOTS:
         }
     }
 
+    // A keyboard user sees where the keys go: the slider looks different with the focus.
+    void theSliderDrawsItsFocus() {
+        Fixture f;
+        QVERIFY(f.start());
+        QVERIFY(QTest::qWaitForWindowActive(f.screen.get()));
+        f.list()->setFocus();
+        const QImage without = f.slider()->grab().toImage();
+        f.slider()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(f.slider()->hasFocus());
+        QVERIFY(f.slider()->grab().toImage() != without);
+    }
+
     void clickingAWordSpeaksIt() {
         Fixture f;
         QVERIFY(f.start());
@@ -321,25 +333,32 @@ private Q_SLOTS:
         QCOMPARE(f.number()->text(), QStringLiteral(" 2049"));
     }
 
-    void readingFillsTheResultBox() {
+    // The words read are marked in the list; the slider and its number keep the word the user chose, so
+    // the next Say Word speaks that word, and its failure names it as the number box shows it.
+    void readingFillsTheResultBoxAndKeepsTheChosenWord() {
         Fixture f;
         QVERIFY(f.start());
-        DeviceState state = DeviceState::factory();
-        state.eraseRecord();
-        state.record[0] = 8 * 5;
-        f.telvar.device().setState(state);
+        setRecord(f.telvar.device(), {5, 9}, 2);
         auto* resultBox = f.find<QPlainTextEdit>("Text27");
 
         f.click(QStringLiteral("Read Words Spoken"));
 
         QTRY_VERIFY(!f.telvar.link.sequenceRunning());
         QVERIFY(!resultBox->isHidden());
-        QCOMPARE(resultBox->toPlainText(),
-                 QStringLiteral(" 1 number of words\n 1 : ") + f.host.vocabulary().list3().at(5));
+        const QStringList& words = f.host.vocabulary().list3();
+        QVERIFY(resultBox->toPlainText().contains(QStringLiteral(" : ") + words.at(5)));
+        QVERIFY(resultBox->toPlainText().contains(QStringLiteral(" : ") + words.at(9)));
         QVERIFY(!f.host.pleaseWaitVisible);
-        // The word read is selected, without being spoken.
-        QVERIFY(f.showWord(5));
+        QVERIFY(f.list()->item(5)->isSelected() && f.list()->item(9)->isSelected());
         QVERIFY(f.telvar.spoken().isEmpty());
+        QCOMPARE(f.slider()->value(), 200);
+        QCOMPARE(f.number()->text(), QStringLiteral(" 201"));
+
+        f.telvar.fault(QStringLiteral("drop:A"));
+        f.telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(100));
+        f.click(QStringLiteral("Say Word"));
+        QTRY_VERIFY(f.host.status().startsWith(QStringLiteral("Say Word 201 failed")));
+        QCOMPARE(f.telvar.sentWith('A').last()[2], quint8(8 * 200 % 256));
     }
 
     // A read cut short says so at the end of its lines, so a count over fewer entries never looks whole.

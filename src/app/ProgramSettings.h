@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+namespace telvar {
+
+// The window's settings (size, layout, the team journal): `settingsFile` when one is given (tests, a
+// portable copy), else the user's own telvar.ini.
+std::unique_ptr<QSettings> openProgramSettings(const QString& settingsFile);
+
+} // namespace telvar

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "journal/JournalSession.h"
+
+class QSqlQuery;
+
+namespace telvar {
+
+// A session's own fields from the row a query stands on, whose first nine columns are, in this order:
+// id, started, window, question, answer, end reason, device, operator, uuid. Both journals, the local one
+// and the team's, list their sessions in that order.
+JournalSession sessionFromRow(const QSqlQuery& query);
+
+} // namespace telvar
