@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every fuzz target with clang and libFuzzer (warnings as errors), runs each on its committed corpus and then fuzzes it
 # for SECONDS (default 60). Inputs it finds go to build-fuzz/fuzz-work, never into the committed corpus;
 # a crash, a hang or a broken property leaves its input in build-fuzz/fuzz-findings and fails the run.

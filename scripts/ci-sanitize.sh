@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, and warnings as errors, into its
 # own folder and runs the whole suite there: a memory fault, a leak or undefined behaviour fails the run
 # even inside a test that passed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a suggestion costs against a verb that looks nothing up, in one run on this machine:
 //
 //   1. `telvarctl suggest WORD` and `telvarctl codes '\HE'`, each run --runs times (default 15) as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Suggests codes for each of the 2048 built-in words, as `telvarctl suggest` does (with the data
 // folder's respellings, cut to the ten codes of a row), and prints the time per word and the share of
 // words whose suggestion equals their row in a vocabulary file: the committed one unless --against

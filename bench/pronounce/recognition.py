@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """How often an offline recogniser understands the preview of the built-in rows, against espeak-ng
 reading the same words itself.
 

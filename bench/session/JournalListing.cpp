@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A journal of 10,000 sessions of 24 s (120 readings each): how long `telvarctl sessions` takes to list
 // them, and how long the history window takes to open over them. Both should stay within a second.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one 24-second question-and-answer session against the virtual device (its wandering sensor, real
 // timings), recorded as the window records it (the journal, on its own thread, and the sensor trace), and
 // prints the CPU time the process used as a fraction of the wall time. A program that waits on timers and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The team journal on a throwaway PostgreSQL server: how long 10,000 sessions of 24 s (120 readings
 // each) take to push (under a minute is the aim), and how long the history window's Team view takes to
 // list 100,000 sessions (under a second).

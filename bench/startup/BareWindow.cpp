@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor the program's start-up is measured against: a Qt Widgets main window with seven empty tabs.
 #include <QApplication>
 #include <QMainWindow>

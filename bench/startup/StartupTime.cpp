@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of telvar --simulate beside a bare Qt Widgets window, run after run in turn: the time from
 // fork to the first top-level window mapped on the X server, and the process's peak resident memory by
 // then. Each telvar run gets a home and runtime folder of its own, so it starts as a first start would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uploads the built-in code table into the virtual device (reply latency 1 ms unless --latency says
 // otherwise, real timings) and prints the wall time as a ratio to 2055 x (10 ms + latency): one round trip
 // and one row pause per word, which is what the protocol itself needs. Whatever the program adds on top

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Command letters of the device's output reports (byte 1). Case matters: 'd' and 'v' are lower case.

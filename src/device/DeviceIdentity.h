@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one place that names the Telvar X on the bus; the udev rule in packaging/ is checked against it.

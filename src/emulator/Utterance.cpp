@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/Utterance.h"
 
 #include "editor/MnemonicTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // telvar-vocabgen: writes src/vocab/data/builtin-vocabulary.tsv from the files beside it.
 //
 //   telvar-vocabgen DATA_DIR            rewrites DATA_DIR/builtin-vocabulary.tsv

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two telvarctl at once on one virtual device's state file, or on one data folder: every change lands,
 // or the one kept out says who held the file and fails; none is lost with both saying they succeeded.
 #include "support/ScratchFolder.h"

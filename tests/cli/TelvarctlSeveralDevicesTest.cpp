@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several Telvar X at once, as virtual devices (one state file each): listing them with who holds them,
 // choosing one, refusing to guess, and one question asked of several at the same moment.
 #include "journal/JournalStore.h"

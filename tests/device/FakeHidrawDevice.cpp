@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // glib names a struct member `signals`: its headers come before any Qt header.
 #include <umockdev.h>
 

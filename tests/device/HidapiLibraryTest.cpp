@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real-hardware backend against a Telvar X simulated with umockdev: enumeration, opening, reports in
 // both directions, hot-plug from udev and from polling, the retries of an open that fails, writes that
 // fail or never return.

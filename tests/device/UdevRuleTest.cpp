@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped udev rule must name the device the program looks for, and grant access the safe way; the
 // permission message must point at a rule file that exists.
 #include "device/DeviceIdentity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer at the machine's limits: a disk that takes no more, outputs aimed at the program's own
 // files, and lock or log paths that are not regular files.
 #include "files/FolderLock.h"

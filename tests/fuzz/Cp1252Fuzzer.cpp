@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 both ways. Bytes from a file must come back byte for byte, whatever they are; text the
 // user types must come back as typed when the code page can hold it, and take one byte per character
 // either way, so that columns and lengths stay where the user put them.

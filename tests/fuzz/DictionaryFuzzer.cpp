@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor dictionary as the user keeps it by hand. The input is a dictionary file up to its first NUL,
 // then names separated by line feeds. Looking the names up in the file must give tidy values (no blanks
 // around them, no line ends, within the profile reader's buffer) whatever the case of the name; and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mnemonic text as the user types it: any text must convert without crashing, and the results must
 // keep the properties the word editor relies on.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dictionary file and a typed phrase, as they come from the user: the dictionary is the input up to its
 // first NUL, the phrase the rest. Any pair must expand without crashing, in bounded time and size, into
 // nothing but tokens and pauses.

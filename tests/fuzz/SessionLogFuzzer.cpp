@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session log as Read Log finds it: whatever the file holds (it may come from an older program, a
 // crash in mid-write or another editor), the viewer shows every line of it, newest first, each line
 // exactly the bytes of the file, and a second Read Log puts the same text again on top.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual device's state file as a user may have edited it. Any content is either refused with a
 // reason or gives a state that is whole (every memory at its size) and that saves and loads back
 // unchanged, so a device state never drifts from one run to the next.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A word file and a code file as found on disk. The first two bytes of the input give the length of the
 // word file; the rest is the code file.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The word-list pair as it travels through the disk: read from files as they come, written back and read
 // again. The first two bytes of the input give the length of the word file; the rest is the code file.
 // Whatever a pair read yields must survive its own writing unchanged, and words typed by the user must

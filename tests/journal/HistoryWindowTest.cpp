@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/JournalStore.h"
 #include "journal/SessionHistoryWindow.h"
 #include "support/FakePrompter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/Timings.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"

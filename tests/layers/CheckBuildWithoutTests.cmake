@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when the program can no longer be configured without its tests: with BUILD_TESTING off, nothing
 # may ask for Qt Test, Google Benchmark or umockdev, which a packager's build machine need not have.
 #   cmake -DSOURCE_DIR=<repo> -DBINARY_DIR=<scratch folder> -DGENERATOR=<generator> -P CheckBuildWithoutTests.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when the source folders stop forming layers: a folder includes from one at its own or a higher
 # layer (so two folders could include each other), or a source that is not a widget file includes a
 # Qt Widgets header or the window shell's folder.

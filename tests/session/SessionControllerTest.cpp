@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SessionController.h"
 #include "SessionRig.h"
 #include "device/Timings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What every HID backend promises about WriteEx, as one test body that each backend's test runs with its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vocab/VocabularyLoader.h"
 #include "vocab/BackupCopies.h"
 #include "vocab/BuiltinVocabulary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliContext.h"
 #include "cli/Verb.h"
 #include "cli/verbs/ByteArguments.h"
