@@ -60,14 +60,14 @@ Action press(const char* button) {
 // The message box the window has open, once it is there.
 QMessageBox* openBox() {
     QMessageBox* box = nullptr;
-    QTest::qWaitFor([&box] {
+    const bool open = QTest::qWaitFor([&box] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
                 box = candidate;
         }
         return box != nullptr;
     });
-    return box;
+    return open ? box : nullptr;
 }
 
 // Presses the button by keyboard, answers its question with `answer`, and waits for the job to end.
