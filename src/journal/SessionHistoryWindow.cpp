@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <memory>
 
 namespace telvar {
 
@@ -250,8 +251,10 @@ void SessionHistoryWindow::showSelected() {
 
 void SessionHistoryWindow::showCompanions(const QList<qint64>& ids) {
     // Every chart but the selected session's own goes, then one per session asked together with it.
-    while (m_traces->count() > 1)
-        delete m_traces->takeAt(1)->widget();
+    while (m_traces->count() > 1) {
+        const std::unique_ptr<QLayoutItem> item(m_traces->takeAt(1));
+        delete item->widget();
+    }
     m_companions.clear();
     if (ids.isEmpty())
         return;
