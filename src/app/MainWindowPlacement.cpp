@@ -65,10 +65,21 @@ void MainWindowPlacement::restore() {
     m_restored = true;
     const auto stored = settings();
     // Docks are added after the window is built: its size hint counts them only now.
-    if (!m_window.restoreGeometry(stored->value(kGeometryKey).toByteArray()))
+    m_firstStart = !m_window.restoreGeometry(stored->value(kGeometryKey).toByteArray());
+    if (m_firstStart)
         m_window.resize(kFirstSize.expandedTo(m_wantedSize()));
     const QByteArray state = stored->value(kStateKey).toByteArray();
-    if (state.isEmpty() || !m_window.restoreState(state))
+    m_freshLayout = state.isEmpty() || !m_window.restoreState(state);
+    if (m_freshLayout)
+        stackDocksOnShortScreen();
+    fit();
+}
+
+void MainWindowPlacement::wantedSizeChanged() {
+    if (!m_firstStart)
+        return;
+    m_window.resize(m_window.size().expandedTo(m_wantedSize()));
+    if (m_freshLayout && !m_docksStacked)
         stackDocksOnShortScreen();
     fit();
 }
@@ -113,6 +124,7 @@ void MainWindowPlacement::stackDocksOnShortScreen() {
     }
     if (below.size() < 2)
         return;
+    m_docksStacked = true;
     for (qsizetype i = 1; i < below.size(); ++i)
         m_window.tabifyDockWidget(below.first(), below[i]);
     below.first()->raise();

@@ -35,6 +35,9 @@ public:
     void setRoomSource(RoomSource source) { m_room = std::move(source); }
     // Once, when the window is first shown: the kept size and dock layout, fitted to this screen.
     void restore();
+    // The window has grown what it asks for at a first start (screens built after it showed): a first
+    // start takes the new size, fitted; a kept size stays as the user left it.
+    void wantedSizeChanged();
     void save();
     // Shrinks and moves the window so that its whole frame lies in the screen's available area.
     void fit();
@@ -54,6 +57,9 @@ private:
     std::function<QSize()> m_wantedSize;
     RoomSource m_room = &MainWindowPlacement::actualRoom;
     bool m_restored = false;
+    bool m_firstStart = false; // no size was kept: the window took the size it asks for
+    bool m_freshLayout = false; // no dock layout was kept
+    bool m_docksStacked = false;
     // Until the window system has framed the window, the fit was made on estimated decorations.
     bool m_framed = false;
 };

@@ -52,6 +52,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 Q_LOGGING_CATEGORY(lcApp, "telvar.app", QtWarningMsg)
@@ -91,6 +92,9 @@ const QString kFocusFrame = QStringLiteral(
 // 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
+// A late start that was never exposed builds the rest after this long all the same.
+constexpr std::chrono::milliseconds kLateStartLimit{1000};
+
 QLabel* boldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
@@ -110,7 +114,6 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
         m_link.setDefaultReplyLimit(m_options.replyLimit);
     setObjectName(QStringLiteral("Mainform"));
     setStatus(kInitialTitle);
-    setWindowIcon(DevicePicture::icon());
     setStyleSheet(kFocusFrame);
     new FocusReturn(this);
     m_placement = new MainWindowPlacement(*this, m_options.settingsFile, [this] { return firstSize(); });
@@ -123,6 +126,43 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
     connect(&m_link, &DeviceLink::plugged, this, &Mainform::hidon);
     connect(&m_link, &DeviceLink::unplugged, this, &Mainform::deviceRemoved);
     startUp();
+    if (m_options.lateStart)
+        finishStartUpOnceShown();
+    else
+        finishStartUp();
+}
+
+void Mainform::finishStartUpOnceShown() {
+    // The first paint has gone out when the window system exposes the window; the rest is built in the
+    // next turn of the event loop. A window never exposed (started minimised) gets it a moment later.
+    QTimer::singleShot(kLateStartLimit, this, &Mainform::finishStartUp);
+}
+
+bool Mainform::event(QEvent* event) {
+    if (event->type() == QEvent::Show && !m_startedUp && windowHandle())
+        windowHandle()->installEventFilter(this);
+    return QMainWindow::event(event);
+}
+
+bool Mainform::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && !m_startedUp) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, &Mainform::finishStartUp);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Mainform::finishStartUp() {
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+    setWindowIcon(DevicePicture::icon());
+    buildOtherScreens();
+    buildJournal();
+    nameUncaptionedControls(this);
+    loadVocabulary();
+    // A first start asks for the room of its largest screen, which is only now there.
+    m_placement->wantedSizeChanged();
 }
 
 Mainform::~Mainform() {
@@ -202,7 +242,7 @@ void Mainform::buildWindow() {
     column->addWidget(scroller, 1);
 
     setCentralWidget(central);
-    buildScreens();
+    buildFirstScreen();
 }
 
 QSize Mainform::firstSize() const {
@@ -227,10 +267,10 @@ void Mainform::buildMenus() {
     QAction* history = view->addAction(tr("Session history"), QKeySequence(Qt::CTRL | Qt::Key_H), this,
                                        &Mainform::showSessionHistory);
     history->setObjectName(QStringLiteral("sessionHistoryAction"));
-    history->setEnabled(m_journal != nullptr);
+    history->setEnabled(!m_options.journalPath.isEmpty());
     QAction* team = view->addAction(tr("Team journal..."), this, &Mainform::chooseTeamJournal);
     team->setObjectName(QStringLiteral("teamJournalAction"));
-    team->setEnabled(m_team != nullptr);
+    team->setEnabled(!m_options.journalPath.isEmpty());
     view->addAction(findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))->toggleViewAction());
 
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
@@ -247,7 +287,14 @@ void Mainform::buildTraceDock() {
                       QDockWidget::DockWidgetFloatable);
     dock->setWidget(new SensorTraceChart(*m_trace, dock));
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    if (!m_options.journalPath.isEmpty()) {
+        // Said in its place in the status bar, before the connection, from the start.
+        m_teamState = new QLabel(statusBar());
+        statusBar()->addPermanentWidget(m_teamState);
+    }
+}
 
+void Mainform::buildJournal() {
     if (m_options.journalPath.isEmpty())
         return;
     m_journal = new SessionJournal(m_options.journalPath, this);
@@ -261,9 +308,7 @@ void Mainform::buildTraceDock() {
 }
 
 void Mainform::buildTeamJournal() {
-    auto* state = new QLabel(statusBar());
-    statusBar()->addPermanentWidget(state);
-    m_team = new TeamJournalLink(m_journal->path(), state, this);
+    m_team = new TeamJournalLink(m_journal->path(), m_teamState, this);
     connect(m_journal, &SessionJournal::sessionRecorded, m_team, &TeamJournalLink::pushSoon);
     connect(m_team, &TeamJournalLink::failed, this, &Mainform::noteFailure);
     connect(m_team, &TeamJournalLink::addressChanged, this, [this] {
@@ -283,6 +328,7 @@ void Mainform::buildTeamJournal() {
 
 // Asked without a modal loop: the window goes on while the box is open.
 void Mainform::chooseTeamJournal() {
+    finishStartUp();
     if (!m_team)
         return;
     auto* box = new QInputDialog(this);
@@ -305,6 +351,7 @@ void Mainform::chooseTeamJournal() {
 }
 
 SessionHistoryWindow* Mainform::showSessionHistory() {
+    finishStartUp();
     if (!m_journal)
         return nullptr;
     if (!m_history) {
@@ -431,16 +478,18 @@ void Mainform::bringForward() {
     activateWindow();
 }
 
-void Mainform::buildScreens() {
+void Mainform::buildFirstScreen() {
     buildPleaseWait();
-    auto* itc = new ItcScreen(*this);
-    m_itc = itc;
-    m_session = &itc->session();
+    m_itc = new ItcScreen(*this);
+    m_session = &m_itc->session();
+    connect(this, &Mainform::builtinVocabularyLoaded, m_itc, [itc = m_itc] { itc->selectWord(0); });
+    setScreenContent(Screen::Itc, m_itc);
+}
+
+void Mainform::buildOtherScreens() {
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
-    connect(wordList, &WordListScreen::internalWordSelected, itc, &ItcScreen::selectWord);
-    connect(this, &Mainform::builtinVocabularyLoaded, itc, [itc] { itc->selectWord(0); });
-    setScreenContent(Screen::Itc, itc);
+    connect(wordList, &WordListScreen::internalWordSelected, m_itc, &ItcScreen::selectWord);
     setScreenContent(Screen::Modes, new ModesScreen(*this));
     setScreenContent(Screen::WordList, wordList);
     setScreenContent(Screen::Log, new LogScreen(*this));
@@ -455,7 +504,7 @@ void Mainform::buildScreens() {
 
     auto* setup = new SetupScreen;
     setScreenContent(Screen::Setup, setup);
-    registerBusyControls(setup, screenFrame(Screen::Modes), itc);
+    registerBusyControls(setup, screenFrame(Screen::Modes), m_itc);
     auto* settings = new SetupController(*this, setup, m_aboutText);
     connect(this, &Mainform::screenSelected, settings, [this, settings](Screen screen) {
         // First: a stopped auto-tune must let go of the device before the next screen reads it.
@@ -513,8 +562,8 @@ void Mainform::bringToFront(QFrame* frame) {
 void Mainform::startUp() {
     m_link.hidattach();
     BuildMnemonicTable();
-    // The ITC session's recent-index memory starts out empty with its screen, built with the window.
-    loadVocabulary();
+    // The ITC session's recent-index memory starts out empty with its screen, built with the window; the
+    // vocabulary comes with the rest of the start-up.
     screenFrame(Screen::WordList)->hide();
     screenFrame(Screen::Setup)->hide();
     screenFrame(Screen::Itc)->show();
@@ -590,6 +639,7 @@ void Mainform::deviceRemoved() {
 }
 
 void Mainform::tabClick() {
+    finishStartUp();
     // Hiding the screen that holds the focus would pass it on to whatever comes next in the Tab chain.
     const QWidget* focused = focusWidget();
     const bool focusOnScreen = focused && m_screenArea->isAncestorOf(focused);
@@ -624,6 +674,7 @@ void Mainform::focusScreen(Screen screen) {
 }
 
 void Mainform::openWordEditor() {
+    finishStartUp();
     nameUncaptionedControls(frmPhrase::showEditor(this, m_options.dataDir, m_link));
 }
 

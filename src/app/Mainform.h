@@ -50,6 +50,9 @@ public:
         QString settingsFile;                    // window size and layout; empty: the user's settings
         QString journalPath;                     // the session journal; empty: sessions are not kept
         QString teamJournal; // the team journal's URL for this run; empty: the one in the settings
+        // Builds what the first screen does not need (the other screens, the vocabulary, the journal)
+        // once the window has shown, so that it shows sooner; else all of it before the constructor ends.
+        bool lateStart = false;
     };
 
     // `prompter` answers the window's boxes; message boxes when none is given.
@@ -100,14 +103,22 @@ Q_SIGNALS:
 protected:
     // Closing while a job runs asks first; Yes stops the job cleanly, then quits.
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The part of the start-up that the first screen does not need; once, and before anything that
+    // needs it (a tab, the history, the word editor).
+    void finishStartUp();
+    void finishStartUpOnceShown();
     void buildWindow();
     QSize firstSize() const;
     void buildPleaseWait();
     void bringToFront(QFrame* frame);
     void loadVocabulary();
-    void buildScreens();
+    void buildFirstScreen();
+    void buildOtherScreens();
+    void buildJournal();
     void registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc);
     void startUp();
     void hidon();
@@ -155,8 +166,10 @@ private:
     SensorTrace* m_trace = nullptr;
     SessionHistoryWindow* m_history = nullptr;
     TeamJournalLink* m_team = nullptr;
+    QLabel* m_teamState = nullptr;
     QString m_deviceName;
     MainWindowPlacement* m_placement = nullptr;
+    bool m_startedUp = false;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };

@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     windowOptions.journalPath =
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
     windowOptions.teamJournal = options.teamJournal;
+    windowOptions.lateStart = true;
     telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
                                telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);
