@@ -3,6 +3,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/DevicePicture.h"
+#include "app/FocusChain.h"
 #include "app/FocusReturn.h"
 #include "app/HelpScreen.h"
 #include "app/MainWindowPlacement.h"
@@ -490,10 +491,13 @@ void Mainform::buildOtherScreens() {
     auto* wordList = new WordListScreen(*this);
     // Say Word selects its word in the internal word list as well.
     connect(wordList, &WordListScreen::internalWordSelected, m_itc, &ItcScreen::selectWord);
-    setScreenContent(Screen::Modes, new ModesScreen(*this));
+    auto* modes = new ModesScreen(*this);
+    auto* log = new LogScreen(*this);
+    auto* help = new HelpScreen;
+    setScreenContent(Screen::Modes, modes);
     setScreenContent(Screen::WordList, wordList);
-    setScreenContent(Screen::Log, new LogScreen(*this));
-    setScreenContent(Screen::Help, new HelpScreen);
+    setScreenContent(Screen::Log, log);
+    setScreenContent(Screen::Help, help);
 
     m_aboutText = new QPlainTextEdit(QStringLiteral("About Screen"));
     m_aboutText->setObjectName(QStringLiteral("Text1"));
@@ -515,6 +519,15 @@ void Mainform::buildOtherScreens() {
         else if (screen == Screen::About)
             runScreenAction(*this, settings->showDeviceInformation());
     });
+
+    // Tab goes through the screens before the docks, whenever the screens were built.
+    QWidget* previous = m_itc;
+    for (QWidget* screen : {static_cast<QWidget*>(wordList), static_cast<QWidget*>(modes),
+                            static_cast<QWidget*>(log), static_cast<QWidget*>(help),
+                            static_cast<QWidget*>(m_aboutText), static_cast<QWidget*>(setup)}) {
+        placeInTabChainAfter(previous, screen);
+        previous = screen;
+    }
 }
 
 void Mainform::buildPleaseWait() {

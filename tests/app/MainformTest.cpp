@@ -5,6 +5,7 @@
 #include "editor/frmPhrase.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -47,8 +48,11 @@ bool onTop(QFrame* frame) {
 class MainformTest : public QObject {
     Q_OBJECT
 private slots:
+    void startsOnTheConnectPromptWithTheLoadResult_data();
     void startsOnTheConnectPromptWithTheLoadResult();
+    void aTabClickedBeforeALateStartEndsFindsItsScreen();
     void onlyTheTelvarXBringsTheTabsButAnyDeviceOfTheMakerTakesThemAway();
+    void everyTabShowsItsScreenAndTitle_data();
     void everyTabShowsItsScreenAndTitle();
     void unplugKeepsTheOtherScreensFlagsUntilTheNextTabClick();
     void pleaseWaitShowsProgressAndCancels();
@@ -59,12 +63,29 @@ private slots:
     void closingDuringARoutinePollAsksNothing();
 };
 
+namespace {
+
+// The window comes out the same whether it builds everything before it shows or the first screen only.
+void addStartColumn() {
+    QTest::addColumn<bool>("lateStart");
+    QTest::newRow("built at once") << false;
+    QTest::newRow("built once shown") << true;
+}
+
+} // namespace
+
+void MainformTest::startsOnTheConnectPromptWithTheLoadResult_data() {
+    addStartColumn();
+}
+
 void MainformTest::startsOnTheConnectPromptWithTheLoadResult() {
+    QFETCH(bool, lateStart);
     QTemporaryDir dataDir;
     {
-        WindowRig rig(test::WindowSetup().withoutDevice().inFolder(dataDir.path()));
+        WindowRig rig(test::WindowSetup().withoutDevice().inFolder(dataDir.path()).builtLate(lateStart));
         // A fresh folder has no word-list files: the built-in data is used and written out.
-        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Internal data loaded"));
+        QTRY_COMPARE(rig.window->windowTitle(), QStringLiteral("Internal data loaded"));
+        QVERIFY(!rig.window->windowIcon().isNull());
         QVERIFY(rig.connectPrompt()->isVisible());
         QVERIFY(rig.picture()->isVisible());
         QVERIFY(rig.tabStrip()->isHidden());
@@ -76,8 +97,8 @@ void MainformTest::startsOnTheConnectPromptWithTheLoadResult() {
         QCOMPARE(rig.find<QPlainTextEdit>(QStringLiteral("Text1"))->toPlainText(),
                  QStringLiteral("About Screen"));
     }
-    WindowRig again(test::WindowSetup().withoutDevice().inFolder(dataDir.path()));
-    QCOMPARE(again.window->windowTitle(), QStringLiteral("External data loaded"));
+    WindowRig again(test::WindowSetup().withoutDevice().inFolder(dataDir.path()).builtLate(lateStart));
+    QTRY_COMPARE(again.window->windowTitle(), QStringLiteral("External data loaded"));
     QCOMPARE(again.window->vocabulary().list1().size(), 2051);
     QCOMPARE(again.find<QListWidget>(QStringLiteral("List1"))->currentRow(), -1); // only the built-in start
 }
@@ -109,8 +130,23 @@ void MainformTest::onlyTheTelvarXBringsTheTabsButAnyDeviceOfTheMakerTakesThemAwa
     QVERIFY(rig.picture()->isVisible());
 }
 
+void MainformTest::aTabClickedBeforeALateStartEndsFindsItsScreen() {
+    WindowRig rig(test::WindowSetup().builtLate());
+    // No event has been handled yet: the rest of the start-up is still to come.
+    QCOMPARE(rig.frame(QStringLiteral("Controlframe"))->layout()->count(), 0);
+    rig.tabStrip()->setCurrentIndex(static_cast<int>(Mainform::Screen::Setup));
+    QCOMPARE(flagged(rig), QStringList{QStringLiteral("Controlframe")});
+    QCOMPARE(rig.frame(QStringLiteral("Controlframe"))->layout()->count(), 1);
+    QCOMPARE(rig.window->vocabulary().list1().size(), 2051);
+}
+
+void MainformTest::everyTabShowsItsScreenAndTitle_data() {
+    addStartColumn();
+}
+
 void MainformTest::everyTabShowsItsScreenAndTitle() {
-    WindowRig rig;
+    QFETCH(bool, lateStart);
+    WindowRig rig(test::WindowSetup().builtLate(lateStart));
     QVERIFY(rig.waitAttached());
     QTRY_VERIFY(rig.tabStrip()->isVisible());
 

@@ -114,6 +114,39 @@ class WindowFocusTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+    // The screens a late start builds after the docks are still reached before them, in the order Tab
+    // takes through a window built at once.
+    void tabTakesTheSameWayWhenTheScreensAreBuiltLate_data() {
+        QTest::addColumn<QString>("tab");
+        for (const char* tab : {"ITC", "Telvar X", "SET UP", "Word List", "Help", "Log File", "About"})
+            QTest::newRow(tab) << QString::fromLatin1(tab);
+    }
+    void tabTakesTheSameWayWhenTheScreensAreBuiltLate() {
+        QFETCH(QString, tab);
+        const auto way = [&tab](bool late) {
+            WindowSetup setup = WindowSetup().asTheProgramStarts();
+            WindowRig rig(setup.builtLate(late));
+            QStringList stops;
+            if (!QTest::qWaitForWindowActive(rig.window.get()) || !rig.waitAttached() ||
+                !QTest::qWaitFor([&rig] { return rig.tabStrip()->isVisible(); }))
+                return stops;
+            rig.clickTab(tab);
+            rig.waitIdle();
+            rig.tabStrip()->setFocus();
+            for (int step = 0; step < 40; ++step) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                const QWidget* focused = QApplication::focusWidget();
+                stops << (focused ? focused->metaObject()->className() + QStringLiteral(" ") +
+                                        focused->objectName()
+                                  : QStringLiteral("none"));
+            }
+            return stops;
+        };
+        const QStringList atOnce = way(false);
+        QVERIFY(!atOnce.isEmpty());
+        QCOMPARE(way(true), atOnce);
+    }
+
     void theFocusIsWhereTheUserWorks_data() {
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("focused"); // the widget, or the screen it is on

@@ -5,6 +5,7 @@
 #include "support/FakePrompter.h"
 
 #include <QDockWidget>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,10 +29,11 @@ Room monitor(QSize pixels, qreal scale) {
 
 // One run of the window on a given monitor, with the simulate mode's second dock below the trace.
 struct Run {
-    Run(const QString& settingsFile, Room room) : room(room) {
+    Run(const QString& settingsFile, Room room, bool lateStart = false) : room(room) {
         Mainform::Options options;
         options.dataDir = dataDir.path();
         options.settingsFile = settingsFile;
+        options.lateStart = lateStart;
         window = std::make_unique<Mainform>(library, options, std::make_unique<test::FakePrompter>());
         window->placement().setRoomSource([room](const QMainWindow&) { return room; });
         auto* dock = new QDockWidget(QStringLiteral("speech"), window.get());
@@ -41,6 +43,13 @@ struct Run {
         if (auto* trace = window->findChild<QDockWidget*>(QStringLiteral("sensorTraceDock")))
             window->splitDockWidget(trace, dock, Qt::Vertical);
         window->show();
+    }
+    // Every screen is there, however late the start built it.
+    bool built() const {
+        return QTest::qWaitFor([this] {
+            const auto* setup = window->findChild<QFrame*>(QStringLiteral("Controlframe"));
+            return setup->layout()->count() > 0;
+        });
     }
     // The whole frame, title bar included, as the window manager would draw it.
     QRect frame() const { return QRect(window->pos(), window->size().grownBy(room.decorations)); }
@@ -64,6 +73,7 @@ private slots:
         QTest::addColumn<QSize>("pixels");
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<Before>("before");
+        QTest::addColumn<bool>("lateStart");
         const struct {
             const char* name;
             QSize pixels;
@@ -71,7 +81,7 @@ private slots:
         } monitors[] = {
             {"1280x900", {1280, 900}, 1.0},        {"1366x768", {1366, 768}, 1.0},
             {"1024x600", {1024, 600}, 1.0},        {"2560x1600 x2", {2560, 1600}, 2.0},
-            {"1920x1080 x1.5", {1920, 1080}, 1.5},
+            {"1920x1080 x1.5", {1920, 1080}, 1.5}, {"3840x2160", {3840, 2160}, 1.0},
         };
         const struct {
             const char* name;
@@ -81,8 +91,11 @@ private slots:
                       {"restore with the title above the top", Before::TitleAboveTheTop}};
         for (const auto& screen : monitors) {
             for (const auto& start : starts) {
-                QTest::addRow("%s, %s", screen.name, start.name)
-                    << screen.pixels << screen.scale << start.before;
+                for (const bool late : {false, true}) {
+                    QTest::addRow("%s, %s, screens built %s", screen.name, start.name,
+                                  late ? "once shown" : "at once")
+                        << screen.pixels << screen.scale << start.before << late;
+                }
             }
         }
     }
@@ -91,6 +104,7 @@ private slots:
         QFETCH(QSize, pixels);
         QFETCH(qreal, scale);
         QFETCH(Before, before);
+        QFETCH(bool, lateStart);
         QTemporaryDir folder;
         const QString settings = folder.filePath(QStringLiteral("telvar.conf"));
         const Room room = monitor(pixels, scale);
@@ -103,7 +117,14 @@ private slots:
             earlier.window->move(room.available.left() + 40, room.available.top() - 200);
             earlier.window->close();
         }
-        Run run(settings, room);
+        Run run(settings, room, lateStart);
+        QVERIFY(run.built());
+        if (before == Before::Nothing) {
+            // A first start asks for the room of its largest screen, even one built after it showed.
+            QTemporaryDir other;
+            Run early(other.filePath(QStringLiteral("telvar.conf")), room);
+            QCOMPARE(run.window->size(), early.window->size());
+        }
         QVERIFY2(room.available.contains(run.frame()),
                  qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5,%6 %7x%8")
                                 .arg(run.frame().x())

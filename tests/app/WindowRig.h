@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Mainform.h"
+#include "app/VirtualDeviceControls.h"
 #include "emulator/EmulatedLibrary.h"
 #include "support/FakePrompter.h"
 
@@ -21,6 +22,8 @@ struct WindowSetup {
     QString dataDir;           // a fresh temporary folder when empty
     QString settingsFile;      // window layout; a file in the rig's own folder when empty
     bool messageBoxes = false; // the window's own boxes instead of a FakePrompter
+    bool lateStart = false;    // the screens after the first one are built once the window shows
+    bool speechDock = false;   // the virtual device's menu and dock, added before the window shows
 
     WindowSetup& withoutDevice() {
         devicePresent = false;
@@ -36,6 +39,16 @@ struct WindowSetup {
     }
     WindowSetup& withSettings(const QString& file) {
         settingsFile = file;
+        return *this;
+    }
+    WindowSetup& builtLate(bool late = true) {
+        lateStart = late;
+        return *this;
+    }
+    // As the program starts on the virtual Telvar X.
+    WindowSetup& asTheProgramStarts() {
+        lateStart = true;
+        speechDock = true;
         return *this;
     }
     WindowSetup& withMessageBoxes() {
@@ -60,6 +73,7 @@ public:
         Mainform::Options options;
         options.dataDir = setup.dataDir.isEmpty() ? m_dataDir.path() : setup.dataDir;
         options.replyLimit = setup.replyLimit;
+        options.lateStart = setup.lateStart;
         // Never the user's own settings.
         options.settingsFile = setup.settingsFile.isEmpty()
                                    ? m_dataDir.filePath(QStringLiteral("telvar.conf"))
@@ -69,6 +83,8 @@ public:
                          [this](const Report& report) { sent << report; });
         QObject::connect(window.get(), &QWidget::windowTitleChanged, window.get(),
                          [this](const QString& title) { titles << title; });
+        if (setup.speechDock)
+            new VirtualDeviceControls(library, *window);
         window->show();
     }
 
