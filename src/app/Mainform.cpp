@@ -56,6 +56,8 @@
 #include <QWindow>
 #include <QVBoxLayout>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcApp, "telvar.app", QtWarningMsg)
 
 namespace telvar {
@@ -164,6 +166,15 @@ void Mainform::finishStartUp() {
     loadVocabulary();
     // A first start asks for the room of its largest screen, which is only now there.
     m_placement->wantedSizeChanged();
+    for (const auto& step : std::exchange(m_afterStartUp, {}))
+        step();
+}
+
+void Mainform::afterStartUp(std::function<void()> step) {
+    if (m_startedUp)
+        step();
+    else
+        m_afterStartUp.push_back(std::move(step));
 }
 
 Mainform::~Mainform() {

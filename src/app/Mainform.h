@@ -11,7 +11,9 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -89,6 +91,9 @@ public:
     void setDeviceName(const QString& serial);
     // Its size, place and dock layout, kept between runs.
     MainWindowPlacement& placement() const { return *m_placement; }
+    // Runs `step` once the start-up is complete: at once, or with the part a late start builds after the
+    // window shows.
+    void afterStartUp(std::function<void()> step);
     // Another start of the program asked for this window.
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
@@ -170,6 +175,7 @@ private:
     QString m_deviceName;
     MainWindowPlacement* m_placement = nullptr;
     bool m_startedUp = false;
+    std::vector<std::function<void()>> m_afterStartUp;
     bool m_askingToQuit = false;
     bool m_quitting = false;
 };

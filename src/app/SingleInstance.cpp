@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SingleInstance.h"
 
+#include "app/LocalChannel.h"
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -14,7 +15,9 @@ namespace telvar {
 
 namespace {
 
-constexpr int kAnswerLimitMs = 5000;
+Q_LOGGING_CATEGORY(lcInstance, "telvar.app", QtWarningMsg)
+
+constexpr std::chrono::milliseconds kAnswerLimit{5000};
 
 const QByteArray kRaiseDevice = QByteArrayLiteral("raise device");
 const QByteArray kRaiseSimulate = QByteArrayLiteral("raise simulate");
@@ -67,8 +70,8 @@ SingleInstance::SingleInstance(bool simulate, const QString& stateFile, const QS
 }
 
 SingleInstance::~SingleInstance() {
-    if (m_server)
-        m_server->close();
+    // The socket goes while the lock is still held, so no later start can have put its own there.
+    delete m_listener;
 }
 
 QString SingleInstance::folder() {
@@ -77,49 +80,35 @@ QString SingleInstance::folder() {
         return runtime;
     // No runtime folder: one of our own in the temporary folder, so users still do not share a lock.
     const QString own = QDir::temp().filePath(QStringLiteral("telvar-") + userName());
-    QDir().mkpath(own);
+    QDir().mkdir(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return own;
 }
 
 SingleInstance::Outcome SingleInstance::start(QString* message) {
     if (!m_lock.tryLock(0))
         return ask(socketPath(), message);
-    const QString socketPath = this->socketPath();
-    // We hold the lock, so a socket file left there belongs to a copy that died.
-    QLocalServer::removeServer(socketPath);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
+    // (We hold the lock, so a socket file left there belongs to a copy that died.)
+    m_listener = new LocalListener([this](const QByteArray& line) { return answer(line); }, this);
+    QString error;
     // Without the socket the program still runs; a second start then only hears that it is running.
-    m_server->listen(socketPath);
+    if (!m_listener->listen(socketPath(), &error))
+        qCWarning(lcInstance) << "later starts cannot reach this window:" << error;
     return Outcome::First;
 }
 
-void SingleInstance::answer() {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            const QByteArray line = socket->readLine().trimmed();
-            const QByteArray asked =
-                line.startsWith(kRaiseSimulate + ' ') ? line.mid(kRaiseSimulate.size() + 1) : QByteArray();
-            const bool wantsSimulate = line == kRaiseSimulate || !asked.isEmpty();
-            if (!wantsSimulate && line != kRaiseDevice) {
-                socket->write("unknown\n");
-            } else if (wantsSimulate != m_simulate) {
-                socket->write(m_simulate ? "simulate\n" : "device\n");
-            } else if (!asked.isEmpty() && absoluteFile(decoded(asked)) != absoluteFile(m_stateFile)) {
-                // (Compared now: the file this copy names may not have existed when it started.)
-                socket->write(kStateAnswer + ' ' + encoded(m_stateFile) + '\n');
-            } else {
-                socket->write("raised\n");
-                Q_EMIT raiseRequested();
-            }
-            socket->flush();
-            socket->disconnectFromServer();
-        });
-    }
+QByteArray SingleInstance::answer(const QByteArray& line) {
+    const QByteArray asked =
+        line.startsWith(kRaiseSimulate + ' ') ? line.mid(kRaiseSimulate.size() + 1) : QByteArray();
+    const bool wantsSimulate = line == kRaiseSimulate || !asked.isEmpty();
+    if (!wantsSimulate && line != kRaiseDevice)
+        return "unknown";
+    if (wantsSimulate != m_simulate)
+        return m_simulate ? "simulate" : "device";
+    // (Compared now: the file this copy names may not have existed when it started.)
+    if (!asked.isEmpty() && absoluteFile(decoded(asked)) != absoluteFile(m_stateFile))
+        return kStateAnswer + ' ' + encoded(m_stateFile);
+    Q_EMIT raiseRequested();
+    return "raised";
 }
 
 QString SingleInstance::socketPath() const {
@@ -152,16 +141,7 @@ bool SingleInstance::raiseHolder(bool simulate, const QString& key) {
 }
 
 SingleInstance::Outcome SingleInstance::ask(const QString& socketPath, QString* message) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    QByteArray reply;
-    if (socket.waitForConnected(kAnswerLimitMs)) {
-        socket.write(request());
-        socket.flush();
-        while (!socket.canReadLine() && socket.waitForReadyRead(kAnswerLimitMs)) {
-        }
-        reply = socket.readLine().trimmed();
-    }
+    const QByteArray reply = askLocal(socketPath, request(), kAnswerLimit);
     if (reply == "raised") {
         *message =
             QStringLiteral("The Telvar X program is already running; its window is brought to the front.");
@@ -187,10 +167,10 @@ SingleInstance::Outcome SingleInstance::ask(const QString& socketPath, QString* 
 
 QByteArray SingleInstance::request() const {
     if (!m_simulate)
-        return kRaiseDevice + '\n';
+        return kRaiseDevice;
     if (m_stateFile.isEmpty())
-        return kRaiseSimulate + '\n';
-    return kRaiseSimulate + ' ' + encoded(m_stateFile) + '\n';
+        return kRaiseSimulate;
+    return kRaiseSimulate + ' ' + encoded(m_stateFile);
 }
 
 } // namespace telvar

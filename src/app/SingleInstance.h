@@ -5,9 +5,10 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
 
 namespace telvar {
+
+class LocalListener;
 
 // One telvar window per device and user: a second copy would fight the first over the device and the
 // word-list files. The first start for a device holds a lock in the user's runtime folder and listens
@@ -48,7 +49,8 @@ Q_SIGNALS:
     void raiseRequested();
 
 private:
-    void answer();
+    // The reply to a later start's request.
+    QByteArray answer(const QByteArray& line);
     Outcome ask(const QString& socketPath, QString* message);
     QString socketPath() const;
 
@@ -59,7 +61,7 @@ private:
     QString m_folder;
     QString m_name; // of the lock and the socket, without the ending
     QLockFile m_lock;
-    QLocalServer* m_server = nullptr;
+    LocalListener* m_listener = nullptr;
 };
 
 } // namespace telvar

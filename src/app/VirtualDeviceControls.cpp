@@ -53,7 +53,9 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     // Below the sensor trace rather than beside it: both want the window's width.
     if (auto* trace = window.findChild<QDockWidget*>(QStringLiteral("sensorTraceDock"))) {
         window.splitDockWidget(trace, dock, Qt::Vertical);
-        window.resize(window.size().expandedTo(window.sizeHint()));
+        // A window not shown yet takes its size when it shows, counting the dock.
+        if (window.isVisible())
+            window.resize(window.size().expandedTo(window.sizeHint()));
     }
     window.resizeDocks({dock}, {120}, Qt::Vertical);
 

@@ -172,12 +172,15 @@ int main(int argc, char** argv) {
         // A virtual device whose state file is new has its serial only now.
         if (emulated && chosen->serial.isEmpty())
             chosen->serial = emulated->device().serialNumber();
-        telvar::DeviceMenu::remember(*chosen);
-        new telvar::DeviceMenu(
-            window, *chosen, [emulator = options.emulator] { return telvar::candidateDevices(emulator); },
-            [&window, simulate = options.emulator.simulate](const telvar::DeviceCandidate& device) {
-                return moveToDevice(window, simulate, device);
-            });
+        // Nothing the first screen shows: made once the window is there.
+        window.afterStartUp([&window, device = *chosen, options] {
+            telvar::DeviceMenu::remember(device);
+            new telvar::DeviceMenu(
+                window, device, [emulator = options.emulator] { return telvar::candidateDevices(emulator); },
+                [&window, simulate = options.emulator.simulate](const telvar::DeviceCandidate& other) {
+                    return moveToDevice(window, simulate, other);
+                });
+        });
         if (several)
             window.setDeviceName(telvar::DeviceMenu::keyOf(*chosen));
     }
