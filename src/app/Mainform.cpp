@@ -117,7 +117,6 @@ Mainform::Mainform(HidLibrary& library, Options options, std::unique_ptr<Prompte
         m_link.setDefaultReplyLimit(m_options.replyLimit);
     setObjectName(QStringLiteral("Mainform"));
     setStatus(kInitialTitle);
-    setStyleSheet(kFocusFrame);
     new FocusReturn(this);
     m_placement = new MainWindowPlacement(*this, m_options.settingsFile, [this] { return firstSize(); });
     buildWindow();
@@ -142,6 +141,11 @@ void Mainform::finishStartUpOnceShown() {
 }
 
 bool Mainform::event(QEvent* event) {
+    // Set once the window's widgets are there and before any is polished: under a style sheet, every
+    // widget added is polished again and again as it is built into place, which cost the start-up more
+    // than all the rest of the window.
+    if (event->type() == QEvent::Polish && styleSheet().isEmpty())
+        setStyleSheet(kFocusFrame);
     if (event->type() == QEvent::Show && !m_startedUp && windowHandle())
         windowHandle()->installEventFilter(this);
     return QMainWindow::event(event);
