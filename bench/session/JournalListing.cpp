@@ -4,8 +4,7 @@
 //
 // Usage: journal_listing [SESSIONS]
 
-#include "device/Prompter.h"
-#include "journal/JournalStore.h"
+#include "JournalFill.h"
 #include "journal/SessionHistoryWindow.h"
 
 #include <QApplication>
@@ -17,42 +16,7 @@
 #include <cstdio>
 
 using namespace telvar;
-
-namespace {
-
-// Answers every question No; the benchmark asks none.
-class NoPrompter : public Prompter {
-public:
-    QCoro::Task<bool> askYesNo(QString, QString) override { co_return false; }
-    QCoro::Task<bool> askOkCancel(QString, QString) override { co_return false; }
-    QCoro::Task<> inform(QString, QString) override { co_return; }
-};
-
-bool fill(const QString& path, int sessions) {
-    JournalStore store;
-    if (!store.open(path))
-        return false;
-    for (int s = 0; s < sessions; ++s) {
-        const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 24,
-                                      QStringLiteral("Question number %1?").arg(s),
-                                      QStringLiteral("SIM-%1").arg(s % 2), QStringLiteral("bench@host"));
-        std::vector<SessionPoll> polls;
-        for (int p = 0; p < 120; ++p) {
-            const int index = 1 + (s * 7 + p / 10) % 2048;
-            polls.push_back({200 * (p + 1),
-                             {index, p, 120 - p},
-                             index,
-                             QStringLiteral("WORD"),
-                             p % 10 == 0 ? PollOutcome::Shown : PollOutcome::RecentlyShown});
-        }
-        const std::vector<SessionWord> words{{200, polls.front().index, QStringLiteral("WORD")}};
-        if (id == 0 || !store.record(id, polls, words, QStringLiteral(" WORD"), SessionEnd::WindowEnded))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
+using bench::NoPrompter;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -62,7 +26,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    if (!fill(path, sessions)) {
+    if (!bench::fillJournal(path, sessions, 120, QStringLiteral("bench@host"))) {
         std::fprintf(stderr, "the journal could not be filled\n");
         return 1;
     }

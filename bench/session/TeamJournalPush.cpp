@@ -5,8 +5,7 @@
 //
 // Usage: team_journal_push [SESSIONS] [LISTED]
 
-#include "device/Prompter.h"
-#include "journal/JournalStore.h"
+#include "JournalFill.h"
 #include "journal/SessionHistoryWindow.h"
 #include "journal/SessionListModel.h"
 #include "journal/TeamJournalPusher.h"
@@ -22,41 +21,7 @@
 #include <cstdio>
 
 using namespace telvar;
-
-namespace {
-
-class NoPrompter : public Prompter {
-public:
-    QCoro::Task<bool> askYesNo(QString, QString) override { co_return false; }
-    QCoro::Task<bool> askOkCancel(QString, QString) override { co_return false; }
-    QCoro::Task<> inform(QString, QString) override { co_return; }
-};
-
-bool fill(const QString& path, int sessions, int readings) {
-    JournalStore store;
-    if (!store.open(path))
-        return false;
-    for (int s = 0; s < sessions; ++s) {
-        const qint64 id = store.begin(QStringLiteral("2024-03-07T14:05:09+01:00"), 24,
-                                      QStringLiteral("Question number %1?").arg(s), QStringLiteral("TVX-1"),
-                                      QStringLiteral("ann@lab"));
-        std::vector<SessionPoll> polls;
-        for (int p = 0; p < readings; ++p) {
-            const int index = 1 + (s * 7 + p / 10) % 2048;
-            polls.push_back({200 * (p + 1),
-                             {index, p, 120 - p},
-                             index,
-                             QStringLiteral("WORD"),
-                             p % 10 == 0 ? PollOutcome::Shown : PollOutcome::RecentlyShown});
-        }
-        const std::vector<SessionWord> words{{200, 1 + (s * 7) % 2048, QStringLiteral("WORD")}};
-        if (id == 0 || !store.record(id, polls, words, QStringLiteral(" WORD"), SessionEnd::WindowEnded))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
+using bench::NoPrompter;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -72,7 +37,7 @@ int main(int argc, char** argv) {
     const auto address = TeamJournalAddress::parse(server.url(), &error);
     QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath(QStringLiteral("sessions.db"));
-    if (!address || !fill(path, sessions, 120)) {
+    if (!address || !bench::fillJournal(path, sessions, 120, QStringLiteral("ann@lab"))) {
         std::fprintf(stderr, "the journal could not be filled\n");
         return 1;
     }
@@ -85,7 +50,7 @@ int main(int argc, char** argv) {
 
     // The rest of the listing from another computer, with few readings each: the listing reads none.
     const QString other = QDir(folder.path()).filePath(QStringLiteral("other.db"));
-    if (!fill(other, std::max(0, listed - sessions), 2) ||
+    if (!bench::fillJournal(other, std::max(0, listed - sessions), 2, QStringLiteral("bob@lab")) ||
         !TeamJournalPusher::pushNow(other, *address).error.isEmpty()) {
         std::fprintf(stderr, "the team journal could not be filled\n");
         return 1;

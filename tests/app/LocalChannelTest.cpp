@@ -24,13 +24,18 @@ QByteArray askWhileListening(const QString& path, const QByteArray& request, std
     return reply.get();
 }
 
-// A Unix socket at `path` that is bound and perhaps listening, but never answers.
-int mute(const QString& path, bool listening) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+sockaddr_un addressOf(const QString& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    return address;
+}
+
+// A Unix socket at `path` that is bound and perhaps listening, but never answers.
+int mute(const QString& path, bool listening) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(path);
+    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (listening)
         ::listen(fd, 1);
     return fd;
@@ -99,10 +104,8 @@ private slots:
             QString error;
             QVERIFY(listener->listen(path, &error));
             fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
-            QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            const sockaddr_un address = addressOf(path);
+            QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
         }
         QElapsedTimer clock;
         clock.start();
