@@ -53,8 +53,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <utility>
 
@@ -537,9 +537,8 @@ void Mainform::buildOtherScreens() {
 
     // Tab goes through the screens before the docks, whenever the screens were built.
     QWidget* previous = m_itc;
-    for (QWidget* screen : {static_cast<QWidget*>(wordList), static_cast<QWidget*>(modes),
-                            static_cast<QWidget*>(log), static_cast<QWidget*>(help),
-                            static_cast<QWidget*>(m_aboutText), static_cast<QWidget*>(setup)}) {
+    const std::array<QWidget*, kScreenCount - 1> later{wordList, modes, log, help, m_aboutText, setup};
+    for (QWidget* screen : later) {
         placeInTabChainAfter(previous, screen);
         previous = screen;
     }
