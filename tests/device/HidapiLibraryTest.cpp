@@ -99,6 +99,16 @@ WriteOutcome write(HidapiLibrary& library, const HidLibrary::OutputReport& repor
                ? written.result()
                : WriteOutcome{.sent = false, .absent = false, .error = QStringLiteral("never finished")};
 }
+// A link that tries to attach a device another program holds: it hears who holds it, and attaches once
+// that program lets go.
+struct KeptOut {
+    HidapiLibrary library;
+    DeviceLink link{library};
+    QSignalSpy refused{&library, &HidapiLibrary::inUse};
+    QSignalSpy plugged{&link, &DeviceLink::plugged};
+    KeptOut() { link.hidattach(); }
+};
+
 } // namespace
 
 class HidapiLibraryTest : public QObject {
@@ -409,18 +419,14 @@ private Q_SLOTS:
         first->hidattach();
         QVERIFY(firstPlugged.wait(kWait));
 
-        HidapiLibrary secondLibrary;
-        DeviceLink second(secondLibrary);
-        QSignalSpy refused(&secondLibrary, &HidapiLibrary::inUse);
-        QSignalSpy secondPlugged(&second, &DeviceLink::plugged);
-        second.hidattach();
-        QVERIFY(refused.wait(kWait));
+        KeptOut second;
+        QVERIFY(second.refused.wait(kWait));
         const QString holder = QStringLiteral("The Telvar X is in use by %1 (process %2)")
                                    .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
                                    .arg(QCoreApplication::applicationPid());
-        QCOMPARE(refused.first().first().toString(), holder);
-        QCOMPARE(secondLibrary.errorString(), holder);
-        QVERIFY(!second.isAttached());
+        QCOMPARE(second.refused.first().first().toString(), holder);
+        QCOMPARE(second.library.errorString(), holder);
+        QVERIFY(!second.link.isAttached());
         // The second never opened the node: its reader would have taken the first one's replies.
         const int opens = m_devices[0]->openAttempts();
 
@@ -430,11 +436,11 @@ private Q_SLOTS:
         } else {
             first->hiddetach();
         }
-        QVERIFY(secondPlugged.wait(kWait));
-        QCOMPARE(refused.size(), 1);                       // retrying said nothing new
+        QVERIFY(second.plugged.wait(kWait));
+        QCOMPARE(second.refused.size(), 1);                      // retrying said nothing new
         QCOMPARE(m_devices[0]->openAttempts(), opens + 2); // its writer and its reader, once
-        QVERIFY(secondLibrary.errorString().isEmpty());
-        QVERIFY(write(secondLibrary, {0, 'Z'}).sent);
+        QVERIFY(second.library.errorString().isEmpty());
+        QVERIFY(write(second.library, {0, 'Z'}).sent);
     }
 
     // The lock on the node keeps out a program that never made the per-user lock file: another user's,
@@ -465,24 +471,20 @@ private Q_SLOTS:
         QVERIFY(holder.waitForReadyRead(kWait));
         QCOMPARE(holder.readAll(), QByteArray("held\n"));
 
-        HidapiLibrary library;
-        DeviceLink link(library);
-        QSignalSpy refused(&library, &HidapiLibrary::inUse);
-        QSignalSpy plugged(&link, &DeviceLink::plugged);
-        link.hidattach();
-        QVERIFY(refused.wait(kWait));
+        KeptOut kept;
+        QVERIFY(kept.refused.wait(kWait));
         const QString message =
             QStringLiteral("The Telvar X is in use by flock (process %1)").arg(holder.processId());
-        QCOMPARE(refused.first().first().toString(), message);
-        QVERIFY(!link.isAttached());
+        QCOMPARE(kept.refused.first().first().toString(), message);
+        QVERIFY(!kept.link.isAttached());
         QCOMPARE(device.openAttempts(), 0);
         QCOMPARE(HidapiLibrary::holderOf(device.node()),
                  QStringLiteral("flock (process %1)").arg(holder.processId()));
 
         holder.closeWriteChannel();
         QVERIFY(holder.waitForFinished(kWait));
-        QVERIFY(plugged.wait(kWait));
-        QCOMPARE(refused.size(), 1);
+        QVERIFY(kept.plugged.wait(kWait));
+        QCOMPARE(kept.refused.size(), 1);
         // Now this library holds the node: a second one is kept out by the per-user lock file and the
         // node lock alike, and nobody else may take it.
         QCOMPARE(HidapiLibrary::holderOf(device.node()),
@@ -496,7 +498,7 @@ private Q_SLOTS:
         QCOMPARE(taker.exitCode(), 1);
         // Unplugged, the node is let go at once.
         device.unplug();
-        QTRY_VERIFY_WITH_TIMEOUT(!link.isAttached(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!kept.link.isAttached(), kWait);
         QCOMPARE(HidapiLibrary::holderOf(device.node()), QString());
     }
 
