@@ -87,11 +87,6 @@ const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
 const QString kDeviceNameSeparator = QStringLiteral(" \u2014 ");
 const QString kStopJobQuestion =
     QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
-// Keyboard focus shows as a thicker frame, not only as a change of colour.
-const QString kFocusFrame = QStringLiteral(
-    "QAbstractItemView:focus, QLineEdit:focus, QPlainTextEdit:focus, QAbstractSpinBox:focus"
-    " { border: 2px solid palette(highlight); }"
-    "QAbstractItemView, QLineEdit, QPlainTextEdit, QAbstractSpinBox { border: 1px solid palette(mid); }");
 // 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
@@ -141,11 +136,6 @@ void Mainform::finishStartUpOnceShown() {
 }
 
 bool Mainform::event(QEvent* event) {
-    // Set once the window's widgets are there and before any is polished: under a style sheet, every
-    // widget added is polished again and again as it is built into place, which cost the start-up more
-    // than all the rest of the window.
-    if (event->type() == QEvent::Polish && styleSheet().isEmpty())
-        setStyleSheet(kFocusFrame);
     if (event->type() == QEvent::Show && !m_startedUp && windowHandle())
         windowHandle()->installEventFilter(this);
     return QMainWindow::event(event);

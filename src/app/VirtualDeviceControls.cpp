@@ -42,7 +42,6 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     m_speech->setReadOnly(true);
     m_speech->setAccessibleName(QStringLiteral("Virtual Telvar X speech"));
     m_speech->setMaximumBlockCount(VirtualDevice::kSpeechLogLength);
-    m_speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_speech->setPlaceholderText(QStringLiteral("Words the virtual Telvar X says appear here."));
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -58,6 +57,8 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
             window.resize(window.size().expandedTo(window.sizeHint()));
     }
     window.resizeDocks({dock}, {120}, Qt::Vertical);
+    // Finding the fixed font takes the font library a millisecond the window's start need not wait for.
+    window.afterStartUp([speech = m_speech] { speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); });
 
     VirtualDevice& device = m_library.device();
     for (const Utterance& utterance : device.speechLog())

@@ -2,6 +2,7 @@
 #include "app/DeviceMenu.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
+#include "app/ProgramStyle.h"
 #include "app/SingleInstance.h"
 #include "app/VirtualDeviceControls.h"
 #include "device/HidapiLibrary.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
         return answerHelpOrVersion(options);
 
     QApplication app(argc, argv);
+    telvar::ProgramStyle::install();
     QApplication::setApplicationName(QStringLiteral("telvar"));
     QApplication::setApplicationVersion(QStringLiteral(TELVAR_VERSION));
     // Lets the desktop match the window to its installed entry, and so to its icon and name.

@@ -6,6 +6,7 @@
 #include "journal/SessionHistoryWindow.h"
 
 #include <QApplication>
+#include <QFocusFrame>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -20,6 +21,13 @@ using telvar::test::WindowSetup;
 using Action = std::function<void(WindowRig&)>;
 
 namespace {
+
+// Whether the frame that shows the keyboard focus lies around the widget.
+bool framed(const QWidget* widget) {
+    const QList<QFocusFrame*> frames = widget->window()->findChildren<QFocusFrame*>();
+    return std::any_of(frames.begin(), frames.end(),
+                       [widget](const QFocusFrame* frame) { return frame->widget() == widget && frame->isVisible(); });
+}
 
 void replug(WindowRig& rig) {
     rig.clickTab(QStringLiteral("Log File"));
@@ -118,11 +126,15 @@ private slots:
     // takes through a window built at once.
     void tabTakesTheSameWayWhenTheScreensAreBuiltLate_data() {
         QTest::addColumn<QString>("tab");
-        for (const char* tab : {"ITC", "Telvar X", "SET UP", "Word List", "Help", "Log File", "About"})
-            QTest::newRow(tab) << QString::fromLatin1(tab);
+        QTest::addColumn<bool>("boxes"); // Tab reaches a text box or a list on the screen
+        for (const char* tab : {"ITC", "SET UP", "Word List", "Log File", "About"})
+            QTest::newRow(tab) << QString::fromLatin1(tab) << true;
+        for (const char* tab : {"Telvar X", "Help"})
+            QTest::newRow(tab) << QString::fromLatin1(tab) << false;
     }
     void tabTakesTheSameWayWhenTheScreensAreBuiltLate() {
         QFETCH(QString, tab);
+        QFETCH(bool, boxes);
         const auto way = [&tab](bool late) {
             WindowSetup setup = WindowSetup().asTheProgramStarts();
             WindowRig rig(setup.builtLate(late));
@@ -137,13 +149,15 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                 const QWidget* focused = QApplication::focusWidget();
                 stops << (focused ? focused->metaObject()->className() + QStringLiteral(" ") +
-                                        focused->objectName()
+                                        focused->objectName() + (framed(focused) ? " framed" : "")
                                   : QStringLiteral("none"));
             }
             return stops;
         };
         const QStringList atOnce = way(false);
         QVERIFY(!atOnce.isEmpty());
+        // Text boxes and lists show where the keyboard is, on the first screen and on those built after it.
+        QCOMPARE(!atOnce.filter(QStringLiteral(" framed")).isEmpty(), boxes);
         QCOMPARE(way(true), atOnce);
     }
 

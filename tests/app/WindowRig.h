@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Mainform.h"
+#include "app/ProgramStyle.h"
 #include "app/VirtualDeviceControls.h"
 #include "emulator/EmulatedLibrary.h"
 #include "support/FakePrompter.h"
@@ -78,6 +79,7 @@ public:
         options.settingsFile = setup.settingsFile.isEmpty()
                                    ? m_dataDir.filePath(QStringLiteral("telvar.conf"))
                                    : setup.settingsFile;
+        ProgramStyle::install(); // as the program does
         window = std::make_unique<Mainform>(library, options, std::move(prompter));
         QObject::connect(&window->link(), &DeviceLink::reportSent, window.get(),
                          [this](const Report& report) { sent << report; });
