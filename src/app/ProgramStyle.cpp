@@ -101,13 +101,15 @@ int ProgramStyle::styleHint(StyleHint hint, const QStyleOption* option, const QW
     }
 }
 
-QIcon ProgramStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const {
+QIcon ProgramStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                 const QWidget* widget) const {
     if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
         return QProxyStyle::standardIcon(icon, option, widget);
     // Every menu bar makes its overflow button at once; it shows only when the menus do not fit.
     QStyleOption direction;
-    direction.direction = option ? option->direction : widget ? widget->layoutDirection()
-                                                              : QGuiApplication::layoutDirection();
+    direction.direction = option   ? option->direction
+                          : widget ? widget->layoutDirection()
+                                   : QGuiApplication::layoutDirection();
     return deferredIcon([base = QPointer<QStyle>(baseStyle()), icon, direction] {
         return base ? base->standardIcon(icon, &direction) : QIcon();
     });

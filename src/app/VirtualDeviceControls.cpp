@@ -58,7 +58,8 @@ VirtualDeviceControls::VirtualDeviceControls(EmulatedLibrary& library, Mainform&
     }
     window.resizeDocks({dock}, {120}, Qt::Vertical);
     // Finding the fixed font takes the font library a millisecond the window's start need not wait for.
-    window.afterStartUp([speech = m_speech] { speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); });
+    window.afterStartUp(
+        [speech = m_speech] { speech->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); });
 
     VirtualDevice& device = m_library.device();
     for (const Utterance& utterance : device.speechLog())

@@ -25,8 +25,9 @@ namespace {
 // Whether the frame that shows the keyboard focus lies around the widget.
 bool framed(const QWidget* widget) {
     const QList<QFocusFrame*> frames = widget->window()->findChildren<QFocusFrame*>();
-    return std::any_of(frames.begin(), frames.end(),
-                       [widget](const QFocusFrame* frame) { return frame->widget() == widget && frame->isVisible(); });
+    return std::any_of(frames.begin(), frames.end(), [widget](const QFocusFrame* frame) {
+        return frame->widget() == widget && frame->isVisible();
+    });
 }
 
 void replug(WindowRig& rig) {
