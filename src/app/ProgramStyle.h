@@ -36,7 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The region of the frame around the focused widget, in the coordinates of a frame widget of `outer`.
+    // What the focus frame paints: the focused widget's outermost pixels, within the frame widget's
+    // rectangle `outer`.
     QRegion ring(const QRect& outer, const QStyleOption* option) const;
 
     QPointer<QFocusFrame> m_focusFrame;
