@@ -17,26 +17,31 @@ using namespace std::chrono_literals;
 namespace {
 
 // Asks from a thread of its own while this one goes on answering, as another start would.
-QByteArray askWhileListening(const QString& path, const QByteArray& request, std::chrono::milliseconds limit) {
+QByteArray askWhileListening(const QString& path, const QByteArray& request,
+                             std::chrono::milliseconds limit) {
     auto reply = std::async(std::launch::async, [=] { return askLocal(path, request, limit); });
     while (reply.wait_for(0ms) != std::future_status::ready)
         QTest::qWait(5);
     return reply.get();
 }
 
-sockaddr_un addressOf(const QString& path) {
+enum class Silent { Bound, Listening, Caller };
+
+// A Unix socket that never says anything: bound at `path` (and perhaps listening there), or a caller
+// connected to the listener there. -1 when the caller could not connect.
+int silentSocket(const QString& path, Silent kind) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
-    return address;
-}
-
-// A Unix socket at `path` that is bound and perhaps listening, but never answers.
-int mute(const QString& path, bool listening) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const sockaddr_un address = addressOf(path);
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    if (listening)
+    const auto* at = reinterpret_cast<const sockaddr*>(&address);
+    if (kind == Silent::Caller && ::connect(fd, at, sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    if (kind != Silent::Caller)
+        ::bind(fd, at, sizeof address);
+    if (kind == Silent::Listening)
         ::listen(fd, 1);
     return fd;
 }
@@ -61,7 +66,7 @@ private slots:
         QTemporaryDir folder;
         QString path = folder.filePath(QStringLiteral("telvar.socket"));
         if (before == QStringLiteral("stale socket")) {
-            ::close(mute(path, false));
+            ::close(silentSocket(path, Silent::Bound));
         } else if (before == QStringLiteral("file")) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -98,14 +103,14 @@ private slots:
         std::unique_ptr<LocalListener> listener;
         int fd = -1;
         if (other == QStringLiteral("mute")) {
-            fd = mute(path, true);
+            fd = silentSocket(path, Silent::Listening);
         } else if (other == QStringLiteral("silent caller")) {
-            listener = std::make_unique<LocalListener>([](const QByteArray&) { return QByteArray("raised"); });
+            listener =
+                std::make_unique<LocalListener>([](const QByteArray&) { return QByteArray("raised"); });
             QString error;
             QVERIFY(listener->listen(path, &error));
-            fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            const sockaddr_un address = addressOf(path);
-            QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+            fd = silentSocket(path, Silent::Caller);
+            QVERIFY(fd >= 0);
         }
         QElapsedTimer clock;
         clock.start();

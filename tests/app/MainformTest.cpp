@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QTest>
 
 using namespace telvar;
