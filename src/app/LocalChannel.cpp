@@ -7,12 +7,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <thread>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace telvar {
@@ -33,13 +33,17 @@ bool makeAddress(const QString& path, sockaddr_un* address) {
     return true;
 }
 
-// A socket that is not inherited by programs started from here and never waits on its own.
+// Not inherited by programs started from here, and never waiting on its own.
+void keepToThisProgram(int fd) {
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
 int openSocket() {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (fd < 0)
         return -1;
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    keepToThisProgram(fd);
 #ifdef SO_NOSIGPIPE
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
@@ -59,8 +63,8 @@ ssize_t sendSome(int fd, const char* data, size_t size) {
 // Waits for `events` on `fd` until `deadline`; false once it has passed.
 bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         pollfd watch{fd, events, 0};
@@ -92,7 +96,8 @@ bool sendAll(int fd, const QByteArray& data, std::chrono::steady_clock::time_poi
 class Peer : public QObject {
 public:
     Peer(int fd, const LocalListener::Answer& answer, std::chrono::milliseconds limit, QObject* parent)
-        : QObject(parent), m_fd(fd), m_answer(answer), m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {
+        : QObject(parent), m_fd(fd), m_answer(answer),
+          m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {
         connect(m_notifier, &QSocketNotifier::activated, this, &Peer::read);
         QTimer::singleShot(limit, this, [this] { finish(); });
     }
@@ -189,8 +194,7 @@ void LocalListener::accept() {
                 continue;
             return; // none waiting (or none that could be taken)
         }
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        keepToThisProgram(fd);
         new Peer(fd, m_answer, m_peerLimit, this);
     }
 }
@@ -205,7 +209,8 @@ void LocalListener::closeAll() {
     // Only the socket this listener made: a later start may already have put its own there.
     const QByteArray name = QFile::encodeName(m_path);
     struct stat there;
-    if (::lstat(name.constData(), &there) == 0 && there.st_dev == m_made.first && there.st_ino == m_made.second)
+    if (::lstat(name.constData(), &there) == 0 && there.st_dev == m_made.first &&
+        there.st_ino == m_made.second)
         ::unlink(name.constData());
 }
 
@@ -226,8 +231,8 @@ QByteArray askLocal(const QString& path, const QByteArray& request, std::chrono:
         if (errno == EINPROGRESS) {
             int problem = 0;
             socklen_t size = sizeof problem;
-            if (waitFor(fd, POLLOUT, deadline) && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &problem, &size) == 0 &&
-                problem == 0)
+            if (waitFor(fd, POLLOUT, deadline) &&
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &problem, &size) == 0 && problem == 0)
                 connected = 0;
             break;
         }

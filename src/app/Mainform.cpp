@@ -2,6 +2,7 @@
 #include "app/Mainform.h"
 
 #include "app/AccessibleNames.h"
+#include "app/AppLog.h"
 #include "app/DevicePicture.h"
 #include "app/FocusChain.h"
 #include "app/FocusReturn.h"
@@ -321,9 +322,10 @@ void Mainform::buildTeamJournal() {
         if (m_history)
             m_history->setTeamJournal(m_team->address());
     });
-    const QString url = m_options.teamJournal.isEmpty()
-                            ? openProgramSettings(m_options.settingsFile)->value(QStringLiteral("teamJournal/url")).toString()
-                            : m_options.teamJournal;
+    const QString url =
+        m_options.teamJournal.isEmpty()
+            ? openProgramSettings(m_options.settingsFile)->value(QStringLiteral("teamJournal/url")).toString()
+            : m_options.teamJournal;
     // Once the status bar is there to say what is wrong with the URL.
     QTimer::singleShot(0, m_team, [this, url] {
         QString error;
@@ -351,7 +353,8 @@ void Mainform::chooseTeamJournal() {
             noteFailure(error);
             return;
         }
-        openProgramSettings(m_options.settingsFile)->setValue(QStringLiteral("teamJournal/url"), m_team->url());
+        openProgramSettings(m_options.settingsFile)
+            ->setValue(QStringLiteral("teamJournal/url"), m_team->url());
     });
     box->open();
 }

@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SingleInstance.h"
 
+#include "app/AppLog.h"
 #include "app/LocalChannel.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QUrl>
 
 namespace telvar {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcInstance, "telvar.app", QtWarningMsg)
 
 constexpr std::chrono::milliseconds kAnswerLimit{5000};
 
@@ -92,7 +90,7 @@ SingleInstance::Outcome SingleInstance::start(QString* message) {
     QString error;
     // Without the socket the program still runs; a second start then only hears that it is running.
     if (!m_listener->listen(socketPath(), &error))
-        qCWarning(lcInstance) << "later starts cannot reach this window:" << error;
+        qCWarning(lcApp) << "later starts cannot reach this window:" << error;
     return Outcome::First;
 }
 

@@ -25,18 +25,12 @@ struct Tables {
     qFatal("built-in vocabulary, line %d: %s", lineNumber, what);
 }
 
-// A whole decimal number, or -1. (Read by hand: the table is parsed before the window shows, and
-// splitting its 2,000 lines into lists took longer than everything else the virtual device does then.)
+// A decimal number, or -1. (The table is read in place, as views: it is parsed before the window shows,
+// and splitting its 2,000 lines into lists took longer than everything else the virtual device does then.)
 int number(QByteArrayView text) {
-    if (text.isEmpty() || text.size() > 9)
-        return -1;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? value : -1;
 }
 
 void parseRow(QByteArrayView line, int lineNumber, int expectedIndex, Tables& tables) {
