@@ -3,6 +3,7 @@
 
 #include "journal/PollOutcomeText.h"
 #include "journal/SessionRow.h"
+#include "session/SessionEnd.h"
 
 #include <QAtomicInteger>
 #include <QSqlError>
@@ -151,36 +152,48 @@ bool TeamJournal::upgradeFrom(int version) {
     }
 }
 
-std::optional<int> TeamJournal::push(const std::vector<JournalSession>& sessions) {
+std::optional<TeamJournal::PushCounts> TeamJournal::push(const std::vector<JournalSession>& sessions) {
     if (!m_db.transaction()) {
         fail(m_db.lastError().text());
         return std::nullopt;
     }
-    int added = 0;
+    PushCounts counts;
     for (const JournalSession& session : sessions) {
-        bool isNew = false;
-        if (!insert(session, &isNew)) {
+        Arrival arrival = Arrival::AlreadyThere;
+        if (!insert(session, &arrival)) {
             m_db.rollback();
             return std::nullopt;
         }
-        added += isNew ? 1 : 0;
+        ++(arrival == Arrival::Added      ? counts.added
+           : arrival == Arrival::Replaced ? counts.replaced
+                                          : counts.alreadyThere);
     }
     if (!m_db.commit()) {
         fail(m_db.lastError().text());
         m_db.rollback();
         return std::nullopt;
     }
-    return added;
+    return counts;
 }
 
-bool TeamJournal::insert(const JournalSession& session, bool* added) {
+bool TeamJournal::insert(const JournalSession& session, Arrival* arrival) {
     if (session.uuid.isEmpty())
         return fail(QStringLiteral("session %1 has no UUID").arg(session.id));
+    // Only an unfinished copy gives way, and only to a finished one: a copy of a journal taken while a
+    // session ran must never undo the session's end that its own computer pushed.
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral(
-        "INSERT INTO telvar_sessions (uuid, started, window_seconds, question, answer, end_reason, device,"
-        " operator, word_count) VALUES (?::uuid, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING"
-        " RETURNING id"));
+    query.prepare(
+        QStringLiteral(
+            "INSERT INTO telvar_sessions AS held (uuid, started, window_seconds, question, answer, "
+            "end_reason,"
+            " device, operator, word_count) VALUES (?::uuid, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO "
+            "UPDATE"
+            " SET started = EXCLUDED.started, window_seconds = EXCLUDED.window_seconds,"
+            " question = EXCLUDED.question, answer = EXCLUDED.answer, end_reason = EXCLUDED.end_reason,"
+            " device = EXCLUDED.device, operator = EXCLUDED.operator, word_count = EXCLUDED.word_count,"
+            " pushed_at = now() WHERE held.end_reason = '%1' AND EXCLUDED.end_reason <> '%1'"
+            " RETURNING id, xmax = 0")
+            .arg(endText(SessionEnd::Interrupted)));
     for (const QVariant& value :
          {QVariant(session.uuid), QVariant(notNull(session.started)), QVariant(session.window),
           QVariant(notNull(session.question)), QVariant(notNull(session.answer)),
@@ -189,11 +202,17 @@ bool TeamJournal::insert(const JournalSession& session, bool* added) {
         query.addBindValue(value);
     if (!query.exec())
         return fail(query.lastError().text());
-    *added = query.next();
-    if (!*added)
+    if (!query.next()) {
+        *arrival = Arrival::AlreadyThere;
         return true;
+    }
     const qint64 id = query.value(0).toLongLong();
+    *arrival = query.value(1).toBool() ? Arrival::Added : Arrival::Replaced;
     query.finish();
+    if (*arrival == Arrival::Replaced &&
+        !(execute(QStringLiteral("DELETE FROM telvar_polls WHERE session = %1").arg(id)) &&
+          execute(QStringLiteral("DELETE FROM telvar_words WHERE session = %1").arg(id))))
+        return false;
 
     std::vector<qint64> ms;
     std::vector<int> first, second, third, indexes;

@@ -32,10 +32,17 @@ public:
     bool open(const TeamJournalAddress& address);
     QString errorString() const { return m_error; }
 
+    // What one push did to the team journal's sessions.
+    struct PushCounts {
+        int added = 0;        // new to the team journal
+        int replaced = 0;     // held there unfinished, now finished
+        int alreadyThere = 0; // held there as they are here, or more finished there
+    };
     // Adds the sessions that the team journal does not hold yet, with their polls and words, in one
-    // transaction: all or none of them arrive, and a session pushed again is left as it is. The number
-    // newly added, or none on failure.
-    std::optional<int> push(const std::vector<JournalSession>& sessions);
+    // transaction: all or none of them arrive. A session the team journal holds unfinished (pushed while
+    // its program stalled) is replaced whole by its finished copy, keeping its team id; any other session
+    // pushed again is left as it is. None on failure.
+    std::optional<PushCounts> push(const std::vector<JournalSession>& sessions);
 
     // Every session without its polls and words, in the order they arrived.
     std::vector<JournalSession> list();
@@ -45,7 +52,8 @@ public:
 private:
     bool prepareTables();
     bool upgradeFrom(int version);
-    bool insert(const JournalSession& session, bool* added);
+    enum class Arrival { Added, Replaced, AlreadyThere };
+    bool insert(const JournalSession& session, Arrival* arrival);
     bool readDetails(std::vector<JournalSession>& sessions);
     bool execute(const QString& statement);
     bool fail(const QString& text);

@@ -85,7 +85,8 @@ TeamPushResult TeamJournalPusher::pushNow(const QString& journalPath, const Team
             }
             if (batch->empty())
                 break;
-            if (!team.push(*batch)) {
+            const auto counts = team.push(*batch);
+            if (!counts) {
                 result.error = team.errorString();
                 break;
             }
@@ -97,7 +98,8 @@ TeamPushResult TeamJournalPusher::pushNow(const QString& journalPath, const Team
                                    .arg(local.errorString());
                 break;
             }
-            result.pushed += int(batch->size());
+            result.pushed += counts->added + counts->replaced;
+            result.alreadyThere += counts->alreadyThere;
         }
     } else {
         result.error = team.errorString();

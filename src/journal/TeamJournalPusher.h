@@ -13,10 +13,12 @@
 
 namespace telvar {
 
-// What one push did: how many sessions went to the team journal, how many still wait on this computer,
-// and, when it stopped short, why.
+// What one push did: how many sessions went to the team journal (new there, or replacing a copy pushed
+// before they ended), how many it held already (another copy of this journal pushed them), how many still
+// wait on this computer, and, when it stopped short, why.
 struct TeamPushResult {
     int pushed = 0;
+    int alreadyThere = 0;
     int waiting = 0;
     QString error; // empty when every waiting session went
 };

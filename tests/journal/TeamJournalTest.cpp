@@ -200,6 +200,92 @@ private Q_SLOTS:
         QCOMPARE(team.back().words.size(), std::size_t(2));
     }
 
+    // A session arrives again, as another copy of it: only a finished copy replaces an unfinished one
+    // (its program stalled past a push, then ended), whole and under its team id; nothing else changes
+    // what the team holds, and a copy it holds counts as already there, not as pushed.
+    void aSessionPushedAgainReplacesOnlyAnUnfinishedCopy_data() {
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<QString>("arriving");
+        QTest::addColumn<int>("pushed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("polls");
+        QTest::newRow("new") << ""
+                             << "window ended" << 1 << "window ended" << 14;
+        QTest::newRow("unfinished, then ended") << "interrupted"
+                                                << "window ended" << 1 << "window ended" << 14;
+        QTest::newRow("unfinished, then its device left") << "interrupted"
+                                                          << "device gone" << 1 << "device gone" << 14;
+        QTest::newRow("the same, again") << "window ended"
+                                         << "window ended" << 0 << "window ended" << 14;
+        QTest::newRow("a stale copy after the end") << "window ended"
+                                                    << "interrupted" << 0 << "window ended" << 14;
+        QTest::newRow("unfinished twice") << "interrupted"
+                                          << "interrupted" << 0 << "interrupted" << 9;
+    }
+    void aSessionPushedAgainReplacesOnlyAnUnfinishedCopy() {
+        QFETCH(QString, held);
+        QFETCH(QString, arriving);
+        QFETCH(int, pushed);
+        QFETCH(QString, kept);
+        QFETCH(int, polls);
+        const auto copy = [](const QString& end) {
+            const bool finished = end != QLatin1String("interrupted");
+            JournalSession session{7,
+                                   QStringLiteral("2024-03-07T14:05:00+01:00"),
+                                   6,
+                                   QStringLiteral("Who?"),
+                                   finished ? QStringLiteral(" SUPPER TEA") : QStringLiteral(" SUPPER"),
+                                   end,
+                                   QStringLiteral("TVX-A"),
+                                   QStringLiteral("ann@lab"),
+                                   QStringLiteral("5f0c2c3e-54b6-4a43-9b4e-2f0d6c0c3a11")};
+            for (int n = 0; n < (finished ? 14 : 9); ++n)
+                session.polls.push_back(
+                    {200 * (n + 1), {n, 0, 0}, n, QStringLiteral("W"), PollOutcome::Shown});
+            session.words.push_back({200, 0, QStringLiteral("SUPPER")});
+            if (finished)
+                session.words.push_back({2000, 9, QStringLiteral("TEA")});
+            return session;
+        };
+        TeamJournal team;
+        QVERIFY2(team.open(m_address), qPrintable(team.errorString()));
+        QVERIFY(team.push({JournalSession{1,
+                                          QStringLiteral("2024-03-07T14:00:00+01:00"),
+                                          6,
+                                          QStringLiteral("Before"),
+                                          {},
+                                          QStringLiteral("window ended"),
+                                          {},
+                                          {},
+                                          QStringLiteral("0b7c9b1e-97f1-4d7e-8f8b-1c3b4b1f2a00")}}));
+        if (!held.isEmpty())
+            QVERIFY(team.push({copy(held)}));
+
+        const auto counts = team.push({copy(arriving)});
+        QVERIFY2(counts, qPrintable(team.errorString()));
+        QCOMPARE(counts->added + counts->replaced, pushed);
+        QCOMPARE(counts->alreadyThere, 1 - pushed);
+        const std::vector<JournalSession> there = onTheTeam();
+        QCOMPARE(there.size(), std::size_t(2));
+        QCOMPARE(there[1].id, there[0].id + 1); // a replaced session keeps the place it arrived in
+        QCOMPARE(there[1].end, kept);
+        QCOMPARE(int(there[1].polls.size()), polls);
+        QCOMPARE(there[1].wordCount, int(there[1].words.size()));
+    }
+
+    // Two computers hold copies of one journal: the second push finds every session there already.
+    void aCopyOfAJournalFindsItsSessionsAlreadyThere() {
+        keepSessions(journal("a.db"), QStringLiteral("TVX-A"), 3);
+        QVERIFY(QFile::copy(journal("a.db"), journal("b.db")));
+        QCOMPARE(TeamJournalPusher::pushNow(journal("a.db"), m_address).pushed, 3);
+        const TeamPushResult copy = TeamJournalPusher::pushNow(journal("b.db"), m_address);
+        QVERIFY2(copy.error.isEmpty(), qPrintable(copy.error));
+        QCOMPARE(copy.pushed, 0);
+        QCOMPARE(copy.alreadyThere, 3);
+        QCOMPARE(copy.waiting, 0);
+        QCOMPARE(onTheTeam().size(), std::size_t(3));
+    }
+
     // The worker thread answers at once and reports later; an unreachable server leaves the sessions
     // waiting.
     void thePusherWorksOnItsOwnThread() {

@@ -196,7 +196,11 @@ QCoro::Task<int> push(CliContext& context) {
                                    .arg(server, pushed.error)
                                    .arg(pushed.waiting));
     context.out() << pushed.pushed << (pushed.pushed == 1 ? " session" : " sessions") << " pushed to "
-                  << server << Qt::endl;
+                  << server;
+    // Another copy of this journal pushed them first: they count as there, not as pushed again.
+    if (pushed.alreadyThere > 0)
+        context.out() << ", " << pushed.alreadyThere << " already there";
+    context.out() << Qt::endl;
     co_return kExitOk;
 }
 
