@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config ccache mold clang libclang-rt-14-dev
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql postgresql libhidapi-dev libudev-dev qcoro-qt6-dev
     umockdev libumockdev-dev libbenchmark-dev
     pocketsphinx-en-us espeak-ng fonts-dejavu-core

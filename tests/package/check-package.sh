@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package with scripts/package.sh and checks what it holds, its control fields, that
+# Makes the Debian package with scripts/package.sh and checks what it holds, its control fields, that
 # lintian finds nothing to object to and its programs are hardened, and that they run from where it was
 # unpacked, with no tie to the trees they were built in.
-#   check-package.sh SOURCE_DIR PACKAGE_BUILD_DIR
+#   check-package.sh SOURCE_DIR BUILD_DIR
+# A build made by scripts/build.sh carries the package's flags and is packaged as it is; any other (one
+# configured by hand) gets a package build of its own in BUILD_DIR/package.
 set -euo pipefail
 source_dir=$1
 build_dir=$2
+grep -qx 'TELVAR_RELATIVE_PATHS:BOOL=ON' "$build_dir/CMakeCache.txt" 2>/dev/null || build_dir=$build_dir/package
 for tool in dpkg-deb appstreamcli; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is missing; the package cannot be checked here"
