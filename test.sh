@@ -3,7 +3,11 @@
 # Installs what is missing, builds, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")"
+source scripts/timing.sh
 scripts/install-deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 300 "$@"
+status=0
+timed tests ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 300 "$@" || status=$?
+slowest_tests build
+exit $status

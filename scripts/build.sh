@@ -6,13 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/package-flags.sh
+source scripts/timing.sh
 generator=()
 [[ ! -f build/CMakeCache.txt ]] && command -v ninja >/dev/null && generator=(-G Ninja)
 # Configured every time, so that a build folder made before the flags changed takes them too.
-cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${package_flags[@]}" \
-    >/dev/null
+timed configure cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+    "${package_flags[@]}" >/dev/null
 targets=()
 for target in "$@"; do
     targets+=(--target "$target")
 done
-cmake --build build --parallel "$(nproc)" "${targets[@]}"
+timed build cmake --build build --parallel "$(nproc)" "${targets[@]}"

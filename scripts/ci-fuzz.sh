@@ -6,34 +6,55 @@
 #   scripts/ci-fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/timing.sh
 seconds=${1:-60}
 dir=build-fuzz
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTELVAR_WERROR=ON
-cmake --build "$dir" --parallel "$(nproc)" --target fuzzers
+timed "fuzzer configure" cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DTELVAR_WERROR=ON >/dev/null
+timed "fuzzer build" cmake --build "$dir" --parallel "$(nproc)" --target fuzzers
 
 mkdir -p "$dir/fuzz-findings"
-failed=()
-summary=()
-while read -r name; do
-    work="$dir/fuzz-work/$name"
-    log="$dir/fuzz-work/$name.log"
+
+# One target: its status goes into NAME.status beside its log.
+fuzz_one() {
+    local name=$1
+    local work="$dir/fuzz-work/$name"
+    local status=0
     mkdir -p "$work"
-    echo "== $name: committed corpus, then ${seconds} s"
-    status=0
     "$dir/tests/fuzz/$name" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-        -artifact_prefix="$dir/fuzz-findings/$name-" "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+        -artifact_prefix="$dir/fuzz-findings/$name-" "$work" "tests/fuzz/corpus/$name" \
+        >"$dir/fuzz-work/$name.log" 2>&1 || status=$?
+    echo "$status" >"$dir/fuzz-work/$name.status"
+}
+
+# As many targets at once as there are cores: each fuzzes on one.
+mapfile -t targets <"$dir/tests/fuzz/fuzz-targets.txt"
+echo "== ${#targets[@]} targets, $(nproc) at a time: each its committed corpus, then ${seconds} s"
+start=$SECONDS
+running=0
+for name in "${targets[@]}"; do
+    if ((running >= $(nproc))); then
+        wait -n || true
+        running=$((running - 1))
+    fi
+    fuzz_one "$name" &
+    running=$((running + 1))
+done
+wait
+echo "-- time: fuzzing: $((SECONDS - start)) s wall"
+
+failed=()
+for name in "${targets[@]}"; do
+    log="$dir/fuzz-work/$name.log"
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    summary+=("$(printf '%-22s %12s runs' "$name" "${runs:-?}")")
-    if [[ $status -ne 0 ]]; then
+    printf '%-22s %12s runs\n' "$name" "${runs:-?}"
+    if [[ $(cat "$dir/fuzz-work/$name.status") -ne 0 ]]; then
         tail -n 60 "$log"
         failed+=("$name")
     fi
-done <"$dir/tests/fuzz/fuzz-targets.txt"
-
-printf '%s\n' "${summary[@]}"
+done
 if [[ ${#failed[@]} -gt 0 ]]; then
     echo "Fuzzing found a fault in: ${failed[*]} (inputs in $dir/fuzz-findings)" >&2
     exit 1
