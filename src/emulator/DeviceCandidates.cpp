@@ -4,8 +4,8 @@
 #include "device/HidapiLibrary.h"
 #include "emulator/StateFile.h"
 #include "emulator/VirtualDevice.h"
+#include "files/FileIdentity.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -14,11 +14,6 @@ namespace telvar {
 namespace {
 const QString kInMemory = QStringLiteral("virtual");
 
-QString samePathForm(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
 } // namespace
 
 bool DeviceCandidate::isNamedBy(const QString& word) const {
@@ -26,7 +21,7 @@ bool DeviceCandidate::isNamedBy(const QString& word) const {
         return false;
     if (word == serial || word == path)
         return true;
-    return path != kInMemory && samePathForm(word) == samePathForm(path);
+    return path != kInMemory && fileidentity::same(word, path);
 }
 
 QList<DeviceCandidate> candidateDevices(const EmulatorOptions& emulator) {

@@ -137,7 +137,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(path("sessions.db"), path("link-to-journal")));
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder)); // where the session log lies
-        guardProgramFiles({path("sessions.db"), path("device.json"), path("data"), path("data/words.dic")});
+        guardProgramFiles({path("sessions.db"), {path("device.json")}, path("data"), path("data/words.dic")});
         QString checkError;
         const bool checked = checkOutputTarget(target, &checkError);
         QString error;
