@@ -6,7 +6,6 @@
 #include "emulator/VirtualDevice.h"
 #include "files/FileIdentity.h"
 
-
 #include <algorithm>
 
 namespace telvar {

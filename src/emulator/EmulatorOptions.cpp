@@ -4,7 +4,6 @@
 #include "commandline/OptionParser.h"
 #include "files/FileIdentity.h"
 
-
 namespace telvar {
 
 namespace {
@@ -22,7 +21,8 @@ QString EmulatorOptions::setStateFile(const QString& file) {
         // By what the file is: a link or a hard link to a file given already is that file again.
         if (fileidentity::same(given, file))
             return given == file
-                       ? QStringLiteral("--simulate=%1 is given twice; each file is one virtual device").arg(file)
+                       ? QStringLiteral("--simulate=%1 is given twice; each file is one virtual device")
+                             .arg(file)
                        : QStringLiteral("--simulate=%1 is the same file as --simulate=%2; each file is one "
                                         "virtual device")
                              .arg(file, given);

@@ -53,7 +53,8 @@ public:
     // Loads the state from the file, or creates the file with the factory state when it does not exist.
     // From then on every change is saved there. The file is this device's alone until the device goes
     // (an IdentityLock: by any name, link or hard link): while another program uses it, this waits
-    // kStateFileWait and then gives up saying who holds it. Returns an error text (nothing is changed on error).
+    // kStateFileWait and then gives up saying who holds it. Returns an error text (nothing is changed on
+    // error).
     QString openStateFile(const QString& path);
     // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
     static QString stateFileHolder(const QString& path);

@@ -25,7 +25,8 @@ QString placeOfFolder(const QString& folder) {
 
 std::optional<QByteArray> linkTarget(const QString& path) {
     QByteArray target(PATH_MAX, '\0');
-    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target.data(), size_t(target.size()));
+    const ssize_t size =
+        ::readlink(QFile::encodeName(path).constData(), target.data(), size_t(target.size()));
     if (size < 0)
         return std::nullopt;
     target.truncate(size);

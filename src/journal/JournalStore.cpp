@@ -115,15 +115,15 @@ bool setAsideFile(const QString& path, QString* aside) {
 // hot journal beside a file before saying whose it is.
 enum class FileKind {
     Absent,
-    Empty,         // a journal nobody has written yet
-    Ours,          // our id: ours even when damaged further in
-    Unmarked,      // an SQLite database without an id: ours only with our tables (older journals)
-    Foreign,       // another program's id
-    NotADatabase,  // text, garbage, or too short to say
+    Empty,        // a journal nobody has written yet
+    Ours,         // our id: ours even when damaged further in
+    Unmarked,     // an SQLite database without an id: ours only with our tables (older journals)
+    Foreign,      // another program's id
+    NotADatabase, // text, garbage, or too short to say
     Unreadable,
 };
 
-constexpr char kSqliteMagic[] = "SQLite format 3";  // and its terminating zero, 16 bytes in all
+constexpr char kSqliteMagic[] = "SQLite format 3"; // and its terminating zero, 16 bytes in all
 constexpr qsizetype kIdOffset = 68;
 
 FileKind kindOf(const QString& path, int* error) {
@@ -371,7 +371,8 @@ std::optional<bool> JournalStore::checkKind(bool* foreign) {
         return false;
     case FileKind::Unreadable:
         *foreign = true;
-        m_error = QStringLiteral("%1 cannot be read: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(code)));
+        m_error =
+            QStringLiteral("%1 cannot be read: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(code)));
         return false;
     }
     return false;

@@ -161,7 +161,9 @@ private Q_SLOTS:
             QVERIFY(::symlink(to, QFile::encodeName(path(link)).constData()) == 0);
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder)); // where the session log lies
-        guardProgramFiles({path("sessions.db"), {path("device.json"), path("second.json")}, path("data"),
+        guardProgramFiles({path("sessions.db"),
+                           {path("device.json"), path("second.json")},
+                           path("data"),
                            path("data/words.dic")});
         QString checkError;
         const bool checked = checkOutputTarget(target, &checkError);
@@ -176,8 +178,9 @@ private Q_SLOTS:
         }
         for (const char* name : {"sessions.db", "device.json", "log.qnx", "data/mainw.txt", "data/words.dic"})
             QCOMPARE(contentOf(name), kOld);
-        for (const char* made : {"data/tempw.txt+tempph.txt.pending", "sessions.db.lock", "sessions.db-journal",
-                                 "sessions.db-wal", "device.json.lock", "second.json", "second.json.lock"})
+        for (const char* made :
+             {"data/tempw.txt+tempph.txt.pending", "sessions.db.lock", "sessions.db-journal",
+              "sessions.db-wal", "device.json.lock", "second.json", "second.json.lock"})
             QVERIFY2(!QFileInfo::exists(path(made)), made);
     }
 

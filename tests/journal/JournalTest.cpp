@@ -345,7 +345,8 @@ private Q_SLOTS:
         else if (kind == QLatin1String("header"))
             put("sessions.db", QByteArray("SQLite format 3\0", 16) + QByteArray(20, '\0'));
         else if (kind == QLatin1String("foreign id"))
-            QVERIFY(sqlOn(file, {QStringLiteral("PRAGMA application_id=7"), firstTables.split(u';').first()}));
+            QVERIFY(
+                sqlOn(file, {QStringLiteral("PRAGMA application_id=7"), firstTables.split(u';').first()}));
         else if (kind == QLatin1String("other tables"))
             QVERIFY(sqlOn(file, {QStringLiteral("CREATE TABLE notes (text TEXT)")}));
         else
@@ -359,9 +360,11 @@ private Q_SLOTS:
         QCOMPARE(store.open(file, &aside), taken);
         QCOMPARE(!aside.isEmpty(), setAside);
         if (!taken) {
-            QVERIFY2(store.errorString().contains(QLatin1String("left as it is")), qPrintable(store.errorString()));
+            QVERIFY2(store.errorString().contains(QLatin1String("left as it is")),
+                     qPrintable(store.errorString()));
             QCOMPARE(contentOf("sessions.db"), before);
-            QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("sessions.db")});
+            QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
+                     QStringList{QStringLiteral("sessions.db")});
             return;
         }
         // Taken, it carries our id from then on; an older journal keeps its sessions.
