@@ -154,8 +154,8 @@ FileKind kindOf(const QString& path, int* error) {
 }
 
 // The tables and columns every journal has had since the first, which tell an older journal that has
-// no id yet from any other database.
-bool hasJournalTables(QSqlDatabase& db, bool* failed) {
+// no id yet from any other database. One SQLite cannot read is not known to be ours.
+bool hasJournalTables(QSqlDatabase& db) {
     const std::pair<const char*, QStringList> tables[] = {
         {"sessions", {"id", "started", "window", "question", "answer", "end_reason"}},
         {"polls",
@@ -164,10 +164,8 @@ bool hasJournalTables(QSqlDatabase& db, bool* failed) {
     };
     for (const auto& [table, columns] : tables) {
         QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) {
-            *failed = true;
+        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table))))
             return false;
-        }
         QStringList found;
         while (query.next())
             found << query.value(1).toString();
@@ -393,8 +391,7 @@ bool JournalStore::checkOwner(QSqlDatabase& db, bool* foreign) {
                fail(query.lastError());
     }
     // A journal from before the id: known by its tables, and given the id by the writer.
-    bool failed = false;
-    if (hasJournalTables(db, &failed))
+    if (hasJournalTables(db))
         return true;
     *foreign = true;
     m_error = QStringLiteral("%1 is another program's database, not a session journal; it was left as it is")
