@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         options.journal.isEmpty() ? telvar::JournalStore::defaultPath() : options.journal;
     windowOptions.teamJournal = options.teamJournal;
     windowOptions.lateStart = true;
-    telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFile, windowOptions.dataDir,
+    telvar::guardProgramFiles({windowOptions.journalPath, options.emulator.stateFiles, windowOptions.dataDir,
                                telvar::Dictionary::pathIn(windowOptions.dataDir)});
     telvar::Mainform window(*library, windowOptions);
     if (emulated)

@@ -31,8 +31,9 @@ CliContext::CliContext(GlobalOptions options, QTextStream& out, QTextStream& err
       m_prompter(std::make_unique<TerminalPrompter>(m_options.yes, err)) {
     // Located, not made: a verb that needs no data folder does not get one.
     const QString dataFolder = DataFolder::locate(m_options.dataDir);
-    guardProgramFiles({journalPath(), m_options.emulator.stateFile, dataFolder,
-                       m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataFolder) : m_options.dictionary});
+    guardProgramFiles(
+        {journalPath(), m_options.emulator.stateFiles, dataFolder,
+         m_options.dictionary.isEmpty() ? Dictionary::pathIn(dataFolder) : m_options.dictionary});
 }
 
 CliContext::~CliContext() {

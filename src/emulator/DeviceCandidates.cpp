@@ -4,8 +4,7 @@
 #include "device/HidapiLibrary.h"
 #include "emulator/StateFile.h"
 #include "emulator/VirtualDevice.h"
-
-#include <QFileInfo>
+#include "files/FileIdentity.h"
 
 #include <algorithm>
 
@@ -14,11 +13,6 @@ namespace telvar {
 namespace {
 const QString kInMemory = QStringLiteral("virtual");
 
-QString samePathForm(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
 } // namespace
 
 bool DeviceCandidate::isNamedBy(const QString& word) const {
@@ -26,7 +20,7 @@ bool DeviceCandidate::isNamedBy(const QString& word) const {
         return false;
     if (word == serial || word == path)
         return true;
-    return path != kInMemory && samePathForm(word) == samePathForm(path);
+    return path != kInMemory && fileidentity::same(word, path);
 }
 
 QList<DeviceCandidate> candidateDevices(const EmulatorOptions& emulator) {

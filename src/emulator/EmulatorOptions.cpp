@@ -2,8 +2,7 @@
 #include "emulator/EmulatorOptions.h"
 
 #include "commandline/OptionParser.h"
-
-#include <QFileInfo>
+#include "files/FileIdentity.h"
 
 namespace telvar {
 
@@ -19,8 +18,14 @@ QString EmulatorOptions::setStateFile(const QString& file) {
     if (file.isEmpty())
         return QStringLiteral("--simulate= needs a file name after the equals sign");
     for (const QString& given : std::as_const(stateFiles)) {
-        if (QFileInfo(given).absoluteFilePath() == QFileInfo(file).absoluteFilePath())
-            return QStringLiteral("--simulate=%1 is given twice; each file is one virtual device").arg(file);
+        // By what the file is: a link or a hard link to a file given already is that file again.
+        if (fileidentity::same(given, file))
+            return given == file
+                       ? QStringLiteral("--simulate=%1 is given twice; each file is one virtual device")
+                             .arg(file)
+                       : QStringLiteral("--simulate=%1 is the same file as --simulate=%2; each file is one "
+                                        "virtual device")
+                             .arg(file, given);
     }
     simulate = true;
     if (stateFiles.isEmpty())

@@ -4,6 +4,7 @@
 #include "device/Commands.h"
 #include "device/Timings.h"
 #include "emulator/StateFile.h"
+#include "files/FileIdentity.h"
 #include "pronounce/ControlCodes.h"
 
 #include <QDir>
@@ -43,17 +44,11 @@ VirtualDevice::~VirtualDevice() {
 
 // --- Set-up ---------------------------------------------------------------------------------------------
 
-namespace {
-QString stateLockPath(const QString& stateFile) {
-    return stateFile + QStringLiteral(".lock");
-}
-} // namespace
-
 QString VirtualDevice::stateFileHolder(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return {};
-    ProcessLock lock(stateLockPath(path));
+    IdentityLock lock(path);
     return lock.acquire(std::chrono::milliseconds(0)) == ProcessLock::Outcome::HeldByOther ? lock.holder()
                                                                                            : QString();
 }
@@ -63,11 +58,11 @@ QString VirtualDevice::openStateFile(const QString& path) {
     QString error;
     // Something that is not a file is refused by the load; no lock file is made beside a device node.
     // Opening the file this device holds already needs no second lock.
-    std::unique_ptr<ProcessLock> stateLock;
-    const QString lockPath = stateLockPath(path);
+    std::unique_ptr<IdentityLock> stateLock;
     const QFileInfo info(path);
-    if ((!m_stateLock || m_stateLock->path() != lockPath) && (!info.exists() || info.isFile())) {
-        stateLock = std::make_unique<ProcessLock>(lockPath);
+    if ((!m_stateLock || m_stateLock->place() != fileidentity::placeOf(path)) &&
+        (!info.exists() || info.isFile())) {
+        stateLock = std::make_unique<IdentityLock>(path);
         // Two programs on one file would each save their own copy and lose the other's changes.
         switch (stateLock->acquire(Timings::scaled(kStateFileWait))) {
         case ProcessLock::Outcome::HeldByOther:
@@ -93,11 +88,15 @@ QString VirtualDevice::openStateFile(const QString& path) {
         if (!error.isEmpty())
             return error;
     }
+    std::lock_guard fileLock(m_fileMutex);
     std::lock_guard lock(m_mutex);
     m_state = std::move(*loaded);
     m_stateFile = path;
     if (stateLock)
         m_stateLock = std::move(stateLock);
+    // The file made just now is the one to hold.
+    if (missing && m_stateLock)
+        m_stateLock->follow();
     m_dirty = unnamed && !missing;
     return {};
 }
@@ -487,6 +486,8 @@ QString VirtualDevice::saveIfDirty() {
         return {};
     const QString error = StateFile::save(path, json);
     m_saveProblem = error;
+    if (error.isEmpty() && m_stateLock)
+        m_stateLock->follow(); // the rename made a new file of it
     if (error.isEmpty()) {
         m_written = snapshot;
         m_lastSaveFailed = false;

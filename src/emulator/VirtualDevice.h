@@ -8,7 +8,7 @@
 #include "emulator/SensorWalk.h"
 #include "emulator/TimedWorker.h"
 #include "emulator/Utterance.h"
-#include "files/ProcessLock.h"
+#include "files/IdentityLock.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -52,8 +52,9 @@ public:
     // --- Set-up -------------------------------------------------------------------------------------------
     // Loads the state from the file, or creates the file with the factory state when it does not exist.
     // From then on every change is saved there. The file is this device's alone until the device goes
-    // (a lock file beside it): while another program uses it, this waits kStateFileWait and then gives
-    // up saying who holds it. Returns an error text (nothing is changed on error).
+    // (an IdentityLock: by any name, link or hard link): while another program uses it, this waits
+    // kStateFileWait and then gives up saying who holds it. Returns an error text (nothing is changed on
+    // error).
     QString openStateFile(const QString& path);
     // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
     static QString stateFileHolder(const QString& path);
@@ -144,7 +145,7 @@ private:
     QList<Utterance> m_speech;
 
     QString m_stateFile;
-    std::unique_ptr<ProcessLock> m_stateLock;
+    std::unique_ptr<IdentityLock> m_stateLock; // replaced under m_fileMutex, followed after each save
     bool m_dirty = false;
     bool m_saveScheduled = false;
     bool m_lastSaveFailed = false;

@@ -1,42 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/OwnFiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "files/FileIdentity.h"
 
 #include <mutex>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace telvar::ownfiles {
 
 namespace {
 
 struct Guarded {
-    QString place; // the absolute path with its folder's links resolved
+    QString place; // where the file lies or would be made, links resolved (see fileidentity::placeOf)
     QString role;
 };
 
 std::mutex g_mutex;
 std::vector<Guarded> g_files;
-
-// Where a path leads even when its file is not there yet: the folder's links resolved, the name kept.
-QString placeOf(const QString& path) {
-    const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return QDir::cleanPath((folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName());
-}
-
-bool sameFile(const QString& a, const QString& b) {
-    struct stat first {};
-    struct stat second {};
-    if (::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    return placeOf(a) == placeOf(b);
-}
 
 } // namespace
 
@@ -44,16 +24,27 @@ void guard(const QString& path, const QString& role) {
     if (path.isEmpty())
         return;
     std::lock_guard lock(g_mutex);
-    g_files.push_back({placeOf(path), role});
+    g_files.push_back({fileidentity::placeOf(path), role});
+}
+
+QStringList rolesOf(const QString& target) {
+    const auto id = fileidentity::idOf(target);
+    const QString place = fileidentity::placeOf(target);
+    QStringList roles;
+    std::lock_guard lock(g_mutex);
+    for (const Guarded& file : g_files) {
+        // The guarded file is looked at now: the program replaces its files by renames, so the inode it
+        // had when guarded is long gone, while its place stays.
+        const auto guardedId = fileidentity::idOf(file.place);
+        const bool same = id && guardedId ? *id == *guardedId : place == file.place;
+        if (same && !roles.contains(file.role))
+            roles << file.role;
+    }
+    return roles;
 }
 
 QString roleOf(const QString& target) {
-    std::lock_guard lock(g_mutex);
-    for (const Guarded& file : g_files) {
-        if (sameFile(target, file.place))
-            return file.role;
-    }
-    return {};
+    return rolesOf(target).value(0);
 }
 
 void clear() {

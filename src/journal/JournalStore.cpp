@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/JournalStore.h"
 
+#include "files/FileIdentity.h"
+#include "files/OwnFiles.h"
 #include "files/ProcessLock.h"
 #include "journal/PollOutcomeText.h"
 #include "journal/SessionRow.h"
+#include "session/ProgramFiles.h"
 
 #include <QAtomicInteger>
 #include <QDateTime>
@@ -15,8 +18,11 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QUuid>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,6 +110,73 @@ bool setAsideFile(const QString& path, QString* aside) {
     return true;
 }
 
+// What lies at a journal's path, told by SQLite's header: "SQLite format 3\0" at its start and the
+// application id, big-endian, at byte 68. Read here rather than through SQLite, which would roll back a
+// hot journal beside a file before saying whose it is.
+enum class FileKind {
+    Absent,
+    Empty,        // a journal nobody has written yet
+    Ours,         // our id: ours even when damaged further in
+    Unmarked,     // an SQLite database without an id: ours only with our tables (older journals)
+    Foreign,      // another program's id
+    NotADatabase, // text, garbage, or too short to say
+    Unreadable,
+};
+
+constexpr char kSqliteMagic[] = "SQLite format 3"; // and its terminating zero, 16 bytes in all
+constexpr qsizetype kIdOffset = 68;
+
+FileKind kindOf(const QString& path, int* error) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno;
+        return errno == ENOENT ? FileKind::Absent : FileKind::Unreadable;
+    }
+    char header[100] = {};
+    qsizetype got = 0;
+    while (got < qsizetype(sizeof header)) {
+        const ssize_t n = ::read(fd, header + got, sizeof header - size_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    if (got == 0)
+        return FileKind::Empty;
+    if (got < kIdOffset + 4 || std::memcmp(header, kSqliteMagic, sizeof kSqliteMagic) != 0)
+        return FileKind::NotADatabase;
+    const quint32 id = qFromBigEndian<quint32>(header + kIdOffset);
+    if (id == quint32(kApplicationId))
+        return FileKind::Ours;
+    return id == 0 ? FileKind::Unmarked : FileKind::Foreign;
+}
+
+// The tables and columns every journal has had since the first, which tell an older journal that has
+// no id yet from any other database. One SQLite cannot read is not known to be ours.
+bool hasJournalTables(QSqlDatabase& db) {
+    const std::pair<const char*, QStringList> tables[] = {
+        {"sessions", {"id", "started", "window", "question", "answer", "end_reason"}},
+        {"polls",
+         {"session", "ms", "reading1", "reading2", "reading3", "word_index", "word", "shown", "not_shown"}},
+        {"words", {"session", "ms", "word_index", "word"}},
+    };
+    for (const auto& [table, columns] : tables) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table))))
+            return false;
+        QStringList found;
+        while (query.next())
+            found << query.value(1).toString();
+        for (const QString& column : columns) {
+            if (!found.contains(column))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString JournalStore::defaultPath() {
@@ -119,11 +192,16 @@ bool JournalStore::open(const QString& path, QString* setAside) {
         m_error = QStringLiteral("%1 is not a file").arg(path);
         return false;
     }
-    if (!QDir().mkpath(file.absolutePath())) {
-        m_error = QStringLiteral("the folder %1 cannot be made").arg(file.absolutePath());
+    if (!isNoneOfTheOthers(path))
+        return false;
+    // Where a link leads: SQLite puts its files beside that, and so the lock must lie there too, the one
+    // every name of this journal meets.
+    const QFileInfo place(fileidentity::placeOf(path));
+    if (!QDir().mkpath(place.absolutePath())) {
+        m_error = QStringLiteral("the folder %1 cannot be made").arg(place.absolutePath());
         return false;
     }
-    m_path = path;
+    m_path = place.filePath();
     if (!create(setAside)) {
         m_path.clear();
         return false;
@@ -140,7 +218,9 @@ bool JournalStore::openToRead(const QString& path) {
         m_error = QStringLiteral("%1 is not a file").arg(path);
         return false;
     }
-    m_path = path;
+    if (!isNoneOfTheOthers(path))
+        return false;
+    m_path = fileidentity::placeOf(path);
     bool foreign = false;
     if (file.exists() && !step(Use::Read, [&](QSqlDatabase& db) { return checkOwner(db, &foreign); })) {
         if (unreadable(m_sqlError))
@@ -149,6 +229,49 @@ bool JournalStore::openToRead(const QString& path) {
         return false;
     }
     return true;
+}
+
+bool JournalStore::mayOpen(const QString& path) {
+    m_error.clear();
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) {
+        m_error = QStringLiteral("%1 is not a file").arg(path);
+        return false;
+    }
+    if (!isNoneOfTheOthers(path))
+        return false;
+    int code = 0;
+    switch (kindOf(path, &code)) {
+    case FileKind::Absent:
+    case FileKind::Empty:
+    case FileKind::Ours: // a damaged one is set aside by the writer
+        return true;
+    case FileKind::Unmarked: {
+        // Told by its tables, which only SQLite can read; a reader changes nothing.
+        const bool ours = openToRead(path);
+        m_path.clear();
+        return ours;
+    }
+    case FileKind::Foreign:
+    case FileKind::NotADatabase:
+    case FileKind::Unreadable:
+        break;
+    }
+    m_path = fileidentity::placeOf(path);
+    bool foreign = false;
+    checkKind(&foreign);
+    m_path.clear();
+    return false;
+}
+
+bool JournalStore::isNoneOfTheOthers(const QString& path) {
+    QStringList roles = ownfiles::rolesOf(path);
+    roles.removeAll(QLatin1String(kJournalRole));
+    if (roles.isEmpty())
+        return true;
+    m_error = QStringLiteral("%1 is %2, not a session journal; it was left as it is")
+                  .arg(QDir::toNativeSeparators(path), roles.first());
+    return false;
 }
 
 bool JournalStore::create(QString* setAside) {
@@ -224,20 +347,56 @@ bool JournalStore::step(Use use, const std::function<bool(QSqlDatabase&)>& work)
     return done;
 }
 
+std::optional<bool> JournalStore::checkKind(bool* foreign) {
+    int code = 0;
+    switch (kindOf(m_path, &code)) {
+    case FileKind::Absent:
+    case FileKind::Empty:
+        return true; // a new journal
+    case FileKind::Ours:
+    case FileKind::Unmarked:
+        return std::nullopt;
+    case FileKind::Foreign:
+        *foreign = true;
+        m_error = QStringLiteral("%1 is another program's database, not a session journal; it was left as "
+                                 "it is")
+                      .arg(m_path);
+        return false;
+    case FileKind::NotADatabase:
+        *foreign = true;
+        m_error = QStringLiteral("%1 is not a session journal (no SQLite database); it was left as it is")
+                      .arg(m_path);
+        return false;
+    case FileKind::Unreadable:
+        *foreign = true;
+        m_error =
+            QStringLiteral("%1 cannot be read: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(code)));
+        return false;
+    }
+    return false;
+}
+
 bool JournalStore::checkOwner(QSqlDatabase& db, bool* foreign) {
     m_error.clear();
+    // Only a file that says it is ours is ours: whatever else lies there, a word list or another
+    // program's database, is left byte for byte as it is, and only our own damaged journal is set aside.
+    if (const std::optional<bool> known = checkKind(foreign))
+        return *known;
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next())
         return fail(query.lastError());
-    const qint64 applicationId = query.value(0).toLongLong();
-    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
-        return fail(query.lastError());
-    if (applicationId != kApplicationId && query.value(0).toInt() != 0) {
-        *foreign = true;
-        m_error = QStringLiteral("%1 is another program's database, not a session journal").arg(m_path);
-        return false;
+    if (query.value(0).toLongLong() == kApplicationId) {
+        // Read through once, so that a journal damaged further in is found before anything is written.
+        return (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next()) ||
+               fail(query.lastError());
     }
-    return true;
+    // A journal from before the id: known by its tables, and given the id by the writer.
+    if (hasJournalTables(db))
+        return true;
+    *foreign = true;
+    m_error = QStringLiteral("%1 is another program's database, not a session journal; it was left as it is")
+                  .arg(m_path);
+    return false;
 }
 
 bool JournalStore::prepare(QSqlDatabase& db) {

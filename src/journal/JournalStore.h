@@ -35,14 +35,21 @@ public:
     // sessions.db in the user's application data folder.
     static QString defaultPath();
 
-    // For the writer: opens the journal at `path`, creating it (readable by its owner only) when it is
-    // not there. A file that is no database at all is renamed aside with the date in its name and a new
-    // journal begun; `setAside` then names where it went. Another program's database is refused. False
-    // when no journal can be had here; errorString() says why.
+    // For the writer: opens the journal at `path` (where its links lead), creating it (readable by its
+    // owner only) when it is not there; an empty file is a new journal. A file is ours only when SQLite's
+    // header carries our application id, or, from before the id, when it has our tables (it is given the
+    // id). Anything else (text, another program's database, one of the program's other files, see
+    // ownfiles) is refused and left byte for byte as it is. Only our own journal that SQLite finds
+    // damaged is renamed aside with the date in its name and a new one begun; `setAside` then names
+    // where it went. False when no journal can be had here; errorString() says why.
     bool open(const QString& path, QString* setAside = nullptr);
     // For a reader: nothing is created, written or renamed; an absent journal is an empty one. False when
     // the file is no journal of ours.
     bool openToRead(const QString& path);
+    // Whether open() would take `path` rather than refuse it, for a command that would otherwise learn
+    // only after its work; nothing is made or changed. False, with errorString(), for what open()
+    // refuses as no journal of ours.
+    bool mayOpen(const QString& path);
     bool isOpen() const { return !m_path.isEmpty(); }
     QString errorString() const { return m_error; }
 
@@ -83,8 +90,12 @@ private:
     // Runs `work` on a connection of its own, under the journal's lock; false when the step failed.
     bool step(Use use, const std::function<bool(QSqlDatabase&)>& work);
     bool create(QString* setAside);
-    // Whether the file is ours: `foreign` tells that it is another program's database.
+    // Whether the file is ours: `foreign` tells that it is not, and is to be left as it is.
     bool checkOwner(QSqlDatabase& db, bool* foreign);
+    // What the header alone says of the file at m_path: nothing when SQLite must be asked.
+    std::optional<bool> checkKind(bool* foreign);
+    // False, with m_error, when `path` is one of the program's other files.
+    bool isNoneOfTheOthers(const QString& path);
     bool prepare(QSqlDatabase& db);
     // Brings the tables from `version` up to kSchemaVersion in one transaction.
     bool migrate(QSqlDatabase& db, int version);

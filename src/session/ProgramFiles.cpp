@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/ProgramFiles.h"
 
+#include "files/FileIdentity.h"
 #include "files/FolderLock.h"
+#include "files/IdentityLock.h"
 #include "files/OwnFiles.h"
 #include "files/PairCommit.h"
 #include "session/SessionLogFile.h"
@@ -12,14 +14,19 @@
 namespace telvar {
 
 void guardProgramFiles(const ProgramFilePaths& paths) {
+    // What lies beside a file lies beside the file a link leads to: that is where SQLite and the locks
+    // put it.
     if (!paths.journal.isEmpty()) {
+        const QString journal = fileidentity::placeOf(paths.journal);
         for (const char* beside : {"", ".lock", "-journal", "-wal", "-shm"})
-            ownfiles::guard(paths.journal + QLatin1String(beside), QStringLiteral("the session journal"));
+            ownfiles::guard(journal + QLatin1String(beside), QLatin1String(kJournalRole));
     }
-    if (!paths.stateFile.isEmpty()) {
-        for (const char* beside : {"", ".lock"})
-            ownfiles::guard(paths.stateFile + QLatin1String(beside),
-                            QStringLiteral("the virtual device's state file"));
+    for (const QString& stateFile : paths.stateFiles) {
+        if (stateFile.isEmpty())
+            continue;
+        const QString role = QStringLiteral("the virtual device's state file");
+        ownfiles::guard(stateFile, role);
+        ownfiles::guard(IdentityLock::lockFileOf(stateFile), role);
     }
     ownfiles::guard(SessionLogFile::defaultPath(), QStringLiteral("the session log"));
     if (!paths.dataFolder.isEmpty()) {

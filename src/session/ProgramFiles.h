@@ -2,16 +2,21 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace telvar {
 
 // Where the files of one run of a program lie; empty paths are none.
 struct ProgramFilePaths {
     QString journal;
-    QString stateFile; // the virtual device's, with --simulate=FILE
+    QStringList stateFiles; // the virtual devices', one for each --simulate=FILE
     QString dataFolder;
     QString dictionary;
 };
+
+// What the session journal is called among the guarded files; its opener refuses a path that is also
+// something else of the program's.
+inline constexpr char kJournalRole[] = "the session journal";
 
 // Puts the program's own files, and what lies beside them, under the guard of ownfiles, so that no
 // output the user names replaces one of them.

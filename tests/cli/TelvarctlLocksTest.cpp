@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <unistd.h>
+
 using telvar::test::ProcessResult;
 using telvar::test::runTelvarctl;
 
@@ -116,6 +118,61 @@ private Q_SLOTS:
         held.unlock();
         QCOMPARE(runTelvarctl(firmware).exitCode, 0);
         QVERIFY(!QFileInfo::exists(state + QStringLiteral(".lock"))); // let go when it ends
+    }
+
+    // A state file is held by what it is: while one telvarctl uses it, another reaching it by a link, a
+    // hard link or another spelling of its name is kept out, says who holds it and changes nothing.
+    void aHeldStateFileIsHeldByEveryName_data() {
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("symbolic link") << "link";
+        QTest::newRow("hard link") << "hard link";
+        QTest::newRow("link to its folder") << "folder link";
+        QTest::newRow("./ spelling") << "dot";
+    }
+    void aHeldStateFileIsHeldByEveryName() {
+        QFETCH(QString, reached);
+        QVERIFY(clearFolder());
+        const QString state = path("real.json");
+        QCOMPARE(runTelvarctl({QStringLiteral("--simulate=") + state, QStringLiteral("firmware")}).exitCode,
+                 0);
+        QString other = path("other.json");
+        if (reached == QLatin1String("link"))
+            QVERIFY(QFile::link(QStringLiteral("real.json"), other));
+        else if (reached == QLatin1String("hard link"))
+            QVERIFY(::link(QFile::encodeName(state).constData(), QFile::encodeName(other).constData()) == 0);
+        else if (reached == QLatin1String("folder link")) {
+            QVERIFY(QFile::link(m_folder.path(), path("alias")));
+            other = path("alias/real.json");
+        } else
+            other = m_folder.path() + QStringLiteral("/./real.json");
+        const QByteArray before = contentOf("real.json");
+
+        // The holder asks with a long window and is stopped once the others have tried.
+        QProcess holder;
+        holder.setWorkingDirectory(m_folder.path());
+        holder.setStandardInputFile(QProcess::nullDevice());
+        holder.start(QStringLiteral(TELVARCTL_PATH),
+                     {QStringLiteral("--simulate=") + state, QStringLiteral("--sensor=0"),
+                      QStringLiteral("--journal=") + path("sessions.db"), QStringLiteral("ask"),
+                      QStringLiteral("held"), QStringLiteral("--window"), QStringLiteral("24")});
+        QVERIFY(holder.waitForStarted());
+        const QByteArray pid = QByteArray::number(holder.processId());
+        QVERIFY(QTest::qWaitFor([&] { return contentOf("real.json.lock").startsWith(pid + '\n'); }, 30000));
+
+        const ProcessResult kept =
+            runTelvarctl({QStringLiteral("--simulate=") + other, QStringLiteral("sensitivity"),
+                          QStringLiteral("9"), QStringLiteral("99")},
+                         m_folder.path(), 60000, {QStringLiteral("TELVAR_TIME_DIVISOR=100")});
+        const QByteArray during = contentOf("real.json");
+        holder.terminate();
+        QVERIFY(holder.waitForFinished(30000));
+
+        QCOMPARE(kept.exitCode, 1);
+        QVERIFY2(kept.err.contains(
+                     QStringLiteral("is in use by telvarctl (process %1)").arg(QString::fromLatin1(pid))),
+                 qPrintable(kept.err));
+        QCOMPARE(during, before);
+        QVERIFY(!QFileInfo::exists(other + QStringLiteral(".lock")));
     }
 
     // A holder killed before it wrote its name into the lock file leaves one that names nobody: once it

@@ -220,6 +220,27 @@ private Q_SLOTS:
         QTest::newRow("trace over the log")
             << QStringList{"--simulate", "ask", "Q", "--trace", "log.qnx"} << "log.qnx"
             << "which this program keeps" << 0;
+        QTest::newRow("trace over the second state file") << QStringList{"--simulate=a.json",
+                                                                         "--simulate=b.json",
+                                                                         "--device",
+                                                                         "a.json",
+                                                                         "ask",
+                                                                         "Q",
+                                                                         "--trace",
+                                                                         "b.json"}
+                                                          << "b.json"
+                                                          << "which this program keeps" << 0;
+        // The last --journal counts: a file that is no journal is said before the question is asked.
+        QTest::newRow("journal over a word file")
+            << QStringList{"--data-dir", "words", "--journal", "words/tempw.txt", "--simulate", "ask", "Q"}
+            << "words/tempw.txt"
+            << "is a word-list file" << 0;
+        QTest::newRow("journal over the state file")
+            << QStringList{"--simulate=st.json", "--journal", "st.json", "ask", "Q"} << "st.json"
+            << "is the virtual device's state file" << 0;
+        QTest::newRow("journal over any text")
+            << QStringList{"--journal", "notes.txt", "--simulate", "ask", "Q"} << "notes.txt"
+            << "no SQLite database" << 0;
         QTest::newRow("trace into no folder")
             << QStringList{"--simulate", "ask", "Q", "--trace", "none/t.csv"} << "log.qnx"
             << "No such file or directory" << 0;

@@ -5,6 +5,7 @@
 #include "emulator/EmulatedLibrary.h"
 #include "emulator/SensorWalk.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -68,8 +69,9 @@ private Q_SLOTS:
 
     void badSensorListsAreRefused_data() {
         QTest::addColumn<QString>("list");
-        for (const char* list : {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3",
-                                 "5/40", "5/40/90/1", "5//90", "5/40/65280", "5/40/90x", "/40/90", "0x10", "7,0x1F"})
+        for (const char* list :
+             {"", "5,,7", "x3", "5x0", "5x", "-1", "+5", "65280", "5 x2", "1.5", "5x2x3", "5/40", "5/40/90/1",
+              "5//90", "5/40/65280", "5/40/90x", "/40/90", "0x10", "7,0x1F"})
             QTest::newRow(list) << QString::fromLatin1(list);
     }
     void badSensorListsAreRefused() {
@@ -173,6 +175,13 @@ private Q_SLOTS:
         QCOMPARE(twice.options.stateFiles, (QStringList{"first.json", "second.json"}));
         QCOMPARE(twice.options.stateFile, QStringLiteral("first.json"));
         QVERIFY(!parse(QStringLiteral("--simulate=first.json --simulate=./first.json")).error.isEmpty());
+        // A link is the file it leads to, even to one not made yet.
+        QTemporaryDir folder;
+        const QString first = folder.filePath(QStringLiteral("first.json"));
+        QVERIFY(QFile::link(first, folder.filePath(QStringLiteral("link.json"))));
+        QVERIFY(!parse(QStringLiteral("--simulate=%1 --simulate=%2")
+                           .arg(first, folder.filePath(QStringLiteral("link.json"))))
+                     .error.isEmpty());
 
         const CommandLine withEquals = parse(QStringLiteral("--simulate=dir/a=b.json"));
         QCOMPARE(withEquals.options.stateFile, QStringLiteral("dir/a=b.json"));

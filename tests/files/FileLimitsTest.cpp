@@ -2,11 +2,14 @@
 // The file layer at the machine's limits: a disk that takes no more, outputs aimed at the program's own
 // files, and lock or log paths that are not regular files.
 #include "files/FolderLock.h"
+#include "files/IdentityLock.h"
+#include "files/NodeLock.h"
 #include "files/OutputTarget.h"
 #include "files/OwnFiles.h"
 #include "files/PairCommit.h"
 #include "files/ProcessLock.h"
 #include "files/ReplaceFile.h"
+#include "journal/JournalStore.h"
 #include "session/ProgramFiles.h"
 #include "session/SessionLogFile.h"
 #include "session/SessionLogWriter.h"
@@ -125,6 +128,15 @@ private Q_SLOTS:
         QTest::newRow("word file") << "data/mainw.txt" << true;
         QTest::newRow("pending pair, not there yet") << "data/tempw.txt+tempph.txt.pending" << true;
         QTest::newRow("dictionary") << "data/words.dic" << true;
+        QTest::newRow("second state file, not there yet") << "second.json" << true;
+        QTest::newRow("second state file's lock") << "second.json.lock" << true;
+        // Links to files the program is yet to make: a writer following them would make that file.
+        QTest::newRow("dangling link to the journal's -journal") << "to-rollback" << true;
+        QTest::newRow("dangling link to the journal's lock") << "to-journal-lock" << true;
+        QTest::newRow("dangling link to a pending pair") << "to-pending" << true;
+        QTest::newRow("dangling link to a state file's lock") << "to-state-lock" << true;
+        QTest::newRow("chain of dangling links") << "to-to-wal" << true;
+        QTest::newRow("dangling link elsewhere") << "to-nowhere" << false;
         QTest::newRow("a file of the user's") << "export.json" << false;
     }
     void theProgramsOwnFilesAreNoOutput() {
@@ -135,9 +147,24 @@ private Q_SLOTS:
         for (const char* name : {"sessions.db", "device.json", "log.qnx", "data/mainw.txt", "data/words.dic"})
             put(name, kOld);
         QVERIFY(QFile::link(path("sessions.db"), path("link-to-journal")));
+        const std::pair<const char*, const char*> links[] = {
+            {"to-rollback", "sessions.db-journal"},
+            {"to-journal-lock", "sessions.db.lock"},
+            {"to-pending", "data/tempw.txt+tempph.txt.pending"},
+            {"to-state-lock", "device.json.lock"},
+            {"to-to-wal", "to-wal"},
+            {"to-wal", "sessions.db-wal"},
+            {"to-nowhere", "nowhere.csv"},
+        };
+        // Relative, as a user would make them: they lead on from the folder they lie in.
+        for (const auto& [link, to] : links)
+            QVERIFY(::symlink(to, QFile::encodeName(path(link)).constData()) == 0);
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder)); // where the session log lies
-        guardProgramFiles({path("sessions.db"), path("device.json"), path("data"), path("data/words.dic")});
+        guardProgramFiles({path("sessions.db"),
+                           {path("device.json"), path("second.json")},
+                           path("data"),
+                           path("data/words.dic")});
         QString checkError;
         const bool checked = checkOutputTarget(target, &checkError);
         QString error;
@@ -151,8 +178,130 @@ private Q_SLOTS:
         }
         for (const char* name : {"sessions.db", "device.json", "log.qnx", "data/mainw.txt", "data/words.dic"})
             QCOMPARE(contentOf(name), kOld);
-        QVERIFY(!QFileInfo::exists(path("data/tempw.txt+tempph.txt.pending")));
-        QVERIFY(!QFileInfo::exists(path("sessions.db.lock")));
+        for (const char* made :
+             {"data/tempw.txt+tempph.txt.pending", "sessions.db.lock", "sessions.db-journal",
+              "sessions.db-wal", "device.json.lock", "second.json", "second.json.lock"})
+            QVERIFY2(!QFileInfo::exists(path(made)), made);
+    }
+
+    // A file is the same file, or another, by what it is and never by how its name is spelled: the
+    // state file's lock, the output guard and the journal's opener agree on every way of reaching it.
+    // The lock is held by a locker of ours, so a lock that two of ours could share fails here too.
+    void aFileIsKnownByWhatItIs_data() {
+        QTest::addColumn<QString>("spelled");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("its name") << "name" << true;
+        QTest::newRow("relative path") << "relative" << true;
+        QTest::newRow("./ spelling") << "dot" << true;
+        QTest::newRow("// spelling") << "double slash" << true;
+        QTest::newRow("symbolic link") << "link" << true;
+        QTest::newRow("link to its folder") << "folder link" << true;
+        QTest::newRow("hard link") << "hard link" << true;
+        QTest::newRow("dangling link to a state file not made yet") << "dangling" << true;
+        // The holder saves to the place, whatever file lies there now.
+        QTest::newRow("deleted and made anew") << "made anew" << true;
+        // The holder's save renamed a new file into place; the old one, still linked, is another file.
+        QTest::newRow("hard link after the holder's save") << "hard link, saved" << false;
+        QTest::newRow("a copy") << "copy" << false;
+        QTest::newRow("a name not there yet") << "new name" << false;
+    }
+    void aFileIsKnownByWhatItIs() {
+        QFETCH(QString, spelled);
+        QFETCH(bool, same);
+        const QString folder = m_folder.path();
+        put("real.json", kOld);
+        guardProgramFiles({{}, {path("real.json"), path("later.json")}, {}, {}});
+        IdentityLock holder(path("real.json"));
+        IdentityLock laterHolder(path("later.json"));
+        QCOMPARE(holder.acquire(0ms), ProcessLock::Outcome::Held);
+        QCOMPARE(laterHolder.acquire(0ms), ProcessLock::Outcome::Held);
+
+        QString target = path("real.json");
+        const QByteArray real = QFile::encodeName(path("real.json"));
+        const QByteArray other = QFile::encodeName(path("other.json"));
+        if (spelled == QLatin1String("relative")) {
+            target = QStringLiteral("real.json");
+        } else if (spelled == QLatin1String("dot")) {
+            target = folder + QStringLiteral("/./real.json");
+        } else if (spelled == QLatin1String("double slash")) {
+            target = folder + QStringLiteral("//real.json");
+        } else if (spelled == QLatin1String("link")) {
+            QVERIFY(::symlink("real.json", other.constData()) == 0);
+            target = path("other.json");
+        } else if (spelled == QLatin1String("folder link")) {
+            QVERIFY(QFile::link(folder, path("alias")));
+            target = path("alias/real.json");
+        } else if (spelled == QLatin1String("hard link") || spelled == QLatin1String("hard link, saved")) {
+            QVERIFY(::link(real.constData(), other.constData()) == 0);
+            target = path("other.json");
+            if (!same) {
+                QVERIFY(replaceFile(path("real.json"), kOld, nullptr));
+                holder.follow();
+            }
+        } else if (spelled == QLatin1String("dangling")) {
+            QVERIFY(::symlink("later.json", other.constData()) == 0);
+            target = path("other.json");
+        } else if (spelled == QLatin1String("made anew")) {
+            QVERIFY(QFile::remove(path("real.json")));
+            put("real.json", kOld);
+        } else if (spelled == QLatin1String("copy")) {
+            put("other.json", kOld);
+            target = path("other.json");
+        } else if (spelled == QLatin1String("new name")) {
+            target = path("other.json");
+        }
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder));
+        const QString role = QStringLiteral("the virtual device's state file");
+
+        IdentityLock contender(target);
+        const ProcessLock::Outcome locked = contender.acquire(0ms);
+        contender.release();
+        QString outputError;
+        const bool written = writeOutputTarget(target, "new", &outputError);
+        JournalStore journal;
+        const bool journalOpened = journal.open(target);
+        QDir::setCurrent(current);
+
+        QCOMPARE(locked, same ? ProcessLock::Outcome::HeldByOther : ProcessLock::Outcome::Held);
+        if (same) {
+            QVERIFY2(contender.holder().contains(QStringLiteral("(process %1)").arg(::getpid())),
+                     qPrintable(contender.holder()));
+        }
+        QCOMPARE(written, !same);
+        QCOMPARE(outputError.contains(role), same);
+        QVERIFY(!same || !journalOpened);
+        QCOMPARE(journal.errorString().contains(role), same);
+        QCOMPARE(contentOf("real.json"), kOld);
+        QVERIFY(!QFileInfo::exists(path("later.json")));
+    }
+
+    // The locks under the identity lock, two of ours on one file: each keeps the other out as it keeps
+    // out a foreign exclusive lock (a lock taken shared would let both in), and lets go for the next.
+    void ourOwnLockersKeepEachOtherOut_data() {
+        QTest::addColumn<bool>("node");
+        QTest::newRow("lock file") << false;
+        QTest::newRow("flock on the file itself") << true;
+    }
+    void ourOwnLockersKeepEachOtherOut() {
+        QFETCH(bool, node);
+        put("file", kOld);
+        const QString file = path("file");
+        if (node) {
+            NodeLock first(file);
+            NodeLock second(file);
+            QCOMPARE(first.acquire(), NodeLock::Outcome::Held);
+            QCOMPARE(second.acquire(), NodeLock::Outcome::HeldByOther);
+            first.release();
+            QCOMPARE(second.acquire(), NodeLock::Outcome::Held);
+        } else {
+            ProcessLock first(file + QStringLiteral(".lock"));
+            ProcessLock second(file + QStringLiteral(".lock"));
+            QCOMPARE(first.acquire(0ms), ProcessLock::Outcome::Held);
+            QCOMPARE(second.acquire(0ms), ProcessLock::Outcome::HeldByOther);
+            first.release();
+            QCOMPARE(second.acquire(0ms), ProcessLock::Outcome::Held);
+        }
     }
 
     // Whatever lies at a lock path that is not a regular file is refused at once, never waited on and

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
@@ -58,6 +59,20 @@ int userVersion(const QString& file) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
     return version;
+}
+
+// A journal of ours whose first page, past SQLite's header, is overwritten: the header still carries
+// our id, SQLite finds the rest malformed.
+QByteArray damagedJournal() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("sessions.db"));
+    if (!JournalStore().open(file))
+        return {};
+    QFile journal(file);
+    if (!journal.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = journal.readAll();
+    return bytes.left(100) + QByteArray(bytes.size() - 100, 'x');
 }
 
 } // namespace
@@ -233,8 +248,10 @@ private Q_SLOTS:
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("setAside"); // and then kept in a fresh journal
-        QTest::newRow("garbage") << "garbage" << true;
-        QTest::newRow("another program's database") << "foreign" << false; // refused, left where it is
+        // Only what carries our id is ours to set aside; anything else is left where it is.
+        QTest::newRow("garbage") << "garbage" << false;
+        QTest::newRow("damaged, with our id") << "damaged" << true;
+        QTest::newRow("another program's database") << "foreign" << false;
         QTest::newRow("folder that cannot be made") << "under a file" << false;
         QTest::newRow("folder in its place") << "folder" << false;
         // Written by a newer program: left as it is for that program, not set aside.
@@ -246,6 +263,8 @@ private Q_SLOTS:
         const char* name = kind == QLatin1String("under a file") ? "blocker/sessions.db" : "sessions.db";
         if (kind == QLatin1String("garbage")) {
             put(name, QByteArray("this is no database\n").repeated(300));
+        } else if (kind == QLatin1String("damaged")) {
+            put(name, damagedJournal());
         } else if (kind == QLatin1String("foreign")) {
             QVERIFY(sqlOn(path(name), {QStringLiteral("CREATE TABLE notes (text TEXT)")}));
         } else if (kind == QLatin1String("newer")) {
@@ -282,6 +301,75 @@ private Q_SLOTS:
         } else {
             QCOMPARE(contentOf(name), before);
         }
+    }
+
+    // A file is our journal only by the id in its header, or, from before the id, by its tables; the
+    // writer asks nothing of the user first, so whatever else lies at the path is refused and left byte
+    // for byte as it was, and only our own damaged journal is set aside.
+    void aJournalIsKnownByItsMark_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("empty file") << "empty" << true << false;
+        QTest::newRow("journal from before the id") << "unmarked" << true << false;
+        QTest::newRow("our id, damaged") << "damaged" << true << true;
+        QTest::newRow("text") << "text" << false << false;
+        QTest::newRow("SQLite's header alone") << "header" << false << false;
+        QTest::newRow("another program's id") << "foreign id" << false << false;
+        QTest::newRow("no id, other tables") << "other tables" << false << false;
+        QTest::newRow("no id, no tables") << "no tables" << false << false;
+    }
+    void aJournalIsKnownByItsMark() {
+        QFETCH(QString, kind);
+        QFETCH(bool, taken);
+        QFETCH(bool, setAside);
+        const QString file = path("sessions.db");
+        const QString firstTables = QStringLiteral(
+            "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER NOT NULL,"
+            " question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT NOT NULL DEFAULT"
+            " 'interrupted');"
+            "CREATE TABLE polls (session INTEGER, ms INTEGER, reading1 INTEGER, reading2 INTEGER, reading3"
+            " INTEGER, word_index INTEGER, word TEXT, shown INTEGER, not_shown TEXT);"
+            "CREATE TABLE words (session INTEGER, ms INTEGER, word_index INTEGER, word TEXT)");
+        if (kind == QLatin1String("empty"))
+            put("sessions.db", {});
+        else if (kind == QLatin1String("unmarked"))
+            QVERIFY(sqlOn(file, firstTables.split(u';') +
+                                    QStringList{QStringLiteral("INSERT INTO sessions VALUES (3, "
+                                                               "'2024-03-07T14:05:09+01:00', 6, 'old', '', "
+                                                               "'window ended')")}));
+        else if (kind == QLatin1String("damaged"))
+            put("sessions.db", damagedJournal());
+        else if (kind == QLatin1String("text"))
+            put("sessions.db", "SUPPER\r\nHUMAN\r\n");
+        else if (kind == QLatin1String("header"))
+            put("sessions.db", QByteArray("SQLite format 3\0", 16) + QByteArray(20, '\0'));
+        else if (kind == QLatin1String("foreign id"))
+            QVERIFY(
+                sqlOn(file, {QStringLiteral("PRAGMA application_id=7"), firstTables.split(u';').first()}));
+        else if (kind == QLatin1String("other tables"))
+            QVERIFY(sqlOn(file, {QStringLiteral("CREATE TABLE notes (text TEXT)")}));
+        else
+            QVERIFY(sqlOn(file, {QStringLiteral("PRAGMA user_version=3")}));
+        const QByteArray before = contentOf("sessions.db");
+
+        JournalStore store;
+        QCOMPARE(store.mayOpen(file), taken);
+        QCOMPARE(contentOf("sessions.db"), before);
+        QString aside;
+        QCOMPARE(store.open(file, &aside), taken);
+        QCOMPARE(!aside.isEmpty(), setAside);
+        if (!taken) {
+            QVERIFY2(store.errorString().contains(QLatin1String("left as it is")),
+                     qPrintable(store.errorString()));
+            QCOMPARE(contentOf("sessions.db"), before);
+            QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
+                     QStringList{QStringLiteral("sessions.db")});
+            return;
+        }
+        // Taken, it carries our id from then on; an older journal keeps its sessions.
+        QCOMPARE(contentOf("sessions.db").mid(68, 4), QByteArray("TVJ1"));
+        QCOMPARE(journalled(file).size(), std::size_t(kind == QLatin1String("unmarked") ? 1 : 0));
     }
 
     // A spreadsheet opening the export must not run a word as a formula; the numbers stay numbers.

@@ -8,6 +8,7 @@
 #include "device/DeviceLink.h"
 #include "files/OutputTarget.h"
 #include "journal/JournalExport.h"
+#include "journal/JournalStore.h"
 #include "journal/SessionJournal.h"
 #include "session/SessionController.h"
 
@@ -45,8 +46,9 @@ Verb askVerb() {
             "The session, with every sensor reading and word, is kept in the session journal (see\n"
             "telvarctl sessions). --trace writes the readings to FILE.csv as well (- for stdout), one\n"
             "row per reading: ms,reading1,reading2,reading3,index,word,shown\n"
-            "Exit status 1 when the device is missing, stops answering or leaves. A log or journal\n"
-            "that cannot be written is reported on stderr; the answer is printed all the same.\n"
+            "Exit status 1 when the device is missing, stops answering or leaves, or when --journal\n"
+            "names a file that is no session journal (nothing is asked then). A log or journal that\n"
+            "cannot be written is reported on stderr; the answer is printed all the same.\n"
             "With several devices (--device for each, or --all-devices) one session runs on each\n"
             "at the same moment; each answer is printed on a line of its own led by the device's\n"
             "serial number, SERIAL<TAB>Telvar X  : WORD ..., each session is kept in the journal,\n"
@@ -84,6 +86,11 @@ Verb askVerb() {
             // Said now, not once the user has waited through the window.
             if (QString error; !trace.isEmpty() && !checkOutputTarget(trace, &error))
                 co_return context.fail(error);
+            // A journal that would be refused is said before the question is asked, not after: nothing
+            // is asked that could not be kept.
+            if (JournalStore journal; !journal.mayOpen(context.journalPath()))
+                co_return context.fail(
+                    QStringLiteral("sessions cannot be kept: %1").arg(journal.errorString()));
 
             const std::optional<QList<DeviceCandidate>> devices = context.chooseDevices(true);
             if (!devices)
