@@ -13,7 +13,7 @@ namespace telvar {
 
 void guardProgramFiles(const ProgramFilePaths& paths) {
     if (!paths.journal.isEmpty()) {
-        for (const char* beside : {"", ".lock", "-journal", "-wal", "-shm"})
+        for (const char* beside : {"", ".lock", ".running", "-journal", "-wal", "-shm"})
             ownfiles::guard(paths.journal + QLatin1String(beside), QStringLiteral("the session journal"));
     }
     if (!paths.stateFile.isEmpty()) {
