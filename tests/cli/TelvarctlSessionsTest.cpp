@@ -66,7 +66,7 @@ private Q_SLOTS:
 
         static const QRegularExpression line(
             QStringLiteral("^1\\t\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\t6\\tAnyone\\?"
-                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\n$"));
+                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\twindow ended\\n$"));
         const QString listed = sessionsVerb({}).out;
         const QRegularExpressionMatch listing = line.match(listed);
         QVERIFY2(listing.hasMatch(), qPrintable(listed));
