@@ -66,15 +66,18 @@ void RunningSessions::setPath(const QString& path) {
 }
 
 bool RunningSessions::openToHold() {
-    if (m_fd >= 0)
-        return true;
     const QByteArray name = QFile::encodeName(m_path);
     // Looked at before it is opened: a device node is not even opened.
     struct stat there {};
-    if (::lstat(name.constData(), &there) == 0 && !S_ISREG(there.st_mode)) {
+    const bool found = ::lstat(name.constData(), &there) == 0;
+    if (found && !S_ISREG(there.st_mode)) {
         m_error = notARegularFile(m_path);
         return false;
     }
+    struct stat held {};
+    if (m_fd >= 0 && found && ::fstat(m_fd, &held) == 0 && held.st_dev == there.st_dev &&
+        held.st_ino == there.st_ino)
+        return true;
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | kOpenFlags, 0600);
     if (fd < 0) {
         const int code = errno;
@@ -94,14 +97,21 @@ bool RunningSessions::openToHold() {
     // recorded.
     if ((opened.st_mode & 077) != 0 && opened.st_uid == ::geteuid())
         ::fchmod(fd, 0600);
+    // The file was removed or replaced under the holds: locks on a file nobody can open again tell
+    // nobody anything, so they move to the one now at the path.
+    if (m_fd >= 0) {
+        for (const qint64 id : m_held) {
+            struct flock lock = byteOf(id, F_WRLCK);
+            ::fcntl(fd, kSetLock, &lock);
+        }
+        ::close(m_fd);
+    }
     m_fd = fd;
     return true;
 }
 
 bool RunningSessions::hold(qint64 id) {
     m_error.clear();
-    if (m_held.contains(id))
-        return true;
     if (!openToHold())
         return false;
     struct flock lock = byteOf(id, F_WRLCK);

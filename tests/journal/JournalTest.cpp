@@ -22,6 +22,8 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+
 using namespace telvar;
 using namespace std::chrono_literals;
 
@@ -392,6 +394,44 @@ private Q_SLOTS:
         QTEST(kept.front().end, "end");
         QCOMPARE(kept.front().answer, QStringLiteral(" SUPPER"));
         QCOMPARE(kept.front().polls.size(), batch.size() * (lost < 0 ? 3 : 2));
+    }
+
+    // The file of the running sessions' locks is a regular file or nothing: whatever else is at its path
+    // is refused by recorder and delete alike, and left as it is.
+    void theRunningSessionsFileIsOnlyEverARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"fifo", "folder", "link"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void theRunningSessionsFileIsOnlyEverARegularFile() {
+        QFETCH(QString, kind);
+        const QString file = path("sessions.db");
+        const QString running = file + QStringLiteral(".running");
+        JournalStore store;
+        QVERIFY(store.open(file));
+        const qint64 ended =
+            store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("before"), {}, {});
+        QVERIFY(ended > 0 && store.record(ended, {}, {}, {}, SessionEnd::WindowEnded));
+        QVERIFY(QFile::remove(running));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(running).constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(running));
+        else
+            QVERIFY(QFile::link(path("elsewhere"), running));
+
+        QCOMPARE(store.begin(QStringLiteral("2026-12-09T10:01:00+00:00"), 6, QStringLiteral("refused"), {}, {}),
+                 0);
+        QVERIFY2(store.errorString().contains(QStringLiteral("not a regular file")),
+                 qPrintable(store.errorString()));
+        JournalStore reader;
+        QVERIFY(reader.openToRead(file));
+        QCOMPARE(reader.runningAmong({ended}), std::nullopt);
+        QCOMPARE(reader.remove({ended}), std::nullopt);
+        QCOMPARE(journalled(file).size(), std::size_t(1));
+        const QFileInfo left(running);
+        QVERIFY(left.isSymLink() || left.isDir() || (left.exists() && !left.isFile()));
+        QVERIFY(!QFileInfo::exists(path("elsewhere")));
     }
 
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn_data() {
