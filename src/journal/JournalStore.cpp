@@ -68,7 +68,8 @@ const char* const kNumbersNeverReused[] = {
     " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
     " end_reason TEXT NOT NULL DEFAULT 'interrupted', device TEXT NOT NULL DEFAULT '',"
     " operator TEXT NOT NULL DEFAULT '', uuid TEXT)",
-    "INSERT INTO sessions_numbered (id, started, window, question, answer, end_reason, device, operator, uuid)"
+    "INSERT INTO sessions_numbered (id, started, window, question, answer, end_reason, device, operator, "
+    "uuid)"
     " SELECT id, started, window, question, answer, end_reason, device, operator, uuid FROM sessions"
     " ORDER BY id",
     "DROP TABLE sessions",
@@ -77,7 +78,8 @@ const char* const kNumbersNeverReused[] = {
     // Readings left without their session (by a session deleted while it was recorded) keep their number
     // from every new session too.
     "DELETE FROM sqlite_sequence WHERE name = 'sessions'",
-    "INSERT INTO sqlite_sequence (name, seq) SELECT 'sessions', max(coalesce((SELECT max(id) FROM sessions), 0),"
+    "INSERT INTO sqlite_sequence (name, seq) SELECT 'sessions', max(coalesce((SELECT max(id) FROM sessions), "
+    "0),"
     " coalesce((SELECT max(session) FROM polls), 0), coalesce((SELECT max(session) FROM words), 0))",
 };
 
@@ -462,9 +464,10 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
             own.finish();
             db.rollback();
             gone = true;
-            m_error = QStringLiteral("session %1 was deleted from the journal while it was recorded; the rest "
-                                     "of it is not kept")
-                          .arg(id);
+            m_error =
+                QStringLiteral("session %1 was deleted from the journal while it was recorded; the rest "
+                               "of it is not kept")
+                    .arg(id);
             return false;
         }
         own.finish();

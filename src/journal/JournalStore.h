@@ -63,13 +63,13 @@ public:
     // Adds polls and words to session `id`, begun by this store, and sets its answer so far, in one
     // transaction; with `end`, the session is finished and no longer running, written or not. Writes only
     // to the session's own row, known by its UUID as well as its number: when that row is gone (deleted),
-    // nothing is written and the session is no longer recorded here (isRecording). Fails too when the
+    // nothing is written and the session is no longer recorded here (writesSession). Fails too when the
     // journal was deleted or replaced since the session began. Once a batch could not be written, the
     // session ends as "readings missing" whatever `end` says, so that its row never looks whole.
     bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
                 const QString& answer, std::optional<SessionEnd> end = std::nullopt);
     // Whether record() still writes session `id`: begun here, not ended, its row not gone.
-    bool isRecording(qint64 id) const { return m_recordings.contains(id); }
+    bool writesSession(qint64 id) const { return m_recordings.contains(id); }
 
     // The sessions among `ids` that a live program is recording now, from their begin() to their end
     // (this store's own included), in the order given; nullopt when that cannot be told (errorString()).
@@ -120,7 +120,7 @@ private:
 
     QString m_path;
     RunningSessions m_running;
-    std::map<qint64, Recording> m_recordings; // the sessions begun here and not yet ended
+    std::map<qint64, Recording> m_recordings;          // the sessions begun here and not yet ended
     std::optional<std::pair<quint64, quint64>> m_file; // device and inode of the writer's journal
     QString m_error;
     QSqlError m_sqlError;

@@ -34,7 +34,7 @@ void JournalWriter::write(const Batch& batch) {
     const bool written = m_store.record(id, batch.polls, batch.words, batch.answer, batch.end);
     // A session whose row is gone is not written again: the rest of it would land nowhere, or on a
     // session of someone else's.
-    if (batch.end || !m_store.isRecording(id))
+    if (batch.end || !m_store.writesSession(id))
         m_ids.erase(found);
     if (!written) {
         Q_EMIT problem(

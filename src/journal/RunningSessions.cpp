@@ -144,8 +144,8 @@ std::optional<QList<qint64>> RunningSessions::heldAmong(const QList<qint64>& ids
     if (::lstat(name.constData(), &there) != 0) {
         if (errno == ENOENT)
             return held; // nobody has recorded a session of this journal yet
-        m_error = QStringLiteral("%1 cannot be read (%2)").arg(QDir::toNativeSeparators(m_path),
-                                                               systemReason(errno));
+        m_error = QStringLiteral("%1 cannot be read (%2)")
+                      .arg(QDir::toNativeSeparators(m_path), systemReason(errno));
         return std::nullopt;
     }
     if (!S_ISREG(there.st_mode)) {

@@ -175,8 +175,8 @@ private Q_SLOTS:
         QFETCH(bool, deleted);
         auto store = std::make_unique<JournalStore>();
         QVERIFY(store->open(journal()));
-        const qint64 id = store->begin(QStringLiteral("2024-03-09T08:00:00+01:00"), 24, QStringLiteral("Long?"),
-                                       {}, {});
+        const qint64 id =
+            store->begin(QStringLiteral("2024-03-09T08:00:00+01:00"), 24, QStringLiteral("Long?"), {}, {});
         QVERIFY(id > 0);
         const SessionPoll poll{200, {9, 1, 2}, 9, {}, PollOutcome::OutsideRange};
         QVERIFY(store->record(id, {poll}, {}, {},

@@ -281,8 +281,9 @@ private Q_SLOTS:
                 QStringLiteral("INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', "
                                "' SUPPER', 'window ended', 'TX-1', 'ann@bench', '%1')")
                     .arg(uuid1),
-                QStringLiteral("INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
-                               "'window ended', 'TX-1', 'ann@bench', '%1')")
+                QStringLiteral(
+                    "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                    "'window ended', 'TX-1', 'ann@bench', '%1')")
                     .arg(uuid4),
                 QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
                 QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
@@ -310,8 +311,8 @@ private Q_SLOTS:
         QCOMPARE(store.waitingCount(QStringLiteral("team.example")), std::optional(1));
 
         const auto ask = [&store] {
-            const qint64 id = store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("Q"),
-                                          {}, {});
+            const qint64 id =
+                store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("Q"), {}, {});
             return id > 0 && store.record(id, {}, {}, {}, SessionEnd::WindowEnded) ? id : 0;
         };
         QCOMPARE(ask(), 7);
@@ -347,7 +348,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_session->isTickRunning());
 
         QVERIFY(runSession(QStringLiteral("5"), QStringLiteral("short")));
-        QTRY_VERIFY(!journalled(file).empty() && journalled(file).front().end == QLatin1String("window ended"));
+        QTRY_VERIFY(!journalled(file).empty() &&
+                    journalled(file).front().end == QLatin1String("window ended"));
         const std::vector<JournalSession> kept = journalled(file);
         QCOMPARE(kept.size(), std::size_t(1));
         QVERIFY(kept.front().id > id);
@@ -378,7 +380,8 @@ private Q_SLOTS:
             store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 24, QStringLiteral("Q"), {}, {});
         QVERIFY(id > 0);
         // Enough readings that each batch needs pages the file does not have yet.
-        const std::vector<SessionPoll> batch(300, SessionPoll{200, {9, 8, 7}, 9, {}, PollOutcome::OutsideRange});
+        const std::vector<SessionPoll> batch(300,
+                                             SessionPoll{200, {9, 8, 7}, 9, {}, PollOutcome::OutsideRange});
         for (int n = 0; n < 3; ++n) {
             std::optional<test::FileSizeLimit> full;
             if (n == lost)
@@ -388,7 +391,7 @@ private Q_SLOTS:
                                   last ? std::optional(SessionEnd::WindowEnded) : std::nullopt),
                      n != lost);
         }
-        QVERIFY(!store.isRecording(id));
+        QVERIFY(!store.writesSession(id));
         const std::vector<JournalSession> kept = journalled(file);
         QCOMPARE(kept.size(), std::size_t(1));
         QTEST(kept.front().end, "end");
@@ -420,8 +423,9 @@ private Q_SLOTS:
         else
             QVERIFY(QFile::link(path("elsewhere"), running));
 
-        QCOMPARE(store.begin(QStringLiteral("2026-12-09T10:01:00+00:00"), 6, QStringLiteral("refused"), {}, {}),
-                 0);
+        QCOMPARE(
+            store.begin(QStringLiteral("2026-12-09T10:01:00+00:00"), 6, QStringLiteral("refused"), {}, {}),
+            0);
         QVERIFY2(store.errorString().contains(QStringLiteral("not a regular file")),
                  qPrintable(store.errorString()));
         JournalStore reader;
