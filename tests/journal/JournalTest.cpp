@@ -49,6 +49,22 @@ bool sqlOn(const QString& file, const QStringList& statements) {
     return ok;
 }
 
+// The tables of the first journal, before it named devices and kept a layout version.
+QStringList firstJournal() {
+    return {
+        QStringLiteral("PRAGMA application_id=1414941233"),
+        QStringLiteral("CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
+                       "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
+                       "NOT NULL DEFAULT 'interrupted')"),
+        QStringLiteral("CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                       "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
+                       "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
+                       "not_shown TEXT)"),
+        QStringLiteral("CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                       "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
+    };
+}
+
 int userVersion(const QString& file) {
     int version = -1;
     {
@@ -194,29 +210,17 @@ private Q_SLOTS:
         const QString file = path("sessions.db");
         QVERIFY(sqlOn(
             file,
-            {
-                QStringLiteral("PRAGMA application_id=1414941233"),
-                QStringLiteral(
-                    "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
-                    "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
-                    "NOT NULL DEFAULT 'interrupted')"),
-                QStringLiteral(
-                    "CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
-                    "not_shown TEXT)"),
-                QStringLiteral(
-                    "CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
-                QStringLiteral(
-                    "INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', ' SUPPER', "
-                    "'window ended')"),
-                QStringLiteral(
-                    "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
-                    "'interrupted')"),
-                QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
-                QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
-            }));
+            firstJournal() +
+                QStringList{
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', ' SUPPER', "
+                        "'window ended')"),
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                        "'interrupted')"),
+                    QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
+                    QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
+                }));
         // A reader lists it as it is and changes nothing; the first writer brings it up to date.
         QCOMPARE(journalled(file).size(), std::size_t(2));
         QCOMPARE(userVersion(file), 0);
@@ -258,40 +262,29 @@ private Q_SLOTS:
         const QString uuid4 = QStringLiteral("5d0e2c9a-1f3b-4e8d-a6c7-9b2f4e1d8c04");
         QVERIFY(sqlOn(
             file,
-            {
-                QStringLiteral("PRAGMA application_id=1414941233"),
-                QStringLiteral(
-                    "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
-                    "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
-                    "NOT NULL DEFAULT 'interrupted', device TEXT NOT NULL DEFAULT '', operator TEXT NOT NULL "
-                    "DEFAULT '', uuid TEXT)"),
-                QStringLiteral(
-                    "CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
-                    "not_shown TEXT)"),
-                QStringLiteral("CREATE INDEX polls_by_session ON polls(session)"),
-                QStringLiteral(
-                    "CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
-                QStringLiteral("CREATE INDEX words_by_session ON words(session)"),
-                QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"),
-                QStringLiteral("CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY "
-                               "KEY (uuid, server)) WITHOUT ROWID"),
-                QStringLiteral("INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', "
-                               "' SUPPER', 'window ended', 'TX-1', 'ann@bench', '%1')")
-                    .arg(uuid1),
-                QStringLiteral(
-                    "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
-                    "'window ended', 'TX-1', 'ann@bench', '%1')")
-                    .arg(uuid4),
-                QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
-                QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
-                // What came for session 6 after it was deleted while it was recorded.
-                QStringLiteral("INSERT INTO polls VALUES (6, 400, 9, 9, 9, 9, '', 0, 'outside 1-2048')"),
-                QStringLiteral("INSERT INTO team_pushes VALUES ('%1', 'team.example')").arg(uuid1),
-                QStringLiteral("PRAGMA user_version=2"),
-            }));
+            firstJournal() +
+                QStringList{
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN device TEXT NOT NULL DEFAULT ''"),
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN operator TEXT NOT NULL DEFAULT ''"),
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN uuid TEXT"),
+                    QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"),
+                    QStringLiteral(
+                        "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY "
+                        "KEY (uuid, server)) WITHOUT ROWID"),
+                    QStringLiteral("INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', "
+                                   "' SUPPER', 'window ended', 'TX-1', 'ann@bench', '%1')")
+                        .arg(uuid1),
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                        "'window ended', 'TX-1', 'ann@bench', '%1')")
+                        .arg(uuid4),
+                    QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
+                    QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
+                    // What came for session 6 after it was deleted while it was recorded.
+                    QStringLiteral("INSERT INTO polls VALUES (6, 400, 9, 9, 9, 9, '', 0, 'outside 1-2048')"),
+                    QStringLiteral("INSERT INTO team_pushes VALUES ('%1', 'team.example')").arg(uuid1),
+                    QStringLiteral("PRAGMA user_version=2"),
+                }));
         QCOMPARE(journalled(file).size(), std::size_t(2)); // read as it is, left as it is
         QCOMPARE(userVersion(file), 2);
 
