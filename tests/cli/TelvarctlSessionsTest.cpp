@@ -240,40 +240,48 @@ private Q_SLOTS:
         QCOMPARE(sessions().size(), std::size_t(deleted ? 0 : 2));
     }
 
-    // The session of one telvarctl still asking is not deleted by another; a session asked meanwhile gets
-    // a number of its own with its own answer, and a deleted number is never given again.
+    // The session of one telvarctl still asking is not deleted by another, nor is any session named with
+    // it; a session asked meanwhile gets a number of its own with its own answer, and a deleted number is
+    // never given again.
     void aSessionBeingAskedKeepsItsNumberAndItsReadings() {
+        {
+            JournalStore store;
+            QVERIFY(store.open(journal()));
+            const qint64 first =
+                store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("FIRST"), {}, {});
+            QVERIFY(store.record(first, {}, {}, {}, telvar::SessionEnd::WindowEnded));
+        }
         QProcess longer;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TELVAR_TIME_DIVISOR"), QStringLiteral("8")); // 24 s in 3 s
+        environment.insert(QStringLiteral("TELVAR_TIME_DIVISOR"), QStringLiteral("6")); // 24 s in 4 s
         longer.setProcessEnvironment(environment);
         longer.setWorkingDirectory(m_folder.path());
         longer.start(QStringLiteral(TELVARCTL_PATH),
                      {"--journal", journal(), "--simulate", "--data-dir", m_data.path(), "--sensor",
                       "9/8/7x100000", "ask", "LONG", "--window", "24"});
-        QTRY_VERIFY_WITH_TIMEOUT(sessions().size() == 1 && !sessions().front().polls.empty(), 20000);
-        const qint64 id = sessions().front().id;
-
-        QCOMPARE(ask({"--sensor", "5", "ask", "SHORT", "--window", "6"}).exitCode, 0);
-        const qint64 shortId = sessions().back().id;
-        QVERIFY(shortId > id);
-        const ProcessResult refused =
-            sessionsVerb({"delete", QString::number(shortId), QString::number(id), "--yes"});
+        QTRY_VERIFY_WITH_TIMEOUT(sessions().size() == 2 && !sessions().back().polls.empty(), 20000);
+        const qint64 id = sessions().back().id;
+        const ProcessResult refused = sessionsVerb({"delete", "1", QString::number(id), "--yes"});
         QCOMPARE(refused.exitCode, 1);
         QVERIFY2(refused.err.contains(QStringLiteral("session %1 is still running").arg(id)),
                  qPrintable(refused.err));
+        QCOMPARE(ask({"--sensor", "5", "ask", "SHORT", "--window", "6"}).exitCode, 0);
         QVERIFY(longer.waitForFinished(30000));
         QCOMPARE(longer.exitCode(), 0);
 
         const std::vector<JournalSession> kept = sessions();
-        QCOMPARE(kept.size(), std::size_t(2));
-        QCOMPARE(kept[0].question, QStringLiteral("LONG"));
-        QCOMPARE(kept[0].end, QStringLiteral("window ended"));
-        for (const telvar::SessionPoll& poll : kept[0].polls)
+        QCOMPARE(kept.size(), std::size_t(3));
+        QCOMPARE(kept[0].question, QStringLiteral("FIRST"));
+        QCOMPARE(kept[1].id, id);
+        QCOMPARE(kept[1].question, QStringLiteral("LONG"));
+        QCOMPARE(kept[1].end, QStringLiteral("window ended"));
+        for (const telvar::SessionPoll& poll : kept[1].polls)
             QCOMPARE(poll.readings, (std::array<int, 3>{9, 8, 7}));
-        QCOMPARE(kept[1].question, QStringLiteral("SHORT"));
-        QCOMPARE(kept[1].answer, QStringLiteral(" SUPPER"));
-        QCOMPARE(kept[1].polls.front().readings, (std::array<int, 3>{5, 0, 0}));
+        const qint64 shortId = kept[2].id;
+        QVERIFY(shortId > id);
+        QCOMPARE(kept[2].question, QStringLiteral("SHORT"));
+        QCOMPARE(kept[2].answer, QStringLiteral(" SUPPER"));
+        QCOMPARE(kept[2].polls.front().readings, (std::array<int, 3>{5, 0, 0}));
 
         QCOMPARE(sessionsVerb({"delete", QString::number(shortId), "--yes"}).exitCode, 0);
         JournalStore store;
