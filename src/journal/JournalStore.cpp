@@ -68,19 +68,18 @@ const char* const kNumbersNeverReused[] = {
     " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
     " end_reason TEXT NOT NULL DEFAULT 'interrupted', device TEXT NOT NULL DEFAULT '',"
     " operator TEXT NOT NULL DEFAULT '', uuid TEXT)",
-    "INSERT INTO sessions_numbered (id, started, window, question, answer, end_reason, device, operator, "
-    "uuid)"
-    " SELECT id, started, window, question, answer, end_reason, device, operator, uuid FROM sessions"
-    " ORDER BY id",
+    "INSERT INTO sessions_numbered (id, started, window, question, answer, end_reason, device,"
+    " operator, uuid) SELECT id, started, window, question, answer, end_reason, device, operator, uuid"
+    " FROM sessions ORDER BY id",
     "DROP TABLE sessions",
     "ALTER TABLE sessions_numbered RENAME TO sessions",
     "CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)",
     // Readings left without their session (by a session deleted while it was recorded) keep their number
     // from every new session too.
     "DELETE FROM sqlite_sequence WHERE name = 'sessions'",
-    "INSERT INTO sqlite_sequence (name, seq) SELECT 'sessions', max(coalesce((SELECT max(id) FROM sessions), "
-    "0),"
-    " coalesce((SELECT max(session) FROM polls), 0), coalesce((SELECT max(session) FROM words), 0))",
+    "INSERT INTO sqlite_sequence (name, seq) SELECT 'sessions',"
+    " max(coalesce((SELECT max(id) FROM sessions), 0), coalesce((SELECT max(session) FROM polls), 0),"
+    " coalesce((SELECT max(session) FROM words), 0))",
 };
 
 // A session still waiting for `server` (the bound value): finished, or its window long past, and not
@@ -690,11 +689,11 @@ std::optional<int> JournalStore::remove(const QList<qint64>& ids) {
     const bool done = step(Use::Write, [&](QSqlDatabase& db) {
         // Under the journal's lock, which begin() holds while it takes a session's hold: no session can
         // start running between this look and the delete.
-        const auto running = runningAmong(ids);
-        if (!running)
+        const auto held = runningAmong(ids);
+        if (!held)
             return false;
-        if (!running->isEmpty()) {
-            m_error = stillRunning(*running);
+        if (!held->isEmpty()) {
+            m_error = stillRunning(*held);
             return false;
         }
         if (!db.transaction())
