@@ -4,6 +4,7 @@
 #include "journal/JournalStore.h"
 #include "journal/SensorTrace.h"
 #include "journal/SessionJournal.h"
+#include "journal/SessionListModel.h"
 #include "session/SessionController.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScratchFolder.h"
@@ -396,6 +397,11 @@ private Q_SLOTS:
         QTEST(kept.front().end, "end");
         QCOMPARE(kept.front().answer, QStringLiteral(" SUPPER"));
         QCOMPARE(kept.front().polls.size(), batch.size() * (lost < 0 ? 3 : 2));
+        SessionListModel history;
+        history.setSessions(kept);
+        QCOMPARE(
+            history.index(0, SessionListModel::Answer).data().toString().contains(QLatin1String("missing")),
+            lost >= 0);
     }
 
     // The file of the running sessions' locks is a regular file or nothing: whatever else is at its path
