@@ -38,6 +38,7 @@ constexpr qint64 kApplicationId = 0x54564A31;
 constexpr int kNotADatabase = 26;
 constexpr int kCorrupt = 11;
 const QString kLockSuffix = QStringLiteral(".lock");
+const QString kRunningSuffix = QStringLiteral(".running");
 
 // The first journal's tables; a journal of version 0 has them already.
 const char* const kFirstTables[] = {
@@ -65,6 +66,28 @@ const char* const kTeamPushes =
     "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY KEY (uuid, server))"
     " WITHOUT ROWID";
 
+// Version 3: session numbers from AUTOINCREMENT, so that no session ever gets the number of one deleted
+// before it (which would make it the owner of whatever still came for the deleted one). SQLite adds that
+// to no table in place; the table is made anew with every session as it was.
+const char* const kNumbersNeverReused[] = {
+    "CREATE TABLE sessions_numbered (id INTEGER PRIMARY KEY AUTOINCREMENT, started TEXT NOT NULL,"
+    " window INTEGER NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '',"
+    " end_reason TEXT NOT NULL DEFAULT 'interrupted', device TEXT NOT NULL DEFAULT '',"
+    " operator TEXT NOT NULL DEFAULT '', uuid TEXT)",
+    "INSERT INTO sessions_numbered (id, started, window, question, answer, end_reason, device,"
+    " operator, uuid) SELECT id, started, window, question, answer, end_reason, device, operator, uuid"
+    " FROM sessions ORDER BY id",
+    "DROP TABLE sessions",
+    "ALTER TABLE sessions_numbered RENAME TO sessions",
+    "CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)",
+    // Readings left without their session (by a session deleted while it was recorded) keep their number
+    // from every new session too.
+    "DELETE FROM sqlite_sequence WHERE name = 'sessions'",
+    "INSERT INTO sqlite_sequence (name, seq) SELECT 'sessions',"
+    " max(coalesce((SELECT max(id) FROM sessions), 0), coalesce((SELECT max(session) FROM polls), 0),"
+    " coalesce((SELECT max(session) FROM words), 0))",
+};
+
 // A session still waiting for `server` (the bound value): finished, or its window long past, and not
 // yet pushed there.
 const char* const kWaiting =
@@ -84,6 +107,15 @@ QString notNull(const QString& text) {
 bool unreadable(const QSqlError& error) {
     const int code = error.nativeErrorCode().toInt() & 0xff;
     return code == kNotADatabase || code == kCorrupt;
+}
+
+QString stillRunning(const QList<qint64>& ids) {
+    if (ids.size() == 1)
+        return QStringLiteral("session %1 is still running").arg(ids.first());
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers << QString::number(id);
+    return QStringLiteral("sessions %1 are still running").arg(numbers.join(QStringLiteral(", ")));
 }
 
 QString idList(const QList<qint64>& ids) {
@@ -480,6 +512,12 @@ bool JournalStore::upgradeFrom(QSqlDatabase& db, int version) {
     }
     case 1:
         return query.exec(QString::fromLatin1(kTeamPushes)) || fail(query.lastError());
+    case 2:
+        for (const char* statement : kNumbersNeverReused) {
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
+        }
+        return true;
     default:
         m_error = QStringLiteral("no way from journal version %1").arg(version);
         return false;
@@ -503,12 +541,20 @@ bool JournalStore::fail(const QSqlError& error) {
     return false;
 }
 
+RunningSessions& JournalStore::running() {
+    m_running.setPath(m_path + kRunningSuffix);
+    return m_running;
+}
+
 qint64 JournalStore::begin(const QString& started, int windowSeconds, const QString& question,
                            const QString& device, const QString& operatorName) {
     if (!stillTheSameFile() && !create(nullptr))
         return 0;
+    const QString uuid = newUuid();
     qint64 id = 0;
     step(Use::Write, [&](QSqlDatabase& db) {
+        if (!db.transaction())
+            return fail(db.lastError());
         QSqlQuery query(db);
         query.prepare(
             QStringLiteral("INSERT INTO sessions (started, window, question, device, operator, uuid)"
@@ -518,21 +564,71 @@ qint64 JournalStore::begin(const QString& started, int windowSeconds, const QStr
         query.addBindValue(notNull(question));
         query.addBindValue(notNull(device));
         query.addBindValue(notNull(operatorName));
-        query.addBindValue(newUuid());
-        if (!query.exec())
-            return fail(query.lastError());
-        id = query.lastInsertId().toLongLong();
+        query.addBindValue(uuid);
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            db.rollback();
+            return fail(error);
+        }
+        const qint64 made = query.lastInsertId().toLongLong();
+        query.finish();
+        // Held before the row can be seen: a delete looks under the same journal lock, so it never finds
+        // the session without its hold.
+        if (!running().hold(made)) {
+            m_error = running().error();
+            db.rollback();
+            return false;
+        }
+        if (!db.commit()) {
+            fail(db.lastError());
+            running().release(made);
+            db.rollback();
+            return false;
+        }
+        id = made;
         return true;
     });
+    if (id > 0)
+        m_recordings[id] = {uuid, false};
     return id;
 }
 
 bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
                           const std::vector<SessionWord>& words, const QString& answer,
                           std::optional<SessionEnd> end) {
-    return step(Use::Write, [&](QSqlDatabase& db) {
+    const auto recording = m_recordings.find(id);
+    if (recording == m_recordings.end()) {
+        m_error = QStringLiteral("session %1 is not being recorded").arg(id);
+        return false;
+    }
+    const QString uuid = recording->second.uuid;
+    const auto endAs = [&recording](SessionEnd reason) {
+        return endText(recording->second.readingsLost ? SessionEnd::ReadingsMissing : reason);
+    };
+    bool gone = false;
+    const bool written = step(Use::Write, [&](QSqlDatabase& db) {
         if (!db.transaction())
             return fail(db.lastError());
+        QSqlQuery own(db);
+        own.prepare(QStringLiteral("SELECT count(*) FROM sessions WHERE id = ? AND uuid = ?"));
+        own.addBindValue(id);
+        own.addBindValue(uuid);
+        if (!own.exec() || !own.next()) {
+            const QSqlError error = own.lastError();
+            db.rollback();
+            return fail(error);
+        }
+        if (own.value(0).toInt() == 0) {
+            own.finish();
+            db.rollback();
+            gone = true;
+            m_error =
+                QStringLiteral("session %1 was deleted from the journal while it was recorded; the rest "
+                               "of it is not kept")
+                    .arg(id);
+            return false;
+        }
+        own.finish();
         QSqlQuery poll(db);
         poll.prepare(
             QStringLiteral("INSERT INTO polls (session, ms, reading1, reading2, reading3, word_index, word,"
@@ -559,13 +655,14 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
         }
         QSqlQuery session(db);
         if (ok) {
-            session.prepare(
-                end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ?")
-                    : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ?"));
+            session.prepare(end ? QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ?"
+                                                 " WHERE id = ? AND uuid = ?")
+                                : QStringLiteral("UPDATE sessions SET answer = ? WHERE id = ? AND uuid = ?"));
             session.addBindValue(notNull(answer));
             if (end)
-                session.addBindValue(endText(*end));
+                session.addBindValue(endAs(*end));
             session.addBindValue(id);
+            session.addBindValue(uuid);
             ok = session.exec();
         }
         if (!ok) {
@@ -577,6 +674,39 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
         }
         return db.commit() || fail(db.lastError());
     });
+    if (!written && !gone && (!polls.empty() || !words.empty()))
+        recording->second.readingsLost = true;
+    if (!written && !gone && end) {
+        // The last batch is lost, but the row can still say so: changing it in place needs none of the room
+        // that the new readings did not get. What went wrong first is what is said.
+        const QString error = m_error;
+        const QSqlError sqlError = m_sqlError;
+        step(Use::Write, [&](QSqlDatabase& db) {
+            QSqlQuery session(db);
+            session.prepare(
+                QStringLiteral("UPDATE sessions SET answer = ?, end_reason = ? WHERE id = ? AND uuid = ?"));
+            session.addBindValue(notNull(answer));
+            session.addBindValue(endAs(*end));
+            session.addBindValue(id);
+            session.addBindValue(uuid);
+            return session.exec() || fail(session.lastError());
+        });
+        m_error = error;
+        m_sqlError = sqlError;
+    }
+    if (gone || end) {
+        running().release(id);
+        m_recordings.erase(recording);
+    }
+    return written;
+}
+
+std::optional<QList<qint64>> JournalStore::runningAmong(const QList<qint64>& ids) {
+    m_error.clear();
+    auto held = running().heldAmong(ids);
+    if (!held)
+        m_error = running().error();
+    return held;
 }
 
 std::vector<JournalSession> JournalStore::list() {
@@ -716,6 +846,15 @@ std::optional<int> JournalStore::remove(const QList<qint64>& ids) {
     const QString in = idList(ids);
     int removed = 0;
     const bool done = step(Use::Write, [&](QSqlDatabase& db) {
+        // Under the journal's lock, which begin() holds while it takes a session's hold: no session can
+        // start running between this look and the delete.
+        const auto held = runningAmong(ids);
+        if (!held)
+            return false;
+        if (!held->isEmpty()) {
+            m_error = stillRunning(*held);
+            return false;
+        }
         if (!db.transaction())
             return fail(db.lastError());
         QSqlQuery query(db);

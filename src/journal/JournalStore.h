@@ -2,6 +2,7 @@
 #pragma once
 
 #include "journal/JournalSession.h"
+#include "journal/RunningSessions.h"
 #include "session/SessionEnd.h"
 
 #include <QList>
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -54,19 +56,33 @@ public:
     QString errorString() const { return m_error; }
 
     // The layout of the tables this program writes, kept in PRAGMA user_version. 0 is the first journal,
-    // without device, operator and uuid; 1 does not yet note which sessions went to a team journal;
-    // open() brings an older journal up to this in place, and refuses a newer one, leaving it as it is.
-    static constexpr int kSchemaVersion = 2;
+    // without device, operator and uuid; 1 does not yet note which sessions went to a team journal; 2
+    // gives the number of a deleted last session to the next one; open() brings an older journal up to
+    // this in place, and refuses a newer one, leaving it as it is.
+    static constexpr int kSchemaVersion = 3;
 
-    // A new session with a UUID of its own, its end reason "interrupted" until record() says otherwise; 0
-    // on failure. `device` is the Telvar X's serial number, `operatorName` user@host. A journal that was
-    // deleted since the last session is begun anew.
+    // A new session with a UUID and a number of its own, never one a deleted session had, its end reason
+    // "interrupted" until record() says otherwise; 0 on failure. `device` is the Telvar X's serial number,
+    // `operatorName` user@host. A journal that was deleted since the last session is begun anew. The
+    // session counts as running (runningAmong) until record() is given its end.
     qint64 begin(const QString& started, int windowSeconds, const QString& question, const QString& device,
                  const QString& operatorName);
-    // Adds polls and words to session `id` and sets its answer so far, in one transaction; with `end`, the
-    // session is finished. Fails when the journal was deleted or replaced since the session began.
+    // Adds polls and words to session `id`, begun by this store, and sets its answer so far, in one
+    // transaction; with `end`, the session is finished and no longer running, written or not. Writes only
+    // to the session's own row, known by its UUID as well as its number: when that row is gone (deleted),
+    // nothing is written and the session is no longer recorded here (writesSession). Fails too when the
+    // journal was deleted or replaced since the session began. Once a batch could not be written, the
+    // session ends as "readings missing" whatever `end` says, so that its row never looks whole.
     bool record(qint64 id, const std::vector<SessionPoll>& polls, const std::vector<SessionWord>& words,
                 const QString& answer, std::optional<SessionEnd> end = std::nullopt);
+    // Whether record() still writes session `id`: begun here, not ended, its row not gone.
+    bool writesSession(qint64 id) const { return m_recordings.contains(id); }
+
+    // The sessions among `ids` that a live program is recording now, from their begin() to their end
+    // (this store's own included), in the order given; nullopt when that cannot be told (errorString()).
+    // A session left without its end by a program that was killed is not running. The locks that tell
+    // are kept in a file beside the journal, `<journal>.running`.
+    std::optional<QList<qint64>> runningAmong(const QList<qint64>& ids);
 
     // Every session without its polls and words, oldest first.
     std::vector<JournalSession> list();
@@ -82,7 +98,8 @@ public:
     // Notes that the sessions with these UUIDs are in the team journal `server`.
     bool markPushed(const QStringList& uuids, const QString& server);
 
-    // Deletes the sessions; returns how many there were.
+    // Deletes the sessions; returns how many there were. Deletes none when any of them is running
+    // (errorString() then says "session N is still running").
     std::optional<int> remove(const QList<qint64>& ids);
 
 private:
@@ -104,7 +121,17 @@ private:
     bool fail(const QSqlError& error);
     bool readDetails(QSqlDatabase& db, JournalSession& session);
 
+    // Puts the running-session locks beside the journal's path.
+    RunningSessions& running();
+
+    struct Recording {
+        QString uuid;
+        bool readingsLost = false;
+    };
+
     QString m_path;
+    RunningSessions m_running;
+    std::map<qint64, Recording> m_recordings;          // the sessions begun here and not yet ended
     std::optional<std::pair<quint64, quint64>> m_file; // device and inode of the writer's journal
     QString m_error;
     QSqlError m_sqlError;

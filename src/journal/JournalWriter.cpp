@@ -30,15 +30,19 @@ void JournalWriter::write(const Batch& batch) {
     const auto found = m_ids.find(batch.token);
     if (found == m_ids.end())
         return;
-    if (!m_store.record(found->second, batch.polls, batch.words, batch.answer, batch.end)) {
+    const qint64 id = found->second;
+    const bool written = m_store.record(id, batch.polls, batch.words, batch.answer, batch.end);
+    // A session whose row is gone is not written again: the rest of it would land nowhere, or on a
+    // session of someone else's.
+    if (batch.end || !m_store.writesSession(id))
+        m_ids.erase(found);
+    if (!written) {
         Q_EMIT problem(
             tr("The session journal %1 could not be written (%2)").arg(m_path, m_store.errorString()));
         return;
     }
-    if (batch.end) {
-        Q_EMIT sessionRecorded(found->second);
-        m_ids.erase(found);
-    }
+    if (batch.end)
+        Q_EMIT sessionRecorded(id);
 }
 
 } // namespace telvar

@@ -386,15 +386,36 @@ QCoro::Task<> SessionHistoryWindow::deleteSelected() {
     if (ids.isEmpty())
         co_return;
     const QPointer<SessionHistoryWindow> self(this);
+    // No question about what would be refused anyway; the delete looks again, since a session may begin
+    // while the question is open.
+    const auto running = m_store.runningAmong(ids);
+    if (running && !running->isEmpty()) {
+        co_await m_prompter.inform(stillRunning(*running));
+        co_return;
+    }
     const bool yes = co_await m_prompter.askYesNo(
         tr("Delete %n session(s) from the journal? They cannot be brought back.", nullptr, int(ids.size())));
     if (!self || !yes)
         co_return;
     if (!m_store.remove(ids)) {
+        const auto runningNow = m_store.runningAmong(ids);
+        if (runningNow && !runningNow->isEmpty()) {
+            co_await m_prompter.inform(stillRunning(*runningNow));
+            co_return;
+        }
         say(tr("The sessions could not be deleted (%1)").arg(m_store.errorString()));
         co_return;
     }
     reload();
+}
+
+QString SessionHistoryWindow::stillRunning(const QList<qint64>& ids) {
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers << QString::number(id);
+    return ids.size() == 1 ? tr("Session %1 is still running; nothing was deleted.").arg(numbers.first())
+                           : tr("Sessions %1 are still running; nothing was deleted.")
+                                 .arg(numbers.join(QStringLiteral(", ")));
 }
 
 void SessionHistoryWindow::say(const QString& text) {

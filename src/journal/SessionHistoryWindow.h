@@ -71,6 +71,8 @@ private:
     void chooseExportFile(bool selectedOnly);
     void chooseReportFile();
     void say(const QString& text);
+    // The message for a delete refused because these sessions are being recorded.
+    static QString stillRunning(const QList<qint64>& ids);
     // Reads the team journal on a thread; `then` runs here with the answer.
     void askTeam(TeamJournalQuery::Kind kind, const QList<qint64>& ids,
                  std::function<void(const std::vector<JournalSession>&)> then);

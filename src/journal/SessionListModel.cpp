@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/SessionListModel.h"
 
+#include "session/SessionEnd.h"
+
 #include <QDateTime>
 #include <QLocale>
 
@@ -102,6 +104,10 @@ QVariant SessionListModel::data(const QModelIndex& index, int role) const {
     case Question:
         return session.question.simplified();
     case Answer:
+        // A session that lost readings must not pass for a whole one at a glance.
+        if (session.end == endText(SessionEnd::ReadingsMissing))
+            return role == Qt::ToolTipRole ? tr("Some of this session's readings could not be written")
+                                           : tr("%1 (readings missing)").arg(session.answer.trimmed());
         return session.answer.trimmed();
     case Words:
         return session.wordCount;

@@ -18,7 +18,7 @@ void guardProgramFiles(const ProgramFilePaths& paths) {
     // put it.
     if (!paths.journal.isEmpty()) {
         const QString journal = fileidentity::placeOf(paths.journal);
-        for (const char* beside : {"", ".lock", "-journal", "-wal", "-shm"})
+        for (const char* beside : {"", ".lock", ".running", "-journal", "-wal", "-shm"})
             ownfiles::guard(journal + QLatin1String(beside), QLatin1String(kJournalRole));
     }
     for (const QString& stateFile : paths.stateFiles) {

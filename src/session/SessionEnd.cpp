@@ -7,11 +7,12 @@
 namespace telvar {
 
 namespace {
-const std::array<std::pair<SessionEnd, const char*>, 4> kTexts{{
+const std::array<std::pair<SessionEnd, const char*>, 5> kTexts{{
     {SessionEnd::WindowEnded, "window ended"},
     {SessionEnd::DeviceGone, "device gone"},
     {SessionEnd::ProgramClosed, "program closed"},
     {SessionEnd::Interrupted, "interrupted"},
+    {SessionEnd::ReadingsMissing, "readings missing"},
 }};
 } // namespace
 

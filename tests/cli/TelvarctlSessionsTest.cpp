@@ -21,6 +21,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -66,7 +68,7 @@ private Q_SLOTS:
 
         static const QRegularExpression line(
             QStringLiteral("^1\\t\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\t6\\tAnyone\\?"
-                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\n$"));
+                           "\\t SUPPER CARRIER\\t(SIM-[0-9A-F]{8})\\twindow ended\\n$"));
         const QString listed = sessionsVerb({}).out;
         const QRegularExpressionMatch listing = line.match(listed);
         QVERIFY2(listing.hasMatch(), qPrintable(listed));
@@ -200,6 +202,92 @@ private Q_SLOTS:
         QCOMPARE(kept[0].end, QStringLiteral("window ended"));
         QCOMPARE(kept[1].question, QStringLiteral("theirs"));
         QCOMPARE(kept[1].end, QStringLiteral("window ended"));
+    }
+
+    // A delete of a session that a live program still records is refused, and takes none of the others
+    // named with it; one that ended, or that a killed program left without its end, goes.
+    void deletingASessionStillRecordedIsRefused_data() {
+        QTest::addColumn<QString>("recorder");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("still running") << "running" << false;
+        QTest::newRow("ended") << "ended" << true;
+        QTest::newRow("left by a killed program") << "killed" << true;
+    }
+    void deletingASessionStillRecordedIsRefused() {
+        using telvar::PollOutcome;
+        using telvar::SessionPoll;
+        QFETCH(QString, recorder);
+        QFETCH(bool, deleted);
+        auto store = std::make_unique<JournalStore>();
+        QVERIFY(store->open(journal()));
+        const SessionPoll poll{200, {9, 8, 7}, 9, QString(), PollOutcome::OutsideRange};
+        const qint64 finished =
+            store->begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("done"), {}, {});
+        QVERIFY(store->record(finished, {poll}, {}, {}, telvar::SessionEnd::WindowEnded));
+        const qint64 id =
+            store->begin(QStringLiteral("2026-12-09T10:01:00+00:00"), 24, QStringLiteral("long"), {}, {});
+        QVERIFY(store->record(id, {poll}, {}, {},
+                              recorder == QLatin1String("ended")
+                                  ? std::optional(telvar::SessionEnd::WindowEnded)
+                                  : std::nullopt));
+        if (recorder == QLatin1String("killed"))
+            store.reset(); // the row is all that a killed program leaves
+
+        const ProcessResult result =
+            sessionsVerb({"delete", QString::number(finished), QString::number(id), "--yes"});
+        QCOMPARE(result.exitCode, deleted ? 0 : 1);
+        QCOMPARE(result.err.contains(QStringLiteral("session %1 is still running").arg(id)), !deleted);
+        QCOMPARE(sessions().size(), std::size_t(deleted ? 0 : 2));
+    }
+
+    // The session of one telvarctl still asking is not deleted by another, nor is any session named with
+    // it; a session asked meanwhile gets a number of its own with its own answer, and a deleted number is
+    // never given again.
+    void aSessionBeingAskedKeepsItsNumberAndItsReadings() {
+        {
+            JournalStore store;
+            QVERIFY(store.open(journal()));
+            const qint64 first =
+                store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("FIRST"), {}, {});
+            QVERIFY(store.record(first, {}, {}, {}, telvar::SessionEnd::WindowEnded));
+        }
+        QProcess longer;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TELVAR_TIME_DIVISOR"), QStringLiteral("6")); // 24 s in 4 s
+        longer.setProcessEnvironment(environment);
+        longer.setWorkingDirectory(m_folder.path());
+        longer.start(QStringLiteral(TELVARCTL_PATH),
+                     {"--journal", journal(), "--simulate", "--data-dir", m_data.path(), "--sensor",
+                      "9/8/7x100000", "ask", "LONG", "--window", "24"});
+        QTRY_VERIFY_WITH_TIMEOUT(sessions().size() == 2 && !sessions().back().polls.empty(), 20000);
+        const qint64 id = sessions().back().id;
+        const ProcessResult refused = sessionsVerb({"delete", "1", QString::number(id), "--yes"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("session %1 is still running").arg(id)),
+                 qPrintable(refused.err));
+        QCOMPARE(ask({"--sensor", "5", "ask", "SHORT", "--window", "6"}).exitCode, 0);
+        QVERIFY(longer.waitForFinished(30000));
+        QCOMPARE(longer.exitCode(), 0);
+
+        const std::vector<JournalSession> kept = sessions();
+        QCOMPARE(kept.size(), std::size_t(3));
+        QCOMPARE(kept[0].question, QStringLiteral("FIRST"));
+        QCOMPARE(kept[1].id, id);
+        QCOMPARE(kept[1].question, QStringLiteral("LONG"));
+        QCOMPARE(kept[1].end, QStringLiteral("window ended"));
+        for (const telvar::SessionPoll& poll : kept[1].polls)
+            QCOMPARE(poll.readings, (std::array<int, 3>{9, 8, 7}));
+        const qint64 shortId = kept[2].id;
+        QVERIFY(shortId > id);
+        QCOMPARE(kept[2].question, QStringLiteral("SHORT"));
+        QCOMPARE(kept[2].answer, QStringLiteral(" SUPPER"));
+        QCOMPARE(kept[2].polls.front().readings, (std::array<int, 3>{5, 0, 0}));
+
+        QCOMPARE(sessionsVerb({"delete", QString::number(shortId), "--yes"}).exitCode, 0);
+        JournalStore store;
+        QVERIFY(store.open(journal()));
+        QCOMPARE(store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("next"), {}, {}),
+                 shortId + 1);
     }
 
     // A command that cannot write its output all the way fails and leaves what was there; one aimed at

@@ -123,6 +123,7 @@ private Q_SLOTS:
         QTest::newRow("journal") << "sessions.db" << true;
         QTest::newRow("journal through a link") << "link-to-journal" << true;
         QTest::newRow("journal's lock") << "sessions.db.lock" << true;
+        QTest::newRow("journal's running sessions") << "sessions.db.running" << true;
         QTest::newRow("state file by another name") << "data/../device.json" << true;
         QTest::newRow("session log") << "log.qnx" << true;
         QTest::newRow("word file") << "data/mainw.txt" << true;

@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace telvar;
 
@@ -158,6 +159,47 @@ private Q_SLOTS:
         JournalStore store;
         QVERIFY(store.open(journal()));
         QCOMPARE(store.list().size(), std::size_t(2));
+    }
+
+    // Only a session that a live program still records is kept from deletion, and with it every other one
+    // chosen at the same time; one that ended, or that a killed program left without its end, goes.
+    void aSessionStillRecordedIsNotDeleted_data() {
+        QTest::addColumn<QString>("recorder");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("still running") << "running" << false;
+        QTest::newRow("ended") << "ended" << true;
+        QTest::newRow("left by a killed program") << "killed" << true;
+    }
+    void aSessionStillRecordedIsNotDeleted() {
+        QFETCH(QString, recorder);
+        QFETCH(bool, deleted);
+        auto store = std::make_unique<JournalStore>();
+        QVERIFY(store->open(journal()));
+        const qint64 id =
+            store->begin(QStringLiteral("2024-03-09T08:00:00+01:00"), 24, QStringLiteral("Long?"), {}, {});
+        QVERIFY(id > 0);
+        const SessionPoll poll{200, {9, 1, 2}, 9, {}, PollOutcome::OutsideRange};
+        QVERIFY(store->record(id, {poll}, {}, {},
+                              recorder == QLatin1String("ended") ? std::optional(SessionEnd::WindowEnded)
+                                                                 : std::nullopt));
+        if (recorder == QLatin1String("killed"))
+            store.reset(); // all a killed program leaves: its row, and no hold on it
+        m_window->reload();
+        table()->selectionModel()->select(
+            QItemSelection(table()->model()->index(0, 0), table()->model()->index(1, 0)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(m_window->selectedIds(), (QList<qint64>{id, id - 1}));
+
+        m_prompter.texts.clear();
+        m_window->deleteSelected();
+        const QStringList left = questions();
+        QCOMPARE(left.contains(QStringLiteral("Long?")), !deleted);
+        QCOMPARE(left.contains(QStringLiteral("Who wins?")), !deleted);
+        QCOMPARE(m_prompter.texts.size(), 1);
+        QCOMPARE(m_prompter.texts.first().contains(QStringLiteral("Session %1 is still running").arg(id)),
+                 !deleted);
+        if (store && !deleted) // the rest of it still reaches its row
+            QVERIFY(store->record(id, {poll}, {}, QStringLiteral(" SUPPER"), SessionEnd::WindowEnded));
     }
 
     void theSelectedSessionsAreSavedAsAReportOfAPageEach() {

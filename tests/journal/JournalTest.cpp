@@ -4,7 +4,9 @@
 #include "journal/JournalStore.h"
 #include "journal/SensorTrace.h"
 #include "journal/SessionJournal.h"
+#include "journal/SessionListModel.h"
 #include "session/SessionController.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 #include "vocab/BuiltinVocabulary.h"
@@ -12,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -20,6 +23,9 @@
 #include <QUuid>
 
 #include <memory>
+#include <optional>
+
+#include <sys/stat.h>
 
 using namespace telvar;
 using namespace std::chrono_literals;
@@ -44,6 +50,22 @@ bool sqlOn(const QString& file, const QStringList& statements) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
     return ok;
+}
+
+// The tables of the first journal, before it named devices and kept a layout version.
+QStringList firstJournal() {
+    return {
+        QStringLiteral("PRAGMA application_id=1414941233"),
+        QStringLiteral("CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
+                       "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
+                       "NOT NULL DEFAULT 'interrupted')"),
+        QStringLiteral("CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                       "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
+                       "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
+                       "not_shown TEXT)"),
+        QStringLiteral("CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
+                       "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
+    };
 }
 
 int userVersion(const QString& file) {
@@ -73,6 +95,21 @@ QByteArray damagedJournal() {
         return {};
     QByteArray bytes = journal.readAll();
     return bytes.left(100) + QByteArray(bytes.size() - 100, 'x');
+}
+
+int rowsIn(const QString& file, const QString& table) {
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by hand"));
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table)) && query.next())
+                rows = query.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
+    return rows;
 }
 
 } // namespace
@@ -190,29 +227,17 @@ private Q_SLOTS:
         const QString file = path("sessions.db");
         QVERIFY(sqlOn(
             file,
-            {
-                QStringLiteral("PRAGMA application_id=1414941233"),
-                QStringLiteral(
-                    "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started TEXT NOT NULL, window INTEGER "
-                    "NOT NULL, question TEXT NOT NULL, answer TEXT NOT NULL DEFAULT '', end_reason TEXT "
-                    "NOT NULL DEFAULT 'interrupted')"),
-                QStringLiteral(
-                    "CREATE TABLE polls (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, reading1 INTEGER NOT NULL, reading2 INTEGER NOT NULL, reading3 INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL, shown INTEGER NOT NULL, "
-                    "not_shown TEXT)"),
-                QStringLiteral(
-                    "CREATE TABLE words (session INTEGER NOT NULL REFERENCES sessions(id), ms INTEGER "
-                    "NOT NULL, word_index INTEGER NOT NULL, word TEXT NOT NULL)"),
-                QStringLiteral(
-                    "INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', ' SUPPER', "
-                    "'window ended')"),
-                QStringLiteral(
-                    "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
-                    "'interrupted')"),
-                QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
-                QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
-            }));
+            firstJournal() +
+                QStringList{
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', ' SUPPER', "
+                        "'window ended')"),
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                        "'interrupted')"),
+                    QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
+                    QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
+                }));
         // A reader lists it as it is and changes nothing; the first writer brings it up to date.
         QCOMPARE(journalled(file).size(), std::size_t(2));
         QCOMPARE(userVersion(file), 0);
@@ -243,6 +268,194 @@ private Q_SLOTS:
         QCOMPARE(after[1].uuid, migrated[1].uuid);
         QCOMPARE(after[2].id, 5);
         QCOMPARE(after[2].device, m_device->device().serialNumber());
+    }
+
+    // A journal of version 2 gave the number of a deleted last session to the next one. It is brought up
+    // to date in place, every session, reading, word and push kept; from then on no number comes back,
+    // not even one whose session is only left as readings.
+    void aJournalThatReusedNumbersIsMigratedAndNeverReusesOne() {
+        const QString file = path("sessions.db");
+        const QString uuid1 = QStringLiteral("0b4c5f7e-8a1d-4b7e-9c55-3f0e8d2a6b11");
+        const QString uuid4 = QStringLiteral("5d0e2c9a-1f3b-4e8d-a6c7-9b2f4e1d8c04");
+        QVERIFY(sqlOn(
+            file,
+            firstJournal() +
+                QStringList{
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN device TEXT NOT NULL DEFAULT ''"),
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN operator TEXT NOT NULL DEFAULT ''"),
+                    QStringLiteral("ALTER TABLE sessions ADD COLUMN uuid TEXT"),
+                    QStringLiteral("CREATE UNIQUE INDEX sessions_by_uuid ON sessions(uuid)"),
+                    QStringLiteral(
+                        "CREATE TABLE team_pushes (uuid TEXT NOT NULL, server TEXT NOT NULL, PRIMARY "
+                        "KEY (uuid, server)) WITHOUT ROWID"),
+                    QStringLiteral("INSERT INTO sessions VALUES (1, '2024-03-07T14:05:09+01:00', 6, 'first', "
+                                   "' SUPPER', 'window ended', 'TX-1', 'ann@bench', '%1')")
+                        .arg(uuid1),
+                    QStringLiteral(
+                        "INSERT INTO sessions VALUES (4, '2024-03-08T09:00:00+01:00', 12, 'second', '', "
+                        "'window ended', 'TX-1', 'ann@bench', '%1')")
+                        .arg(uuid4),
+                    QStringLiteral("INSERT INTO polls VALUES (1, 200, 5, 40, 90, 5, 'SUPPER', 1, NULL)"),
+                    QStringLiteral("INSERT INTO words VALUES (1, 200, 5, 'SUPPER')"),
+                    // What came for session 6 after it was deleted while it was recorded.
+                    QStringLiteral("INSERT INTO polls VALUES (6, 400, 9, 9, 9, 9, '', 0, 'outside 1-2048')"),
+                    QStringLiteral("INSERT INTO team_pushes VALUES ('%1', 'team.example')").arg(uuid1),
+                    QStringLiteral("PRAGMA user_version=2"),
+                }));
+        QCOMPARE(journalled(file).size(), std::size_t(2)); // read as it is, left as it is
+        QCOMPARE(userVersion(file), 2);
+
+        JournalStore store;
+        QVERIFY(store.open(file));
+        QCOMPARE(userVersion(file), JournalStore::kSchemaVersion);
+        const std::vector<JournalSession> migrated = journalled(file);
+        QCOMPARE(migrated.size(), std::size_t(2));
+        QCOMPARE(migrated[0].id, 1);
+        QCOMPARE(migrated[1].id, 4);
+        QCOMPARE(migrated[0].uuid, uuid1);
+        QCOMPARE(migrated[1].uuid, uuid4);
+        QCOMPARE(migrated[0].answer, QStringLiteral(" SUPPER"));
+        QCOMPARE(migrated[0].device, QStringLiteral("TX-1"));
+        QCOMPARE(migrated[0].polls.size(), std::size_t(1));
+        QCOMPARE(migrated[0].words.size(), std::size_t(1));
+        QCOMPARE(store.waitingCount(QStringLiteral("team.example")), std::optional(1));
+
+        const auto ask = [&store] {
+            const qint64 id =
+                store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("Q"), {}, {});
+            return id > 0 && store.record(id, {}, {}, {}, SessionEnd::WindowEnded) ? id : 0;
+        };
+        QCOMPARE(ask(), 7);
+        QCOMPARE(store.remove({7}), std::optional(1));
+        QCOMPARE(ask(), 8);
+        QCOMPARE(store.remove({4, 8}), std::optional(2));
+        QCOMPARE(ask(), 9);
+        QVERIFY(journalled(file)[1].polls.empty());
+    }
+
+    // A session's row deleted behind the recorder's back (by hand, or by a program that knew nothing of
+    // running sessions) stops the recording of it, said once; the rest of it never reaches another
+    // session, least of all the next one.
+    void aSessionDeletedWhileRecordedTakesNoOtherSessionsReadings() {
+        // A window long enough that the row is surely deleted before it ends, ended as soon as that is said.
+        Timings::setDivisor(5);
+        const auto restore = qScopeGuard([] { Timings::setDivisor(20); });
+        m_session = std::make_unique<SessionController>(m_device->link, m_vocabulary);
+        m_session->log().setPath(path("log.qnx"));
+        const QString file = path("sessions.db");
+        SessionJournal journal(file);
+        QSignalSpy said(&journal, &SessionJournal::problem);
+        journal.follow(*m_session);
+        m_device->script(QStringLiteral("9/8/7x1000"));
+        QSignalSpy ended(m_session.get(), &SessionController::sessionEnded);
+        QVERIFY(m_session->ask(QStringLiteral("long"), ResponseWindow::Seconds24));
+        QTRY_VERIFY(journalled(file).size() == 1 && !journalled(file).front().polls.empty());
+        const qint64 id = journalled(file).front().id;
+        QVERIFY(sqlOn(file, {QStringLiteral("DELETE FROM polls WHERE session = %1").arg(id),
+                             QStringLiteral("DELETE FROM words WHERE session = %1").arg(id),
+                             QStringLiteral("DELETE FROM sessions WHERE id = %1").arg(id)}));
+        QTRY_COMPARE(said.size(), 1);
+        QVERIFY2(said.first().first().toString().contains(QStringLiteral("session %1 was deleted").arg(id)),
+                 qPrintable(said.first().first().toString()));
+        QVERIFY(ended.isEmpty()); // the session itself goes on
+        m_session->endNow();
+        QVERIFY(!ended.isEmpty() || ended.wait(20000));
+        QTRY_VERIFY(!m_session->isTickRunning());
+
+        QVERIFY(runSession(QStringLiteral("5"), QStringLiteral("short")));
+        QTRY_VERIFY(!journalled(file).empty() &&
+                    journalled(file).front().end == QLatin1String("window ended"));
+        const std::vector<JournalSession> kept = journalled(file);
+        QCOMPARE(kept.size(), std::size_t(1));
+        QVERIFY(kept.front().id > id);
+        QCOMPARE(kept.front().question, QStringLiteral("short"));
+        QCOMPARE(kept.front().polls.front().readings, (std::array<int, 3>{5, 0, 0}));
+        for (const SessionPoll& poll : kept.front().polls)
+            QVERIFY(poll.readings != (std::array<int, 3>{9, 8, 7}));
+        QVERIFY(sqlOn(file, {QStringLiteral("DELETE FROM polls WHERE session = %1").arg(kept.front().id)}));
+        QCOMPARE(rowsIn(file, QStringLiteral("polls")), 0); // nothing came for the deleted one
+        QCOMPARE(said.size(), 1);
+    }
+
+    // A session some of whose readings could not be written (a full disk) ends as "readings missing", not
+    // as a whole one: whichever batch was lost, even the last.
+    void aSessionThatLostReadingsSaysSo_data() {
+        QTest::addColumn<int>("lost"); // the batch written on a full disk; -1 for none
+        QTest::addColumn<QString>("end");
+        QTest::newRow("whole") << -1 << "window ended";
+        QTest::newRow("a batch on the way") << 1 << "readings missing";
+        QTest::newRow("the last batch") << 2 << "readings missing";
+    }
+    void aSessionThatLostReadingsSaysSo() {
+        QFETCH(int, lost);
+        const QString file = path("sessions.db");
+        JournalStore store;
+        QVERIFY(store.open(file));
+        const qint64 id =
+            store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 24, QStringLiteral("Q"), {}, {});
+        QVERIFY(id > 0);
+        // Enough readings that each batch needs pages the file does not have yet.
+        const std::vector<SessionPoll> batch(300,
+                                             SessionPoll{200, {9, 8, 7}, 9, {}, PollOutcome::OutsideRange});
+        for (int n = 0; n < 3; ++n) {
+            std::optional<test::FileSizeLimit> full;
+            if (n == lost)
+                full.emplace(rlim_t(QFileInfo(file).size()));
+            const bool last = n == 2;
+            QCOMPARE(store.record(id, batch, {}, QStringLiteral(" SUPPER"),
+                                  last ? std::optional(SessionEnd::WindowEnded) : std::nullopt),
+                     n != lost);
+        }
+        QVERIFY(!store.writesSession(id));
+        const std::vector<JournalSession> kept = journalled(file);
+        QCOMPARE(kept.size(), std::size_t(1));
+        QTEST(kept.front().end, "end");
+        QCOMPARE(kept.front().answer, QStringLiteral(" SUPPER"));
+        QCOMPARE(kept.front().polls.size(), batch.size() * (lost < 0 ? 3 : 2));
+        SessionListModel history;
+        history.setSessions(kept);
+        QCOMPARE(
+            history.index(0, SessionListModel::Answer).data().toString().contains(QLatin1String("missing")),
+            lost >= 0);
+    }
+
+    // The file of the running sessions' locks is a regular file or nothing: whatever else is at its path
+    // is refused by recorder and delete alike, and left as it is.
+    void theRunningSessionsFileIsOnlyEverARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"fifo", "folder", "link"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void theRunningSessionsFileIsOnlyEverARegularFile() {
+        QFETCH(QString, kind);
+        const QString file = path("sessions.db");
+        const QString running = file + QStringLiteral(".running");
+        JournalStore store;
+        QVERIFY(store.open(file));
+        const qint64 ended =
+            store.begin(QStringLiteral("2026-12-09T10:00:00+00:00"), 6, QStringLiteral("before"), {}, {});
+        QVERIFY(ended > 0 && store.record(ended, {}, {}, {}, SessionEnd::WindowEnded));
+        QVERIFY(QFile::remove(running));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(running).constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(running));
+        else
+            QVERIFY(QFile::link(path("elsewhere"), running));
+
+        QCOMPARE(
+            store.begin(QStringLiteral("2026-12-09T10:01:00+00:00"), 6, QStringLiteral("refused"), {}, {}),
+            0);
+        QVERIFY2(store.errorString().contains(QStringLiteral("not a regular file")),
+                 qPrintable(store.errorString()));
+        JournalStore reader;
+        QVERIFY(reader.openToRead(file));
+        QCOMPARE(reader.runningAmong({ended}), std::nullopt);
+        QCOMPARE(reader.remove({ended}), std::nullopt);
+        QCOMPARE(journalled(file).size(), std::size_t(1));
+        const QFileInfo left(running);
+        QVERIFY(left.isSymLink() || left.isDir() || (left.exists() && !left.isFile()));
+        QVERIFY(!QFileInfo::exists(path("elsewhere")));
     }
 
     void aJournalThatCannotBeUsedIsSaidOnceAndTheSessionRunsOn_data() {

@@ -68,7 +68,7 @@ template <typename Journal> int list(CliContext& context, Journal& journal) {
         return context.fail(QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
     for (const JournalSession& s : sessions) {
         context.out() << s.id << '\t' << s.started << '\t' << s.window << '\t' << oneField(s.question) << '\t'
-                      << oneField(s.answer) << '\t' << s.device << '\n';
+                      << oneField(s.answer) << '\t' << s.device << '\t' << s.end << '\n';
     }
     context.out().flush();
     return kExitOk;
@@ -177,6 +177,16 @@ QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStrin
             QStringLiteral("the journal could not be read: %1").arg(journal.errorString()));
     if (!allFound(context, *ids, sessions))
         co_return kExitFailure;
+    // Asked before the question, and asked again by the delete itself: a session may begin meanwhile.
+    const auto running = journal.runningAmong(*ids);
+    if (!running)
+        co_return context.fail(QStringLiteral("nothing was deleted: %1").arg(journal.errorString()));
+    if (!running->isEmpty()) {
+        QStringList named;
+        for (const qint64 id : *running)
+            named << QStringLiteral("session %1 is still running").arg(id);
+        co_return context.fail(named.join(QStringLiteral("; ")) + QStringLiteral("; nothing was deleted"));
+    }
     const QString question = ids->size() == 1
                                  ? QStringLiteral("Delete session %1 from the journal?").arg(ids->first())
                                  : QStringLiteral("Delete %1 sessions from the journal?").arg(ids->size());
@@ -232,9 +242,11 @@ Verb sessionsVerb() {
                        "Every question asked is kept in the session journal (sessions.db in the user's data\n"
                        "folder, or the file --journal names) with its sensor readings and words.\n"
                        "Without more words, one line per session, oldest first:\n"
-                       "  ID<TAB>STARTED<TAB>WINDOW<TAB>QUESTION<TAB>ANSWER<TAB>DEVICE\n"
+                       "  ID<TAB>STARTED<TAB>WINDOW<TAB>QUESTION<TAB>ANSWER<TAB>DEVICE<TAB>END\n"
                        "DEVICE is the serial number of the Telvar X asked (empty for a session kept before\n"
-                       "the journal knew devices).\n"
+                       "the journal knew devices). END is how the session ended: window ended, device gone,\n"
+                       "program closed, interrupted (or still running), or readings missing when some of\n"
+                       "its readings could not be written. A session's ID is never given to another.\n"
                        "show prints one session's readings as ask --trace writes them. export writes the\n"
                        "sessions named (all when none is) as JSON, with their device, operator (user@host),\n"
                        "words and readings, or as CSV, the readings of every session led by its id and\n"
@@ -243,7 +255,8 @@ Verb sessionsVerb() {
                        "device, the trace of the readings with every word marked, and the table of the\n"
                        "words; FILE's extension chooses PDF (a page per session), SVG or PNG (the pages one\n"
                        "below another).\n"
-                       "delete asks first; --yes deletes at once.\n"
+                       "delete asks first; --yes deletes at once. A session that a program is still\n"
+                       "recording is not deleted, nor is any other named with it (exit status 1).\n"
                        "push and --team need the global option --team-journal URL.\n"
                        "push copies the finished sessions that have not gone yet to the team journal and\n"
                        "says how many went; exit status 1, with the sessions kept here, when the server\n"
