@@ -665,10 +665,19 @@ bool JournalStore::record(qint64 id, const std::vector<SessionPoll>& polls,
             session.addBindValue(uuid);
             ok = session.exec();
         }
+        // A copy pushed to a team journal before the end (its program stalled past a push) is no longer
+        // this session as it is: it waits to be pushed again, whole.
+        QSqlQuery pushes(db);
+        if (ok && end) {
+            pushes.prepare(QStringLiteral("DELETE FROM team_pushes WHERE uuid = ?"));
+            pushes.addBindValue(uuid);
+            ok = pushes.exec();
+        }
         if (!ok) {
-            const QSqlError error = poll.lastError().isValid()   ? poll.lastError()
-                                    : word.lastError().isValid() ? word.lastError()
-                                                                 : session.lastError();
+            const QSqlError error = poll.lastError().isValid()      ? poll.lastError()
+                                    : word.lastError().isValid()    ? word.lastError()
+                                    : session.lastError().isValid() ? session.lastError()
+                                                                    : pushes.lastError();
             db.rollback();
             return fail(error);
         }
@@ -780,16 +789,42 @@ bool JournalStore::readDetails(QSqlDatabase& db, JournalSession& session) {
     return true;
 }
 
+bool JournalStore::waitingClause(QSqlDatabase& db, const QString& server, QString* clause) {
+    // An unfinished session whose window is long past is one its program died in, unless a live program
+    // still records it (one that stalled): that one goes when it has its end.
+    QSqlQuery unfinished(db);
+    unfinished.setForwardOnly(true);
+    unfinished.prepare(QStringLiteral("SELECT id FROM sessions WHERE end_reason = 'interrupted' AND %1")
+                           .arg(QString::fromLatin1(kWaiting)));
+    unfinished.addBindValue(server);
+    if (!unfinished.exec())
+        return fail(unfinished.lastError());
+    QList<qint64> ids;
+    while (unfinished.next())
+        ids << unfinished.value(0).toLongLong();
+    *clause = QString::fromLatin1(kWaiting);
+    if (ids.isEmpty())
+        return true;
+    // When it cannot be told which are still recorded, none of them goes yet.
+    const QList<qint64> running = runningAmong(ids).value_or(ids);
+    if (!running.isEmpty())
+        *clause += QStringLiteral(" AND id NOT IN (%1)").arg(idList(running));
+    return true;
+}
+
 std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QString& server, int limit) {
     m_error.clear();
     std::vector<JournalSession> sessions;
     const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QString waiting;
+        if (!waitingClause(db, server, &waiting))
+            return false;
         QSqlQuery query(db);
         query.setForwardOnly(true);
         query.prepare(
             QStringLiteral("SELECT id, started, window, question, answer, end_reason, device, operator,"
                            " uuid FROM sessions WHERE %1 ORDER BY id LIMIT %2")
-                .arg(QString::fromLatin1(kWaiting))
+                .arg(waiting)
                 .arg(limit));
         query.addBindValue(server);
         if (!query.exec())
@@ -809,9 +844,11 @@ std::optional<std::vector<JournalSession>> JournalStore::waitingFor(const QStrin
 std::optional<int> JournalStore::waitingCount(const QString& server) {
     int count = 0;
     const bool read = step(Use::Read, [&](QSqlDatabase& db) {
+        QString waiting;
+        if (!waitingClause(db, server, &waiting))
+            return false;
         QSqlQuery query(db);
-        query.prepare(
-            QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(QString::fromLatin1(kWaiting)));
+        query.prepare(QStringLiteral("SELECT count(*) FROM sessions WHERE %1").arg(waiting));
         query.addBindValue(server);
         if (!query.exec() || !query.next())
             return fail(query.lastError());

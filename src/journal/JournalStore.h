@@ -90,8 +90,9 @@ public:
     // are left out.
     std::optional<std::vector<JournalSession>> read(const QList<qint64>& ids = {});
     // The finished sessions that have not gone to the team journal `server` yet, whole, oldest first, at
-    // most `limit`. A session counts as finished once it has its end, or when its window is long past (a
-    // program that died while asking).
+    // most `limit`. A session counts as finished once it has its end, or when its window is long past and
+    // no live program records it (its program died while asking). A session that gets its end after a
+    // push waits to go again.
     std::optional<std::vector<JournalSession>> waitingFor(const QString& server, int limit);
     // How many finished sessions wait for `server`.
     std::optional<int> waitingCount(const QString& server);
@@ -120,6 +121,8 @@ private:
     bool stillTheSameFile();
     bool fail(const QSqlError& error);
     bool readDetails(QSqlDatabase& db, JournalSession& session);
+    // The condition of a session waiting for `server` (bound once, as the query's first value).
+    bool waitingClause(QSqlDatabase& db, const QString& server, QString* clause);
 
     // Puts the running-session locks beside the journal's path.
     RunningSessions& running();

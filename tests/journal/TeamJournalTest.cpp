@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <set>
 
 using namespace telvar;
@@ -228,36 +229,32 @@ private Q_SLOTS:
         QFETCH(int, pushed);
         QFETCH(QString, kept);
         QFETCH(int, polls);
-        const auto copy = [](const QString& end) {
+        const auto session = [](const QString& uuid, const QString& end, int polls) {
+            JournalSession made;
+            made.started = QStringLiteral("2024-03-07T14:05:00+01:00");
+            made.window = 6;
+            made.question = QStringLiteral("Who?");
+            made.end = end;
+            made.device = QStringLiteral("TVX-A");
+            made.operatorName = QStringLiteral("ann@lab");
+            made.uuid = uuid;
+            for (int n = 0; n < polls; ++n)
+                made.polls.push_back({200 * (n + 1), {n, 0, 0}, n, QStringLiteral("W"), PollOutcome::Shown});
+            made.words.push_back({200, 0, QStringLiteral("SUPPER")});
+            return made;
+        };
+        const auto copy = [&session](const QString& end) {
             const bool finished = end != QLatin1String("interrupted");
-            JournalSession session{7,
-                                   QStringLiteral("2024-03-07T14:05:00+01:00"),
-                                   6,
-                                   QStringLiteral("Who?"),
-                                   finished ? QStringLiteral(" SUPPER TEA") : QStringLiteral(" SUPPER"),
-                                   end,
-                                   QStringLiteral("TVX-A"),
-                                   QStringLiteral("ann@lab"),
-                                   QStringLiteral("5f0c2c3e-54b6-4a43-9b4e-2f0d6c0c3a11")};
-            for (int n = 0; n < (finished ? 14 : 9); ++n)
-                session.polls.push_back(
-                    {200 * (n + 1), {n, 0, 0}, n, QStringLiteral("W"), PollOutcome::Shown});
-            session.words.push_back({200, 0, QStringLiteral("SUPPER")});
+            JournalSession made =
+                session(QStringLiteral("5f0c2c3e-54b6-4a43-9b4e-2f0d6c0c3a11"), end, finished ? 14 : 9);
             if (finished)
-                session.words.push_back({2000, 9, QStringLiteral("TEA")});
-            return session;
+                made.words.push_back({2000, 9, QStringLiteral("TEA")});
+            return made;
         };
         TeamJournal team;
         QVERIFY2(team.open(m_address), qPrintable(team.errorString()));
-        QVERIFY(team.push({JournalSession{1,
-                                          QStringLiteral("2024-03-07T14:00:00+01:00"),
-                                          6,
-                                          QStringLiteral("Before"),
-                                          {},
-                                          QStringLiteral("window ended"),
-                                          {},
-                                          {},
-                                          QStringLiteral("0b7c9b1e-97f1-4d7e-8f8b-1c3b4b1f2a00")}}));
+        QVERIFY(team.push({session(QStringLiteral("0b7c9b1e-97f1-4d7e-8f8b-1c3b4b1f2a00"),
+                                   QStringLiteral("window ended"), 1)}));
         if (!held.isEmpty())
             QVERIFY(team.push({copy(held)}));
 
@@ -271,6 +268,66 @@ private Q_SLOTS:
         QCOMPARE(there[1].end, kept);
         QCOMPARE(int(there[1].polls.size()), polls);
         QCOMPARE(there[1].wordCount, int(there[1].words.size()));
+    }
+
+    // A session whose program stalls long past its window is still recorded: it goes once it ends, whole;
+    // one whose program died goes as it was left; one an older program pushed before its end is replaced.
+    void aSessionGoesToTheTeamOnlyWhenItIsFinal_data() {
+        QTest::addColumn<QString>("fate");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("polls");
+        QTest::newRow("stalls, then ends") << "ends"
+                                           << "window ended" << 14;
+        QTest::newRow("its program dies") << "dies"
+                                          << "interrupted" << 9;
+        QTest::newRow("pushed before its end, then ends") << "pushed early"
+                                                          << "window ended" << 14;
+    }
+    void aSessionGoesToTheTeamOnlyWhenItIsFinal() {
+        QFETCH(QString, fate);
+        QFETCH(QString, kept);
+        QFETCH(int, polls);
+        const auto readings = [](int from, int count) {
+            std::vector<SessionPoll> made;
+            for (int n = from; n < from + count; ++n)
+                made.push_back({200 * (n + 1), {n, 0, 0}, n, QStringLiteral("W"), PollOutcome::Shown});
+            return made;
+        };
+        auto recorder = std::make_unique<JournalStore>();
+        QVERIFY(recorder->open(journal("a.db")));
+        // Its window closed an hour ago as far as the clock is concerned.
+        const qint64 id =
+            recorder->begin(QStringLiteral("2024-03-07T14:05:00+01:00"), 6, QStringLiteral("Who?"),
+                            QStringLiteral("TVX-A"), QStringLiteral("ann@lab"));
+        QVERIFY(id > 0 && recorder->record(id, readings(0, 9), {}, QStringLiteral(" SUPPER")));
+        const TeamPushResult whileRunning = TeamJournalPusher::pushNow(journal("a.db"), m_address);
+        QVERIFY2(whileRunning.error.isEmpty(), qPrintable(whileRunning.error));
+        QCOMPARE(whileRunning.pushed, 0);
+        QVERIFY(onTheTeam().empty());
+
+        if (fate == QLatin1String("pushed early")) {
+            JournalStore local;
+            QVERIFY(local.openToRead(journal("a.db")));
+            const auto early = local.read({id});
+            QVERIFY(early && early->size() == 1);
+            TeamJournal team;
+            QVERIFY(team.open(m_address) && team.push(*early));
+            QVERIFY(recorder->markPushed({early->front().uuid}, m_address.name()));
+        }
+        if (fate == QLatin1String("dies"))
+            recorder.reset();
+        else
+            QVERIFY(recorder->record(id, readings(9, 5), {}, QStringLiteral(" SUPPER TEA"),
+                                     SessionEnd::WindowEnded));
+
+        const TeamPushResult after = TeamJournalPusher::pushNow(journal("a.db"), m_address);
+        QVERIFY2(after.error.isEmpty(), qPrintable(after.error));
+        QCOMPARE(after.pushed, 1);
+        QCOMPARE(after.waiting, 0);
+        const std::vector<JournalSession> team = onTheTeam();
+        QCOMPARE(team.size(), std::size_t(1));
+        QCOMPARE(team[0].end, kept);
+        QCOMPARE(int(team[0].polls.size()), polls);
     }
 
     // Two computers hold copies of one journal: the second push finds every session there already.
