@@ -146,9 +146,11 @@ int main(int argc, char** argv) {
         library = std::move(virtualLibrary);
     } else {
         auto hidapi = std::make_unique<telvar::HidapiLibrary>();
-        // Named, the device is found again by its serial number when it comes back at another node.
-        if (chosen && (several || !options.device.isEmpty()))
-            hidapi->chooseDevice(chosen->serial.isEmpty() ? chosen->path : chosen->serial);
+        // The window keeps to the device it starts on, named or not: another one plugged in later is
+        // another window's. It is found again by its serial number when it comes back at another node.
+        // Started with none, the window keeps to the first one that comes.
+        if (chosen)
+            hidapi->chooseDevice(telvar::DeviceMenu::keyOf(*chosen));
         library = std::move(hidapi);
     }
 

@@ -76,6 +76,13 @@ QString EmulatedLibrary::GetSerialNumber(Handle handle) {
     return telvar ? m_device.serialNumber() : QString();
 }
 
+QString EmulatedLibrary::GetPath(Handle handle) {
+    // The state file is where a virtual device is; one kept in memory is "virtual", as it is listed.
+    if (GetSerialNumber(handle).isEmpty())
+        return {};
+    return m_device.stateFile().isEmpty() ? QStringLiteral("virtual") : m_device.stateFile();
+}
+
 HidLibrary::Handle EmulatedLibrary::GetHandle(int vendorId, int productId) {
     const QList<Handle> present = presentHandles();
     const auto found = std::find_if(present.begin(), present.end(), [&](Handle handle) {

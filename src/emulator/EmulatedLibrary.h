@@ -38,6 +38,7 @@ public:
     int GetVendorID(Handle handle) override;
     int GetProductID(Handle handle) override;
     QString GetSerialNumber(Handle handle) override;
+    QString GetPath(Handle handle) override;
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
