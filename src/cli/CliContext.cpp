@@ -59,7 +59,7 @@ std::optional<QList<DeviceCandidate>> CliContext::chooseDevices(bool several) {
 bool CliContext::chooseOne() {
     if (m_choiceMade)
         return *m_choiceMade;
-    // With none there, none is chosen: the library then waits for the first that comes, as it always did.
+    // With none there, none is chosen: the library then waits for the first that comes, and keeps to it.
     DeviceChoice choice = telvar::chooseDevices(candidateDevices(m_options.emulator), m_options.devices,
                                                 m_options.allDevices, true);
     if (choice.devices.size() > 1)

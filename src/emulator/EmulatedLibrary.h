@@ -66,9 +66,10 @@ private:
     struct Ids {
         int vendor;
         int product;
+        bool foreign; // not the virtual Telvar X, even with its ids; kept after it left
     };
 
-    Handle newHandle(int vendorId, int productId);
+    Handle newHandle(int vendorId, int productId, bool foreign = false);
     // The Telvar X (while plugged) first, then the foreign devices.
     QList<Handle> presentHandles() const;
     void post(int notification, Handle handle);
