@@ -153,8 +153,8 @@ void DeviceMenuTest::aWindowKeepsItsDevice_data() {
     QTest::addColumn<QString>("unplug"); // other, held, or replugged: the held one at another node
     for (const char* start : {"held", "none", "session"}) {
         for (const char* unplug : {"other", "held", "replugged"}) {
-            QTest::addRow("%s first, %s unplugged", start, unplug) << QString::fromLatin1(start)
-                                                                   << QString::fromLatin1(unplug);
+            QTest::addRow("%s first, %s unplugged", start, unplug)
+                << QString::fromLatin1(start) << QString::fromLatin1(unplug);
         }
     }
 }
@@ -260,7 +260,8 @@ void DeviceMenuTest::aWindowKeepsItsDevice() {
     QCOMPARE(other.openAttempts(), 0);
     QCOMPARE(HidapiLibrary::holderOf(other.node()), QString());
     QCOMPARE(run.session().deviceSerial(), QStringLiteral("TX-HELD"));
-    QTRY_COMPARE_WITH_TIMEOUT(run.journaledSerials(), QStringList(sessions, QStringLiteral("TX-HELD")), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(run.journaledSerials(), QStringList(sessions, QStringLiteral("TX-HELD")),
+                              kWait);
     delete menu;
 }
 

@@ -476,8 +476,9 @@ private Q_SLOTS:
         // The claim file names the program as it calls itself, the node lock as the system does.
         QFile comm(QStringLiteral("/proc/self/comm"));
         QVERIFY(comm.open(QIODevice::ReadOnly));
-        const QString program = ownRuntimeFolder ? QString::fromLocal8Bit(comm.readAll().trimmed())
-                                                 : QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QString program = ownRuntimeFolder
+                                    ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                    : QFileInfo(QCoreApplication::applicationFilePath()).fileName();
         QCOMPARE(second.refused.first().first().toString(),
                  QStringLiteral("The Telvar X is in use by %1 (process %2)")
                      .arg(program)
