@@ -585,6 +585,51 @@ private Q_SLOTS:
         QCOMPARE(HidapiLibrary::holderOf(unchosen.node()), QString());
     }
 
+    // A library given no device keeps to the first Telvar X it can take, of two there at once: the first
+    // listed, unless another program holds it or it never opens. The other is neither opened nor locked.
+    void keepsToTheFirstTelvarXItCanTake_data() {
+        QTest::addColumn<QString>("first"); // free, held (by another program), broken (never opens)
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("first free") << "free"
+                                    << "TX-0000";
+        QTest::newRow("first held by another program") << "held"
+                                                       << "TX-0001";
+        QTest::newRow("first never opens") << "broken"
+                                           << "TX-0001";
+    }
+    void keepsToTheFirstTelvarXItCanTake() {
+        QFETCH(QString, first);
+        QFETCH(QString, taken);
+        FakeHidrawDevice& firstDevice = addDevice(0);
+        FakeHidrawDevice& secondDevice = addDevice(1);
+        if (first == QLatin1String("broken"))
+            firstDevice.failOpens(1000);
+        firstDevice.plug();
+        secondDevice.plug();
+        HidapiLibrary holder;
+        if (first == QLatin1String("held")) {
+            holder.chooseDevice(QStringLiteral("TX-0000"));
+            QSignalSpy held(&holder, &HidLibrary::notify);
+            holder.Connect();
+            QVERIFY(held.wait(kWait));
+        }
+        const int firstOpens = firstDevice.openAttempts();
+
+        HidapiLibrary library;
+        NotificationLog log(library);
+        library.Connect();
+        QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 1, kWait);
+        QCOMPARE(library.GetSerialNumber(log.last(HidLibrary::Plugged).handle), taken);
+        QCOMPARE(library.chosenDevice(), taken);
+        if (first == QLatin1String("free")) {
+            QCOMPARE(secondDevice.openAttempts(), 0);
+            QCOMPARE(HidapiLibrary::holderOf(secondDevice.node()), QString());
+        }
+        if (first == QLatin1String("held"))
+            QCOMPARE(firstDevice.openAttempts(), firstOpens); // only the holder's opens
+        QVERIFY(write(library, {0, 'Z'}).sent);
+    }
+
     void carriesDeviceLinkRequests() {
         FakeHidrawDevice& device = addDevice(0);
         device.setResponder([](const QByteArray& written) {
