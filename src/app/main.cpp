@@ -146,9 +146,11 @@ int main(int argc, char** argv) {
         library = std::move(virtualLibrary);
     } else {
         auto hidapi = std::make_unique<telvar::HidapiLibrary>();
-        // Named, the device is found again by its serial number when it comes back at another node.
-        if (chosen && (several || !options.device.isEmpty()))
-            hidapi->chooseDevice(chosen->serial.isEmpty() ? chosen->path : chosen->serial);
+        // The window keeps to the device it starts on, named or not: another one plugged in later is
+        // another window's. It is found again by its serial number when it comes back at another node.
+        // Started with none, the window keeps to the first one that comes.
+        if (chosen)
+            hidapi->chooseDevice(telvar::DeviceMenu::keyOf(*chosen));
         library = std::move(hidapi);
     }
 
@@ -170,21 +172,34 @@ int main(int argc, char** argv) {
         // No box for this one: the device comes on its own once the other program lets go.
         QObject::connect(hidapi, &telvar::HidapiLibrary::inUse, &window, &telvar::Mainform::showDeviceInUse);
     }
+    const auto addDeviceMenu = [&window, options](const telvar::DeviceCandidate& device) {
+        telvar::DeviceMenu::remember(device);
+        new telvar::DeviceMenu(
+            window, device, [emulator = options.emulator] { return telvar::candidateDevices(emulator); },
+            [&window, simulate = options.emulator.simulate](const telvar::DeviceCandidate& other) {
+                return moveToDevice(window, simulate, other);
+            });
+    };
     if (chosen) {
         // A virtual device whose state file is new has its serial only now.
         if (emulated && chosen->serial.isEmpty())
             chosen->serial = emulated->device().serialNumber();
         // Nothing the first screen shows: made once the window is there.
-        window.afterStartUp([&window, device = *chosen, options] {
-            telvar::DeviceMenu::remember(device);
-            new telvar::DeviceMenu(
-                window, device, [emulator = options.emulator] { return telvar::candidateDevices(emulator); },
-                [&window, simulate = options.emulator.simulate](const telvar::DeviceCandidate& other) {
-                    return moveToDevice(window, simulate, other);
-                });
-        });
+        window.afterStartUp([addDeviceMenu, device = *chosen] { addDeviceMenu(device); });
         if (several)
             window.setDeviceName(telvar::DeviceMenu::keyOf(*chosen));
+    } else {
+        // Started with none, the window keeps to the first Telvar X that comes: the menu names it from then
+        // on, and lists the others as they come.
+        auto arrival = std::make_shared<QMetaObject::Connection>();
+        *arrival = QObject::connect(
+            &window.link(), &telvar::DeviceLink::plugged, &window, [&window, addDeviceMenu, arrival] {
+                QObject::disconnect(*arrival);
+                const telvar::DeviceLink& link = window.link();
+                window.afterStartUp(
+                    [addDeviceMenu, device = telvar::DeviceCandidate{link.devicePath(), link.serialNumber(),
+                                                                     false}] { addDeviceMenu(device); });
+            });
     }
     QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window,
                      &telvar::Mainform::bringForward);

@@ -59,7 +59,7 @@ std::optional<QList<DeviceCandidate>> CliContext::chooseDevices(bool several) {
 bool CliContext::chooseOne() {
     if (m_choiceMade)
         return *m_choiceMade;
-    // With none there, none is chosen: the library then waits for the first that comes, as it always did.
+    // With none there, none is chosen: the library then waits for the first that comes, and keeps to it.
     DeviceChoice choice = telvar::chooseDevices(candidateDevices(m_options.emulator), m_options.devices,
                                                 m_options.allDevices, true);
     if (choice.devices.size() > 1)
@@ -97,9 +97,10 @@ HidLibrary& CliContext::library() {
             speakAloud();
     } else {
         auto hidapi = std::make_unique<HidapiLibrary>();
-        // The only one there, not named, is not held to its node: whichever Telvar X comes is taken, as
-        // when one is unplugged and plugged in again.
-        if (m_chosen && !m_options.devices.isEmpty())
+        // The verb keeps to the device it starts on, named or not, and finds it again by its serial
+        // number when it is unplugged and plugged in again; another one plugged in meanwhile is left
+        // alone. With none there, the first one that comes is kept.
+        if (m_chosen)
             hidapi->chooseDevice(m_chosen->serial.isEmpty() ? m_chosen->path : m_chosen->serial);
         m_library = std::move(hidapi);
     }

@@ -202,34 +202,64 @@ void DeviceLink::hidrouter(int notification, HidLibrary::Handle handle) {
     }
 }
 
+bool DeviceLink::holds(const QString& serial, const QString& path) const {
+    if (!m_holdsDevice)
+        return true;
+    // A serial number finds the device again at another node; without one only its node can.
+    return m_serialNumber.isEmpty() ? path == m_devicePath : serial == m_serialNumber;
+}
+
 void DeviceLink::OnPlugged(HidLibrary::Handle handle) {
     const int vendor = m_library.GetVendorID(handle);
     const int product = m_library.GetProductID(handle);
     if (product != kProductId || vendor != kVendorId)
         return;
-    m_serialNumber = m_library.GetSerialNumber(handle);
-    qCDebug(lcDevice) << "Telvar X plugged, serial" << m_serialNumber;
+    const QString serial = m_library.GetSerialNumber(handle);
+    const QString path = m_library.GetPath(handle);
+    // Another Telvar X, or a second one that claims the same serial while the held one is here.
+    if (!holds(serial, path) || (m_attached && handle != m_handle)) {
+        qCDebug(lcDevice) << "another Telvar X plugged, left alone:" << serial << path;
+        return;
+    }
+    m_holdsDevice = true;
+    m_serialNumber = serial;
+    m_devicePath = path;
+    m_handle = handle;
+    qCDebug(lcDevice) << "Telvar X plugged, serial" << m_serialNumber << "at" << m_devicePath;
     m_attached = true;
     Q_EMIT plugged();
 }
 
 void DeviceLink::OnUnplugged(HidLibrary::Handle handle) {
-    // Any device of the maker leaving brings the prompt back; the product id is not asked.
+    // Any other device of the maker leaving brings the prompt back; a Telvar X only when it is the one
+    // held here, whatever other windows or programs use the others.
     if (m_library.GetVendorID(handle) != kVendorId)
         return;
-    qCDebug(lcDevice) << "device of vendor 1240 unplugged";
+    if (m_library.GetProductID(handle) == kProductId) {
+        const QString serial = m_library.GetSerialNumber(handle);
+        const QString path = m_library.GetPath(handle);
+        if (!m_holdsDevice || serial != m_serialNumber || path != m_devicePath) {
+            qCDebug(lcDevice) << "another Telvar X unplugged, left alone:" << serial << path;
+            return;
+        }
+        qCDebug(lcDevice) << "Telvar X unplugged, serial" << serial;
+    } else {
+        qCDebug(lcDevice) << "device of vendor 1240 unplugged";
+    }
     m_attached = false;
+    m_handle = 0;
     endWaits(WaitResult::Unplugged, Waiter::Reply | Waiter::Pause | Waiter::Write | Waiter::Settle);
     Q_EMIT unplugged();
 }
 
 void DeviceLink::OnChanged() {
-    const HidLibrary::Handle handle = m_library.GetHandle(kVendorId, kProductId);
-    m_library.SetReadNotify(handle, true);
+    // Only the held device's reports are read here: another Telvar X's replies are not for this link.
+    if (m_attached)
+        m_library.SetReadNotify(m_handle, true);
 }
 
 void DeviceLink::OnRead(HidLibrary::Handle handle) {
-    if (!m_library.Read(handle, m_input.data()))
+    if (handle != m_handle || !m_library.Read(handle, m_input.data()))
         return;
     m_dataread = 1;
     qCDebug(lcDevice).noquote() << "in " << hexOf(m_input.data(), kInputBufferSize);

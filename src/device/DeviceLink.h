@@ -39,11 +39,14 @@ public:
     bool hidattach();
     bool hiddetach();
 
-    // True between a plugged notification for the Telvar X and the next unplug of vendor 1240.
+    // True between a plugged notification for the Telvar X this link holds and its unplug (or that of a
+    // device of vendor 1240 that is no Telvar X).
     bool isAttached() const { return m_attached; }
-    // The serial number of the Telvar X attached last; it stays after an unplug, so a session that ends
+    // The serial number of the Telvar X this link holds; it stays after an unplug, so a session that ends
     // on the unplug still names its device.
     const QString& serialNumber() const { return m_serialNumber; }
+    // Where that device was last attached (its node, a virtual device's state file); empty before.
+    const QString& devicePath() const { return m_devicePath; }
 
     // --- One sequence at a time ----------------------------------------------------------------------------
     // What a sequence is to the user: a job the user started and should not lose by quitting unasked (an
@@ -91,8 +94,8 @@ public:
     void OnRead(HidLibrary::Handle handle);
 
 Q_SIGNALS:
-    void plugged();   // the Telvar X arrived (hidon)
-    void unplugged(); // a device of vendor 1240 left: back to the connect prompt
+    void plugged();   // the Telvar X this link holds arrived (hidon)
+    void unplugged(); // it left, or a device of vendor 1240 that is no Telvar X did: back to the prompt
     void reportReceived(const std::array<quint8, 9>& report);
     void reportSent(const std::array<quint8, 11>& report);
     // A sequence took the device.
@@ -109,6 +112,9 @@ private:
     friend class Sequence;
 
     void hidrouter(int notification, HidLibrary::Handle handle);
+    // Whether the Telvar X with this serial at this path is the one this link holds (or may take, while
+    // it holds none yet).
+    bool holds(const QString& serial, const QString& path) const;
     void endWaits(WaitResult result, int kinds);
     void releaseSequence();
 
@@ -127,7 +133,13 @@ private:
     qint16 m_dataread = 0;
     bool m_connected = false;
     bool m_attached = false;
+    // The Telvar X this link holds: the first one plugged, and from then on that one alone, known by its
+    // serial number (by its path when it reports none), wherever it comes back. Another Telvar X on the
+    // same bus belongs to another window or program.
+    bool m_holdsDevice = false;
     QString m_serialNumber;
+    QString m_devicePath;
+    HidLibrary::Handle m_handle = 0; // the held device's handle while it is attached
     bool m_sequenceRunning = false;
     Role m_role = Role::Job;
     QString m_name;

@@ -42,6 +42,9 @@ public:
     virtual int GetProductID(Handle handle) = 0;
     // The device's serial number as it reports it; empty when it reports none or the handle is unknown.
     virtual QString GetSerialNumber(Handle handle) = 0;
+    // Where the device is: its device node, or a virtual device's state file; empty when the handle is
+    // unknown. With the serial number it tells one Telvar X from another.
+    virtual QString GetPath(Handle handle) = 0;
     // 0 when no such device is attached.
     virtual Handle GetHandle(int vendorId, int productId) = 0;
     virtual void SetReadNotify(Handle handle, bool enabled) = 0;

@@ -79,7 +79,26 @@ bool HidapiLibrary::Disconnect() {
     }
     m_devices.clear();
     m_departed.clear();
+    forgetAdopted();
     return true;
+}
+
+bool HidapiLibrary::mayUse(const HidDeviceInfo& info) const {
+    return m_chosen.isEmpty() || info.path == m_chosen || info.serialNumber == m_chosen;
+}
+
+void HidapiLibrary::adopt(const HidDeviceInfo& info) {
+    if (!m_chosen.isEmpty())
+        return;
+    m_chosen = info.serialNumber.isEmpty() ? info.path : info.serialNumber;
+    qCInfo(lcDevice) << "keeping to the Telvar X" << m_chosen;
+}
+
+void HidapiLibrary::forgetAdopted() {
+    if (m_chosenKept || m_chosen.isEmpty())
+        return;
+    qCInfo(lcDevice) << "the Telvar X" << m_chosen << "was never opened; the next one may be taken";
+    m_chosen.clear();
 }
 
 std::unique_ptr<HotplugMonitor> HidapiLibrary::createMonitor() {
@@ -143,11 +162,7 @@ void HidapiLibrary::rescanned(QList<HidDeviceInfo> present, const QString& depar
             return; // a receiver disconnected us
     }
     // Another Telvar X than the one chosen is another program's business: not even its leaving is told.
-    if (!m_chosen.isEmpty()) {
-        present.removeIf([this](const HidDeviceInfo& d) {
-            return isTelvar(d) && d.path != m_chosen && d.serialNumber != m_chosen;
-        });
-    }
+    present.removeIf([this](const HidDeviceInfo& d) { return isTelvar(d) && !mayUse(d); });
     for (const HidDeviceInfo& info : present) {
         if (isKnown(info.path))
             continue;
@@ -172,6 +187,8 @@ bool HidapiLibrary::depart(Handle handle) {
     if (node.empty())
         return false;
     qCDebug(lcDevice) << "HID device gone from" << node.mapped().info.path;
+    if (isTelvar(node.mapped().info) && mayUse(node.mapped().info))
+        forgetAdopted();
     const bool announced = node.mapped().announced;
     const HidDeviceInfo info = node.mapped().info;
     if (node.mapped().writer)
@@ -241,8 +258,12 @@ bool HidapiLibrary::claim(Handle handle, Device& device) {
         refused = true;
         break;
     }
-    if (!refused && claimNode(device))
+    if (!refused && claimNode(device)) {
+        // From the first claim on, every other Telvar X is left alone: two taken at once would both be
+        // held, and the window would follow whichever came last.
+        adopt(device.info);
         return true;
+    }
     if (!refused) {
         holder = device.nodeLock->holder();
         device.claim->release();
@@ -263,6 +284,12 @@ void HidapiLibrary::requestOpen(Handle handle) {
     auto it = m_devices.find(handle);
     if (it == m_devices.end() || it->second.writer || it->second.opening)
         return;
+    if (!mayUse(it->second.info)) {
+        // Another Telvar X was taken meanwhile (this one was found with it, or was in use): it is left to
+        // other programs, unannounced, and comes up again only if that one is let go.
+        m_devices.erase(it);
+        return;
+    }
     if (!claim(handle, it->second))
         return;
     ++it->second.openAttempts;
@@ -306,6 +333,7 @@ void HidapiLibrary::opened(Handle handle, Opened& result) {
             [this, handle](const QString& reason) { onReaderFailed(handle, reason); });
     device.reader->start();
     qCInfo(lcDevice) << "Telvar X opened at" << device.info.path << "serial" << device.info.serialNumber;
+    m_chosenKept = true;
     m_error.clear();
     if (announce(handle) && m_connected)
         Q_EMIT notify(Changed, 0);
@@ -320,6 +348,11 @@ void HidapiLibrary::giveUpOpening(const Device& device, int error) {
             QStringLiteral("Could not open the Telvar X (%1). Unplug it and plug it in again.").arg(path);
     qCWarning(lcDevice).noquote() << m_error;
     Q_EMIT openFailed(m_error);
+    // A device taken only because it came first, and now given up on, does not keep out the others.
+    if (!m_chosenKept && m_connected) {
+        forgetAdopted();
+        requestRescan();
+    }
 }
 
 void HidapiLibrary::onReport(Handle handle, const QByteArray& data) {
@@ -368,6 +401,11 @@ int HidapiLibrary::GetProductID(Handle handle) {
 QString HidapiLibrary::GetSerialNumber(Handle handle) {
     const HidDeviceInfo* device = info(handle);
     return device ? device->serialNumber : QString();
+}
+
+QString HidapiLibrary::GetPath(Handle handle) {
+    const HidDeviceInfo* device = info(handle);
+    return device ? device->path : QString();
 }
 
 HidLibrary::Handle HidapiLibrary::GetHandle(int vendorId, int productId) {

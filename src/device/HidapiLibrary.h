@@ -58,6 +58,7 @@ public:
     int GetVendorID(Handle handle) override;
     int GetProductID(Handle handle) override;
     QString GetSerialNumber(Handle handle) override;
+    QString GetPath(Handle handle) override;
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
@@ -73,8 +74,14 @@ public:
 
     // Only the Telvar X with this serial number, or at this node, is opened and announced; the others are
     // left to other programs as if they were not there. A serial number finds the device again when it
-    // comes back at another node. Set before Connect.
-    void chooseDevice(const QString& serialOrPath) { m_chosen = serialOrPath; }
+    // comes back at another node. Set before Connect. A library that was given none keeps to the first
+    // Telvar X it claims, by its serial number (its node when it reports none), as if it had been named.
+    void chooseDevice(const QString& serialOrPath) {
+        m_chosen = serialOrPath;
+        m_chosenKept = !serialOrPath.isEmpty();
+    }
+    // The serial number or node of the Telvar X this library keeps to; empty while it has none.
+    const QString& chosenDevice() const { return m_chosen; }
 
 Q_SIGNALS:
     // A Telvar X is attached but could not be opened, after every retry; `message` says what to do.
@@ -114,6 +121,10 @@ private:
     void onReport(Handle handle, const QByteArray& data);
     void onReaderFailed(Handle handle, const QString& reason);
     const HidDeviceInfo* info(Handle handle) const;
+    // Whether this library may use the Telvar X described: the chosen one, or any while none is.
+    bool mayUse(const HidDeviceInfo& info) const;
+    void adopt(const HidDeviceInfo& info);
+    void forgetAdopted();
 
     HotplugSource m_source;
     std::unique_ptr<HotplugMonitor> m_monitor;
@@ -126,6 +137,9 @@ private:
     quint64 m_generation = 0;
     QString m_error;
     QString m_chosen;
+    // The chosen device was named, or has been opened: it is kept even while it is away. A device only
+    // claimed so far is let go when it cannot be opened or leaves, so that the next one can be taken.
+    bool m_chosenKept = false;
     // Last, so that it goes first: no result reaches a half-destroyed library.
     DeviceIoThread m_io{this};
 };

@@ -70,10 +70,18 @@ int EmulatedLibrary::GetProductID(Handle handle) {
 }
 
 QString EmulatedLibrary::GetSerialNumber(Handle handle) {
-    // Every handle the Telvar X ever had is the one virtual device; foreign devices report none.
-    const bool telvar =
-        GetVendorID(handle) == kVendorId && GetProductID(handle) == kProductId && !m_foreign.contains(handle);
+    // Every handle the Telvar X ever had is the one virtual device; foreign devices report none, also
+    // while their leaving is handled.
+    const auto found = m_ids.find(handle);
+    const bool telvar = found != m_ids.end() && !found->second.foreign;
     return telvar ? m_device.serialNumber() : QString();
+}
+
+QString EmulatedLibrary::GetPath(Handle handle) {
+    // The state file is where a virtual device is; one kept in memory is "virtual", as it is listed.
+    if (GetSerialNumber(handle).isEmpty())
+        return {};
+    return m_device.stateFile().isEmpty() ? QStringLiteral("virtual") : m_device.stateFile();
 }
 
 HidLibrary::Handle EmulatedLibrary::GetHandle(int vendorId, int productId) {
@@ -143,7 +151,7 @@ void EmulatedLibrary::unplug() {
 }
 
 HidLibrary::Handle EmulatedLibrary::plugForeign(int vendorId, int productId) {
-    const Handle handle = newHandle(vendorId, productId);
+    const Handle handle = newHandle(vendorId, productId, true);
     m_foreign.append(handle);
     post(Plugged, handle);
     post(Changed, 0);
@@ -163,9 +171,9 @@ bool EmulatedLibrary::unplugForeign(int vendorId, int productId) {
     return true;
 }
 
-HidLibrary::Handle EmulatedLibrary::newHandle(int vendorId, int productId) {
+HidLibrary::Handle EmulatedLibrary::newHandle(int vendorId, int productId, bool foreign) {
     const Handle handle = ++m_lastHandle;
-    m_ids[handle] = {vendorId, productId};
+    m_ids[handle] = {vendorId, productId, foreign};
     return handle;
 }
 

@@ -38,6 +38,7 @@ public:
     int GetVendorID(Handle handle) override;
     int GetProductID(Handle handle) override;
     QString GetSerialNumber(Handle handle) override;
+    QString GetPath(Handle handle) override;
     Handle GetHandle(int vendorId, int productId) override;
     void SetReadNotify(Handle handle, bool enabled) override;
     bool Read(Handle handle, quint8* buffer) override;
@@ -65,9 +66,10 @@ private:
     struct Ids {
         int vendor;
         int product;
+        bool foreign; // not the virtual Telvar X, even with its ids; kept after it left
     };
 
-    Handle newHandle(int vendorId, int productId);
+    Handle newHandle(int vendorId, int productId, bool foreign = false);
     // The Telvar X (while plugged) first, then the foreign devices.
     QList<Handle> presentHandles() const;
     void post(int notification, Handle handle);

@@ -82,6 +82,8 @@ public:
     DeviceState state() const;
     // What the device reports on the bus as its serial number; kept in the state file.
     QString serialNumber() const;
+    // The state file given to openStateFile; empty for a device kept in memory.
+    const QString& stateFile() const { return m_stateFile; }
     quint8 configByte(int number) const;
     QByteArray wordMemory(int address, int length) const;
     quint16 readRecord(int address) const;

@@ -48,7 +48,7 @@ public:
     int remainingSeconds() const;
     // The last failure of a device exchange since the question was asked.
     std::optional<WaitResult> deviceProblem() const { return m_deviceProblem; }
-    // The serial number of the Telvar X the session asks (the one attached last).
+    // The serial number of the Telvar X the session asks: the one the link holds.
     QString deviceSerial() const;
 
     // Starts a session; false (and nothing happens) while one is listening.

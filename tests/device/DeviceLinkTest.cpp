@@ -229,6 +229,42 @@ private Q_SLOTS:
         QCOMPARE(rig->library.device().mode(), 'H');
     }
 
+    // Another Telvar X on the same bus (here one the virtual bus gives neither serial nor path) belongs to
+    // another window or program: its coming and going change nothing here, and the link keeps the serial
+    // and the reports of the device it holds. The held one leaving is still an unplug.
+    void anotherTelvarXIsNotTheLinksDevice_data() {
+        QTest::addColumn<bool>("heldLeaves");
+        QTest::newRow("the other comes and goes") << false;
+        QTest::newRow("the held one leaves while the other is there") << true;
+    }
+    void anotherTelvarXIsNotTheLinksDevice() {
+        QFETCH(bool, heldLeaves);
+        Rig rig = attached();
+        QVERIFY(rig);
+        const QString serial = rig->library.device().serialNumber();
+        QCOMPARE(rig->link.serialNumber(), serial);
+        QSignalSpy plugged(&rig->link, &DeviceLink::plugged);
+        QSignalSpy unplugged(&rig->link, &DeviceLink::unplugged);
+        QSignalSpy notes(&rig->library, &HidLibrary::notify);
+
+        rig->library.plugForeign(kVendorId, kProductId);
+        QTRY_COMPARE(notes.size(), 2);
+        if (heldLeaves) {
+            rig->library.unplug();
+            QTRY_COMPARE(unplugged.size(), 1);
+            QVERIFY(!rig->link.isAttached());
+        } else {
+            rig->library.unplugForeign(kVendorId, kProductId);
+            QTRY_COMPARE(notes.size(), 4);
+            QCOMPARE(unplugged.size(), 0);
+            QVERIFY(rig->link.isAttached());
+            Sequence device = begin(rig);
+            QCOMPARE(QCoro::waitFor(device.request('Z')), WaitResult::Ok);
+        }
+        QCOMPARE(plugged.size(), 0);
+        QCOMPARE(rig->link.serialNumber(), serial);
+    }
+
     void otherDevicesOfTheMaker() {
         Rig rig = attached();
         QVERIFY(rig);

@@ -8,6 +8,9 @@
 #include <QFile>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <linux/hidraw.h>
 #include <poll.h>
@@ -30,6 +33,21 @@ void check(bool ok, const char* what) {
         throw std::runtime_error(std::string("fake hidraw device: ") + what + ": " + std::strerror(errno));
 }
 } // namespace
+
+void FakeHidrawDevice::prepareProcess(char** argv) {
+    // umockdev works through a preload library; start again with it when it is missing.
+    const QByteArray preload = qgetenv("LD_PRELOAD");
+    if (!preload.contains("libumockdev-preload")) {
+        const QByteArray withMock = preload.isEmpty() ? QByteArray("libumockdev-preload.so.0")
+                                                      : preload + ":libumockdev-preload.so.0";
+        qputenv("LD_PRELOAD", withMock);
+        ::execv("/proc/self/exe", argv);
+        std::perror("restarting with the umockdev preload");
+        std::exit(1);
+    }
+    // hidapi opens nodes without O_NOCTTY, and the fake node is a terminal: its hang-up must not end us.
+    std::signal(SIGHUP, SIG_IGN);
+}
 
 FakeHidrawDevice::FakeHidrawDevice(UMockdevTestbed* testbed, Identity identity)
     : m_testbed(testbed), m_identity(std::move(identity)) {

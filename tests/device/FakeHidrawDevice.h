@@ -31,6 +31,11 @@ public:
     // with (8 data bytes), or nothing.
     using Responder = std::function<QByteArray(const QByteArray& written)>;
 
+    // Makes the process ready for fake devices, first thing in main: starts it again with the umockdev
+    // preload library when that is missing (returns only once it is there), and ignores the hang-up of a
+    // fake node that became the controlling terminal.
+    static void prepareProcess(char** argv);
+
     FakeHidrawDevice(_UMockdevTestbed* testbed, Identity identity);
     FakeHidrawDevice(const FakeHidrawDevice&) = delete;
     FakeHidrawDevice& operator=(const FakeHidrawDevice&) = delete;

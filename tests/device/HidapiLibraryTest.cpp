@@ -16,12 +16,12 @@
 #include <QCoro/QCoroTask>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
@@ -347,20 +347,24 @@ private Q_SLOTS:
         QVERIFY(!library.Disconnect());
         QCOMPARE(library.GetHandle(kVendorId, kProductId), HidLibrary::Handle(0));
 
-        // A second, connected library witnesses an arrival that the first must not report.
+        // A second, connected library, kept to the newcomer, witnesses an arrival that the first must not
+        // report.
         HidapiLibrary witness;
+        witness.chooseDevice(QStringLiteral("TX-0003"));
         NotificationLog witnessLog(witness);
         witness.Connect();
-        QTRY_VERIFY_WITH_TIMEOUT(witnessLog.count(HidLibrary::Plugged, kProductId) == 1, kWait);
         const int before = int(log.events().size());
         addDevice(3).plug();
-        QTRY_VERIFY_WITH_TIMEOUT(witnessLog.count(HidLibrary::Plugged, kProductId) == 2, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(witnessLog.count(HidLibrary::Plugged, kProductId) == 1, kWait);
         QCOMPARE(int(log.events().size()), before);
 
-        // Connecting again announces what is attached now, once the witness has let go of it.
+        // Connecting again announces what is attached now, once the witness has let go: of the two, the
+        // device this library opened before, which it keeps to.
         witness.Disconnect();
         library.Connect();
-        QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 3, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Changed) == 2, kWait);
+        QCOMPARE(log.count(HidLibrary::Plugged, kProductId), 2);
+        QCOMPARE(library.GetSerialNumber(log.last(HidLibrary::Plugged).handle), QStringLiteral("TX-0000"));
     }
 
     void keepsTheWriteContract() {
@@ -440,6 +444,50 @@ private Q_SLOTS:
         QCOMPARE(second.refused.size(), 1);                      // retrying said nothing new
         QCOMPARE(m_devices[0]->openAttempts(), opens + 2); // its writer and its reader, once
         QVERIFY(second.library.errorString().isEmpty());
+        QVERIFY(write(second.library, {0, 'Z'}).sent);
+    }
+
+    // Two of our own libraries, each with the claim file of its runtime folder: the same user's programs
+    // meet at the claim file, another user's (a folder of its own) only at the node lock, which must be
+    // exclusive between ours as against anyone's. The second never opens the node while the first holds it.
+    void twoOfOurLibrariesNeverHoldOneNode_data() {
+        QTest::addColumn<bool>("ownRuntimeFolder");
+        QTest::newRow("the same user") << false;
+        QTest::newRow("another user") << true;
+    }
+    void twoOfOurLibrariesNeverHoldOneNode() {
+        QFETCH(bool, ownRuntimeFolder);
+        FakeHidrawDevice& device = addDevice(0);
+        device.plug();
+        HidapiLibrary firstLibrary;
+        DeviceLink first(firstLibrary);
+        QSignalSpy firstPlugged(&first, &DeviceLink::plugged);
+        first.hidattach();
+        QVERIFY(firstPlugged.wait(kWait));
+        const int opens = device.openAttempts();
+
+        QTemporaryDir otherRuntime;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (ownRuntimeFolder)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherRuntime.path()));
+        const auto restore = qScopeGuard([&runtime] { qputenv("XDG_RUNTIME_DIR", runtime); });
+        KeptOut second;
+        QVERIFY(second.refused.wait(kWait));
+        // The claim file names the program as it calls itself, the node lock as the system does.
+        QFile comm(QStringLiteral("/proc/self/comm"));
+        QVERIFY(comm.open(QIODevice::ReadOnly));
+        const QString program = ownRuntimeFolder
+                                    ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                    : QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        QCOMPARE(second.refused.first().first().toString(),
+                 QStringLiteral("The Telvar X is in use by %1 (process %2)")
+                     .arg(program)
+                     .arg(QCoreApplication::applicationPid()));
+        QVERIFY(!second.link.isAttached());
+        QCOMPARE(device.openAttempts(), opens);
+
+        first.hiddetach();
+        QVERIFY(second.plugged.wait(kWait));
         QVERIFY(write(second.library, {0, 'Z'}).sent);
     }
 
@@ -537,6 +585,51 @@ private Q_SLOTS:
         QCOMPARE(HidapiLibrary::holderOf(unchosen.node()), QString());
     }
 
+    // A library given no device keeps to the first Telvar X it can take, of two there at once: the first
+    // listed, unless another program holds it or it never opens. The other is neither opened nor locked.
+    void keepsToTheFirstTelvarXItCanTake_data() {
+        QTest::addColumn<QString>("first"); // free, held (by another program), broken (never opens)
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("first free") << "free"
+                                    << "TX-0000";
+        QTest::newRow("first held by another program") << "held"
+                                                       << "TX-0001";
+        QTest::newRow("first never opens") << "broken"
+                                           << "TX-0001";
+    }
+    void keepsToTheFirstTelvarXItCanTake() {
+        QFETCH(QString, first);
+        QFETCH(QString, taken);
+        FakeHidrawDevice& firstDevice = addDevice(0);
+        FakeHidrawDevice& secondDevice = addDevice(1);
+        if (first == QLatin1String("broken"))
+            firstDevice.failOpens(1000);
+        firstDevice.plug();
+        secondDevice.plug();
+        HidapiLibrary holder;
+        if (first == QLatin1String("held")) {
+            holder.chooseDevice(QStringLiteral("TX-0000"));
+            QSignalSpy held(&holder, &HidLibrary::notify);
+            holder.Connect();
+            QVERIFY(held.wait(kWait));
+        }
+        const int firstOpens = firstDevice.openAttempts();
+
+        HidapiLibrary library;
+        NotificationLog log(library);
+        library.Connect();
+        QTRY_VERIFY_WITH_TIMEOUT(log.count(HidLibrary::Plugged, kProductId) == 1, kWait);
+        QCOMPARE(library.GetSerialNumber(log.last(HidLibrary::Plugged).handle), taken);
+        QCOMPARE(library.chosenDevice(), taken);
+        if (first == QLatin1String("free")) {
+            QCOMPARE(secondDevice.openAttempts(), 0);
+            QCOMPARE(HidapiLibrary::holderOf(secondDevice.node()), QString());
+        }
+        if (first == QLatin1String("held"))
+            QCOMPARE(firstDevice.openAttempts(), firstOpens); // only the holder's opens
+        QVERIFY(write(library, {0, 'Z'}).sent);
+    }
+
     void carriesDeviceLinkRequests() {
         FakeHidrawDevice& device = addDevice(0);
         device.setResponder([](const QByteArray& written) {
@@ -578,18 +671,7 @@ private Q_SLOTS:
 };
 
 int main(int argc, char** argv) {
-    // umockdev works through a preload library; start again with it when it is missing.
-    const QByteArray preload = qgetenv("LD_PRELOAD");
-    if (!preload.contains("libumockdev-preload")) {
-        const QByteArray withMock = preload.isEmpty() ? QByteArray("libumockdev-preload.so.0")
-                                                      : preload + ":libumockdev-preload.so.0";
-        qputenv("LD_PRELOAD", withMock);
-        ::execv("/proc/self/exe", argv);
-        std::perror("restarting with the umockdev preload");
-        return 1;
-    }
-    // hidapi opens nodes without O_NOCTTY, and the fake node is a terminal: its hang-up must not end us.
-    std::signal(SIGHUP, SIG_IGN);
+    FakeHidrawDevice::prepareProcess(argv);
     QCoreApplication app(argc, argv);
     HidapiLibraryTest test;
     return QTest::qExec(&test, argc, argv);
