@@ -95,6 +95,9 @@ const char* const kWaiting =
     " AND uuid IS NOT NULL AND NOT EXISTS (SELECT 1 FROM team_pushes p WHERE p.uuid = sessions.uuid"
     " AND p.server = ?)";
 
+// What a listing says of a session a live program is still recording.
+const char* const kRunning = "running";
+
 QString newUuid() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
@@ -744,7 +747,28 @@ std::vector<JournalSession> JournalStore::list() {
         }
         return true;
     });
+    markRunning(sessions);
     return sessions;
+}
+
+void JournalStore::markRunning(std::vector<JournalSession>& sessions) {
+    // A session without its end is "interrupted" in its row until it ends; while a live program still
+    // records it, that word would be false.
+    const QString unfinished = endText(SessionEnd::Interrupted);
+    QList<qint64> ids;
+    for (const JournalSession& session : sessions) {
+        if (session.end == unfinished)
+            ids << session.id;
+    }
+    if (ids.isEmpty())
+        return;
+    const QString error = m_error;
+    const QList<qint64> running = runningAmong(ids).value_or(QList<qint64>());
+    m_error = error;
+    for (JournalSession& session : sessions) {
+        if (running.contains(session.id))
+            session.end = QString::fromLatin1(kRunning);
+    }
 }
 
 std::optional<std::vector<JournalSession>> JournalStore::read(const QList<qint64>& ids) {

@@ -84,7 +84,8 @@ public:
     // are kept in a file beside the journal, `<journal>.running`.
     std::optional<QList<qint64>> runningAmong(const QList<qint64>& ids);
 
-    // Every session without its polls and words, oldest first.
+    // Every session without its polls and words, oldest first. One a live program is still recording
+    // ends as "running".
     std::vector<JournalSession> list();
     // The sessions with these ids (all when none is given), whole, oldest first; ids not in the journal
     // are left out.
@@ -121,6 +122,7 @@ private:
     bool stillTheSameFile();
     bool fail(const QSqlError& error);
     bool readDetails(QSqlDatabase& db, JournalSession& session);
+    void markRunning(std::vector<JournalSession>& sessions);
     // The condition of a session waiting for `server` (bound once, as the query's first value).
     bool waitingClause(QSqlDatabase& db, const QString& server, QString* clause);
 

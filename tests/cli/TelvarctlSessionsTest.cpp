@@ -208,15 +208,20 @@ private Q_SLOTS:
     // named with it; one that ended, or that a killed program left without its end, goes.
     void deletingASessionStillRecordedIsRefused_data() {
         QTest::addColumn<QString>("recorder");
+        QTest::addColumn<QString>("listed");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("still running") << "running" << false;
-        QTest::newRow("ended") << "ended" << true;
-        QTest::newRow("left by a killed program") << "killed" << true;
+        QTest::newRow("still running") << "running"
+                                       << "running" << false;
+        QTest::newRow("ended") << "ended"
+                               << "window ended" << true;
+        QTest::newRow("left by a killed program") << "killed"
+                                                  << "interrupted" << true;
     }
     void deletingASessionStillRecordedIsRefused() {
         using telvar::PollOutcome;
         using telvar::SessionPoll;
         QFETCH(QString, recorder);
+        QFETCH(QString, listed);
         QFETCH(bool, deleted);
         auto store = std::make_unique<JournalStore>();
         QVERIFY(store->open(journal()));
@@ -232,6 +237,9 @@ private Q_SLOTS:
                                   : std::nullopt));
         if (recorder == QLatin1String("killed"))
             store.reset(); // the row is all that a killed program leaves
+        const QStringList lines = sessionsVerb({}).out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1].section(u'\t', -1), listed);
 
         const ProcessResult result =
             sessionsVerb({"delete", QString::number(finished), QString::number(id), "--yes"});
