@@ -222,12 +222,7 @@ QString JournalStore::defaultPath() {
 bool JournalStore::open(const QString& path, QString* setAside) {
     m_path.clear();
     m_file.reset();
-    const QFileInfo file(path);
-    if (file.exists() && !file.isFile()) {
-        m_error = QStringLiteral("%1 is not a file").arg(path);
-        return false;
-    }
-    if (!isNoneOfTheOthers(path))
+    if (!mayBeAJournal(path))
         return false;
     // Where a link leads: SQLite puts its files beside that, and so the lock must lie there too, the one
     // every name of this journal meets.
@@ -248,16 +243,12 @@ bool JournalStore::openToRead(const QString& path) {
     m_path.clear();
     m_file.reset();
     m_error.clear();
-    const QFileInfo file(path);
-    if (file.exists() && !file.isFile()) {
-        m_error = QStringLiteral("%1 is not a file").arg(path);
-        return false;
-    }
-    if (!isNoneOfTheOthers(path))
+    if (!mayBeAJournal(path))
         return false;
     m_path = fileidentity::placeOf(path);
     bool foreign = false;
-    if (file.exists() && !step(Use::Read, [&](QSqlDatabase& db) { return checkOwner(db, &foreign); })) {
+    if (QFileInfo::exists(path) &&
+        !step(Use::Read, [&](QSqlDatabase& db) { return checkOwner(db, &foreign); })) {
         if (unreadable(m_sqlError))
             m_error = QStringLiteral("%1 is no session journal (%2)").arg(path, m_error);
         m_path.clear();
@@ -268,12 +259,7 @@ bool JournalStore::openToRead(const QString& path) {
 
 bool JournalStore::mayOpen(const QString& path) {
     m_error.clear();
-    const QFileInfo file(path);
-    if (file.exists() && !file.isFile()) {
-        m_error = QStringLiteral("%1 is not a file").arg(path);
-        return false;
-    }
-    if (!isNoneOfTheOthers(path))
+    if (!mayBeAJournal(path))
         return false;
     int code = 0;
     switch (kindOf(path, &code)) {
@@ -299,7 +285,12 @@ bool JournalStore::mayOpen(const QString& path) {
     return false;
 }
 
-bool JournalStore::isNoneOfTheOthers(const QString& path) {
+bool JournalStore::mayBeAJournal(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) {
+        m_error = QStringLiteral("%1 is not a file").arg(path);
+        return false;
+    }
     QStringList roles = ownfiles::rolesOf(path);
     roles.removeAll(QLatin1String(kJournalRole));
     if (roles.isEmpty())

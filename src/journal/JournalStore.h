@@ -113,8 +113,8 @@ private:
     bool checkOwner(QSqlDatabase& db, bool* foreign);
     // What the header alone says of the file at m_path: nothing when SQLite must be asked.
     std::optional<bool> checkKind(bool* foreign);
-    // False, with m_error, when `path` is one of the program's other files.
-    bool isNoneOfTheOthers(const QString& path);
+    // False, with m_error, when `path` is no file, or one of the program's other files.
+    bool mayBeAJournal(const QString& path);
     bool prepare(QSqlDatabase& db);
     // Brings the tables from `version` up to kSchemaVersion in one transaction.
     bool migrate(QSqlDatabase& db, int version);
