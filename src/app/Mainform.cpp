@@ -179,6 +179,12 @@ Mainform::~Mainform() {
     m_link.hiddetach();
     // The screens go first, while the link and the vocabulary they refer to still exist.
     delete takeCentralWidget();
+    // The journal writes what the session left it and tells of it as it goes (the session's end among
+    // it): by then this window is half gone and must not hear of it.
+    if (m_journal) {
+        m_journal->disconnect();
+        delete std::exchange(m_journal, nullptr);
+    }
 }
 
 void Mainform::buildWindow() {
