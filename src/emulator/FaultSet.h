@@ -16,6 +16,8 @@ namespace telvar {
 //   refuse-after:N  the device takes N reports, then every write to it fails
 //   delay:MS        every reply comes MS milliseconds late
 //   delay:LETTER:MS the replies to that command come MS milliseconds late (on top of delay:MS)
+//   unit-pace:MS    the external unit takes MS milliseconds over each word of a transfer
+//   unit-silent     the external unit takes no word, so the device never answers one
 class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
@@ -32,9 +34,12 @@ public:
         const auto own = m_letterDelays.find(letter);
         return m_delay + (own == m_letterDelays.end() ? std::chrono::milliseconds{0} : own->second);
     }
+    // Unset: the unit's own pace.
+    std::optional<std::chrono::milliseconds> unitPace() const { return m_unitPace; }
+    bool unitSilent() const { return m_unitSilent; }
     bool isEmpty() const {
         return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0 &&
-               m_letterDelays.empty();
+               m_letterDelays.empty() && !m_unitPace && !m_unitSilent;
     }
 
 private:
@@ -43,6 +48,8 @@ private:
     std::optional<qint64> m_refuseAfter;
     std::chrono::milliseconds m_delay{0};
     std::map<char, std::chrono::milliseconds> m_letterDelays;
+    std::optional<std::chrono::milliseconds> m_unitPace;
+    bool m_unitSilent = false;
 };
 
 } // namespace telvar
