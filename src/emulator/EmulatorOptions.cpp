@@ -94,8 +94,8 @@ QString EmulatorOptions::usage() {
         "                     three readings of each reply: 5/40/90x3,7/41/91x3;\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
         "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS,\n"
-        "                     unit-pace:MS (the external unit's time a word) or unit-silent\n"
-        "                     (may be repeated)\n"
+        "                     unit-pace:MS (the external unit's time a word), unit-silent or\n"
+        "                     unit-reply:N (may be repeated)\n"
         "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
         "                     approximation of the chip for trying words, not its voice\n");
 }

@@ -66,12 +66,19 @@ QString FaultSet::add(const QString& spec) {
         m_unitPace = std::chrono::milliseconds(*ms);
         return {};
     }
+    if (kind == QLatin1String("unit-reply")) {
+        const auto value = positiveNumber(argument, 255);
+        if (!value)
+            return usage + QStringLiteral("unit-reply needs the value of reply byte 1, from 0 to 255");
+        m_unitReply = static_cast<quint8>(*value);
+        return {};
+    }
     if (spec == QLatin1String("unit-silent")) {
         m_unitSilent = true;
         return {};
     }
     return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N, delay:MS, "
-                                  "delay:LETTER:MS, unit-pace:MS or unit-silent");
+                                  "delay:LETTER:MS, unit-pace:MS, unit-silent or unit-reply:N");
 }
 
 } // namespace telvar

@@ -18,6 +18,7 @@ namespace telvar {
 //   delay:LETTER:MS the replies to that command come MS milliseconds late (on top of delay:MS)
 //   unit-pace:MS    the external unit takes MS milliseconds over each word of a transfer
 //   unit-silent     the external unit takes no word, so the device never answers one
+//   unit-reply:N    the device answers each word the unit took with N in byte 1 instead of 0
 class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
@@ -37,9 +38,10 @@ public:
     // Unset: the unit's own pace.
     std::optional<std::chrono::milliseconds> unitPace() const { return m_unitPace; }
     bool unitSilent() const { return m_unitSilent; }
+    std::optional<quint8> unitReply() const { return m_unitReply; }
     bool isEmpty() const {
         return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0 &&
-               m_letterDelays.empty() && !m_unitPace && !m_unitSilent;
+               m_letterDelays.empty() && !m_unitPace && !m_unitSilent && !m_unitReply;
     }
 
 private:
@@ -50,6 +52,7 @@ private:
     std::map<char, std::chrono::milliseconds> m_letterDelays;
     std::optional<std::chrono::milliseconds> m_unitPace;
     bool m_unitSilent = false;
+    std::optional<quint8> m_unitReply;
 };
 
 } // namespace telvar

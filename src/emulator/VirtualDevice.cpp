@@ -201,7 +201,10 @@ void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
             const auto pace = m_faults.unitPace().value_or(m_unitPace);
             const auto delay = m_faults.delay() + Timings::scaled(pace);
             m_unit.replyLeavesAt(now + deviceMs(m_latency + delay));
-            send({*reply}, delay);
+            // A unit of another make may answer other values for "more"; only the stop value is the
+            // unit's own.
+            const quint8 value = *reply == ExternalUnit::kFull ? *reply : m_faults.unitReply().value_or(*reply);
+            send({value}, delay);
             markDirty();
         }
         return;
