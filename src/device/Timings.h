@@ -10,12 +10,12 @@ namespace telvar::Timings {
 
 using std::chrono::milliseconds;
 
-inline constexpr milliseconds kPollPeriod{200};           // t1
-inline constexpr milliseconds kInitialPausePeriod{250};   // Timer3 at start
-inline constexpr milliseconds kUploadAddressPause{100};   // after the upload's address report
-inline constexpr milliseconds kUploadRowPause{10};        // after each uploaded row
-inline constexpr milliseconds kSettingsPause{100};        // voice save, auto-tune
-inline constexpr milliseconds kDefaultReplyLimit{2000};   // any reply, unless --timeout says otherwise
+inline constexpr milliseconds kPollPeriod{200};         // t1
+inline constexpr milliseconds kInitialPausePeriod{250}; // Timer3 at start
+inline constexpr milliseconds kUploadAddressPause{100}; // after the upload's address report
+inline constexpr milliseconds kUploadRowPause{10};      // after each uploaded row
+inline constexpr milliseconds kSettingsPause{100};      // voice save, auto-tune
+inline constexpr milliseconds kDefaultReplyLimit{2000}; // any reply, unless --timeout says otherwise
 // The external unit takes each word at its own pace, about 0.9-1.3 s a word, and the device answers a word
 // (and "v", which may need the unit too) only when the unit has taken it. This limit is for a unit or a
 // device that has stopped answering, well above the slowest pace. It is measured against the unit's pace,

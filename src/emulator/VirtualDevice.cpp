@@ -203,7 +203,8 @@ void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
             m_unit.replyLeavesAt(now + deviceMs(m_latency + delay));
             // A unit of another make may answer other values for "more"; only the stop value is the
             // unit's own.
-            const quint8 value = *reply == ExternalUnit::kFull ? *reply : m_faults.unitReply().value_or(*reply);
+            const quint8 value =
+                *reply == ExternalUnit::kFull ? *reply : m_faults.unitReply().value_or(*reply);
             send({value}, delay);
             markDirty();
         }

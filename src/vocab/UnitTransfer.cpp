@@ -111,8 +111,9 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
             break;
         if (answer != kMoreReply) {
             ++otherReplies;
-            qCDebug(lcDevice).noquote() << "word" << counter << "answered" << answer
-                                        << "- taken as more; replies neither 0 nor 199 so far:" << otherReplies;
+            qCDebug(lcDevice).noquote()
+                << "word" << counter << "answered" << answer
+                << "- taken as more; replies neither 0 nor 199 so far:" << otherReplies;
         }
         if (device.cancelRequested() && counter < total)
             co_return co_await stopped(device, counter, field, WaitResult::Cancelled, limit);

@@ -4,8 +4,8 @@
 #include "device/DeviceSequence.h"
 
 #include <QByteArray>
-#include <chrono>
 #include <QCoro/QCoroTask>
+#include <chrono>
 
 namespace telvar {
 

@@ -197,12 +197,14 @@ private Q_SLOTS:
         QFETCH(QStringList, unitWords);
         QFETCH(QString, err);
         QString error;
-        QVERIFY(telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainw.txt")), {"ONE", "YES"}, &error));
-        QVERIFY(telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainph.txt")), {"\x80", "\x81"}, &error));
+        QVERIFY(
+            telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainw.txt")), {"ONE", "YES"}, &error));
+        QVERIFY(telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainph.txt")), {"\x80", "\x81"},
+                                        &error));
 
-        const ProcessResult result = run({QStringLiteral("--fault"), fault, QStringLiteral("--yes"),
-                                          QStringLiteral("--timeout"), QStringLiteral("2000"),
-                                          QStringLiteral("send-to-unit")});
+        const ProcessResult result =
+            run({QStringLiteral("--fault"), fault, QStringLiteral("--yes"), QStringLiteral("--timeout"),
+                 QStringLiteral("2000"), QStringLiteral("send-to-unit")});
 
         QCOMPARE(result.exitCode, exitCode);
         QVERIFY2(result.err.contains(err), qPrintable(result.err));

@@ -136,11 +136,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("spec");
         for (const char* spec :
              {"", "drop", "drop:", "drop:DD", "drop: ", "unplug-after:0", "unplug-after:x", "unplug-after:-3",
-              "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D", "unit-pace:60001", "unit-pace:",
-              "unit-reply:256", "unit-silent:1",
+              "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D",
               "refuse-after:", "refuse-after:x", "refuse-after:+2"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
-        for (const char* spec : {"delay:D:", "delay:D:x", "delay: :5", "delay:DD:5", "delay:D:60001"})
+        for (const char* spec : {"delay:D:", "delay:D:x", "delay: :5", "delay:DD:5", "delay:D:60001",
+                                 "unit-pace:60001", "unit-pace:", "unit-reply:256", "unit-silent:1"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
     }
     void badFaultsAreRefused() {

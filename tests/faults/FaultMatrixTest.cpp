@@ -307,7 +307,7 @@ class FaultMatrixTest : public QObject {
         LineFile::write(files.path(WordListFiles::kMainCodes), {"\x80\x81", "\x82", "\x83", "\x84"}, &error);
         made->link().setDefaultReplyLimit(kLimit);
         made->telvar.device().setLatency(0ms); // the upload's 2055 round trips
-        // The device's idle second passes as fast as the program's shortened periods.
+        // The device's idle spells pass as fast as the program's shortened periods.
         made->telvar.device().setClock([clock = std::make_shared<QElapsedTimer>(QElapsedTimer())] {
             if (!clock->isValid())
                 clock->start();
@@ -382,9 +382,10 @@ private Q_SLOTS:
             b.telvar.fault(QStringLiteral("drop:%1").arg(letter));
             break;
         case Fault::Late:
-            b.telvar.fault(QStringLiteral("delay:%1:%2")
-                               .arg(letter)
-                               .arg(std::max(kLimit, Timings::scaled(sequence.replyLimit)).count() + kLateMs));
+            b.telvar.fault(
+                QStringLiteral("delay:%1:%2")
+                    .arg(letter)
+                    .arg(std::max(kLimit, Timings::scaled(sequence.replyLimit)).count() + kLateMs));
             break;
         case Fault::Inside:
             // The first reply to the command comes late, the rest on time, so that long sequences stay short.

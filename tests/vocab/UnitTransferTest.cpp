@@ -143,11 +143,11 @@ private Q_SLOTS:
     // full after one word, one that never answers. The device's clock runs at the shortened pace, so an
     // idle spell counted from the wrong moment would turn "YES" into a command that clears the record.
     void theUnitSetsThePace_data() {
-        QTest::addColumn<int>("paceMs");     // the unit's time a word, before shortening
-        QTest::addColumn<int>("idleMs");     // the device's idle spell in transfer mode, before shortening
+        QTest::addColumn<int>("paceMs"); // the unit's time a word, before shortening
+        QTest::addColumn<int>("idleMs"); // the device's idle spell in transfer mode, before shortening
         QTest::addColumn<QStringList>("faults");
         QTest::addColumn<int>("capacity");
-        QTest::addColumn<int>("words");      // words sent, and held by the unit
+        QTest::addColumn<int>("words");       // words sent, and held by the unit
         QTest::addColumn<QString>("failure"); // empty: the transfer completes
         const QStringList none;
         QTest::newRow("fast unit") << 0 << 1000 << none << 100 << 3 << QString();
@@ -201,13 +201,13 @@ private Q_SLOTS:
     }
 
     // A cancel stops the transfer before the next word and leaves the device idle; one that comes once
-    // every word is with the unit, while the idle second is waited out, stops nothing.
+    // every word is with the unit, while the device is left to leave transfer mode, stops nothing.
     void aCancelledTransferLeavesTheDeviceIdle_data() {
         QTest::addColumn<int>("atReport");   // -1: once the title bar says the transfer is complete
         QTest::addColumn<QString>("ending"); // empty: the transfer completed
         QTest::newRow("half way through the second word")
             << 1 + 15 << "word #2 \"TWO\": cancelled; the unit may hold the first 2 words of the list";
-        QTest::newRow("in the idle second after the last word") << -1 << QString();
+        QTest::newRow("in the pause after the last word") << -1 << QString();
     }
     void aCancelledTransferLeavesTheDeviceIdle() {
         QFETCH(int, atReport);
@@ -224,7 +224,7 @@ private Q_SLOTS:
                 if (telvar.sent.size() == atReport)
                     telvar.link.cancel();
             });
-            // The title bar says the transfer is complete just before the idle second starts.
+            // The title bar says the transfer is complete just before the closing pause starts.
             connect(&sequence, &DeviceSequence::statusChanged, &sequence, [&](const QString& text) {
                 if (atReport < 0 && text == QLatin1String("Upload complete"))
                     QTimer::singleShot(0, &telvar.link, [&] { telvar.link.cancel(); });
