@@ -80,9 +80,9 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
     if (result.ok())
         result = co_await device.finishReply(limit);
     if (!result.ok())
-        co_return co_await stopped(device, 0, {}, result, limit);
+        co_return co_await stopped(device, 0, {}, result, limit, 0);
     if (device.cancelRequested())
-        co_return co_await stopped(device, 0, {}, WaitResult::Cancelled, limit);
+        co_return co_await stopped(device, 0, {}, WaitResult::Cancelled, limit, 0);
     const int total = static_cast<int>(words->size());
     Q_EMIT progressChanged(0, total);
 
@@ -103,7 +103,7 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
         if (result.ok())
             result = co_await device.finishReply(limit);
         if (!result.ok())
-            co_return co_await stopped(device, counter, field, result, limit);
+            co_return co_await stopped(device, counter, field, result, limit, counter - 1);
         Q_EMIT progressChanged(counter, total);
         // Only the stop value means anything; whatever else the device answers, the unit took the word.
         const quint8 answer = device.reply(1);
@@ -116,7 +116,7 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
                 << "- taken as more; replies neither 0 nor 199 so far:" << otherReplies;
         }
         if (device.cancelRequested() && counter < total)
-            co_return co_await stopped(device, counter, field, WaitResult::Cancelled, limit);
+            co_return co_await stopped(device, counter, field, WaitResult::Cancelled, limit, counter);
     }
     setStatus(QStringLiteral("Upload complete"));
     // The program sends no end marker: the device leaves transfer mode by itself, and is left alone until
@@ -126,13 +126,13 @@ QCoro::Task<SequenceOutcome> UnitTransfer::run() {
 }
 
 QCoro::Task<SequenceOutcome> UnitTransfer::stopped(Sequence& device, int counter, QByteArray field,
-                                                   WaitResult result, std::chrono::milliseconds limit) {
+                                                   WaitResult result, std::chrono::milliseconds limit,
+                                                   int held) {
     const QString where = counter == 0 ? QStringLiteral("Word list not sent")
                                        : QStringLiteral("Word list transfer stopped at word %1")
                                              .arg(wordName(counter - 1, cp1252::decode(field).trimmed()));
     const QString step = counter == 0 ? deviceStep(Command::UnitTransfer) : QStringLiteral("this word");
     QString reason;
-    int held = std::max(0, counter - 1);
     switch (result.kind()) {
     case WaitResult::TimedOut:
         // The device may still be waiting for the unit, taking every report as a character.
@@ -141,7 +141,6 @@ QCoro::Task<SequenceOutcome> UnitTransfer::stopped(Sequence& device, int counter
                      .arg(step, secondsText(limit), heldText(held));
         break;
     case WaitResult::Cancelled:
-        held = counter; // the word was finished and the unit took it
         reason = QStringLiteral("cancelled; %1").arg(heldText(held));
         break;
     default:

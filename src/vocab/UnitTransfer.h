@@ -40,10 +40,11 @@ public:
     QCoro::Task<SequenceOutcome> run();
 
 private:
-    // Ends a transfer that stopped after "v" went out at word `counter` (0: at "v"): the device is left
-    // alone to leave transfer mode, the user hears why and how much of the list the unit may hold.
+    // Ends a transfer that stopped after "v" went out at word `counter` (0: at "v"), when the unit had
+    // answered `held` words: the device is left alone to leave transfer mode, the user hears why and how
+    // much of the list the unit may hold.
     QCoro::Task<SequenceOutcome> stopped(Sequence& device, int counter, QByteArray field, WaitResult result,
-                                         std::chrono::milliseconds limit);
+                                         std::chrono::milliseconds limit, int held);
 
     Prompter& m_prompter;
     QString m_dataDir;
