@@ -28,7 +28,9 @@ inline constexpr milliseconds kUnitIdle{1000};
 // twice the virtual device's idle spell, for a real device that waits longer.
 inline constexpr milliseconds kUnitModeEnd{2000};
 inline constexpr milliseconds kAnnounceDelay{50}; // a device found at Connect is announced after this
-inline constexpr milliseconds kStopLimit{1500};   // how long quitting waits for a cancelled job
+// How long quitting waits for a cancelled job: long enough for the unit transfer's last step, the unit's
+// reply to the current word and the pause that lets the device leave transfer mode.
+inline constexpr milliseconds kStopLimit{4000};
 
 // The divisor applied by scaled(); 1 unless a test set it.
 int divisor();
