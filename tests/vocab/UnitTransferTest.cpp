@@ -152,7 +152,7 @@ private Q_SLOTS:
         const QStringList none;
         QTest::newRow("fast unit") << 0 << 1000 << none << 100 << 3 << QString();
         QTest::newRow("1.3 s a word") << 1300 << 1000 << none << 100 << 3 << QString();
-        QTest::newRow("1.3 s a word, short idle spell") << 1300 << 100 << none << 100 << 3 << QString();
+        QTest::newRow("1.3 s a word, short idle spell") << 1300 << 400 << none << 100 << 3 << QString();
         QTest::newRow("1.3 s a word, long idle spell") << 1300 << 1500 << none << 100 << 3 << QString();
         QTest::newRow("every reply 1.3 s late")
             << 900 << 1000 << QStringList{QStringLiteral("delay:%1").arg(1300 / kDivisor)} << 100 << 3
