@@ -95,7 +95,7 @@ public:
         co_await qCoro(&end, &WaitEnd::ended, limit);
     }
     // The verb's job ran to its end although an interrupt came: one that came in its last step (the
-    // upload's last pause, the idle second after the last word sent to the unit) stopped nothing, so
+    // upload's last pause, the pause after the last word sent to the unit) stopped nothing, so
     // telvarctl ends as the job did, without "Cancelled".
     void jobCompleted() { m_jobCompleted = true; }
     // The status to end with once the verb returned `verbStatus`: a failure when the virtual device's

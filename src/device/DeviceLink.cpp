@@ -40,11 +40,12 @@ QString hexOf(const quint8* bytes, int size) {
 // The state of one wait. It ends once, by whichever comes first: the reply (reply waits), the write's end
 // (writes), its timer (a time limit, or the pause's full period), unplug or cancel (not writes: a report
 // handed to the library goes out whatever the user wants now; not settles: a device that must be left
-// alone for a while gets its while, cancelled or not). The coroutine is resumed from the event
+// alone for a while gets its while, cancelled or not; not owed replies: a device busy with a step it was
+// given finishes it, cancelled or not). The coroutine is resumed from the event
 // loop, never from inside the notification that ended the wait.
 class DeviceLink::Waiter {
 public:
-    enum Kind { Reply = 1, Pause = 2, Write = 4, Settle = 8 };
+    enum Kind { Reply = 1, Pause = 2, Write = 4, Settle = 8, OwedReply = 16 };
 
     Waiter(DeviceLink* link, Kind kind, Milliseconds period) : m_link(link), m_kind(kind), m_period(period) {}
     Waiter(DeviceLink* link, QFuture<WriteOutcome> write, Milliseconds limit)
@@ -64,7 +65,7 @@ public:
             m_result = WaitResult::Cancelled;
         else if (!m_link->m_attached)
             m_result = WaitResult::Unplugged;
-        else if (m_kind == Reply && m_link->dataread())
+        else if ((m_kind == Reply || m_kind == OwedReply) && m_link->dataread())
             m_result = WaitResult::Ok;
         return m_result.has_value();
     }
@@ -110,6 +111,7 @@ private:
         case Settle:
             return WaitResult::Ok;
         case Reply:
+        case OwedReply:
             return WaitResult::TimedOut;
         case Write:
             break;
@@ -248,7 +250,8 @@ void DeviceLink::OnUnplugged(HidLibrary::Handle handle) {
     }
     m_attached = false;
     m_handle = 0;
-    endWaits(WaitResult::Unplugged, Waiter::Reply | Waiter::Pause | Waiter::Write | Waiter::Settle);
+    endWaits(WaitResult::Unplugged,
+             Waiter::Reply | Waiter::OwedReply | Waiter::Pause | Waiter::Write | Waiter::Settle);
     Q_EMIT unplugged();
 }
 
@@ -264,7 +267,7 @@ void DeviceLink::OnRead(HidLibrary::Handle handle) {
     m_dataread = 1;
     qCDebug(lcDevice).noquote() << "in " << hexOf(m_input.data(), kInputBufferSize);
     Q_EMIT reportReceived(m_input);
-    endWaits(WaitResult::Ok, Waiter::Reply);
+    endWaits(WaitResult::Ok, Waiter::Reply | Waiter::OwedReply);
 }
 
 std::optional<Sequence> DeviceLink::begin(Role role, const QString& name) {
@@ -301,7 +304,8 @@ void DeviceLink::closeDown() {
     int quiet = 0;
     for (int round = 0; round < kRounds && quiet < kQuietRounds; ++round) {
         quiet = m_sequenceRunning || !m_waiters.empty() ? 0 : quiet + 1;
-        endWaits(WaitResult::Cancelled, Waiter::Reply | Waiter::Pause | Waiter::Write | Waiter::Settle);
+        endWaits(WaitResult::Cancelled,
+                 Waiter::Reply | Waiter::OwedReply | Waiter::Pause | Waiter::Write | Waiter::Settle);
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
 }
@@ -347,8 +351,9 @@ QCoro::Task<WaitResult> DeviceLink::write() {
     co_return co_await awaitable;
 }
 
-QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit) {
-    WaitAwaitable awaitable{std::make_shared<Waiter>(this, Waiter::Reply, limitOr(limit))};
+QCoro::Task<WaitResult> DeviceLink::waitReply(Milliseconds limit, bool owed) {
+    WaitAwaitable awaitable{
+        std::make_shared<Waiter>(this, owed ? Waiter::OwedReply : Waiter::Reply, limitOr(limit))};
     co_return co_await awaitable;
 }
 

@@ -122,7 +122,7 @@ private:
     void setCommand(char letter, std::initializer_list<quint8> arguments);
     void setData(std::span<const quint8> bytes);
     QCoro::Task<WaitResult> write();
-    QCoro::Task<WaitResult> waitReply(Milliseconds limit);
+    QCoro::Task<WaitResult> waitReply(Milliseconds limit, bool owed = false);
     QCoro::Task<WaitResult> pause(Milliseconds period);
     QCoro::Task<WaitResult> settle(Milliseconds period);
     Milliseconds limitOr(Milliseconds limit) const { return limit.count() > 0 ? limit : m_defaultLimit; }

@@ -43,6 +43,7 @@ protected:
         setStatus(reason);
         m_link.reportFailure(reason);
     }
+    const DeviceLink& deviceLink() const { return m_link; }
     // The outcome of a run the device was not free for.
     static SequenceOutcome busy() { return SequenceOutcome::busy(DeviceLink::busyText()); }
 

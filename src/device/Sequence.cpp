@@ -91,6 +91,14 @@ QCoro::Task<WaitResult> Sequence::waitReply(Milliseconds limit) {
     return link().waitReply(limit);
 }
 
+QCoro::Task<WaitResult> Sequence::finishReply(Milliseconds limit) {
+    if (m_writeFailure)
+        return at_once(*m_writeFailure);
+    if (!m_link)
+        return at_once(WaitResult::Unplugged);
+    return link().waitReply(limit, true);
+}
+
 void Sequence::clearDataread() {
     if (m_link)
         link().m_dataread = 0;

@@ -51,6 +51,9 @@ public:
     QCoro::Task<WaitResult> requestAt(char letter, int address, Milliseconds limit = Milliseconds{0});
     // Waits for a report that arrived since `dataread` was last cleared.
     QCoro::Task<WaitResult> waitReply(Milliseconds limit = Milliseconds{0});
+    // The same for a reply the device owes before it takes anything else (it is busy until it has sent
+    // it): cancel does not end this wait, only the reply, the limit, unplug or close-down do.
+    QCoro::Task<WaitResult> finishReply(Milliseconds limit = Milliseconds{0});
     void clearDataread();
     // Byte `index` of the last input report (0 the report id, 1-8 the data).
     quint8 reply(int index) const;

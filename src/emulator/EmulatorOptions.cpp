@@ -93,8 +93,9 @@ QString EmulatorOptions::usage() {
         "  --sensor LIST      virtual sensor readings in order, e.g. 5,7,1200x100 (then 0), or all\n"
         "                     three readings of each reply: 5/40/90x3,7/41/91x3;\n"
         "                     random[:SEED] for a wandering sensor (the default)\n"
-        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N or delay:[LETTER:]MS\n"
-        "                     (may be repeated)\n"
+        "  --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS,\n"
+        "                     unit-pace:MS (the external unit's time a word), unit-silent or\n"
+        "                     unit-reply:N (may be repeated)\n"
         "  --speak-aloud      play what the virtual Telvar X says through espeak-ng: an\n"
         "                     approximation of the chip for trying words, not its voice\n");
 }

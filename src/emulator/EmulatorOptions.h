@@ -20,7 +20,8 @@ class OptionParser;
 //                      virtual device of its own
 //   --sensor LIST      scripted sensor readings (5,7,1200x100 or 5/40/90x3), or random[:SEED] for the
 //   wandering sensor
-//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS; may be repeated
+//   --fault SPEC       drop:LETTER, unplug-after:N, refuse-after:N, delay:[LETTER:]MS, unit-pace:MS,
+//                      unit-silent; may be repeated
 //   --speak-aloud      make what the device says audible (an approximation through espeak-ng)
 class EmulatorOptions {
 public:

@@ -57,9 +57,28 @@ QString FaultSet::add(const QString& spec) {
             m_delay = std::chrono::milliseconds(*ms);
         return {};
     }
-    return usage +
-           QStringLiteral(
-               "unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N, delay:MS or delay:LETTER:MS");
+    if (kind == QLatin1String("unit-pace")) {
+        const auto ms = positiveNumber(argument, kLongestDelayMs);
+        if (!ms)
+            return usage + QStringLiteral("unit-pace needs the milliseconds the unit takes over a word, "
+                                          "from 0 to %1")
+                               .arg(kLongestDelayMs);
+        m_unitPace = std::chrono::milliseconds(*ms);
+        return {};
+    }
+    if (kind == QLatin1String("unit-reply")) {
+        const auto value = positiveNumber(argument, 255);
+        if (!value)
+            return usage + QStringLiteral("unit-reply needs the value of reply byte 1, from 0 to 255");
+        m_unitReply = static_cast<quint8>(*value);
+        return {};
+    }
+    if (spec == QLatin1String("unit-silent")) {
+        m_unitSilent = true;
+        return {};
+    }
+    return usage + QStringLiteral("unknown fault; use drop:LETTER, unplug-after:N, refuse-after:N, delay:MS, "
+                                  "delay:LETTER:MS, unit-pace:MS, unit-silent or unit-reply:N");
 }
 
 } // namespace telvar

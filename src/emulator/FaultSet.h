@@ -16,6 +16,9 @@ namespace telvar {
 //   refuse-after:N  the device takes N reports, then every write to it fails
 //   delay:MS        every reply comes MS milliseconds late
 //   delay:LETTER:MS the replies to that command come MS milliseconds late (on top of delay:MS)
+//   unit-pace:MS    the external unit takes MS milliseconds over each word of a transfer
+//   unit-silent     the external unit takes no word, so the device never answers one
+//   unit-reply:N    the device answers each word the unit took with N in byte 1 instead of 0
 class FaultSet {
 public:
     static constexpr int kLongestDelayMs = 60000;
@@ -32,9 +35,13 @@ public:
         const auto own = m_letterDelays.find(letter);
         return m_delay + (own == m_letterDelays.end() ? std::chrono::milliseconds{0} : own->second);
     }
+    // Unset: the unit's own pace.
+    std::optional<std::chrono::milliseconds> unitPace() const { return m_unitPace; }
+    bool unitSilent() const { return m_unitSilent; }
+    std::optional<quint8> unitReply() const { return m_unitReply; }
     bool isEmpty() const {
         return m_dropped.empty() && !m_unplugAfter && !m_refuseAfter && m_delay.count() == 0 &&
-               m_letterDelays.empty();
+               m_letterDelays.empty() && !m_unitPace && !m_unitSilent && !m_unitReply;
     }
 
 private:
@@ -43,6 +50,9 @@ private:
     std::optional<qint64> m_refuseAfter;
     std::chrono::milliseconds m_delay{0};
     std::map<char, std::chrono::milliseconds> m_letterDelays;
+    std::optional<std::chrono::milliseconds> m_unitPace;
+    bool m_unitSilent = false;
+    std::optional<quint8> m_unitReply;
 };
 
 } // namespace telvar

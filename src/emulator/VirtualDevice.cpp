@@ -127,6 +127,20 @@ void VirtualDevice::setUnitCapacity(int words) {
     m_unit.setCapacity(words);
 }
 
+void VirtualDevice::setUnitPace(std::chrono::milliseconds pace) {
+    std::lock_guard lock(m_mutex);
+    m_unitPace = pace;
+}
+
+void VirtualDevice::setTransferIdle(std::chrono::milliseconds idle) {
+    std::lock_guard lock(m_mutex);
+    m_unit.setIdleMs(idle.count());
+}
+
+qint64 VirtualDevice::deviceMs(std::chrono::milliseconds real) {
+    return real.count() * Timings::divisor();
+}
+
 void VirtualDevice::setClock(MsecClock clock) {
     std::lock_guard lock(m_mutex);
     m_clock = std::move(clock);
@@ -177,9 +191,21 @@ bool VirtualDevice::receive(const quint8* bytes) {
 void VirtualDevice::interpret(const Report& report, QList<Utterance>& said) {
     const qint64 now = m_clock();
     if (m_unit.inTransfer(now)) {
-        // Only a completed word changes what the unit holds.
+        if (m_faults.unitSilent()) {
+            m_unit.hang();
+            return;
+        }
+        // Only a completed word changes what the unit holds. The device answers once the unit has taken
+        // the word, at the unit's pace, which runs as fast as the program's periods.
         if (const auto reply = m_unit.takeCharacter(m_state, report[1], now)) {
-            send({*reply});
+            const auto pace = m_faults.unitPace().value_or(m_unitPace);
+            const auto delay = m_faults.delay() + Timings::scaled(pace);
+            m_unit.replyLeavesAt(now + deviceMs(m_latency + delay));
+            // A unit of another make may answer other values for "more"; only the stop value is the
+            // unit's own.
+            const quint8 value =
+                *reply == ExternalUnit::kFull ? *reply : m_faults.unitReply().value_or(*reply);
+            send({value}, delay);
             markDirty();
         }
         return;
@@ -280,11 +306,15 @@ void VirtualDevice::command(const Report& report, QList<Utterance>& said) {
         answer(letter, {quint8(letter), v[0], v[1], v[2], v[3], v[4], v[5]});
         break;
     }
-    case Command::UnitTransfer:
-        m_unit.startTransfer(m_state, m_clock());
+    case Command::UnitTransfer: {
+        const qint64 now = m_clock();
+        m_unit.startTransfer(m_state, now);
+        // A late reply to "v" is the device still busy: its idle spell starts once the reply has left.
+        m_unit.replyLeavesAt(now + deviceMs(m_latency + m_faults.delay(letter)));
         markDirty();
         answer(letter, {quint8(letter)});
         break;
+    }
     case Command::UnitCommand:
         m_unit.takeCommandCharacter(m_state, report[2], m_clock());
         markDirty();
@@ -322,10 +352,6 @@ void VirtualDevice::answer(char letter, std::initializer_list<quint8> data) {
     if (m_faults.drops(letter))
         return;
     send(data, m_faults.delay(letter));
-}
-
-void VirtualDevice::send(std::initializer_list<quint8> data) {
-    send(data, m_faults.delay());
 }
 
 void VirtualDevice::send(std::initializer_list<quint8> data, std::chrono::milliseconds delay) {

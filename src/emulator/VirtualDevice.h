@@ -63,6 +63,11 @@ public:
     void setFaults(const FaultSet& faults);
     void setLatency(std::chrono::milliseconds latency);
     void setUnitCapacity(int words);
+    // How long the external unit takes over a word (the unit-pace fault overrides it), and how long the
+    // device stays in transfer mode without a character or a reply of its own. Both are this model's
+    // guesses; tests vary them.
+    void setUnitPace(std::chrono::milliseconds pace);
+    void setTransferIdle(std::chrono::milliseconds idle);
     // The device's own clock for idle spells (milliseconds, monotonic); tests step it by hand.
     void setClock(MsecClock clock);
     // Replaces the whole state, as if the memories had been programmed; saved like any change.
@@ -115,11 +120,12 @@ private:
     void interpret(const Report& report, QList<Utterance>& said);
     void command(const Report& report, QList<Utterance>& said);
     void answer(char letter, std::initializer_list<quint8> data);
-    void send(std::initializer_list<quint8> data);
     void send(std::initializer_list<quint8> data, std::chrono::milliseconds delay);
     Utterance speak(quint16 address) const;
     void say(const Utterance& utterance, QList<Utterance>& said);
     std::array<int, 3> readSensor();
+    // A real period on the bus as it counts on the device's clock, which runs at the shortened pace.
+    static qint64 deviceMs(std::chrono::milliseconds real);
     void markDirty();
     QString saveIfDirty();
 
@@ -130,6 +136,7 @@ private:
     SensorWalk m_walk{SensorWalk::kDefaultSeed};
     FaultSet m_faults;
     std::chrono::milliseconds m_latency{1};
+    std::chrono::milliseconds m_unitPace{ExternalUnit::kDefaultPaceMs};
     QElapsedTimer m_elapsed;
     MsecClock m_clock;
 

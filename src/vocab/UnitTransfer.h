@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
+#include <chrono>
 
 namespace telvar {
 
@@ -12,12 +13,12 @@ class Prompter;
 
 // "Send Word List To RLD ": sends every word of mainw.txt, as it is on disk now, through the device to the
 // external speech unit (model RLD or MVR). After "v" every report is one character for the unit; the
-// device answers once per ten-character word with 0 in reply byte 1, or 199 when the unit takes no more.
+// device answers once per ten-character word when the unit has taken it, about a second a word. Only
+// 199 in reply byte 1 (the unit takes no more) stops the transfer; any other value goes on.
 //
-// The device leaves transfer mode after its idle second without a report, and from then on takes the
-// characters as commands ("Y" would clear its spoken-word record). So a reply that comes later than that,
-// or that is neither 0 nor 199, stops the transfer before the next word; and however the transfer stops
-// early, the device is left alone for its idle second before anything else is sent.
+// The replies are paced by the unit, so their time limit is for a unit that has stopped answering. A
+// stop, a cancel (once the current word is finished and answered) or the end of the file leaves the
+// device alone long enough to leave transfer mode before anything else is sent.
 class UnitTransfer : public DeviceSequence {
     Q_OBJECT
 public:
@@ -39,9 +40,11 @@ public:
     QCoro::Task<SequenceOutcome> run();
 
 private:
-    // Ends a transfer that stopped after "v" went out: the device gets its idle second, the user hears
-    // that the unit may hold part of the list.
-    QCoro::Task<SequenceOutcome> stopped(Sequence& device, int counter, QByteArray field, QString reason);
+    // Ends a transfer that stopped after "v" went out at word `counter` (0: at "v"), when the unit had
+    // answered `held` words: the device is left alone to leave transfer mode, the user hears why and how
+    // much of the list the unit may hold.
+    QCoro::Task<SequenceOutcome> stopped(Sequence& device, int counter, QByteArray field, WaitResult result,
+                                         std::chrono::milliseconds limit, int held);
 
     Prompter& m_prompter;
     QString m_dataDir;

@@ -80,8 +80,8 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(raw.readAllStandardOutput()).split(u' ').size(), 9);
     }
 
-    // After the last word's reply the transfer only waits out the device's idle second: every word is
-    // with the unit, so a signal then stops nothing and the transfer ends as complete.
+    // After the last word's reply the transfer only leaves the device alone to leave transfer mode: every
+    // word is with the unit, so a signal then stops nothing and the transfer ends as complete.
     void aSignalInTheIdleSecondAfterTheLastWordLeavesTheTransferComplete() {
         QFile words(m_folder.filePath(QStringLiteral("mainw.txt")));
         QVERIFY(words.open(QIODevice::WriteOnly));

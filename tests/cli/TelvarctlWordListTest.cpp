@@ -170,11 +170,51 @@ private Q_SLOTS:
 
         QVERIFY(run({QStringLiteral("vocab"), QStringLiteral("0")}).exitCode ==
                 0); // writes the word-list files
-        // Its replies must come within the device's idle second, which a larger divisor would leave too
-        // short for a busy machine or a sanitizer build.
-        result = run({QStringLiteral("--yes"), QStringLiteral("send-to-unit")}, 2);
+        // All 2051 words, to a unit that takes them at once.
+        result = run({QStringLiteral("--fault"), QStringLiteral("unit-pace:0"), QStringLiteral("--yes"),
+                      QStringLiteral("send-to-unit")});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, QStringLiteral("Upload complete\n"));
+    }
+
+    // Replies as late as a real unit's (the reply limit for other commands is not shortened, and neither
+    // is the delay), and a unit that never answers: that one ends soon, naming the word, and the device
+    // is sent nothing after the word it hangs on.
+    void sendToUnitFollowsTheUnit_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("unitWords");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("every reply 1.3 s late")
+            << QStringLiteral("delay:1300") << 0
+            << QStringList{QStringLiteral("ONE       "), QStringLiteral("YES       ")} << QString();
+        QTest::newRow("silent unit") << QStringLiteral("unit-silent") << 1 << QStringList()
+                                     << QStringLiteral("stopped at word #1 \"ONE\": no reply to this word");
+    }
+    void sendToUnitFollowsTheUnit() {
+        QFETCH(QString, fault);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, unitWords);
+        QFETCH(QString, err);
+        QString error;
+        QVERIFY(
+            telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainw.txt")), {"ONE", "YES"}, &error));
+        QVERIFY(telvar::LineFile::write(m_folder.filePath(QStringLiteral("mainph.txt")), {"\x80", "\x81"},
+                                        &error));
+
+        const ProcessResult result =
+            run({QStringLiteral("--fault"), fault, QStringLiteral("--yes"), QStringLiteral("--timeout"),
+                 QStringLiteral("2000"), QStringLiteral("send-to-unit")});
+
+        QCOMPARE(result.exitCode, exitCode);
+        QVERIFY2(result.err.contains(err), qPrintable(result.err));
+        QFile state(m_folder.filePath(QStringLiteral("device.json")));
+        QVERIFY(state.open(QIODevice::ReadOnly));
+        const QJsonObject root = QJsonDocument::fromJson(state.readAll()).object();
+        QCOMPARE(root.value(QStringLiteral("unitWords")).toVariant().toStringList(), unitWords);
+        // "N" of "ONE" run as a command would have left the unit's words and made the device speak; a
+        // spoken word is kept in the record.
+        QVERIFY(!root.value(QStringLiteral("spokenRecord")).toVariant().toList().contains(0));
     }
 };
 

@@ -113,6 +113,14 @@ private Q_SLOTS:
         QCOMPARE(faults.delay(), std::chrono::milliseconds(250));
         QCOMPARE(faults.refuseAfter(), std::optional<qint64>(0));
         QVERIFY(!faults.isEmpty());
+        FaultSet unit;
+        QCOMPARE(unit.add(QStringLiteral("unit-pace:1300")), QString());
+        QCOMPARE(unit.unitPace(), std::optional(std::chrono::milliseconds(1300)));
+        QCOMPARE(unit.add(QStringLiteral("unit-reply:1")), QString());
+        QCOMPARE(unit.unitReply(), std::optional<quint8>(1));
+        QVERIFY(!unit.unitSilent());
+        QCOMPARE(unit.add(QStringLiteral("unit-silent")), QString());
+        QVERIFY(unit.unitSilent());
 
         // One command's replies late, on top of every reply's delay.
         QCOMPARE(faults.add(QStringLiteral("delay:v:1500")), QString());
@@ -131,7 +139,8 @@ private Q_SLOTS:
               "unplug-after:", "delay:-1", "delay:60001", "delay:5ms", "delay: 5", "lag:5", "DROP:D",
               "refuse-after:", "refuse-after:x", "refuse-after:+2"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
-        for (const char* spec : {"delay:D:", "delay:D:x", "delay: :5", "delay:DD:5", "delay:D:60001"})
+        for (const char* spec : {"delay:D:", "delay:D:x", "delay: :5", "delay:DD:5", "delay:D:60001",
+                                 "unit-pace:60001", "unit-pace:", "unit-reply:256", "unit-silent:1"})
             QTest::newRow(spec) << QString::fromLatin1(spec);
     }
     void badFaultsAreRefused() {

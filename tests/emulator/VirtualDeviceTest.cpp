@@ -309,7 +309,7 @@ private Q_SLOTS:
         QCOMPARE(device.unitWords(), QStringList{QStringLiteral("HELLO     ")});
     }
 
-    void unitTransferEndsAfterAnIdleSecond() {
+    void unitTransferEndsAfterAnIdleSpellFromTheDevicesLastReply() {
         qint64 now = 0; // outlives the device that reads it
         VirtualDevice device;
         ReplyCollector collector(device);
@@ -325,6 +325,17 @@ private Q_SLOTS:
         sendReport(device, {'B', 4, 77});
         QCOMPARE(device.configByte(4), quint8(77));
         QVERIFY(device.unitWords().isEmpty()); // the half word is dropped
+
+        // The idle spell starts when the device's reply to a word leaves, once the unit has taken it: a
+        // unit slower than the idle spell keeps the device in transfer mode.
+        device.setUnitPace(std::chrono::milliseconds(1300));
+        sendReport(device, {'v'});
+        for (char c : QByteArray("SLOW WORD "))
+            sendReport(device, {quint8(c), quint8(c)});
+        now += 2000;
+        QVERIFY(device.inTransferMode());
+        now += 400;
+        QVERIFY(!device.inTransferMode());
 
         // Losing power ends it too.
         sendReport(device, {'v'});

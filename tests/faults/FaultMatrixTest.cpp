@@ -78,6 +78,8 @@ struct SequenceUnderTest {
     int divisor;             // how far its pauses are shortened
     Runner run;
     int reports = 0; // the reports of a clean run, when a clean run cannot count them
+    // How long its replies may take when that is longer than the link's limit (before shortening).
+    std::chrono::milliseconds replyLimit{0};
 };
 
 QCoro::Task<Ending> sessionPoll(Bench& bench) {
@@ -163,7 +165,9 @@ const QList<SequenceUnderTest>& sequences() {
          [](Bench& b) -> QCoro::Task<Ending> {
              UnitTransfer job(b.link(), b.prompter, b.folder.path());
              co_return Ending::of(co_await job.run());
-         }},
+         },
+         0,
+         Timings::kUnitReplyLimit},
         {"mode command",
          {},
          false,
@@ -303,7 +307,7 @@ class FaultMatrixTest : public QObject {
         LineFile::write(files.path(WordListFiles::kMainCodes), {"\x80\x81", "\x82", "\x83", "\x84"}, &error);
         made->link().setDefaultReplyLimit(kLimit);
         made->telvar.device().setLatency(0ms); // the upload's 2055 round trips
-        // The device's idle second passes as fast as the program's shortened periods.
+        // The device's idle spells pass as fast as the program's shortened periods.
         made->telvar.device().setClock([clock = std::make_shared<QElapsedTimer>(QElapsedTimer())] {
             if (!clock->isValid())
                 clock->start();
@@ -378,7 +382,10 @@ private Q_SLOTS:
             b.telvar.fault(QStringLiteral("drop:%1").arg(letter));
             break;
         case Fault::Late:
-            b.telvar.fault(QStringLiteral("delay:%1:%2").arg(letter).arg(kLateMs));
+            b.telvar.fault(
+                QStringLiteral("delay:%1:%2")
+                    .arg(letter)
+                    .arg(std::max(kLimit, Timings::scaled(sequence.replyLimit)).count() + kLateMs));
             break;
         case Fault::Inside:
             // The first reply to the command comes late, the rest on time, so that long sequences stay short.

@@ -45,7 +45,7 @@ bool writeMainWords(const QString& folder, const QList<QByteArray>& words) {
 class UnitTransferTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The idle second, which the transfer waits out after it ends, runs at a quarter.
+    // The unit's pace and the device's idle spell run at a quarter, and so do the program's limits.
     void init() { Timings::setDivisor(kDivisor); }
     void cleanup() { Timings::setDivisor(1); }
 
@@ -97,21 +97,6 @@ private Q_SLOTS:
         QCOMPARE(result.statuses.last(), QStringLiteral("Upload complete"));
     }
 
-    void aStopReplyEndsTheTransfer() {
-        QTemporaryDir folder;
-        QVERIFY(writeMainWords(folder.path(), {"ONE", "TWO", "THREE"}));
-        VirtualTelvar telvar;
-        QVERIFY(telvar.attach());
-        telvar.device().setUnitCapacity(1);
-        FakePrompter prompter;
-
-        const Transfer result = transfer(telvar, prompter, folder.path());
-
-        QVERIFY(result.outcome.completed());
-        QCOMPARE(telvar.sent.size(), 1 + 10);
-        QCOMPARE(result.statuses.last(), QStringLiteral("Upload complete"));
-    }
-
     void aMissingWordFileSendsNothing() {
         QTemporaryDir folder;
         VirtualTelvar telvar;
@@ -147,94 +132,82 @@ private Q_SLOTS:
         QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
         QCOMPARE(result.statuses.last(), QStringLiteral("Word list transfer stopped at word #3 \"THREE\": ") +
                                              describe(WaitResult::Unplugged) +
-                                             QStringLiteral("; the unit may hold a partial list"));
+                                             QStringLiteral(" at this word; the unit may hold the first 2 "
+                                                            "words of the list"));
         QCOMPARE(telvar.device().unitWords().size(), 2);
         QVERIFY(!telvar.link.sequenceRunning());
     }
 
-    // Replies late enough for the device to have left transfer mode, replies that are not 0 or 199, and
-    // a cancel: the transfer stops before the next word, and the device is left idle long enough to leave
-    // transfer mode before anything else is sent. The device's clock runs at the shortened pace.
-    void aLateWordReplyStopsBeforeTheNextWord() {
+    // The unit sets the pace, and the device's rules that nobody states vary: a fast unit, a slow one, late
+    // replies, an idle spell short or long, a unit of another make that answers 1 for more, a unit that is
+    // full after one word, one that never answers. The device's clock runs at the shortened pace, so an
+    // idle spell counted from the wrong moment would turn "YES" into a command that clears the record.
+    void theUnitSetsThePace_data() {
+        QTest::addColumn<int>("paceMs"); // the unit's time a word, before shortening
+        QTest::addColumn<int>("idleMs"); // the device's idle spell in transfer mode, before shortening
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<int>("words");       // words sent, and held by the unit
+        QTest::addColumn<QString>("failure"); // empty: the transfer completes
+        const QStringList none;
+        QTest::newRow("fast unit") << 0 << 1000 << none << 100 << 3 << QString();
+        QTest::newRow("1.3 s a word") << 1300 << 1000 << none << 100 << 3 << QString();
+        QTest::newRow("1.3 s a word, short idle spell") << 1300 << 400 << none << 100 << 3 << QString();
+        QTest::newRow("1.3 s a word, long idle spell") << 1300 << 1500 << none << 100 << 3 << QString();
+        QTest::newRow("every reply 1.3 s late")
+            << 900 << 1000 << QStringList{QStringLiteral("delay:%1").arg(1300 / kDivisor)} << 100 << 3
+            << QString();
+        QTest::newRow("1 for more goes on")
+            << 0 << 1000 << QStringList{QStringLiteral("unit-reply:1")} << 100 << 3 << QString();
+        QTest::newRow("199 after the first word") << 0 << 1000 << none << 1 << 1 << QString();
+        QTest::newRow("silent unit")
+            << 0 << 1000 << QStringList{QStringLiteral("unit-silent")} << 100 << 1
+            << QStringLiteral("Word list transfer stopped at word #1 \"ONE\": no reply to this word within "
+                              "2.5 s: the unit stopped answering; the unit may hold none of the list");
+    }
+    void theUnitSetsThePace() {
+        QFETCH(int, paceMs);
+        QFETCH(int, idleMs);
+        QFETCH(QStringList, faults);
+        QFETCH(int, capacity);
+        QFETCH(int, words);
+        QFETCH(QString, failure);
         QTemporaryDir folder;
         QVERIFY(writeMainWords(folder.path(), {"ONE", "YES", "TWO"}));
         VirtualTelvar telvar;
         runDeviceClock(telvar);
         QVERIFY(telvar.attach());
-        FakePrompter prompter;
-
-        // The reply to the first word comes one and a half idle seconds late.
-        const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
-            connect(&telvar.link, &DeviceLink::reportSent, &sequence, [&] {
-                if (telvar.sent.size() == 1 + 9)
-                    telvar.fault(QStringLiteral("delay:%1").arg(kIdleMs * 3 / 2));
-            });
-        });
-
-        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(result.outcome.message.startsWith(
-                     QStringLiteral("Word list transfer stopped at word #1 \"ONE\"")),
-                 qPrintable(result.outcome.message));
-        QVERIFY(result.outcome.message.contains(QStringLiteral("left transfer mode")));
-        QVERIFY(result.outcome.message.endsWith(QStringLiteral("the unit may hold a partial list")));
-        QCOMPARE(telvar.sent.size(), 1 + 10); // not one character of "YES", which would clear the record
-        QCOMPARE(telvar.device().unitWords(), QStringList{QStringLiteral("ONE       ")});
-        QVERIFY(!telvar.device().inTransferMode());
-        nextCommandIsAnswered(telvar);
-    }
-
-    void aLateStartReplySendsNoWord() {
-        QTemporaryDir folder;
-        QVERIFY(writeMainWords(folder.path(), {"ONE"}));
-        VirtualTelvar telvar;
-        runDeviceClock(telvar);
-        QVERIFY(telvar.attach());
-        telvar.fault(QStringLiteral("delay:v:%1").arg(kIdleMs * 3 / 2));
+        telvar.device().setUnitPace(std::chrono::milliseconds(paceMs));
+        telvar.device().setTransferIdle(std::chrono::milliseconds(idleMs));
+        telvar.device().setUnitCapacity(capacity);
+        telvar.fault(faults);
         FakePrompter prompter;
 
         const Transfer result = transfer(telvar, prompter, folder.path());
 
-        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(result.outcome.message.startsWith(QStringLiteral("Word list not sent: the reply to \"v\"")),
-                 qPrintable(result.outcome.message));
-        QCOMPARE(telvar.sent.size(), 1);
-        telvar.fault(QStringList{});
-        nextCommandIsAnswered(telvar);
-    }
-
-    void aReplyThatIsNeitherMoreNorStopEndsTheTransfer() {
-        QTemporaryDir folder;
-        QVERIFY(writeMainWords(folder.path(), {"ONE", "C", "TWO"}));
-        VirtualTelvar telvar;
-        qint64 deviceNow = 0;
-        telvar.device().setClock([&deviceNow] { return deviceNow; });
-        QVERIFY(telvar.attach());
-        FakePrompter prompter;
-
-        // The device idles out of transfer mode between the words without the program seeing it late:
-        // "C" then runs as a command, and its reply is no word reply.
-        const Transfer result = transfer(telvar, prompter, folder.path(), [&](UnitTransfer& sequence) {
-            connect(&telvar.link, &DeviceLink::reportReceived, &sequence, [&] {
-                if (telvar.sent.size() == 1 + 10)
-                    deviceNow += 2 * Timings::kUnitIdle.count();
-            });
-        });
-
-        QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
-        QVERIFY2(
-            result.outcome.message.startsWith(QStringLiteral("Word list transfer stopped at word #2 \"C\": "
-                                                             "the device answered 67 instead of 0 or 199")),
-            qPrintable(result.outcome.message));
-        QCOMPARE(telvar.sent.size(), 1 + 20);
+        QCOMPARE(telvar.sent.size(), 1 + words * 10); // nothing after a stop, not even a character
+        QCOMPARE(telvar.device().unitWords().size(), failure.isEmpty() ? words : 0);
+        if (failure.isEmpty()) {
+            QVERIFY2(result.outcome.completed(), qPrintable(result.outcome.message));
+            QCOMPARE(result.statuses.last(), QStringLiteral("Upload complete"));
+            QVERIFY(!telvar.device().inTransferMode());
+            nextCommandIsAnswered(telvar);
+        } else {
+            QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
+            QVERIFY2(result.outcome.message.startsWith(failure), qPrintable(result.outcome.message));
+        }
+        // No character ran as a command: "N" of "ONE" and "S" of "YES" would have made the device speak.
+        QVERIFY(telvar.device().speechLog().isEmpty());
     }
 
     // A cancel stops the transfer before the next word and leaves the device idle; one that comes once
-    // every word is with the unit, while the idle second is waited out, stops nothing.
+    // every word is with the unit, while the device is left to leave transfer mode, stops nothing.
     void aCancelledTransferLeavesTheDeviceIdle_data() {
         QTest::addColumn<int>("atReport");   // -1: once the title bar says the transfer is complete
         QTest::addColumn<QString>("ending"); // empty: the transfer completed
-        QTest::newRow("half way through the second word") << 1 + 15 << "word #2 \"TWO\": cancelled";
-        QTest::newRow("in the idle second after the last word") << -1 << QString();
+        QTest::newRow("half way through the second word")
+            << 1 + 15 << "word #2 \"TWO\": cancelled; the unit may hold the first 2 words of the list";
+        QTest::newRow("in the pause after the last word") << -1 << QString();
     }
     void aCancelledTransferLeavesTheDeviceIdle() {
         QFETCH(int, atReport);
@@ -251,7 +224,7 @@ private Q_SLOTS:
                 if (telvar.sent.size() == atReport)
                     telvar.link.cancel();
             });
-            // The title bar says the transfer is complete just before the idle second starts.
+            // The title bar says the transfer is complete just before the closing pause starts.
             connect(&sequence, &DeviceSequence::statusChanged, &sequence, [&](const QString& text) {
                 if (atReport < 0 && text == QLatin1String("Upload complete"))
                     QTimer::singleShot(0, &telvar.link, [&] { telvar.link.cancel(); });
@@ -266,6 +239,7 @@ private Q_SLOTS:
             QCOMPARE(result.outcome.status, SequenceOutcome::Status::Failed);
             QVERIFY2(result.outcome.message.contains(ending), qPrintable(result.outcome.message));
             QCOMPARE(telvar.sent.size(), 1 + 20); // a word's characters go out together
+            QCOMPARE(telvar.device().unitWords().size(), 2);
         }
         QVERIFY(!telvar.device().inTransferMode());
         nextCommandIsAnswered(telvar);
@@ -273,7 +247,6 @@ private Q_SLOTS:
 
 private:
     static constexpr int kDivisor = 4;
-    static constexpr int kIdleMs = 1000 / kDivisor;
 
     static void runDeviceClock(VirtualTelvar& telvar) {
         auto clock = std::make_shared<QElapsedTimer>();

@@ -15,6 +15,8 @@ Verb sendToUnitVerb() {
             "Does what \"Send Word List To RLD \" does: every word of mainw.txt in the data folder\n"
             "goes to the external speech unit (RLD or MVR) as ten characters, until the file ends\n"
             "or the unit takes no more. Asks first (give --yes before the verb to confirm at once).\n"
+            "The unit takes about a second a word; a unit that has not answered a word after 10\n"
+            "seconds (or --timeout, when longer) stops the transfer with status 1, naming the word.\n"
             "Prints \"Upload complete\"; a missing mainw.txt sends nothing and exits with status 1.\n"),
         [](CliContext& context, QStringList arguments) -> QCoro::Task<int> {
             if (!arguments.isEmpty())
