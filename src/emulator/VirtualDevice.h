@@ -59,7 +59,8 @@ public:
     // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
     static QString stateFileHolder(const QString& path);
     void setSensorScript(const SensorScript& script);
-    void setSensorSeed(quint32 seed); // back to the wandering sensor
+    // Back to the wandering sensor, which this seed mixes with the device's serial.
+    void setSensorSeed(quint32 seed);
     void setFaults(const FaultSet& faults);
     void setLatency(std::chrono::milliseconds latency);
     void setUnitCapacity(int words);
@@ -120,6 +121,8 @@ private:
     Utterance speak(quint16 address) const;
     void say(const Utterance& utterance, QList<Utterance>& said);
     std::array<int, 3> readSensor();
+    // Starts the wandering sensor afresh for the serial the device has now.
+    void seedWalk();
     void markDirty();
     QString saveIfDirty();
 
@@ -127,7 +130,8 @@ private:
     DeviceState m_state;
     ExternalUnit m_unit;
     std::optional<SensorScript> m_script;
-    SensorWalk m_walk{SensorWalk::kDefaultSeed};
+    quint32 m_seed = SensorWalk::kDefaultSeed;
+    SensorWalk m_walk{SensorWalk::kDefaultSeed}; // seeded with the serial as soon as there is one
     FaultSet m_faults;
     std::chrono::milliseconds m_latency{1};
     QElapsedTimer m_elapsed;
