@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/EmulatedLibrary.h"
+#include "ReplyCollector.h"
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
 #include "support/WriteContract.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -39,8 +41,51 @@ private:
         notes.clear();
     }
 
+    // The sensor replies of a device made as the programs make it, on the state file `file`.
+    static QList<QByteArray> sensorReplies(EmulatorOptions options, const QString& file) {
+        options.stateFile = file;
+        QString error;
+        const auto library = EmulatedLibrary::create(options, &error);
+        if (!library)
+            return {error.toUtf8()};
+        test::ReplyCollector collector(library->device());
+        constexpr int kReadings = 40; // several of the walk's rests
+        for (int i = 0; i < kReadings; ++i)
+            test::sendReport(library->device(), {'D'});
+        QTest::qWaitFor([&] { return collector.replies.size() == kReadings; });
+        return collector.replies;
+    }
+
 private Q_SLOTS:
     void initTestCase() { Timings::setDivisor(10); }
+
+    // Devices asked together must not answer alike; one device (its serial is kept in its state file)
+    // answers as before for the same sensor option, and a script is the same on every device.
+    void theSensorFollowsTheDevicesSerial_data() {
+        QTest::addColumn<QString>("sensor"); // the --sensor option; empty: none
+        QTest::addColumn<bool>("sameFile");  // the second device is the first one again
+        QTest::addColumn<bool>("alike");
+        QTest::newRow("two devices") << QString() << false << false;
+        QTest::newRow("two devices, one seed") << "random:7" << false << false;
+        QTest::newRow("one device twice") << QString() << true << true;
+        QTest::newRow("one device twice, one seed") << "random:7" << true << true;
+        QTest::newRow("two devices, one script") << "5,7,1200x30" << false << true;
+    }
+    void theSensorFollowsTheDevicesSerial() {
+        QFETCH(QString, sensor);
+        QFETCH(bool, sameFile);
+        QFETCH(bool, alike);
+        QTemporaryDir folder;
+        EmulatorOptions options;
+        if (!sensor.isEmpty())
+            QCOMPARE(options.setSensor(sensor), QString());
+        const QList<QByteArray> first = sensorReplies(options, folder.filePath(QStringLiteral("a.json")));
+        const QList<QByteArray> second =
+            sensorReplies(options, folder.filePath(sameFile ? QStringLiteral("a.json") : QStringLiteral("b.json")));
+        QCOMPARE(first.size(), 40);
+        QCOMPARE(second.size(), 40);
+        QCOMPARE(first == second, alike);
+    }
 
     void connectAnnouncesTheDeviceThenAChange() {
         EmulatedLibrary library;
