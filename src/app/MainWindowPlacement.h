@@ -61,7 +61,7 @@ private:
     RoomSource m_room = &MainWindowPlacement::actualRoom;
     int m_cascade = 0;
     bool m_restored = false;
-    bool m_firstStart = false; // no size was kept: the window took the size it asks for
+    bool m_firstStart = false;  // no size was kept: the window took the size it asks for
     bool m_freshLayout = false; // no dock layout was kept
     bool m_docksStacked = false;
     // Until the window system has framed the window, the fit was made on estimated decorations.

@@ -137,7 +137,8 @@ SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
 int SingleInstance::otherWindows() const {
     const QDir folder(m_folder);
     int count = 0;
-    for (const QString& socket : folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files)) {
+    for (const QString& socket :
+         folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files)) {
         const QString name = socket.chopped(7);
         if (name == m_name)
             continue;

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 
-
 namespace telvar {
 
 class LocalListener;

@@ -104,14 +104,15 @@ void WindowStatusTest::statusBarFollowsTheDeviceAndTheLastFailure() {
 
 void WindowStatusTest::theTitleAfterStartPlugAndJobs_data() {
     QTest::addColumn<Situation>("situation");
-    QTest::addColumn<QString>("during");  // how the title starts while it lasts; empty: as before
-    QTest::addColumn<bool>("outlasts");    // the title stays so when it ends; else the status before
+    QTest::addColumn<QString>("during"); // how the title starts while it lasts; empty: as before
+    QTest::addColumn<bool>("outlasts");  // the title stays so when it ends; else the status before
     QTest::newRow("held by another program at the late start")
         << Situation::HeldElsewhere << "The Telvar X is in use by telvarctl (process 7)" << false;
     QTest::newRow("a switch refused while a job runs")
         << Situation::SwitchRefused << "Telvar X busy: switch devices when it has finished" << false;
     // A plug or an unplug writes no title: the failure stays until a tab click.
-    QTest::newRow("a failed job, unplug and replug") << Situation::JobFailed << "Upload stopped at word" << true;
+    QTest::newRow("a failed job, unplug and replug")
+        << Situation::JobFailed << "Upload stopped at word" << true;
     QTest::newRow("a plug after start-up") << Situation::PlugOnly << QString() << true;
 }
 
@@ -137,10 +138,12 @@ void WindowStatusTest::theTitleAfterStartPlugAndJobs() {
         const DeviceCandidate other{QStringLiteral("/tmp/b.json"), QStringLiteral("SIM-0000000B"), true};
         auto* menu = new DeviceMenu(
             *rig.window, {QStringLiteral("/tmp/a.json"), rig.library.device().serialNumber(), true},
-            [other] { return QList<DeviceCandidate>{other}; }, [](const DeviceCandidate&) { return QString(); },
+            [other] { return QList<DeviceCandidate>{other}; },
+            [](const DeviceCandidate&) { return QString(); },
             settings.filePath(QStringLiteral("telvar.conf")));
         QVERIFY(rig.waitIdle());
-        std::optional<Sequence> held = rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing"));
+        std::optional<Sequence> held =
+            rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing"));
         QVERIFY(held);
         job.emplace(std::move(*held));
         menu->choose(other);

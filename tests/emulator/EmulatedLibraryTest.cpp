@@ -80,8 +80,8 @@ private Q_SLOTS:
         if (!sensor.isEmpty())
             QCOMPARE(options.setSensor(sensor), QString());
         const QList<QByteArray> first = sensorReplies(options, folder.filePath(QStringLiteral("a.json")));
-        const QList<QByteArray> second =
-            sensorReplies(options, folder.filePath(sameFile ? QStringLiteral("a.json") : QStringLiteral("b.json")));
+        const QList<QByteArray> second = sensorReplies(
+            options, folder.filePath(sameFile ? QStringLiteral("a.json") : QStringLiteral("b.json")));
         QCOMPARE(first.size(), 40);
         QCOMPARE(second.size(), 40);
         QCOMPARE(first == second, alike);
