@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <optional>
+
 namespace telvar {
 
 namespace {
@@ -122,16 +124,27 @@ SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
     const QDir folder(m_folder);
     const QStringList sockets =
         folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files);
+    // A window of another device that was started the other way must not hide one that fits.
+    std::optional<QString> mismatch;
     for (const QString& socket : sockets) {
         // A socket left by a copy that died is passed over: its lock is free.
         QLockFile lock(folder.filePath(socket.chopped(7) + QStringLiteral(".lock")));
         lock.setStaleLockTime(0);
         if (lock.tryLock(0))
             continue;
-        if (const Outcome outcome = ask(folder.filePath(socket), message); outcome != Outcome::NoAnswer)
+        QString said;
+        const Outcome outcome = ask(folder.filePath(socket), &said);
+        if (outcome == Outcome::Raised) {
+            *message = said;
             return outcome;
+        }
+        if (outcome == Outcome::Mismatch && !mismatch)
+            mismatch = said;
     }
-    return Outcome::First;
+    if (!mismatch)
+        return Outcome::First;
+    *message = *mismatch;
+    return Outcome::Mismatch;
 }
 
 int SingleInstance::otherWindows() const {

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
+#include <memory>
+
 namespace {
 
 // telvar processes that share one user's runtime folder, settings and data, all in a temporary folder.
@@ -79,6 +82,7 @@ private slots:
     void aCopyThatDiedLeavesNothingInTheWay();
     void oneWindowPerDevice_data();
     void oneWindowPerDevice();
+    void aStartOnOneStateFileFindsItsWindowAmongSeveral();
 };
 
 void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
@@ -183,6 +187,30 @@ void SingleInstanceTest::oneWindowPerDevice() {
     }
     QCOMPARE(first->state(), QProcess::Running);
     stop(*first);
+}
+
+void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
+    const QStringList twoDevices{QStringLiteral("--simulate=a.json"), QStringLiteral("--simulate=b.json")};
+    Starts starts;
+    std::map<QString, std::unique_ptr<QProcess>> windows;
+    for (const QString file : {QStringLiteral("a.json"), QStringLiteral("b.json")}) {
+        windows[file] = starts.start(twoDevices + QStringList{QStringLiteral("--device"), file});
+        QVERIFY(windows[file]->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(starts.windows(), qsizetype(windows.size()), 60000);
+    }
+    // Both: whichever window is asked first, the other one's answer must not end the start.
+    for (const auto& [file, window] : windows) {
+        const auto [status, said] = starts.finish({QStringLiteral("--simulate=") + file});
+        QVERIFY2(status == 0, qPrintable(said));
+        QByteArray windowSaid;
+        QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*window, windowSaid, "another start asked for the window"), 30000);
+    }
+    // A device kept in memory is neither of them.
+    QCOMPARE(starts.finish({QStringLiteral("--simulate")}).first, 1);
+    for (const auto& [file, window] : windows) {
+        QCOMPARE(window->state(), QProcess::Running);
+        stop(*window);
+    }
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
