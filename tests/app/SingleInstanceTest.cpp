@@ -205,12 +205,8 @@ void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
         QByteArray windowSaid;
         QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*window, windowSaid, "another start asked for the window"), 30000);
     }
-    // A device kept in memory is neither of them.
-    QCOMPARE(starts.finish({QStringLiteral("--simulate")}).first, 1);
-    for (const auto& [file, window] : windows) {
-        QCOMPARE(window->state(), QProcess::Running);
+    for (const auto& [file, window] : windows)
         stop(*window);
-    }
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

@@ -35,13 +35,8 @@ bool startUpload(WindowRig& rig, int reports) {
     return QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= reports; });
 }
 
-// What happens to the window before the title is looked at, and what then ends it.
-enum class Situation {
-    HeldElsewhere, // another program holds the device from the start, then lets go of it
-    SwitchRefused, // another device is chosen while a job runs, then the job ends
-    JobFailed,     // the device leaves during an upload, then comes back
-    PlugOnly,      // started without a device, then it is plugged in
-};
+// What happens to the window before the title is looked at; the row names what then ends it.
+enum class Situation { HeldElsewhere, SwitchRefused, JobFailed, PlugOnly };
 
 bool activate(WindowRig& rig) {
     rig.window->activateWindow();
@@ -121,32 +116,21 @@ void WindowStatusTest::theTitleAfterStartPlugAndJobs() {
     QFETCH(QString, during);
     QFETCH(bool, outlasts);
     const bool startsWithout = situation == Situation::HeldElsewhere || situation == Situation::PlugOnly;
-    WindowSetup setup = WindowSetup().builtLate();
-    WindowRig rig(startsWithout ? setup.withoutDevice() : setup);
+    WindowRig rig(WindowSetup{.devicePresent = !startsWithout, .lateStart = true});
     bool startedUp = false;
     rig.window->afterStartUp([&startedUp] { startedUp = true; });
     if (situation == Situation::HeldElsewhere)
         rig.window->showDeviceInUse(during);
     QTRY_VERIFY(startedUp);
     const QString loaded = QStringLiteral("Internal data loaded"); // a fresh data folder
-    if (!startsWithout)
-        QVERIFY(rig.waitAttached());
-
+    QVERIFY(startsWithout || rig.waitAttached());
     std::optional<Sequence> job;
-    QTemporaryDir settings;
     if (situation == Situation::SwitchRefused) {
-        const DeviceCandidate other{QStringLiteral("/tmp/b.json"), QStringLiteral("SIM-0000000B"), true};
-        auto* menu = new DeviceMenu(
-            *rig.window, {QStringLiteral("/tmp/a.json"), rig.library.device().serialNumber(), true},
-            [other] { return QList<DeviceCandidate>{other}; },
-            [](const DeviceCandidate&) { return QString(); },
-            settings.filePath(QStringLiteral("telvar.conf")));
         QVERIFY(rig.waitIdle());
-        std::optional<Sequence> held =
-            rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing"));
-        QVERIFY(held);
-        job.emplace(std::move(*held));
-        menu->choose(other);
+        job.emplace(*rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing")));
+        DeviceMenu menu(
+            *rig.window, {}, [] { return QList<DeviceCandidate>(); }, {}, QStringLiteral("/nonexistent"));
+        menu.choose({QStringLiteral("/tmp/b.json"), QStringLiteral("SIM-0000000B"), true});
     } else if (situation == Situation::JobFailed) {
         rig.fakePrompter->answers << true;
         QVERIFY(startUpload(rig, 20));
@@ -155,7 +139,6 @@ void WindowStatusTest::theTitleAfterStartPlugAndJobs() {
     }
     const QString title = rig.window->windowTitle();
     QVERIFY2(title.startsWith(during.isEmpty() ? loaded : during), qPrintable(title));
-
     if (job)
         job.reset();
     else
