@@ -84,14 +84,17 @@ void DeviceMenu::refresh() {
 void DeviceMenu::choose(const DeviceCandidate& device) {
     if (keyOf(device) == keyOf(m_current))
         return;
-    QString refusal;
-    if (m_window.link().sequenceRunning() || m_window.sessionRunning())
-        refusal = tr("Telvar X busy: switch devices when it has finished");
-    else
-        refusal = m_attach(device);
+    if (m_window.link().sequenceRunning() || m_window.sessionRunning()) {
+        // Said only while it is true: once the device is free, the status it covered comes back.
+        m_window.showNote(tr("Telvar X busy: switch devices when it has finished"),
+                          Mainform::NoteLasts::UntilIdle);
+        refresh(); // the check mark goes back to the device in use
+        return;
+    }
+    const QString refusal = m_attach(device);
     if (!refusal.isEmpty()) {
         m_window.setStatus(refusal);
-        refresh(); // the check mark goes back to the device in use
+        refresh();
         return;
     }
     remember(device, m_settingsFile);

@@ -22,6 +22,9 @@ namespace {
 // The size a first start asks for at least; the screens' own needs and the docks may make it larger.
 constexpr QSize kFirstSize(920, 640);
 
+// A cascade starts over at the kept place after this many windows, so that it never runs far off.
+constexpr int kCascadeCycle = 8;
+
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kStateKey = QStringLiteral("window/state");
 
@@ -73,6 +76,11 @@ void MainWindowPlacement::restore() {
     if (m_freshLayout)
         stackDocksOnShortScreen();
     fit();
+    if (const int steps = m_cascade % kCascadeCycle; steps > 0) {
+        const int step = m_room(m_window).decorations.top();
+        m_window.move(m_window.pos() + QPoint(step, step) * steps);
+        fit();
+    }
 }
 
 void MainWindowPlacement::wantedSizeChanged() {
@@ -102,6 +110,14 @@ void MainWindowPlacement::fit() {
     QRect frame(m_window.pos(), m_window.size().grownBy(room.decorations));
     if (room.available.contains(frame))
         return;
+    if (m_cascade % kCascadeCycle > 0) {
+        // A cascaded window gives up some of its size rather than its offset from the windows before it.
+        const QPoint corner(std::max(frame.left(), room.available.left()),
+                            std::max(frame.top(), room.available.top()));
+        const QSize rest(room.available.right() + 1 - corner.x(), room.available.bottom() + 1 - corner.y());
+        m_window.resize(m_window.size().boundedTo(rest.shrunkBy(room.decorations)));
+        frame.setSize(m_window.size().grownBy(room.decorations));
+    }
     frame.moveLeft(
         std::clamp(frame.left(), room.available.left(), room.available.right() - frame.width() + 1));
     frame.moveTop(

@@ -33,6 +33,9 @@ public:
 
     // Tests stand in for a screen and a window manager here.
     void setRoomSource(RoomSource source) { m_room = std::move(source); }
+    // Before the window shows: this many windows of other devices run, all from the same kept size and
+    // place, so this one lies that many title bars lower and to the right, not over them.
+    void setCascade(int steps) { m_cascade = steps; }
     // Once, when the window is first shown: the kept size and dock layout, fitted to this screen.
     void restore();
     // The window has grown what it asks for at a first start (screens built after it showed): a first
@@ -56,8 +59,9 @@ private:
     QString m_settingsFile;
     std::function<QSize()> m_wantedSize;
     RoomSource m_room = &MainWindowPlacement::actualRoom;
+    int m_cascade = 0;
     bool m_restored = false;
-    bool m_firstStart = false; // no size was kept: the window took the size it asks for
+    bool m_firstStart = false;  // no size was kept: the window took the size it asks for
     bool m_freshLayout = false; // no dock layout was kept
     bool m_docksStacked = false;
     // Until the window system has framed the window, the fit was made on estimated decorations.

@@ -414,6 +414,13 @@ void Mainform::buildStatusBar() {
     });
     connect(&m_link, &DeviceLink::failed, this, &Mainform::noteFailure);
     connect(m_session, &SessionController::problem, this, &Mainform::noteFailure);
+    connect(&m_link, &DeviceLink::plugged, this, [this] { endNote(NoteLasts::UntilAttached); });
+    const auto endNoteWhenIdle = [this] {
+        if (!m_link.sequenceRunning() && !sessionRunning())
+            endNote(NoteLasts::UntilIdle);
+    };
+    connect(&m_link, &DeviceLink::sequenceEnded, this, endNoteWhenIdle);
+    connect(m_session, &SessionController::listeningChanged, this, endNoteWhenIdle);
 
     m_sessionClock = new QTimer(this);
     m_sessionClock->setInterval(250);
@@ -449,7 +456,31 @@ void Mainform::noteFailure(const QString& reason) {
 void Mainform::showDeviceInUse(const QString& message) {
     m_failure->setText(message);
     m_failure->setToolTip(message);
-    setStatus(message);
+    showNote(message, NoteLasts::UntilAttached);
+}
+
+void Mainform::showNote(const QString& text, NoteLasts lasts) {
+    // A note over a note still covers the status underneath both.
+    if (m_note.isEmpty() || status() != m_note)
+        m_covered = status();
+    m_note = text;
+    m_noteLasts = lasts;
+    setStatus(text);
+}
+
+void Mainform::endNote(NoteLasts ended) {
+    if (m_note.isEmpty() || m_noteLasts != ended)
+        return;
+    if (status() == m_note)
+        setStatus(m_covered);
+    m_note.clear();
+}
+
+void Mainform::setStartUpStatus(const QString& text) {
+    if (!m_note.isEmpty() && status() == m_note)
+        m_covered = text;
+    else
+        setStatus(text);
 }
 
 void Mainform::clearFailure() {
@@ -603,7 +634,7 @@ void Mainform::loadVocabulary() {
         // with the built-in words and leaves the files alone.
         VocabularyTables builtin = VocabularyLoader::builtinTables();
         m_vocabulary.assign(std::move(builtin.list1), std::move(builtin.list3), builtin.codes);
-        setStatus(VocabularyLoad().caption());
+        setStartUpStatus(VocabularyLoad().caption());
         Q_EMIT builtinVocabularyLoaded();
         m_prompter->inform(
             QStringLiteral(
@@ -613,7 +644,7 @@ void Mainform::loadVocabulary() {
     }
     VocabularyLoad load = VocabularyLoader::load(m_options.dataDir);
     m_vocabulary.assign(std::move(load.tables.list1), std::move(load.tables.list3), load.tables.codes);
-    setStatus(load.caption());
+    setStartUpStatus(load.caption());
     if (!load.external)
         Q_EMIT builtinVocabularyLoaded();
     if (!load.fileProblem.isEmpty())
@@ -641,10 +672,8 @@ void Mainform::registerBusyControls(QWidget* setup, QWidget* modes, QWidget* itc
 }
 
 void Mainform::hidon() {
-    // The device is back: a failure that said it was gone is stale now. The title shows the screen that
-    // plugging brings up, as a click on its tab would.
-    if (!m_failure->text().isEmpty() && status() == m_failure->toolTip())
-        setStatus(QString::fromLatin1(kScreens[static_cast<int>(Screen::Itc)].title));
+    // The device is back: a failure that said it was gone is stale now in the status bar. The title is
+    // left as it is: it shows the last status until the next tab click, as after start-up.
     clearFailure();
     m_picture->hide();
     m_screenArea->show();

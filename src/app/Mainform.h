@@ -98,6 +98,10 @@ public:
     void bringForward();
     // The Telvar X is attached but another program holds it; the text stays until it attaches here.
     void showDeviceInUse(const QString& message);
+    // How long a note in the title lasts: until the device attaches, or until no command and no question
+    // session runs. The status it covered then comes back, unless a newer one has taken the title.
+    enum class NoteLasts { UntilAttached, UntilIdle };
+    void showNote(const QString& text, NoteLasts lasts);
 
 Q_SIGNALS:
     // A tab click has shown this screen; the SET UP and About screens read the device from here.
@@ -141,6 +145,9 @@ private:
     void buildTeamJournal();
     void chooseTeamJournal();
     void clearFailure();
+    void endNote(NoteLasts ended);
+    // A status the start-up sets on its own, which a note in the title must not hide.
+    void setStartUpStatus(const QString& text);
     void showSessionTime();
     void showAbout();
     QCoro::Task<> stopJobAndQuit();
@@ -173,6 +180,9 @@ private:
     TeamJournalLink* m_team = nullptr;
     QLabel* m_teamState = nullptr;
     QString m_deviceName;
+    QString m_note;    // the note in the title, until it ends
+    QString m_covered; // the status it covers
+    NoteLasts m_noteLasts = NoteLasts::UntilAttached;
     MainWindowPlacement* m_placement = nullptr;
     bool m_startedUp = false;
     std::vector<std::function<void()>> m_afterStartUp;

@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <optional>
+
 namespace telvar {
 
 namespace {
@@ -19,6 +21,8 @@ constexpr std::chrono::milliseconds kAnswerLimit{5000};
 
 const QByteArray kRaiseDevice = QByteArrayLiteral("raise device");
 const QByteArray kRaiseSimulate = QByteArrayLiteral("raise simulate");
+// On the virtual Telvar X, whatever its state file: for a start that names no device among several.
+const QByteArray kRaiseAnySimulate = QByteArrayLiteral("raise simulate-any");
 // The answer of a copy on the virtual Telvar X whose state file is not the one asked for.
 const QByteArray kStateAnswer = QByteArrayLiteral("state");
 
@@ -97,13 +101,16 @@ SingleInstance::Outcome SingleInstance::start(QString* message) {
 QByteArray SingleInstance::answer(const QByteArray& line) {
     const QByteArray asked =
         line.startsWith(kRaiseSimulate + ' ') ? line.mid(kRaiseSimulate.size() + 1) : QByteArray();
-    const bool wantsSimulate = line == kRaiseSimulate || !asked.isEmpty();
+    const bool anyState = line == kRaiseAnySimulate;
+    const bool wantsSimulate = anyState || line == kRaiseSimulate || !asked.isEmpty();
     if (!wantsSimulate && line != kRaiseDevice)
         return "unknown";
     if (wantsSimulate != m_simulate)
         return m_simulate ? "simulate" : "device";
-    // (Compared now: the file this copy names may not have existed when it started.)
-    if (!asked.isEmpty() && absoluteFile(decoded(asked)) != absoluteFile(m_stateFile))
+    // A start without a state file wants a device that forgets at the end, not this one's kept state: it
+    // would take the file's device for a fresh one. (Compared now: the file this copy names may not have
+    // existed when it started.)
+    if (m_simulate && !anyState && absoluteFile(decoded(asked)) != absoluteFile(m_stateFile))
         return kStateAnswer + ' ' + encoded(m_stateFile);
     Q_EMIT raiseRequested();
     return "raised";
@@ -117,20 +124,49 @@ SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
     const QDir folder(m_folder);
     const QStringList sockets =
         folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files);
+    // A window of another device that was started the other way must not hide one that fits.
+    std::optional<QString> mismatch;
     for (const QString& socket : sockets) {
         // A socket left by a copy that died is passed over: its lock is free.
         QLockFile lock(folder.filePath(socket.chopped(7) + QStringLiteral(".lock")));
         lock.setStaleLockTime(0);
         if (lock.tryLock(0))
             continue;
-        if (const Outcome outcome = ask(folder.filePath(socket), message); outcome != Outcome::NoAnswer)
+        QString said;
+        const Outcome outcome = ask(folder.filePath(socket), &said);
+        if (outcome == Outcome::Raised) {
+            *message = said;
             return outcome;
+        }
+        if (outcome == Outcome::Mismatch && !mismatch)
+            mismatch = said;
     }
-    return Outcome::First;
+    if (!mismatch)
+        return Outcome::First;
+    *message = *mismatch;
+    return Outcome::Mismatch;
+}
+
+int SingleInstance::otherWindows() const {
+    const QDir folder(m_folder);
+    int count = 0;
+    for (const QString& socket :
+         folder.entryList({QStringLiteral("telvar*.socket")}, QDir::System | QDir::Files)) {
+        const QString name = socket.chopped(7);
+        if (name == m_name)
+            continue;
+        // A socket left by a copy that died is no window: its lock is free.
+        QLockFile lock(folder.filePath(name + QStringLiteral(".lock")));
+        lock.setStaleLockTime(0);
+        count += !lock.tryLock(0);
+    }
+    return count;
 }
 
 bool SingleInstance::raiseHolder(bool simulate, const QString& key) {
     SingleInstance other(simulate, {}, key);
+    // The key names the device already.
+    other.m_anyStateFile = true;
     QString message;
     if (other.m_lock.tryLock(0))
         return false;
@@ -153,6 +189,12 @@ SingleInstance::Outcome SingleInstance::ask(const QString& socketPath, QString* 
                                         "it first to use the virtual Telvar X (--simulate).");
         return Outcome::Mismatch;
     }
+    if ((reply == kStateAnswer || reply.startsWith(kStateAnswer + ' ')) && m_stateFile.isEmpty()) {
+        *message = QStringLiteral("The Telvar X program is already running with the virtual Telvar X %1; "
+                                  "quit it first to use a virtual Telvar X that keeps its state in memory.")
+                       .arg(stateText(decoded(reply.mid(kStateAnswer.size() + 1))));
+        return Outcome::Mismatch;
+    }
     if (reply == kStateAnswer || reply.startsWith(kStateAnswer + ' ')) {
         *message = QStringLiteral("The Telvar X program is already running with the virtual Telvar X %1; "
                                   "%2 was not used. Quit it first to use %2.")
@@ -166,6 +208,8 @@ SingleInstance::Outcome SingleInstance::ask(const QString& socketPath, QString* 
 QByteArray SingleInstance::request() const {
     if (!m_simulate)
         return kRaiseDevice;
+    if (m_anyStateFile)
+        return kRaiseAnySimulate;
     if (m_stateFile.isEmpty())
         return kRaiseSimulate;
     return kRaiseSimulate + ' ' + encoded(m_stateFile);

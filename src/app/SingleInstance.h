@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 
-
 namespace telvar {
 
 class LocalListener;
@@ -19,8 +18,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // `simulate`: whether this start uses the virtual Telvar X; `stateFile`: the file its state is kept in
-    // (empty: none). A later start asking otherwise is told so; one that names no state file takes the
-    // running virtual device as it is.
+    // (empty: none, the state lives in memory). A later start asking otherwise is told so.
     explicit SingleInstance(bool simulate, const QString& stateFile = {}, const QString& key = {},
                             QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -38,6 +36,11 @@ public:
     // For a start that names no device: asks whichever window runs, for any device, to come forward.
     // First when none answers (this start may then take a device of its own); nothing is locked.
     Outcome raiseAnyRunning(QString* message);
+    // A start among several virtual devices, which names no state file, takes whichever window runs on
+    // any of them.
+    void acceptAnyStateFile() { m_anyStateFile = true; }
+    // How many windows of other devices run now, besides this one's.
+    int otherWindows() const;
     // Whether a window holds the device with this key; if so it is asked to come forward.
     static bool raiseHolder(bool simulate, const QString& key);
 
@@ -58,6 +61,7 @@ private:
 
     bool m_simulate;
     QString m_stateFile; // absolute
+    bool m_anyStateFile = false;
     QString m_folder;
     QString m_name; // of the lock and the socket, without the ending
     QLockFile m_lock;

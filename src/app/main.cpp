@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DeviceMenu.h"
+#include "app/MainWindowPlacement.h"
 #include "app/Mainform.h"
 #include "app/ProgramOptions.h"
 #include "app/ProgramStyle.h"
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     QString running;
     if (options.device.isEmpty()) {
         // Whichever window runs comes forward, as with one device; with several it may keep its own.
-        telvar::SingleInstance probe(options.emulator.simulate,
-                                     several ? QString() : options.emulator.stateFile);
+        telvar::SingleInstance probe(options.emulator.simulate, options.emulator.stateFile);
+        if (several)
+            probe.acceptAnyStateFile();
         const telvar::SingleInstance::Outcome outcome = probe.raiseAnyRunning(&running);
         if (outcome != telvar::SingleInstance::Outcome::First) {
             print(stderr, QStringLiteral("telvar: %1\n").arg(running));
@@ -203,6 +205,10 @@ int main(int argc, char** argv) {
     }
     QObject::connect(&instance, &telvar::SingleInstance::raiseRequested, &window,
                      &telvar::Mainform::bringForward);
+    // The windows of several devices start from the same kept place: each one after the first steps
+    // aside, so that none hides another.
+    if (several)
+        window.placement().setCascade(instance.otherWindows());
     window.show();
     return app.exec();
 }

@@ -16,6 +16,16 @@ SensorWalk::SensorWalk(quint32 seed) : m_random(seed) {
     m_word = std::uniform_int_distribution<int>(kFirstWord, kLastWord)(m_random);
 }
 
+quint32 SensorWalk::seedFor(const QString& serial, quint32 seed) {
+    // 32-bit FNV-1a.
+    quint32 hash = 2166136261u;
+    for (const char byte : serial.toUtf8()) {
+        hash ^= static_cast<quint8>(byte);
+        hash *= 16777619u;
+    }
+    return hash ^ seed;
+}
+
 std::array<int, 3> SensorWalk::next() {
     if (m_restLeft == 0) {
         const int step = std::uniform_int_distribution<int>(-kLongestStep, kLongestStep)(m_random);

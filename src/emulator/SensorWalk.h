@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 #include <array>
 #include <random>
@@ -15,9 +15,15 @@ class SensorWalk {
 public:
     static constexpr int kFirstWord = 1;
     static constexpr int kLastWord = 2048;
-    static constexpr quint32 kDefaultSeed = 1;
+    // What --sensor random:SEED adds to a device's own seed when it names none.
+    static constexpr quint32 kDefaultSeed = 0;
 
     explicit SensorWalk(quint32 seed);
+
+    // A device's walk: the hash of its serial, so that two devices asked together wander apart, mixed with
+    // the seed the user chose. A stable hash of our own, since the same serial must wander alike on every
+    // run and every build.
+    static quint32 seedFor(const QString& serial, quint32 seed);
 
     std::array<int, 3> next();
 

@@ -29,6 +29,7 @@ quint8 high(int value) {
 VirtualDevice::VirtualDevice(QObject* parent) : QObject(parent), m_state(DeviceState::factory()) {
     // Without a state file the device is a new one for every run.
     m_state.serial = DeviceState::freshSerial();
+    seedWalk();
     qRegisterMetaType<telvar::Utterance>();
     m_elapsed.start();
     // Its idle spells run as fast as the program's periods, so shortened timings shorten both sides.
@@ -90,8 +91,11 @@ QString VirtualDevice::openStateFile(const QString& path) {
     }
     std::lock_guard fileLock(m_fileMutex);
     std::lock_guard lock(m_mutex);
+    const bool renamed = loaded->serial != m_state.serial;
     m_state = std::move(*loaded);
     m_stateFile = path;
+    if (renamed)
+        seedWalk();
     if (stateLock)
         m_stateLock = std::move(stateLock);
     // The file made just now is the one to hold.
@@ -109,7 +113,12 @@ void VirtualDevice::setSensorScript(const SensorScript& script) {
 void VirtualDevice::setSensorSeed(quint32 seed) {
     std::lock_guard lock(m_mutex);
     m_script.reset();
-    m_walk = SensorWalk(seed);
+    m_seed = seed;
+    seedWalk();
+}
+
+void VirtualDevice::seedWalk() {
+    m_walk = SensorWalk(SensorWalk::seedFor(m_state.serial, m_seed));
 }
 
 void VirtualDevice::setFaults(const FaultSet& faults) {
@@ -153,6 +162,8 @@ void VirtualDevice::setState(const DeviceState& state) {
     // Programming the memories leaves the device's identity alone unless the state names another.
     if (m_state.serial.isEmpty())
         m_state.serial = serial;
+    else if (m_state.serial != serial)
+        seedWalk();
     markDirty();
 }
 

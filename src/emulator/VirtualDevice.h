@@ -59,7 +59,8 @@ public:
     // Who uses the state file now, "PROGRAM (process N)"; empty when nobody does.
     static QString stateFileHolder(const QString& path);
     void setSensorScript(const SensorScript& script);
-    void setSensorSeed(quint32 seed); // back to the wandering sensor
+    // Back to the wandering sensor, which this seed mixes with the device's serial.
+    void setSensorSeed(quint32 seed);
     void setFaults(const FaultSet& faults);
     void setLatency(std::chrono::milliseconds latency);
     void setUnitCapacity(int words);
@@ -126,6 +127,8 @@ private:
     std::array<int, 3> readSensor();
     // A real period on the bus as it counts on the device's clock, which runs at the shortened pace.
     static qint64 deviceMs(std::chrono::milliseconds real);
+    // Starts the wandering sensor afresh for the serial the device has now.
+    void seedWalk();
     void markDirty();
     QString saveIfDirty();
 
@@ -133,7 +136,8 @@ private:
     DeviceState m_state;
     ExternalUnit m_unit;
     std::optional<SensorScript> m_script;
-    SensorWalk m_walk{SensorWalk::kDefaultSeed};
+    quint32 m_seed = SensorWalk::kDefaultSeed;
+    SensorWalk m_walk{SensorWalk::kDefaultSeed}; // seeded with the serial as soon as there is one
     FaultSet m_faults;
     std::chrono::milliseconds m_latency{1};
     std::chrono::milliseconds m_unitPace{ExternalUnit::kDefaultPaceMs};

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
+#include <memory>
+
 namespace {
 
 // telvar processes that share one user's runtime folder, settings and data, all in a temporary folder.
@@ -79,6 +82,7 @@ private slots:
     void aCopyThatDiedLeavesNothingInTheWay();
     void oneWindowPerDevice_data();
     void oneWindowPerDevice();
+    void aStartOnOneStateFileFindsItsWindowAmongSeveral();
 };
 
 void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
@@ -97,29 +101,36 @@ void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
 }
 
 void SingleInstanceTest::aStartTheOtherWayIsToldWhyItCannotRun_data() {
+    QTest::addColumn<QStringList>("first"); // how the running copy was started
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("told");
+    const QStringList memory{QStringLiteral("--simulate")};
     // This start wants the real device, which the running copy does not use.
-    QTest::newRow("without --simulate") << QStringList{} << "virtual Telvar X";
+    QTest::newRow("without --simulate") << memory << QStringList{} << "virtual Telvar X";
     // The running copy keeps its virtual device's state elsewhere.
     QTest::newRow("another state file")
-        << QStringList{QStringLiteral("--simulate=other.json")} << "other.json was not used";
+        << memory << QStringList{QStringLiteral("--simulate=other.json")} << "other.json was not used";
+    // The running copy's device is kept in a file; this start wants one that is forgotten at the end.
+    QTest::newRow("no state file")
+        << QStringList{QStringLiteral("--simulate=a.json")} << memory
+        << "a.json; quit it first to use a virtual Telvar X that keeps its state in memory";
 }
 
 void SingleInstanceTest::aStartTheOtherWayIsToldWhyItCannotRun() {
+    QFETCH(QStringList, first);
     QFETCH(QStringList, arguments);
     QFETCH(QString, told);
     Starts starts;
-    auto first = starts.start({QStringLiteral("--simulate")});
-    QVERIFY(first->waitForStarted());
+    auto running = starts.start(first);
+    QVERIFY(running->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(starts.listening(), 60000);
 
     const auto [status, said] = starts.finish(arguments);
     QCOMPARE(status, 1);
     QVERIFY2(said.contains(told), qPrintable(said));
-    QVERIFY(!first->readAllStandardError().contains("another start asked for the window"));
-    QCOMPARE(first->state(), QProcess::Running);
-    stop(*first);
+    QVERIFY(!running->readAllStandardError().contains("another start asked for the window"));
+    QCOMPARE(running->state(), QProcess::Running);
+    stop(*running);
 }
 
 void SingleInstanceTest::aCopyThatDiedLeavesNothingInTheWay() {
@@ -176,6 +187,26 @@ void SingleInstanceTest::oneWindowPerDevice() {
     }
     QCOMPARE(first->state(), QProcess::Running);
     stop(*first);
+}
+
+void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
+    const QStringList twoDevices{QStringLiteral("--simulate=a.json"), QStringLiteral("--simulate=b.json")};
+    Starts starts;
+    std::map<QString, std::unique_ptr<QProcess>> windows;
+    for (const QString file : {QStringLiteral("a.json"), QStringLiteral("b.json")}) {
+        windows[file] = starts.start(twoDevices + QStringList{QStringLiteral("--device"), file});
+        QVERIFY(windows[file]->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(starts.windows(), qsizetype(windows.size()), 60000);
+    }
+    // Both: whichever window is asked first, the other one's answer must not end the start.
+    for (const auto& [file, window] : windows) {
+        const auto [status, said] = starts.finish({QStringLiteral("--simulate=") + file});
+        QVERIFY2(status == 0, qPrintable(said));
+        QByteArray windowSaid;
+        QTRY_VERIFY_WITH_TIMEOUT(hasSaid(*window, windowSaid, "another start asked for the window"), 30000);
+    }
+    for (const auto& [file, window] : windows)
+        stop(*window);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

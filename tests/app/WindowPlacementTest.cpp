@@ -29,13 +29,15 @@ Room monitor(QSize pixels, qreal scale) {
 
 // One run of the window on a given monitor, with the simulate mode's second dock below the trace.
 struct Run {
-    Run(const QString& settingsFile, Room room, bool lateStart = false) : room(room) {
+    // `cascade`: how many windows of other devices run already.
+    Run(const QString& settingsFile, Room room, bool lateStart = false, int cascade = 0) : room(room) {
         Mainform::Options options;
         options.dataDir = dataDir.path();
         options.settingsFile = settingsFile;
         options.lateStart = lateStart;
         window = std::make_unique<Mainform>(library, options, std::make_unique<test::FakePrompter>());
         window->placement().setRoomSource([room](const QMainWindow&) { return room; });
+        window->placement().setCascade(cascade);
         auto* dock = new QDockWidget(QStringLiteral("speech"), window.get());
         dock->setObjectName(QStringLiteral("speechDock"));
         dock->setWidget(new QPlainTextEdit(dock));
@@ -74,6 +76,7 @@ private slots:
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<Before>("before");
         QTest::addColumn<bool>("lateStart");
+        QTest::addColumn<int>("cascade"); // windows of other devices running already
         const struct {
             const char* name;
             QSize pixels;
@@ -94,10 +97,15 @@ private slots:
                 for (const bool late : {false, true}) {
                     QTest::addRow("%s, %s, screens built %s", screen.name, start.name,
                                   late ? "once shown" : "at once")
-                        << screen.pixels << screen.scale << start.before << late;
+                        << screen.pixels << screen.scale << start.before << late << 0;
                 }
             }
         }
+        // Windows of several devices share the kept place: each later one steps aside, within the screen.
+        QTest::newRow("1366x768, first start, a third device's window")
+            << QSize(1366, 768) << 1.0 << Before::Nothing << true << 2;
+        QTest::newRow("1366x768, restore from a bigger screen, a second device's window")
+            << QSize(1366, 768) << 1.0 << Before::BiggerScreen << false << 1;
     }
 
     void theWholeFrameFitsTheScreen() {
@@ -105,6 +113,7 @@ private slots:
         QFETCH(qreal, scale);
         QFETCH(Before, before);
         QFETCH(bool, lateStart);
+        QFETCH(int, cascade);
         QTemporaryDir folder;
         const QString settings = folder.filePath(QStringLiteral("telvar.conf"));
         const Room room = monitor(pixels, scale);
@@ -117,9 +126,18 @@ private slots:
             earlier.window->move(room.available.left() + 40, room.available.top() - 200);
             earlier.window->close();
         }
-        Run run(settings, room, lateStart);
+        std::unique_ptr<Run> previous;
+        if (cascade > 0) {
+            previous = std::make_unique<Run>(settings, room, lateStart, cascade - 1);
+            QVERIFY(previous->built());
+        }
+        Run run(settings, room, lateStart, cascade);
         QVERIFY(run.built());
-        if (before == Before::Nothing) {
+        if (previous) {
+            // Not over the window before it: lower and to the right.
+            QVERIFY(run.frame().left() > previous->frame().left());
+            QVERIFY(run.frame().top() > previous->frame().top());
+        } else if (before == Before::Nothing) {
             // A first start asks for the room of its largest screen, even one built after it showed.
             QTemporaryDir other;
             Run early(other.filePath(QStringLiteral("telvar.conf")), room);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowRig.h"
 
+#include "app/DeviceMenu.h"
 #include "session/ItcScreen.h"
 
 #include <QDockWidget>
@@ -34,6 +35,9 @@ bool startUpload(WindowRig& rig, int reports) {
     return QTest::qWaitFor([&] { return rig.library.device().receivedReports().size() >= reports; });
 }
 
+// What happens to the window before the title is looked at; the row names what then ends it.
+enum class Situation { HeldElsewhere, SwitchRefused, JobFailed, PlugOnly };
+
 bool activate(WindowRig& rig) {
     rig.window->activateWindow();
     return QTest::qWaitForWindowActive(rig.window.get());
@@ -41,11 +45,14 @@ bool activate(WindowRig& rig) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Situation)
+
 class WindowStatusTest : public QObject {
     Q_OBJECT
 private slots:
     void statusBarFollowsTheDeviceAndTheLastFailure();
-    void replugClearsTheStaleTitleButKeepsOtherTitles();
+    void theTitleAfterStartPlugAndJobs_data();
+    void theTitleAfterStartPlugAndJobs();
     void controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels();
     void ctrlQAsksWhileAJobRunsAndQuitsWhenIdle();
     void screenKeysStepThroughTheTabsOnlyWithADevice();
@@ -90,28 +97,54 @@ void WindowStatusTest::statusBarFollowsTheDeviceAndTheLastFailure() {
     QVERIFY(failure(rig).isEmpty());
 }
 
-void WindowStatusTest::replugClearsTheStaleTitleButKeepsOtherTitles() {
-    {
-        WindowRig rig;
-        QVERIFY(rig.waitAttached());
+void WindowStatusTest::theTitleAfterStartPlugAndJobs_data() {
+    QTest::addColumn<Situation>("situation");
+    QTest::addColumn<QString>("during"); // how the title starts while it lasts; empty: as before
+    QTest::addColumn<bool>("outlasts");  // the title stays so when it ends; else the status before
+    QTest::newRow("held by another program at the late start")
+        << Situation::HeldElsewhere << "The Telvar X is in use by telvarctl (process 7)" << false;
+    QTest::newRow("a switch refused while a job runs")
+        << Situation::SwitchRefused << "Telvar X busy: switch devices when it has finished" << false;
+    // A plug or an unplug writes no title: the failure stays until a tab click.
+    QTest::newRow("a failed job, unplug and replug")
+        << Situation::JobFailed << "Upload stopped at word" << true;
+    QTest::newRow("a plug after start-up") << Situation::PlugOnly << QString() << true;
+}
+
+void WindowStatusTest::theTitleAfterStartPlugAndJobs() {
+    QFETCH(Situation, situation);
+    QFETCH(QString, during);
+    QFETCH(bool, outlasts);
+    const bool startsWithout = situation == Situation::HeldElsewhere || situation == Situation::PlugOnly;
+    WindowRig rig(WindowSetup{.devicePresent = !startsWithout, .lateStart = true});
+    bool startedUp = false;
+    rig.window->afterStartUp([&startedUp] { startedUp = true; });
+    if (situation == Situation::HeldElsewhere)
+        rig.window->showDeviceInUse(during);
+    QTRY_VERIFY(startedUp);
+    const QString loaded = QStringLiteral("Internal data loaded"); // a fresh data folder
+    QVERIFY(startsWithout || rig.waitAttached());
+    std::optional<Sequence> job;
+    if (situation == Situation::SwitchRefused) {
+        QVERIFY(rig.waitIdle());
+        job.emplace(*rig.window->link().begin(DeviceLink::Role::Job, QStringLiteral("testing")));
+        DeviceMenu menu(
+            *rig.window, {}, [] { return QList<DeviceCandidate>(); }, {}, QStringLiteral("/nonexistent"));
+        menu.choose({QStringLiteral("/tmp/b.json"), QStringLiteral("SIM-0000000B"), true});
+    } else if (situation == Situation::JobFailed) {
         rig.fakePrompter->answers << true;
         QVERIFY(startUpload(rig, 20));
         rig.library.unplug();
         QVERIFY(rig.waitIdle());
-        QVERIFY(rig.window->windowTitle().contains(QStringLiteral("not connected")));
-        rig.library.plug();
-        QVERIFY(rig.waitAttached());
-        // Plugging brings up the ITC screen; the title says so instead of the device being gone.
-        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Telvar X ITC Screen"));
     }
-    {
-        // Without a failure, a plug leaves the title alone: the start-up load result stays until a tab click.
-        WindowRig rig(WindowSetup().withoutDevice());
-        const QString loaded = rig.window->windowTitle();
+    const QString title = rig.window->windowTitle();
+    QVERIFY2(title.startsWith(during.isEmpty() ? loaded : during), qPrintable(title));
+    if (job)
+        job.reset();
+    else
         rig.library.plug();
-        QVERIFY(rig.waitAttached());
-        QCOMPARE(rig.window->windowTitle(), loaded);
-    }
+    QVERIFY(rig.waitAttached());
+    QCOMPARE(rig.window->windowTitle(), outlasts ? title : loaded);
 }
 
 void WindowStatusTest::controlsThatAJobWouldRefuseAreDisabledAndEscapeCancels() {

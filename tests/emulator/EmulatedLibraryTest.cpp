@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/EmulatedLibrary.h"
+#include "ReplyCollector.h"
 #include "device/DeviceIdentity.h"
 #include "device/Timings.h"
 #include "support/WriteContract.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -39,8 +41,46 @@ private:
         notes.clear();
     }
 
+    // Forty sensor replies (several of the walk's rests) of a device made as the programs make it.
+    static QList<QByteArray> sensorReplies(EmulatorOptions options, const QString& file) {
+        options.stateFile = file;
+        const auto library = EmulatedLibrary::create(options, nullptr);
+        test::ReplyCollector collector(library->device());
+        for (int i = 0; i < 40; ++i)
+            test::sendReport(library->device(), {'D'});
+        QTest::qWaitFor([&] { return collector.replies.size() == 40; });
+        return collector.replies;
+    }
+
 private Q_SLOTS:
     void initTestCase() { Timings::setDivisor(10); }
+
+    // Devices asked together must not answer alike; one device (its serial is kept in its state file)
+    // answers as before for the same sensor option, and a script is the same on every device.
+    void theSensorFollowsTheDevicesSerial_data() {
+        QTest::addColumn<QString>("sensor"); // the --sensor option; empty: none
+        QTest::addColumn<QString>("second"); // the second device's state file; the first's is a.json
+        QTest::addColumn<bool>("alike");
+        QTest::newRow("two devices") << QString() << "b.json" << false;
+        QTest::newRow("two devices, one seed") << "random:7"
+                                               << "b.json" << false;
+        QTest::newRow("one device twice, one seed") << "random:7"
+                                                    << "a.json" << true;
+        QTest::newRow("two devices, one script") << "5,7,1200x30"
+                                                 << "b.json" << true;
+    }
+    void theSensorFollowsTheDevicesSerial() {
+        QFETCH(QString, sensor);
+        QFETCH(QString, second);
+        QFETCH(bool, alike);
+        QTemporaryDir folder;
+        EmulatorOptions options;
+        QVERIFY(sensor.isEmpty() || options.setSensor(sensor).isEmpty());
+        const QList<QByteArray> first = sensorReplies(options, folder.filePath(QStringLiteral("a.json")));
+        const QList<QByteArray> then = sensorReplies(options, folder.filePath(second));
+        QCOMPARE(first.size() + then.size(), 80);
+        QCOMPARE(first == then, alike);
+    }
 
     void connectAnnouncesTheDeviceThenAChange() {
         EmulatedLibrary library;
