@@ -3,7 +3,8 @@
 // fork to the first top-level window mapped on the X server, and the process's peak resident memory by
 // then. Each telvar run gets a home and runtime folder of its own, so it starts as a first start would
 // and no running copy answers for it. The runtime folders lie in /dev/shm where there is one: a desktop's
-// runtime folder is a tmpfs, where the single-instance lock costs no disk sync. Run it under an X server without a window manager:
+// runtime folder is a tmpfs, where the single-instance lock costs no disk sync. Run it under an X server
+// without a window manager:
 //   xvfb-run -a build/bench/startup/startup_time [RUNS]
 #include <xcb/xcb.h>
 
@@ -52,8 +53,8 @@ std::optional<Sample> measure(xcb_connection_t* x, const std::vector<std::string
             setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
             setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
         }
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
+        if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+            _exit(127);
         std::vector<char*> args;
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
@@ -132,6 +133,8 @@ int main(int argc, char* argv[]) {
                 telvarTime, bareTime, telvarTime / bareTime);
     std::printf("median of %d: peak memory: telvar %.1f MB, bare %.1f MB (%.2fx)\n", runs,
                 telvarMemory / 1024, bareMemory / 1024, telvarMemory / bareMemory);
-    std::system(("rm -rf " + scratch + " " + runtimes).c_str());
+    if (std::system(("rm -rf " + scratch + " " + runtimes).c_str()) != 0)
+        std::fprintf(stderr, "the scratch folders %s and %s were not all removed\n", scratch.c_str(),
+                     runtimes.c_str());
     return 0;
 }

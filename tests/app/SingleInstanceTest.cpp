@@ -193,7 +193,7 @@ void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
     const QStringList twoDevices{QStringLiteral("--simulate=a.json"), QStringLiteral("--simulate=b.json")};
     Starts starts;
     std::map<QString, std::unique_ptr<QProcess>> windows;
-    for (const QString file : {QStringLiteral("a.json"), QStringLiteral("b.json")}) {
+    for (const QString& file : {QStringLiteral("a.json"), QStringLiteral("b.json")}) {
         windows[file] = starts.start(twoDevices + QStringList{QStringLiteral("--device"), file});
         QVERIFY(windows[file]->waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(starts.windows(), qsizetype(windows.size()), 60000);

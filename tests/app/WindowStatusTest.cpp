@@ -116,7 +116,10 @@ void WindowStatusTest::theTitleAfterStartPlugAndJobs() {
     QFETCH(QString, during);
     QFETCH(bool, outlasts);
     const bool startsWithout = situation == Situation::HeldElsewhere || situation == Situation::PlugOnly;
-    WindowRig rig(WindowSetup{.devicePresent = !startsWithout, .lateStart = true});
+    WindowSetup setup;
+    setup.devicePresent = !startsWithout;
+    setup.lateStart = true;
+    WindowRig rig(setup);
     bool startedUp = false;
     rig.window->afterStartUp([&startedUp] { startedUp = true; });
     if (situation == Situation::HeldElsewhere)
