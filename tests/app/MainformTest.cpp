@@ -3,9 +3,15 @@
 
 #include "device/DeviceIdentity.h"
 #include "editor/frmPhrase.h"
+#include "session/ItcScreen.h"
+#include "session/SessionController.h"
+#include "session/SessionEnd.h"
 
+#include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -61,6 +67,10 @@ private slots:
     void closingDuringAnUploadAsksThenStopsItCleanly();
     void answeringNoKeepsTheUploadRunning();
     void closingDuringARoutinePollAsksNothing();
+    void theWordEditorAsksBeforeUnsavedWordsGo_data();
+    void theWordEditorAsksBeforeUnsavedWordsGo();
+    void quittingDuringASessionAsks_data();
+    void quittingDuringASessionAsks();
 };
 
 namespace {
@@ -345,6 +355,90 @@ void MainformTest::closingDuringARoutinePollAsksNothing() {
     QVERIFY(!rig.window->isVisible());
     QVERIFY(rig.fakePrompter->texts.isEmpty());
     QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
+}
+
+using SaveAnswer = Prompter::SaveAnswer;
+
+void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("edits"); // 0 nothing replaced, 1 replaced and saved, 2 replaced, not saved
+    QTest::addColumn<SaveAnswer>("answer");
+    const std::pair<const char*, SaveAnswer> answers[] = {
+        {"Save", SaveAnswer::Save}, {"Discard", SaveAnswer::Discard}, {"Cancel", SaveAnswer::Cancel}};
+    for (const char* path : {"Esc", "Ctrl+W", "close", "Quit"}) {
+        for (int edits : {0, 1, 2}) {
+            for (const auto& [name, answer] : answers)
+                QTest::addRow("%s, edits %d, %s", path, edits, name)
+                    << QString::fromLatin1(path) << edits << answer;
+        }
+    }
+}
+
+void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
+    QFETCH(QString, path);
+    QFETCH(int, edits);
+    QFETCH(SaveAnswer, answer);
+    WindowRig rig;
+    rig.window->openWordEditor();
+    const QPointer<frmPhrase> editor = rig.window->findChild<frmPhrase*>();
+    QVERIFY(editor);
+    QFile words(rig.window->dataDir() + QStringLiteral("/tempw.txt"));
+    QVERIFY(words.open(QIODevice::ReadOnly));
+    const QByteArray before = words.readAll();
+    words.close();
+    if (edits > 0) {
+        editor->findChild<QListWidget*>(QStringLiteral("wordList"))->setCurrentRow(0);
+        editor->findChild<QLineEdit*>(QStringLiteral("wordBox"))->setText(QStringLiteral("REPLACED"));
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("replaceButton")), Qt::LeftButton);
+    }
+    if (edits == 1)
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("saveEditsButton")), Qt::LeftButton);
+    rig.fakePrompter->saveAnswers << answer;
+
+    QWidget* closed = editor;
+    if (path == QStringLiteral("Quit")) {
+        closed = rig.window.get();
+        rig.find<QAction>(QStringLiteral("quitAction"))->trigger();
+    } else if (path == QStringLiteral("close")) {
+        editor->close();
+    } else {
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QTest::keySequence(QApplication::focusWidget(), path == QStringLiteral("Esc")
+                                                            ? QKeySequence(Qt::Key_Escape)
+                                                            : QKeySequence(Qt::CTRL | Qt::Key_W));
+    }
+    const bool asked = edits == 2;
+    QTRY_COMPARE(closed->isVisible(), asked && answer == SaveAnswer::Cancel);
+    QCOMPARE(rig.fakePrompter->texts.size(), asked ? 1 : 0);
+    QVERIFY(words.open(QIODevice::ReadOnly));
+    QCOMPARE(words.readAll() != before, edits == 1 || (asked && answer == SaveAnswer::Save));
+    if (asked && answer == SaveAnswer::Cancel)
+        QVERIFY(editor->hasUnsavedEdits()); // still asked next time
+}
+
+void MainformTest::quittingDuringASessionAsks_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+void MainformTest::quittingDuringASessionAsks() {
+    QFETCH(bool, yes);
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    SessionController& session = rig.window->findChild<ItcScreen*>()->session();
+    QSignalSpy ended(&session, &SessionController::sessionEnded);
+    QVERIFY(session.ask(QStringLiteral("Are you there?"), ResponseWindow::Seconds24));
+    rig.fakePrompter->answers << yes;
+    rig.find<QAction>(QStringLiteral("quitAction"))->trigger();
+    QTRY_COMPARE(rig.window->isVisible(), !yes);
+    QCOMPARE(rig.fakePrompter->texts.size(), 1);
+    QCOMPARE(session.isListening(), !yes);
+    QCOMPARE(ended.size(), yes ? 1 : 0);
+    if (yes)
+        QCOMPARE(ended.first().at(1).value<SessionEnd>(), SessionEnd::ProgramClosed);
+    session.endNow();
 }
 
 QTEST_MAIN(MainformTest)
