@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SingleInstance.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,11 @@
 
 #include <map>
 #include <memory>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +90,8 @@ private slots:
     void oneWindowPerDevice_data();
     void oneWindowPerDevice();
     void aStartOnOneStateFileFindsItsWindowAmongSeveral();
+    void onlyARegularFileIsTheWindowsLock_data();
+    void onlyARegularFileIsTheWindowsLock();
 };
 
 void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
@@ -207,6 +216,66 @@ void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
     }
     for (const auto& [file, window] : windows)
         stop(*window);
+}
+
+void SingleInstanceTest::onlyARegularFileIsTheWindowsLock_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("stale lock of a dead copy") << QStringLiteral("stale") << true;
+    for (const char* kind : {"FIFO", "folder", "symlink", "socket"})
+        QTest::newRow(kind) << QString::fromLatin1(kind) << false;
+}
+
+void SingleInstanceTest::onlyARegularFileIsTheWindowsLock() {
+    QFETCH(QString, kind);
+    QFETCH(bool, taken);
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray lock = QFile::encodeName(runtime.filePath(QStringLiteral("telvar.lock")));
+    const QByteArray target = QFile::encodeName(runtime.filePath(QStringLiteral("target")));
+    const QByteArray targetText = "4194303\ntelvar\nelsewhere\n"; // a process id no system hands out
+    {
+        QFile file(QString::fromLocal8Bit(kind == QStringLiteral("stale") ? lock : target));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(targetText);
+    }
+    int listener = -1;
+    if (kind == QStringLiteral("FIFO")) {
+        QCOMPARE(::mkfifo(lock.constData(), 0600), 0);
+    } else if (kind == QStringLiteral("folder")) {
+        QCOMPARE(::mkdir(lock.constData(), 0700), 0);
+    } else if (kind == QStringLiteral("symlink")) {
+        QCOMPARE(::symlink(target.constData(), lock.constData()), 0);
+    } else if (kind == QStringLiteral("socket")) {
+        listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, lock.constData(), sizeof address.sun_path);
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    struct stat before {};
+    QCOMPARE(::lstat(lock.constData(), &before), 0);
+
+    QString message;
+    {
+        telvar::SingleInstance instance(true);
+        const auto outcome = instance.start(&message);
+        QCOMPARE(outcome,
+                 taken ? telvar::SingleInstance::Outcome::First : telvar::SingleInstance::Outcome::Refused);
+    }
+    if (listener >= 0)
+        ::close(listener);
+    if (taken)
+        return;
+    QVERIFY2(message.contains(QLatin1String("not a lock file")), qPrintable(message));
+    // Left where it was, and what a link leads to is untouched.
+    struct stat after {};
+    QCOMPARE(::lstat(lock.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QFile file(QString::fromLocal8Bit(target));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), targetText);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
