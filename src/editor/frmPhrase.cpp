@@ -594,9 +594,9 @@ QCoro::Task<> frmPhrase::closeWhenSettled() {
 }
 
 QCoro::Task<bool> frmPhrase::settleEdits() {
-    // Esc pressed again while the question is open asks nothing more.
     if (!m_unsaved)
         co_return true;
+    // Esc pressed again, or Quit, while the question is open asks nothing more.
     if (m_asking)
         co_return false;
     m_asking = true;
