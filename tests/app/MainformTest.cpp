@@ -381,16 +381,13 @@ void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     const QByteArray before = words();
-    const auto click = [&](const char* button) {
-        QTest::mouseClick(editor->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
-    };
     if (edits > 0) {
         editor->findChild<QListWidget*>(QStringLiteral("wordList"))->setCurrentRow(0);
         editor->findChild<QLineEdit*>(QStringLiteral("wordBox"))->setText(QStringLiteral("REPLACED"));
-        click("replaceButton");
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("replaceButton")), Qt::LeftButton);
     }
     if (edits == 1)
-        click("saveEditsButton");
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("saveEditsButton")), Qt::LeftButton);
     rig.fakePrompter->saveAnswers << Prompter::SaveAnswer(answer);
     QWidget* closing = path == QStringLiteral("Quit") ? static_cast<QWidget*>(rig.window.get()) : editor;
     if (path == QStringLiteral("Quit")) {
@@ -400,9 +397,7 @@ void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
     } else {
         editor->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(editor));
-        QTest::keySequence(QApplication::focusWidget(), path == QStringLiteral("Esc")
-                                                            ? QKeySequence(Qt::Key_Escape)
-                                                            : QKeySequence(Qt::CTRL | Qt::Key_W));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::fromString(path));
     }
     const bool asked = edits == 2;
     const bool kept = asked && Prompter::SaveAnswer(answer) == Prompter::SaveAnswer::Cancel;
