@@ -14,6 +14,7 @@ class NoPrompter : public Prompter {
 public:
     QCoro::Task<bool> askYesNo(QString, QString) override { co_return false; }
     QCoro::Task<bool> askOkCancel(QString, QString) override { co_return false; }
+    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString, QString) override { co_return SaveAnswer::Cancel; }
     QCoro::Task<> inform(QString, QString) override { co_return; }
 };
 

@@ -6,9 +6,9 @@
 //
 // Usage: upload_time [--latency MS]
 
+#include "device/DeviceLink.h"
 #include "device/Prompter.h"
 #include "device/Spinner.h"
-#include "device/DeviceLink.h"
 #include "device/Timings.h"
 #include "emulator/EmulatedLibrary.h"
 #include "vocab/VocabularyLoader.h"
@@ -29,6 +29,7 @@ class YesPrompter : public Prompter {
 public:
     QCoro::Task<bool> askYesNo(QString, QString) override { co_return true; }
     QCoro::Task<bool> askOkCancel(QString, QString) override { co_return true; }
+    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString, QString) override { co_return SaveAnswer::Save; }
     QCoro::Task<> inform(QString text, QString) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         co_return;

@@ -24,6 +24,8 @@
 #include "journal/SessionJournal.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
+#include "session/SessionController.h"
+#include "session/SessionEnd.h"
 #include "settings/ModesScreen.h"
 #include "settings/SetupController.h"
 #include "settings/SetupScreen.h"
@@ -88,6 +90,8 @@ const QString kInitialTitle = QStringLiteral("Telvar X  VERSION 1.0   ");
 const QString kDeviceNameSeparator = QStringLiteral(" \u2014 ");
 const QString kStopJobQuestion =
     QStringLiteral("A command is still running on the Telvar X. Stop it and quit?");
+const QString kEndSessionQuestion =
+    QStringLiteral("A question session is still listening on the Telvar X. End it and quit?");
 // 240 twips below the top of the screen it lies over.
 constexpr int kPleaseWaitTop = 16;
 
@@ -730,7 +734,7 @@ void Mainform::focusScreen(Screen screen) {
 
 void Mainform::openWordEditor() {
     finishStartUp();
-    nameUncaptionedControls(frmPhrase::showEditor(this, m_options.dataDir, m_link));
+    nameUncaptionedControls(frmPhrase::showEditor(this, m_options.dataDir, m_link, *m_prompter));
 }
 
 void Mainform::setStatus(const QString& text) {
@@ -772,7 +776,9 @@ void Mainform::showSetupFrame() {
 }
 
 void Mainform::closeEvent(QCloseEvent* event) {
-    if (m_link.jobRunning() && !m_quitting) {
+    const frmPhrase* editor = frmPhrase::openEditor(this);
+    // A listening session polls between jobs, but quitting cuts it short all the same.
+    if (!m_quitting && (m_link.jobRunning() || sessionRunning() || (editor && editor->hasUnsavedEdits()))) {
         event->ignore();
         runScreenAction(*this, stopJobAndQuit());
         return;
@@ -789,14 +795,36 @@ QCoro::Task<> Mainform::stopJobAndQuit() {
         co_return;
     m_askingToQuit = true;
     const QPointer<Mainform> self(this);
-    const bool stop = co_await m_prompter->askYesNo(kStopJobQuestion);
-    if (!self)
-        co_return;
+    // The editor's replacements are settled first: saved there and then, or let go.
+    const QPointer<frmPhrase> editor = frmPhrase::openEditor(this);
+    if (editor) {
+        editor->raise();
+        editor->activateWindow();
+        const bool settled = co_await editor->settleEdits();
+        if (!self)
+            co_return;
+        if (!settled) {
+            m_askingToQuit = false;
+            co_return;
+        }
+    }
+    if (m_link.jobRunning() || sessionRunning()) {
+        const bool stop =
+            co_await m_prompter->askYesNo(m_link.jobRunning() ? kStopJobQuestion : kEndSessionQuestion);
+        if (!self)
+            co_return;
+        if (!stop) {
+            m_askingToQuit = false;
+            co_return;
+        }
+    }
     m_askingToQuit = false;
-    if (!stop)
-        co_return;
     m_quitting = true;
     m_prompter->silence();
+    if (editor)
+        editor->dropEdits();
+    if (sessionRunning())
+        m_session->endNow(SessionEnd::ProgramClosed);
     if (m_link.jobRunning()) {
         // The job finishes the step it must finish (the data report after "W") before it lets go.
         m_link.cancel();
@@ -804,7 +832,9 @@ QCoro::Task<> Mainform::stopJobAndQuit() {
         if (!self)
             co_return;
     }
-    close();
+    // Answers given at once arrive while the window is still in the close that asked, which would
+    // refuse a second one.
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 } // namespace telvar

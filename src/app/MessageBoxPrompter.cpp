@@ -32,6 +32,20 @@ QCoro::Task<bool> MessageBoxPrompter::askOkCancel(QString text, QString title) {
     co_return answer == QMessageBox::Ok;
 }
 
+QCoro::Task<Prompter::SaveAnswer> MessageBoxPrompter::askSaveDiscardCancel(QString text, QString title) {
+    const auto answer =
+        co_await show(QMessageBox::Question, std::move(text), std::move(title),
+                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel);
+    switch (answer) {
+    case QMessageBox::Save:
+        co_return SaveAnswer::Save;
+    case QMessageBox::Discard:
+        co_return SaveAnswer::Discard;
+    default:
+        co_return SaveAnswer::Cancel;
+    }
+}
+
 QCoro::Task<> MessageBoxPrompter::inform(QString text, QString title) {
     co_await show(QMessageBox::NoIcon, std::move(text), std::move(title), QMessageBox::Ok, QMessageBox::Ok);
 }

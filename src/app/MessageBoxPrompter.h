@@ -20,6 +20,7 @@ public:
 
     QCoro::Task<bool> askYesNo(QString text, QString title = {}) override;
     QCoro::Task<bool> askOkCancel(QString text, QString title = {}) override;
+    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString text, QString title = {}) override;
     QCoro::Task<> inform(QString text, QString title = {}) override;
 
 private:

@@ -57,6 +57,12 @@ QString instanceName(const QString& key) {
     return QStringLiteral("telvar-") + QString::fromLatin1(digest.toHex().left(16));
 }
 
+// Whether a running copy holds the lock at `path`. Something that is no lock file holds nothing.
+bool heldByOther(const QString& path) {
+    ProcessLock lock(path);
+    return lock.acquire(std::chrono::milliseconds(0)) == ProcessLock::Outcome::HeldByOther;
+}
+
 QString userName() {
     const QString name = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
     return name.isEmpty() ? QStringLiteral("user") : name;
@@ -66,10 +72,7 @@ QString userName() {
 
 SingleInstance::SingleInstance(bool simulate, const QString& stateFile, const QString& key, QObject* parent)
     : QObject(parent), m_simulate(simulate), m_stateFile(absoluteFile(stateFile)), m_folder(folder()),
-      m_name(instanceName(key)), m_lock(QDir(m_folder).filePath(m_name + QStringLiteral(".lock"))) {
-    // Only a lock whose process has died counts as stale, however long the first copy runs.
-    m_lock.setStaleLockTime(0);
-}
+      m_name(instanceName(key)), m_lock(QDir(m_folder).filePath(m_name + QStringLiteral(".lock"))) {}
 
 SingleInstance::~SingleInstance() {
     // The socket goes while the lock is still held, so no later start can have put its own there.
@@ -87,8 +90,16 @@ QString SingleInstance::folder() {
 }
 
 SingleInstance::Outcome SingleInstance::start(QString* message) {
-    if (!m_lock.tryLock(0))
+    switch (m_lock.acquire(std::chrono::milliseconds(0))) {
+    case ProcessLock::Outcome::Held:
+        break;
+    case ProcessLock::Outcome::HeldByOther:
         return ask(socketPath(), message);
+    case ProcessLock::Outcome::NoLockFile:
+    case ProcessLock::Outcome::NotALockFile:
+        *message = m_lock.error();
+        return Outcome::Refused;
+    }
     // (We hold the lock, so a socket file left there belongs to a copy that died.)
     m_listener = new LocalListener([this](const QByteArray& line) { return answer(line); }, this);
     QString error;
@@ -128,9 +139,7 @@ SingleInstance::Outcome SingleInstance::raiseAnyRunning(QString* message) {
     std::optional<QString> mismatch;
     for (const QString& socket : sockets) {
         // A socket left by a copy that died is passed over: its lock is free.
-        QLockFile lock(folder.filePath(socket.chopped(7) + QStringLiteral(".lock")));
-        lock.setStaleLockTime(0);
-        if (lock.tryLock(0))
+        if (!heldByOther(folder.filePath(socket.chopped(7) + QStringLiteral(".lock"))))
             continue;
         QString said;
         const Outcome outcome = ask(folder.filePath(socket), &said);
@@ -156,9 +165,7 @@ int SingleInstance::otherWindows() const {
         if (name == m_name)
             continue;
         // A socket left by a copy that died is no window: its lock is free.
-        QLockFile lock(folder.filePath(name + QStringLiteral(".lock")));
-        lock.setStaleLockTime(0);
-        count += !lock.tryLock(0);
+        count += heldByOther(folder.filePath(name + QStringLiteral(".lock")));
     }
     return count;
 }
@@ -168,7 +175,7 @@ bool SingleInstance::raiseHolder(bool simulate, const QString& key) {
     // The key names the device already.
     other.m_anyStateFile = true;
     QString message;
-    if (other.m_lock.tryLock(0))
+    if (!heldByOther(other.m_lock.path()))
         return false;
     other.ask(other.socketPath(), &message);
     return true;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QLockFile>
+#include "files/ProcessLock.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,8 @@ public:
         Mismatch, // the running copy was started the other way (with or without --simulate, another
                   // state file)
         NoAnswer, // another copy holds the lock but did not answer
+        Refused,  // the lock cannot be taken: something that is no lock file lies in its place, or the
+                  // folder takes no file; the message says what
     };
     // Takes the lock, or asks the copy that holds it to come forward. `message` says what happened to a
     // start that is not the first.
@@ -64,7 +67,9 @@ private:
     bool m_anyStateFile = false;
     QString m_folder;
     QString m_name; // of the lock and the socket, without the ending
-    QLockFile m_lock;
+    // The kernel's lock, as every lock of the program: a copy that dies lets go, and a FIFO, folder,
+    // socket or link in its place is refused, never waited on, taken for a running copy or removed.
+    ProcessLock m_lock;
     LocalListener* m_listener = nullptr;
 };
 

@@ -131,6 +131,10 @@ int main(int argc, char** argv) {
         print(stderr, QStringLiteral("telvar: %1\n").arg(running));
         QMessageBox::information(nullptr, QStringLiteral("Telvar X"), running);
         return 1;
+    case telvar::SingleInstance::Outcome::Refused:
+        print(stderr, QStringLiteral("telvar: %1\n").arg(running));
+        QMessageBox::warning(nullptr, QStringLiteral("Telvar X"), running);
+        return 1;
     }
 
     std::unique_ptr<telvar::HidLibrary> library;

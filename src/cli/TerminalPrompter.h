@@ -5,6 +5,8 @@
 
 #include <QTextStream>
 
+#include <optional>
+
 namespace telvar::cli {
 
 // Confirmations on the terminal: --yes answers Yes; without it the question is asked on stderr and
@@ -15,10 +17,13 @@ public:
 
     QCoro::Task<bool> askYesNo(QString text, QString title) override;
     QCoro::Task<bool> askOkCancel(QString text, QString title) override;
+    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString text, QString title) override;
     QCoro::Task<> inform(QString text, QString title) override;
 
 private:
     bool ask(const QString& text, const QString& choices);
+    // The line typed after `text` and `choices`; nullopt when there is no terminal to ask on.
+    std::optional<QString> readAnswer(const QString& text, const QString& choices);
 
     bool m_assumeYes;
     QTextStream& m_err;

@@ -15,11 +15,16 @@ namespace telvar {
 // Only a deliberate Yes or OK goes ahead.
 class Prompter {
 public:
+    // The answers to a question about unsaved work.
+    enum class SaveAnswer { Save, Discard, Cancel };
+
     virtual ~Prompter() = default;
     // A Yes/No box; true for Yes.
     virtual QCoro::Task<bool> askYesNo(QString text, QString title = {}) = 0;
     // An OK/Cancel box; true for OK.
     virtual QCoro::Task<bool> askOkCancel(QString text, QString title = {}) = 0;
+    // A Save/Discard/Cancel box about work not yet saved; Cancel leaves it open and unsaved.
+    virtual QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString text, QString title = {}) = 0;
     // A box with an OK button only.
     virtual QCoro::Task<> inform(QString text, QString title = {}) = 0;
     // From now on nothing is shown: questions are answered No, messages dropped (the program is quitting).

@@ -3,6 +3,7 @@
 
 #include "device/BusyControls.h"
 #include "device/CloseKeys.h"
+#include "device/Prompter.h"
 #include "device/ScreenAction.h"
 #include "device/WindowPlacement.h"
 #include "editor/Dictionary.h"
@@ -16,7 +17,9 @@
 
 #include <QCoreApplication>
 #include <QThreadPool>
+#include <QTimer>
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QGridLayout>
@@ -37,6 +40,8 @@ namespace {
 
 constexpr const char* kAllophoneProperty = "allophone";
 constexpr const char* kHint = "  Right Click to hear Left Click to Use";
+constexpr const char* kUnsavedQuestion =
+    "Words were replaced and not saved. Save them before the word editor closes?";
 
 struct Allophone {
     const char* caption;
@@ -184,8 +189,8 @@ QPushButton* makeButton(const QString& objectName, const QString& caption, const
 
 } // namespace
 
-frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_dataFolder(std::move(dataFolder)), m_link(link) {
+frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_dataFolder(std::move(dataFolder)), m_link(link), m_prompter(prompter) {
     setObjectName(QStringLiteral("frmPhrase"));
     setWindowTitle(QString::fromLatin1(kCaption));
 
@@ -232,16 +237,23 @@ frmPhrase::frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent)
     load();
 }
 
-frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link) {
-    QWidget* host = owner->window();
+frmPhrase* frmPhrase::openEditor(QWidget* owner) {
     // A closed editor is on its way out (it deletes itself on close) and no longer shown.
     frmPhrase* editor = nullptr;
-    for (frmPhrase* child : host->findChildren<frmPhrase*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (frmPhrase* child :
+         owner->window()->findChildren<frmPhrase*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child->isVisible())
             editor = child;
     }
+    return editor;
+}
+
+frmPhrase* frmPhrase::showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link,
+                                 Prompter& prompter) {
+    QWidget* host = owner->window();
+    frmPhrase* editor = openEditor(host);
     if (!editor) {
-        editor = new frmPhrase(dataFolder, link, host);
+        editor = new frmPhrase(dataFolder, link, prompter, host);
         editor->setAttribute(Qt::WA_DeleteOnClose);
         placeOver(editor, host);
     }
@@ -459,6 +471,7 @@ void frmPhrase::replace() {
     }
     const QSignalBlocker blocker(m_wordList);
     m_wordList->item(row)->setText(m_list.words().at(row));
+    m_unsaved = true;
     m_wordList->setCurrentRow(-1);
     m_wordList->clearSelection();
     m_replaceButton->setEnabled(false);
@@ -472,6 +485,7 @@ void frmPhrase::saveEdits() {
         setStatus(QStringLiteral("The edits were not saved, the files are as they were: %1").arg(error));
         return;
     }
+    m_unsaved = false;
     // Saving ends on the last word, shown as a click shows it, even when it was already selected.
     const int last = m_wordList->count() - 1;
     {
@@ -557,6 +571,51 @@ bool frmPhrase::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         m_sayData->setFocus();
     return QWidget::event(event);
+}
+
+void frmPhrase::closeEvent(QCloseEvent* event) {
+    if (m_unsaved) {
+        event->ignore();
+        start(closeWhenSettled());
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+QCoro::Task<> frmPhrase::closeWhenSettled() {
+    const QPointer self(this);
+    const bool settled = co_await settleEdits();
+    if (!self || !settled)
+        co_return;
+    dropEdits();
+    // An answer given at once arrives while the window is still in the close that asked, which would
+    // refuse a second one.
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+QCoro::Task<bool> frmPhrase::settleEdits() {
+    if (!m_unsaved)
+        co_return true;
+    // Esc pressed again, or Quit, while the question is open asks nothing more.
+    if (m_asking)
+        co_return false;
+    m_asking = true;
+    const QPointer self(this);
+    const Prompter::SaveAnswer answer =
+        co_await m_prompter.askSaveDiscardCancel(QString::fromLatin1(kUnsavedQuestion));
+    if (!self)
+        co_return true; // gone with its owner: there is nothing left to keep
+    m_asking = false;
+    switch (answer) {
+    case Prompter::SaveAnswer::Save:
+        saveEdits();
+        co_return !m_unsaved;
+    case Prompter::SaveAnswer::Discard:
+        co_return true;
+    case Prompter::SaveAnswer::Cancel:
+        break;
+    }
+    co_return false;
 }
 
 bool frmPhrase::eventFilter(QObject* watched, QEvent* event) {

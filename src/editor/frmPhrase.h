@@ -20,6 +20,7 @@ class QPushButton;
 namespace telvar {
 
 class DeviceLink;
+class Prompter;
 
 namespace pronounce {
 class Pronouncer;
@@ -34,12 +35,15 @@ class frmPhrase : public QWidget {
 public:
     static constexpr const char* kCaption = " Word  Editor";
 
-    // Loads the working pair of `dataFolder` at once. `link` must outlive the window.
-    frmPhrase(QString dataFolder, DeviceLink& link, QWidget* parent = nullptr);
+    // Loads the working pair of `dataFolder` at once. `link` and `prompter` must outlive the window.
+    frmPhrase(QString dataFolder, DeviceLink& link, Prompter& prompter, QWidget* parent = nullptr);
 
     // The editor of the window `owner` belongs to: shown and brought forward as it is when it is open,
     // otherwise made (and so loaded afresh) as a window of its own that goes when it is closed.
-    static frmPhrase* showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link);
+    static frmPhrase* showEditor(QWidget* owner, const QString& dataFolder, DeviceLink& link,
+                                 Prompter& prompter);
+    // The editor of the window `owner` belongs to that is shown, or null.
+    static frmPhrase* openEditor(QWidget* owner);
 
     // The editor's status line: file problems, refused replacements, why a phrase was not spoken.
     void setStatus(const QString& text);
@@ -47,12 +51,21 @@ public:
 
     const WorkingWordList& workingList() const { return m_list; }
 
+    // True when the window may go: nothing replaced since the last save, or the user saved it now or
+    // chose to discard it. False when the user cancelled or the save failed (the status line says why).
+    // The working list lives only as long as the window, so closing unasked would lose the replacements.
+    QCoro::Task<bool> settleEdits();
+    bool hasUnsavedEdits() const { return m_unsaved; }
+    // The window goes without asking again (the program is quitting and the user has answered).
+    void dropEdits() { m_unsaved = false; }
+
 Q_SIGNALS:
     // The codes of a phrase about to be sent: the reset code first, then the phrase.
     void speechRequested(const QByteArray& codes);
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -79,6 +92,7 @@ private:
     void start(QCoro::Task<> action);
     // While "Say " is sending, it is disabled and the busy pointer shown.
     void setSending(bool sending);
+    QCoro::Task<> closeWhenSettled();
     void replace();
     void saveEdits();
     void transferEdits();
@@ -89,7 +103,10 @@ private:
 
     QString m_dataFolder;
     DeviceLink& m_link;
+    Prompter& m_prompter;
     WorkingWordList m_list;
+    bool m_unsaved = false; // a word was replaced since the list was loaded or saved
+    bool m_asking = false;  // the question about unsaved edits is open
     // Why a working file that is there could not be read at load; saving over it is refused meanwhile.
     QString m_unreadable;
     QListWidget* m_wordList = nullptr;

@@ -4,7 +4,11 @@
 #include "files/AppendFile.h"
 #include "vocab/Cp1252.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/file.h>
+#include <unistd.h>
 
 namespace telvar {
 
@@ -75,8 +79,25 @@ bool SessionLogWriter::append(const QString& entry) {
     }
     // The entry's own line end, then the empty line that separates entries.
     const QByteArray bytes = cp1252::encode(entry) + QByteArrayLiteral("\r\n\r\n");
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
-        m_error = m_file.errorString();
+    // The entry goes in one write, whole or not at all: a torn one on a full disk would run into the
+    // next entry. QFile's buffer would split it and forget the disk's reason, so the descriptor is used.
+    const int fd = m_file.handle();
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written > 0) {
+            done += written;
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        // A short write says nothing; the write after it names the fault.
+        const int code = written < 0 ? errno : EIO;
+        if (done > 0 && end >= 0) {
+            [[maybe_unused]] const int cut = ::ftruncate(fd, end);
+        }
+        m_error = QString::fromLocal8Bit(std::strerror(code));
         m_file.close();
         return false;
     }

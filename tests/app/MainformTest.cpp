@@ -3,9 +3,15 @@
 
 #include "device/DeviceIdentity.h"
 #include "editor/frmPhrase.h"
+#include "session/ItcScreen.h"
+#include "session/SessionController.h"
+#include "session/SessionEnd.h"
 
+#include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -61,6 +67,10 @@ private slots:
     void closingDuringAnUploadAsksThenStopsItCleanly();
     void answeringNoKeepsTheUploadRunning();
     void closingDuringARoutinePollAsksNothing();
+    void theWordEditorAsksBeforeUnsavedWordsGo_data();
+    void theWordEditorAsksBeforeUnsavedWordsGo();
+    void quittingDuringASessionAsks_data();
+    void quittingDuringASessionAsks();
 };
 
 namespace {
@@ -345,6 +355,79 @@ void MainformTest::closingDuringARoutinePollAsksNothing() {
     QVERIFY(!rig.window->isVisible());
     QVERIFY(rig.fakePrompter->texts.isEmpty());
     QTRY_COMPARE(ended, std::optional(WaitResult::Cancelled));
+}
+
+void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("edits");  // 0 nothing replaced, 1 replaced and saved, 2 replaced, not saved
+    QTest::addColumn<int>("answer"); // a Prompter::SaveAnswer
+    for (const char* path : {"Esc", "Ctrl+W", "close", "Quit"})
+        for (int edits : {0, 1, 2})
+            for (int answer : {0, 1, 2})
+                QTest::addRow("%s, edits %d, %s", path, edits,
+                              std::array{"Save", "Discard", "Cancel"}[answer])
+                    << QString::fromLatin1(path) << edits << answer;
+}
+
+void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
+    QFETCH(QString, path);
+    QFETCH(int, edits);
+    QFETCH(int, answer);
+    WindowRig rig;
+    rig.window->openWordEditor();
+    const QPointer<frmPhrase> editor = rig.window->findChild<frmPhrase*>();
+    const auto words = [&] {
+        QFile file(rig.window->dataDir() + QStringLiteral("/tempw.txt"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = words();
+    if (edits > 0) {
+        editor->findChild<QListWidget*>(QStringLiteral("wordList"))->setCurrentRow(0);
+        editor->findChild<QLineEdit*>(QStringLiteral("wordBox"))->setText(QStringLiteral("REPLACED"));
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("replaceButton")), Qt::LeftButton);
+    }
+    if (edits == 1)
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("saveEditsButton")), Qt::LeftButton);
+    rig.fakePrompter->saveAnswers << Prompter::SaveAnswer(answer);
+    QWidget* closing = path == QStringLiteral("Quit") ? static_cast<QWidget*>(rig.window.get()) : editor;
+    if (path == QStringLiteral("Quit")) {
+        rig.find<QAction>(QStringLiteral("quitAction"))->trigger();
+    } else if (path == QStringLiteral("close")) {
+        editor->close();
+    } else {
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::fromString(path));
+    }
+    const bool asked = edits == 2;
+    const bool kept = asked && Prompter::SaveAnswer(answer) == Prompter::SaveAnswer::Cancel;
+    QTRY_COMPARE(closing->isVisible(), kept);
+    QCOMPARE(rig.fakePrompter->texts.size(), asked ? 1 : 0);
+    QCOMPARE(words() != before,
+             edits == 1 || (asked && Prompter::SaveAnswer(answer) == Prompter::SaveAnswer::Save));
+    QVERIFY(!kept || editor->hasUnsavedEdits()); // asked again next time
+}
+
+void MainformTest::quittingDuringASessionAsks_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+void MainformTest::quittingDuringASessionAsks() {
+    QFETCH(bool, yes);
+    WindowRig rig;
+    QVERIFY(rig.waitAttached());
+    SessionController& session = rig.window->findChild<ItcScreen*>()->session();
+    QSignalSpy ended(&session, &SessionController::sessionEnded);
+    QVERIFY(session.ask(QStringLiteral("Are you there?"), ResponseWindow::Seconds24));
+    rig.fakePrompter->answers << yes;
+    rig.find<QAction>(QStringLiteral("quitAction"))->trigger();
+    QTRY_COMPARE(rig.window->isVisible(), !yes);
+    QCOMPARE(rig.fakePrompter->texts.size(), 1);
+    QCOMPARE(ended.size(), yes ? 1 : 0);
+    QVERIFY(!yes || ended.first().at(1).value<SessionEnd>() == SessionEnd::ProgramClosed);
+    session.endNow();
 }
 
 QTEST_MAIN(MainformTest)

@@ -86,18 +86,24 @@ void MessageBoxPrompterTest::escapeMeansNoOrCancel() {
 }
 
 void MessageBoxPrompterTest::enterMeansNoOrCancel_data() {
-    QTest::addColumn<bool>("okCancel");
-    QTest::newRow("Yes/No: boot loader, factory defaults, uploads, Transfer Edits") << false;
-    QTest::newRow("OK/Cancel: Clear Log") << true;
+    QTest::addColumn<int>("buttons"); // 0 Yes/No, 1 OK/Cancel, 2 Save/Discard/Cancel
+    QTest::newRow("Yes/No: boot loader, factory defaults, uploads, Transfer Edits") << 0;
+    QTest::newRow("OK/Cancel: Clear Log") << 1;
+    QTest::newRow("Save/Discard/Cancel: the word editor's unsaved words") << 2;
 }
 
 void MessageBoxPrompterTest::enterMeansNoOrCancel() {
-    QFETCH(bool, okCancel);
-    std::optional<bool> answer;
+    QFETCH(int, buttons);
+    std::optional<bool> answer; // whether it went ahead
     const QString text = QStringLiteral("Erase?");
-    (okCancel ? m_prompter->askOkCancel(text) : m_prompter->askYesNo(text)).then([&](bool yes) {
-        answer = yes;
-    });
+    if (buttons == 2) {
+        m_prompter->askSaveDiscardCancel(text).then(
+            [&](Prompter::SaveAnswer chosen) { answer = chosen != Prompter::SaveAnswer::Cancel; });
+    } else {
+        (buttons == 1 ? m_prompter->askOkCancel(text) : m_prompter->askYesNo(text)).then([&](bool yes) {
+            answer = yes;
+        });
+    }
     QMessageBox* box = nullptr;
     QTRY_VERIFY((box = openBox()));
     QTest::keyClick(box, Qt::Key_Return);

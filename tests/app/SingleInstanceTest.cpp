@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SingleInstance.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,11 @@
 
 #include <map>
 #include <memory>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +90,8 @@ private slots:
     void oneWindowPerDevice_data();
     void oneWindowPerDevice();
     void aStartOnOneStateFileFindsItsWindowAmongSeveral();
+    void onlyARegularFileIsTheWindowsLock_data();
+    void onlyARegularFileIsTheWindowsLock();
 };
 
 void SingleInstanceTest::aSecondStartRaisesTheFirstAndLeaves() {
@@ -207,6 +216,46 @@ void SingleInstanceTest::aStartOnOneStateFileFindsItsWindowAmongSeveral() {
     }
     for (const auto& [file, window] : windows)
         stop(*window);
+}
+
+void SingleInstanceTest::onlyARegularFileIsTheWindowsLock_data() {
+    QTest::addColumn<QString>("kind"); // all but the stale lock are refused, and left as they are
+    for (const char* kind : {"stale lock of a dead copy", "FIFO", "folder", "symlink", "socket"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+void SingleInstanceTest::onlyARegularFileIsTheWindowsLock() {
+    QFETCH(QString, kind);
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray lock = QFile::encodeName(runtime.filePath(QStringLiteral("telvar.lock")));
+    const QByteArray target = QFile::encodeName(runtime.filePath(QStringLiteral("target")));
+    const bool stale = kind.startsWith(QLatin1String("stale"));
+    QFile file(QFile::decodeName(stale ? lock : target));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("4194303\ntelvar\nelsewhere\n"); // a process id no system hands out
+    file.close();
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, lock.constData(), sizeof address.sun_path);
+    const int listener = kind == QStringLiteral("socket") ? ::socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+    QVERIFY(kind != QStringLiteral("FIFO") || ::mkfifo(lock.constData(), 0600) == 0);
+    QVERIFY(kind != QStringLiteral("folder") || ::mkdir(lock.constData(), 0700) == 0);
+    QVERIFY(kind != QStringLiteral("symlink") || ::symlink(target.constData(), lock.constData()) == 0);
+    QVERIFY(listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    struct stat before {};
+    struct stat after {};
+    QCOMPARE(::lstat(lock.constData(), &before), 0);
+    QString message;
+    const auto outcome = telvar::SingleInstance(true).start(&message);
+    if (listener >= 0)
+        ::close(listener);
+    QCOMPARE(outcome,
+             stale ? telvar::SingleInstance::Outcome::First : telvar::SingleInstance::Outcome::Refused);
+    QVERIFY2(stale || message.contains(QLatin1String("not a lock file")), qPrintable(message));
+    QVERIFY(stale || (::lstat(lock.constData(), &after) == 0 && after.st_ino == before.st_ino));
+    // What a link leads to is untouched.
+    QVERIFY(stale || (file.open(QIODevice::ReadOnly) && file.readAll().startsWith("4194303")));
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

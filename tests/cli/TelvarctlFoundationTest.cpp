@@ -146,6 +146,9 @@ private Q_SLOTS:
         QTest::newRow("format given as text") << QStringList{"--simulate=TEXTFORMAT", "raw", "Z"}
                                               << "\"format\" must be the number 1, not the text \"1\"";
         QTest::newRow("log is a folder") << QStringList{"log"} << "log.qnx could not be read: is a folder";
+        for (const QStringList& verb : {QStringList{"log"}, QStringList{"log", "--clear"}})
+            QTest::addRow("%s: log is a link loop", qPrintable(verb.join(' ')))
+                << verb << "log.qnx is a symbolic link loop";
     }
     void filesThatAreNotFilesAreRefused() {
         QFETCH(QStringList, arguments);
@@ -153,7 +156,11 @@ private Q_SLOTS:
         QTemporaryDir work;
         const QDir dir(work.path());
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("PIPE")).constData(), 0600), 0);
-        QVERIFY(dir.mkdir("FOLDER") && dir.mkdir("log.qnx") && dir.mkdir("DATA"));
+        QVERIFY(dir.mkdir("FOLDER") && dir.mkdir("DATA"));
+        if (QString::fromLatin1(QTest::currentDataTag()).contains(QLatin1String("link loop")))
+            QVERIFY(QFile::link(QStringLiteral("log.qnx"), dir.filePath("log.qnx")));
+        else
+            QVERIFY(dir.mkdir("log.qnx"));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("DATA/mainw.txt")).constData(), 0600), 0);
         QFile text(dir.filePath("TEXTFORMAT"));
         QVERIFY(text.open(QIODevice::WriteOnly));

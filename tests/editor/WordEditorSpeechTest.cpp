@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ChildWidget.h"
+#include "support/FakePrompter.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
@@ -44,6 +45,7 @@ class WordEditorSpeechTest : public QObject, protected telvar::test::ScratchFold
     Q_OBJECT
 
     std::unique_ptr<VirtualTelvar> m_telvar;
+    test::FakePrompter m_prompter;
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
 
@@ -71,7 +73,7 @@ private Q_SLOTS:
         put(Dictionary::kFileName, "[Words]\nhello=\\HE \\EH \\LO \\OW\n");
         m_telvar = std::make_unique<VirtualTelvar>();
         m_owner = std::make_unique<QWidget>();
-        m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar->link);
+        m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar->link, m_prompter);
     }
 
     void cleanup() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ChildWidget.h"
+#include "support/FakePrompter.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
@@ -20,6 +21,7 @@ class WordEditorSuggestTest : public QObject, protected telvar::test::ScratchFol
     Q_OBJECT
 
     test::VirtualTelvar m_telvar;
+    test::FakePrompter m_prompter;
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
 
@@ -34,7 +36,7 @@ class WordEditorSuggestTest : public QObject, protected telvar::test::ScratchFol
         qputenv("TELVAR_ESPEAK", espeak.toLocal8Bit());
         qputenv("XDG_CACHE_HOME", path("cache").toLocal8Bit());
         m_owner = std::make_unique<QWidget>();
-        m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link);
+        m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link, m_prompter);
     }
 
     void suggestFor(const QString& word) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ChildWidget.h"
+#include "support/FakePrompter.h"
 #include "support/ScratchFolder.h"
 #include "support/VirtualTelvar.h"
 
@@ -37,6 +38,7 @@ class WordEditorWindowTest : public QObject, protected telvar::test::ScratchFold
     Q_OBJECT
 
     test::VirtualTelvar m_telvar;
+    test::FakePrompter m_prompter;
     std::unique_ptr<QWidget> m_owner;
     QPointer<frmPhrase> m_editor;
 
@@ -48,12 +50,13 @@ class WordEditorWindowTest : public QObject, protected telvar::test::ScratchFold
     QLineEdit* storedPhonetics() const { return child<QLineEdit>("storedPhoneticsBox"); }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
 
-    void open() { m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link); }
+    void open() {
+        m_editor = frmPhrase::showEditor(m_owner.get(), m_folder.path(), m_telvar.link, m_prompter);
+    }
 
     void closeEditor() {
         m_editor->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(m_editor.isNull());
+        QTRY_VERIFY(m_editor.isNull());
     }
 
     // Chooses word `row`, types `word` and `phonetics` and presses "Replace".
@@ -186,6 +189,7 @@ private Q_SLOTS:
         QCOMPARE(m_editor.data(), first);
         QCOMPARE(wordList()->item(0)->text(), QStringLiteral("UNSAVED"));
         // Closed without saving: the change is gone when it is opened again.
+        m_prompter.saveAnswers << Prompter::SaveAnswer::Discard;
         closeEditor();
         open();
         QCOMPARE(wordList()->item(0)->text(), QStringLiteral("PLACEBO"));

@@ -4,10 +4,14 @@
 #include "session/SessionLogFile.h"
 #include "session/SessionLogWriter.h"
 #include "support/FakePrompter.h"
+#include "support/FileSizeLimit.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -77,6 +81,19 @@ private Q_SLOTS:
         QVERIFY(QCoro::waitFor(model.clearLog(prompter)));
         QCOMPARE(problems.size(), QFileInfo::exists(log.path()) ? 1 : 0);
         QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // On a full disk an entry is written whole or not at all, and the disk's reason is given.
+    void anEntryThatDoesNotFitLeavesNoPart() {
+        writeRaw("earlier\r\n");
+        SessionLogWriter log(path());
+        test::useFixedStamp(log);
+        {
+            const test::FileSizeLimit full(20);
+            QVERIFY(!log.writeQuestion(QStringLiteral("a question longer than the room left")));
+        }
+        QCOMPARE(log.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QCOMPARE(test::readFile(path()), QByteArray("earlier\r\n"));
     }
 
     // Line breaks of every kind reach the file as they were given, whatever lines they make there.

@@ -8,15 +8,24 @@
 
 namespace telvar::test {
 
-// Answers confirmations from a queue (Yes/OK when empty) and records every text it was shown.
+// Answers confirmations from a queue (Yes/OK when empty), questions about unsaved work from another
+// (Discard when empty: like Yes, it goes ahead), and records every text it was shown.
 class FakePrompter : public Prompter {
 public:
     QStringList texts;
     QStringList titles;
     QQueue<bool> answers;
+    QQueue<SaveAnswer> saveAnswers;
 
     QCoro::Task<bool> askYesNo(QString text, QString title) override { co_return record(text, title); }
     QCoro::Task<bool> askOkCancel(QString text, QString title) override { co_return record(text, title); }
+    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString text, QString title) override {
+        if (silenced())
+            co_return SaveAnswer::Cancel;
+        texts << text;
+        titles << title;
+        co_return saveAnswers.isEmpty() ? SaveAnswer::Discard : saveAnswers.dequeue();
+    }
     QCoro::Task<> inform(QString text, QString title) override {
         if (silenced())
             co_return;

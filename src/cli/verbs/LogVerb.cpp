@@ -4,7 +4,12 @@
 #include "device/Prompter.h"
 #include "session/SessionLogFile.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+
+#include <sys/stat.h>
 
 namespace telvar::cli {
 
@@ -23,6 +28,11 @@ Verb logVerb() {
                 co_return context.usageError(verb, QStringLiteral("unexpected %1").arg(arguments.first()));
 
             const SessionLogFile file;
+            // A link that leads round to itself is something there, not the absence of a log.
+            struct stat info {};
+            if (::stat(QFile::encodeName(file.path()).constData(), &info) != 0 && errno == ELOOP)
+                co_return context.fail(
+                    QStringLiteral("%1 is a symbolic link loop; it leads to no log").arg(file.path()));
             if (!QFileInfo::exists(file.path())) {
                 context.err() << "telvarctl: there is no " << file.path() << " in this folder" << Qt::endl;
                 co_return kExitOk;
