@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 
 #include <memory>
@@ -179,6 +181,8 @@ private Q_SLOTS:
                                      << "" << false << false << false;
         QTest::newRow("volume moved after that") << "moved"
                                                  << " 121" << true << false << true;
+        QTest::newRow("volume clicked at its start after that") << "clicked"
+                                                                << " 0" << true << false << true;
     }
     void onlyValuesReadOrChosenAreShown() {
         QFETCH(QString, stage);
@@ -195,6 +199,15 @@ private Q_SLOTS:
         auto* volume = rig.find<QSlider>("volumeSlider");
         if (stage == QLatin1String("moved"))
             volume->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        if (stage == QLatin1String("clicked")) {
+            // A style whose click pages, as the program's does: a page from a position nobody sees is no
+            // choice.
+            QScopedPointer<QStyle> paging(QStyleFactory::create(QStringLiteral("Windows")));
+            volume->setStyle(paging.get());
+            volume->resize(200, 30);
+            QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(2, 15));
+            volume->setStyle(nullptr);
+        }
         QTEST(rig.box("volumeBox"), "volumeBox");
         QCOMPARE(rig.box("gainBox").isEmpty(), stage != QLatin1String("read"));
         QTEST(rig.button("testVoiceButton")->isEnabled(), "test");
