@@ -116,10 +116,13 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
 
     for (int i = 0; i < kSeriesCount; ++i) {
         QPen pen(kSeries[i].color, kSeries[i].width);
-        pen.setCapStyle(Qt::RoundCap); // a lone reading shows as a dot
+        pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
-        painter.setPen(pen);
+        // A lone reading is a dot, wider than the line so that it is seen.
+        QPen dot = pen;
+        dot.setWidthF(pen.widthF() * 2.5);
         for (const QPolygonF& polyline : lines(i, plot)) {
+            painter.setPen(polyline.size() == 1 ? dot : pen);
             if (polyline.size() == 1)
                 painter.drawPoint(polyline.front());
             else
