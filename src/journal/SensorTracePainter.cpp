@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/SensorTracePainter.h"
 
+#include "device/Timings.h"
 #include "journal/SensorTrace.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <array>
@@ -22,7 +22,7 @@ struct Series {
     int (*value)(const SessionPoll&);
 };
 
-const std::array<Series, 4> kSeries{{
+const std::array<Series, SensorTracePainter::kSeriesCount> kSeries{{
     {QT_TRANSLATE_NOOP("SensorTracePainter", "reading 1"), QColor(0x1f, 0x77, 0xb4), 1.5,
      [](const SessionPoll& p) { return p.readings[0]; }},
     {QT_TRANSLATE_NOOP("SensorTracePainter", "reading 2"), QColor(0x2c, 0xa0, 0x2c), 1.5,
@@ -31,6 +31,10 @@ const std::array<Series, 4> kSeries{{
      [](const SessionPoll& p) { return p.readings[2]; }},
     {QT_TRANSLATE_NOOP("SensorTracePainter", "sum"), QColor(0x40, 0x40, 0x40), 2.5, readingSum},
 }};
+
+// Readings are taken a poll period apart; a little late is still the same line, more than two periods
+// without one means none were taken. Session times are kept on the program's clock, unshortened.
+constexpr qint64 kGapMs = 2 * Timings::kPollPeriod.count();
 
 // A round top for the scale: 1, 2 or 5 times a power of ten.
 int niceCeiling(int value) {
@@ -63,7 +67,6 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
     const int top = niceCeiling(std::max(m_trace.highestSum(), 10));
     const qint64 windowMs = std::max<qint64>(m_trace.windowMs(), 1000);
     const auto x = [&](qint64 ms) { return plot.left() + plot.width() * double(ms) / double(windowMs); };
-    const auto y = [&](int value) { return plot.bottom() - plot.height() * value / top; };
 
     painter.setPen(colors.frame);
     painter.drawRect(plot);
@@ -111,17 +114,37 @@ void SensorTracePainter::paint(QPainter& painter, const QRectF& area, const Trac
         lastLabelEnd = start + width;
     }
 
-    for (const Series& series : kSeries) {
-        QPainterPath path;
-        const auto& polls = m_trace.polls();
-        for (std::size_t i = 0; i < polls.size(); ++i) {
-            const QPointF point(x(polls[i].ms), y(series.value(polls[i])));
-            i == 0 ? path.moveTo(point) : path.lineTo(point);
+    for (int i = 0; i < kSeriesCount; ++i) {
+        QPen pen(kSeries[i].color, kSeries[i].width);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        // A lone reading is a dot, wider than the line so that it is seen.
+        QPen dot = pen;
+        dot.setWidthF(pen.widthF() * 2.5);
+        for (const QPolygonF& polyline : lines(i, plot)) {
+            painter.setPen(polyline.size() == 1 ? dot : pen);
+            if (polyline.size() == 1)
+                painter.drawPoint(polyline.front());
+            else
+                painter.drawPolyline(polyline);
         }
-        painter.setPen(QPen(series.color, series.width));
-        painter.drawPath(path);
     }
     painter.restore();
+}
+
+std::vector<QPolygonF> SensorTracePainter::lines(int series, const QRectF& plot) const {
+    const int top = niceCeiling(std::max(m_trace.highestSum(), 10));
+    const qint64 windowMs = std::max<qint64>(m_trace.windowMs(), 1000);
+    std::vector<QPolygonF> polylines;
+    qint64 lastMs = 0;
+    for (const SessionPoll& poll : m_trace.polls()) {
+        if (polylines.empty() || poll.ms - lastMs > kGapMs)
+            polylines.emplace_back();
+        lastMs = poll.ms;
+        polylines.back() << QPointF(plot.left() + plot.width() * double(poll.ms) / double(windowMs),
+                                    plot.bottom() - plot.height() * kSeries[series].value(poll) / top);
+    }
+    return polylines;
 }
 
 } // namespace telvar

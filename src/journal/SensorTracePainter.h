@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QColor>
+#include <QPolygonF>
 #include <QRectF>
+
+#include <vector>
 
 class QPainter;
 
@@ -26,6 +29,12 @@ public:
 
     // Draws into `area` with the painter's font; nothing when the area is too small for a plot.
     void paint(QPainter& painter, const QRectF& area, const TraceColors& colors) const;
+
+    // The line of one series (0 to 2 the readings, 3 their sum) scaled into `plot`: a polyline for each
+    // stretch of readings taken without a gap, so that no line joins readings across a time with none (an
+    // unplugged device, a skipped poll). A lone reading between gaps is a polyline of one point.
+    std::vector<QPolygonF> lines(int series, const QRectF& plot) const;
+    static constexpr int kSeriesCount = 4;
 
 private:
     const SensorTrace& m_trace;

@@ -14,13 +14,12 @@ namespace telvar {
 
 EnergyRateGroup::EnergyRateGroup(QWidget* parent)
     : QGroupBox(QStringLiteral("Energy Mode Rate"), parent), m_slider(new QSlider(Qt::Horizontal, this)),
-      m_display(new QLineEdit(QStringLiteral("250.150 Hz"), this)) {
+      m_display(new QLineEdit(this)) {
     setObjectName(QStringLiteral("energyRateGroup"));
     const auto range = ConfigurationBytes::range(ConfigurationBytes::Setting::Rate);
     m_slider->setObjectName(QStringLiteral("rateSlider"));
     m_slider->setRange(range.minimum, range.maximum);
     m_slider->setValue(7);
-    // After the start value: the display keeps its start text until the slider moves.
     connect(m_slider, &QSlider::valueChanged, this,
             [this](int value) { m_display->setText(EnergyRate::hzText(value)); });
     connect(m_slider, &QSlider::actionTriggered, this, [this] {
@@ -39,6 +38,7 @@ EnergyRateGroup::EnergyRateGroup(QWidget* parent)
     m_save->setObjectName(QStringLiteral("saveRateButton"));
     m_save->setToolTip(QStringLiteral("Load the Current Hz Setting for the energy mode"));
     connect(m_save, &QPushButton::clicked, this, &EnergyRateGroup::saveRequested);
+    forget();
     refreshSave();
 
     auto* column = new QVBoxLayout(this);
@@ -63,7 +63,8 @@ void EnergyRateGroup::showRate() {
     lookUnknown(m_slider, false);
 }
 
-void EnergyRateGroup::showUnknown() {
+void EnergyRateGroup::forget() {
+    m_shown = false;
     m_display->clear();
     lookUnknown(m_slider, true);
 }

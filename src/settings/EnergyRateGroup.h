@@ -23,11 +23,10 @@ public:
     // The display shows the slider's frequency, which now counts as shown.
     void showRate();
 
-    // As for the other settings: the slider stands where the device or the user put it.
+    // As for the other settings: the slider stands where the device or the user put it; from the start of a
+    // read until then, the display is blank and the slider greyed without a handle.
     bool isShown() const { return m_shown; }
-    void forget() { m_shown = false; }
-    // A read ended without the rate: the display is blank and the slider greyed until read or moved.
-    void showUnknown();
+    void forget();
     // "Save Setting" is enabled only while the rate is shown.
     void refreshSave();
 

@@ -18,12 +18,11 @@ const QString kRemember = QStringLiteral("\"Remeber to save when done\"");
 SensitivityGroup::SensitivityGroup(QWidget* parent) : QGroupBox(QStringLiteral("Sensitivity"), parent) {
     setObjectName(QStringLiteral("sensitivityGroup"));
     using ConfigurationBytes::Setting;
-    m_gain = new SettingSlider(
-        {QStringLiteral("GAIN"), kCaptionTip, Setting::Gain, Qt::Vertical, 1, QStringLiteral("4"),
-         QStringLiteral("Change the gain by using the Slider ") + kRemember, QStringLiteral("gain")},
-        this);
+    m_gain = new SettingSlider({QStringLiteral("GAIN"), kCaptionTip, Setting::Gain, Qt::Vertical, 1,
+                                QStringLiteral("Change the gain by using the Slider ") + kRemember,
+                                QStringLiteral("gain")},
+                               this);
     m_offset = new SettingSlider({QStringLiteral("OFFSET"), kCaptionTip, Setting::Offset, Qt::Vertical, 50,
-                                  QStringLiteral("173"),
                                   QStringLiteral("Change the OFFSET by using the Slider ") + kRemember +
                                       QStringLiteral(" Range 1 to 255"),
                                   QStringLiteral("offset")},

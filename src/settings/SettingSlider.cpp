@@ -16,8 +16,7 @@ constexpr int kBoxCharacters = 5;
 } // namespace
 
 SettingSlider::SettingSlider(const Design& design, QWidget* parent)
-    : QWidget(parent), m_slider(new QSlider(design.orientation, this)),
-      m_box(new QLineEdit(design.boxText, this)) {
+    : QWidget(parent), m_slider(new QSlider(design.orientation, this)), m_box(new QLineEdit(this)) {
     auto* caption = new QLabel(design.caption, this);
     caption->setObjectName(design.name + QStringLiteral("Label"));
     caption->setToolTip(design.captionTip);
@@ -31,7 +30,6 @@ SettingSlider::SettingSlider(const Design& design, QWidget* parent)
     m_box->setToolTip(design.boxTip);
     lookReadOnly(m_box);
     m_box->setMaximumWidth(m_box->fontMetrics().horizontalAdvance(QString(kBoxCharacters, u'0')) * 2);
-    // Connected after the start value, so the box keeps its own start text until the slider moves.
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { m_box->setText(numberText(value)); });
     // The position is already the action's when it is announced; the value follows only if it changes.
     connect(m_slider, &QSlider::actionTriggered, this, [this] {
@@ -54,6 +52,7 @@ SettingSlider::SettingSlider(const Design& design, QWidget* parent)
         row->addWidget(m_box);
     }
     layout()->setContentsMargins(0, 0, 0, 0);
+    forget();
 }
 
 int SettingSlider::value() const {
@@ -71,7 +70,8 @@ void SettingSlider::showValue() {
     lookUnknown(m_slider, false);
 }
 
-void SettingSlider::showUnknown() {
+void SettingSlider::forget() {
+    m_shown = false;
     m_box->clear();
     lookUnknown(m_slider, true);
 }

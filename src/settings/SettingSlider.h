@@ -12,8 +12,8 @@ namespace telvar {
 
 // A setting's caption, its slider and the number box that follows the slider. The box only shows: what is
 // saved always comes from the slider. Until the device has been read or the user has moved the slider, its
-// position is only the design's start value, which the box does not show: such a value is not "shown" and
-// must not be saved.
+// position is only the design's start value, which neither the box nor the slider shows: such a value is
+// not "shown" and must not be saved or played.
 class SettingSlider : public QWidget {
     Q_OBJECT
 public:
@@ -22,8 +22,7 @@ public:
         QString captionTip;
         ConfigurationBytes::Setting setting;
         Qt::Orientation orientation;
-        int start;       // the slider's value before the device is read
-        QString boxText; // the box's text before the slider first moves
+        int start; // the slider's value before the device is read, never shown
         QString boxTip;
         QString name; // objectName stem: "gain" gives gainSlider and gainBox
     };
@@ -41,10 +40,9 @@ public:
 
     // The slider stands where the device or the user put it, and the box says so.
     bool isShown() const { return m_shown; }
-    // A new read begins: only what it reads (or the user moves) counts as shown again.
-    void forget() { m_shown = false; }
-    // A read ended without this value: the box is blank and the slider greyed until it is read or moved.
-    void showUnknown();
+    // A new read begins: only what it reads (or the user moves) counts as shown again, and until then the
+    // box is blank and the slider greyed without a handle.
+    void forget();
 
 Q_SIGNALS:
     // The user moved the slider (or tried to: at its end it stays, and its value is shown all the same).

@@ -45,6 +45,7 @@ void SetupScreen::readBegun() {
     for (SettingSlider* setting : sliders())
         setting->forget();
     m_energyRate->forget();
+    refreshSaves();
 }
 
 void SetupScreen::readEnded(bool complete) {
@@ -52,15 +53,8 @@ void SetupScreen::readEnded(bool complete) {
         for (SettingSlider* setting : sliders())
             setting->showValue();
         m_energyRate->showRate();
-    } else {
-        // What the read did not reach is unknown: the design's start values would look read.
-        for (SettingSlider* setting : sliders()) {
-            if (!setting->isShown())
-                setting->showUnknown();
-        }
-        if (!m_energyRate->isShown())
-            m_energyRate->showUnknown();
     }
+    // What a failed read did not reach stays unknown, as it was while the read ran.
     refreshSaves();
 }
 

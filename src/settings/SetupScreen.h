@@ -30,11 +30,13 @@ public:
 
     // A value Read settings found in range: its slider moves, and its box or display follows.
     void apply(const SliderValue& read);
-    // Read settings took the device: until it has read a slider's value, that slider counts as unseen.
+    // Read settings took the device: until it has read a slider's value, that slider counts as unseen and
+    // shows nothing, and what would write or play it is disabled.
     void readBegun();
     // Read settings ended, having read every byte or not. A complete read leaves every box showing its
-    // slider (also where the device's value did not fit the slider); after a failed one, the saves that
-    // would write a slider the user has not seen stay disabled. Call it once the job has let go of the
+    // slider (also where the device's value did not fit the slider); after a failed one, what it did not
+    // reach stays blank and greyed, and the buttons that would write or play a slider the user has not
+    // seen stay disabled. Call it once the job has let go of the
     // device, when the busy controls are back.
     void readEnded(bool complete);
     // The saves are enabled as far as the sliders they write are shown; for after a job that moved them.

@@ -10,8 +10,9 @@ namespace telvar {
 // and left out of the Tab chain.
 void lookReadOnly(QLineEdit* box);
 
-// A slider whose value the device has not given (a read failed) is drawn greyed out, as a disabled one,
-// while the user can still move it to choose a value; `unknown` false draws it as usual again.
+// A slider whose value the device has not given (a read runs or failed) is drawn greyed out, as a disabled
+// one, and without its handle, while the user can still move it to choose a value; `unknown` false draws it
+// as usual again.
 void lookUnknown(QAbstractSlider* slider, bool unknown);
 
 } // namespace telvar

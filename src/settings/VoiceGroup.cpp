@@ -3,7 +3,10 @@
 
 #include "settings/SettingSlider.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
+#include <QList>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,18 +18,17 @@ VoiceGroup::VoiceGroup(QWidget* parent) : QGroupBox(QStringLiteral("Voice"), par
     const auto slider = [this](const SettingSlider::Design& design) {
         return new SettingSlider(design, this);
     };
-    m_volume = slider({QStringLiteral("Volume"), QStringLiteral("Set Volume"), Setting::Volume,
-                       Qt::Horizontal, 120, QStringLiteral("120"),
-                       QStringLiteral("Set The Volume Using the Slider "), QStringLiteral("volume")});
+    m_volume =
+        slider({QStringLiteral("Volume"), QStringLiteral("Set Volume"), Setting::Volume, Qt::Horizontal, 120,
+                QStringLiteral("Set The Volume Using the Slider "), QStringLiteral("volume")});
     m_speed = slider({QStringLiteral("Speed"), QStringLiteral("Set Speed"), Setting::Speed, Qt::Horizontal,
-                      114, QStringLiteral("114"), QStringLiteral("Set The Voice Speed Using the Slider"),
-                      QStringLiteral("speed")});
+                      114, QStringLiteral("Set The Voice Speed Using the Slider"), QStringLiteral("speed")});
     m_pitch = slider({QStringLiteral("Pitch"), QStringLiteral("Set Pich \" high or low\""), Setting::Pitch,
-                      Qt::Horizontal, 89, QStringLiteral("89"),
-                      QStringLiteral("Set The Voice Pitch Using the Slider"), QStringLiteral("pitch")});
-    m_bend = slider({QStringLiteral("Bend"), QStringLiteral("sets bend of word"), Setting::Bend,
-                     Qt::Horizontal, 6, QStringLiteral("6"),
-                     QStringLiteral("Set The Voice Bend Using the Slider"), QStringLiteral("bend")});
+                      Qt::Horizontal, 89, QStringLiteral("Set The Voice Pitch Using the Slider"),
+                      QStringLiteral("pitch")});
+    m_bend =
+        slider({QStringLiteral("Bend"), QStringLiteral("sets bend of word"), Setting::Bend, Qt::Horizontal, 6,
+                QStringLiteral("Set The Voice Bend Using the Slider"), QStringLiteral("bend")});
 
     auto* column = new QVBoxLayout(this);
     for (SettingSlider* setting : {m_volume, m_speed, m_pitch, m_bend})
@@ -40,15 +42,15 @@ VoiceGroup::VoiceGroup(QWidget* parent) : QGroupBox(QStringLiteral("Voice"), par
         buttons->addWidget(b);
         return b;
     };
-    connect(button(QStringLiteral("Test Voice"), QStringLiteral("Load the Voice changes to hear them "),
-                   QStringLiteral("testVoiceButton")),
-            &QPushButton::clicked, this, &VoiceGroup::testRequested);
+    m_test = button(QStringLiteral("Test Voice"), QStringLiteral("Load the Voice changes to hear them "),
+                    QStringLiteral("testVoiceButton"));
+    connect(m_test, &QPushButton::clicked, this, &VoiceGroup::testRequested);
     m_save = button(QStringLiteral("Save"), QStringLiteral("Save the voice changes"),
                     QStringLiteral("saveVoiceButton"));
     connect(m_save, &QPushButton::clicked, this, &VoiceGroup::saveRequested);
-    connect(button(QStringLiteral("Default Voice"), QStringLiteral("Re load Default Voice"),
-                   QStringLiteral("defaultVoiceButton")),
-            &QPushButton::clicked, this, &VoiceGroup::defaultRequested);
+    m_default = button(QStringLiteral("Default Voice"), QStringLiteral("Re load Default Voice"),
+                       QStringLiteral("defaultVoiceButton"));
+    connect(m_default, &QPushButton::clicked, this, &VoiceGroup::defaultRequested);
     column->addLayout(buttons);
     column->addStretch(1);
 
@@ -58,7 +60,12 @@ VoiceGroup::VoiceGroup(QWidget* parent) : QGroupBox(QStringLiteral("Voice"), par
 }
 
 void VoiceGroup::refreshSave() {
-    m_save->setEnabled(m_volume->isShown() && m_speed->isShown() && m_pitch->isShown() && m_bend->isShown());
+    const QList<SettingSlider*> sliders{m_volume, m_speed, m_pitch, m_bend};
+    const auto shown = [](const SettingSlider* setting) { return setting->isShown(); };
+    const bool allShown = std::all_of(sliders.begin(), sliders.end(), shown);
+    m_save->setEnabled(allShown);
+    m_test->setEnabled(allShown);
+    m_default->setEnabled(std::any_of(sliders.begin(), sliders.end(), shown));
 }
 
 VoiceSettings VoiceGroup::voice() const {

@@ -22,8 +22,9 @@ public:
     SettingSlider* pitch() const { return m_pitch; }
     SettingSlider* bend() const { return m_bend; }
     VoiceSettings voice() const;
-    // "Save" writes all four sliders: it is enabled only while all four are shown. "Test Voice" stores
-    // nothing and "Default Voice" writes fixed values, so they stay enabled.
+    // "Save" writes all four sliders and "Test Voice" plays them: each is enabled only while all four are
+    // shown. "Default Voice" writes fixed values, but only to a device that has answered a read here, or
+    // once the user has chosen a voice value: it waits for one slider shown.
     void refreshSave();
 
 Q_SIGNALS:
@@ -37,6 +38,8 @@ private:
     SettingSlider* m_pitch;
     SettingSlider* m_bend;
     QPushButton* m_save = nullptr;
+    QPushButton* m_test = nullptr;
+    QPushButton* m_default = nullptr;
 };
 
 } // namespace telvar

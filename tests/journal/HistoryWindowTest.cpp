@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/JournalStore.h"
+#include "journal/SensorTrace.h"
+#include "journal/SensorTracePainter.h"
 #include "journal/SessionHistoryWindow.h"
 #include "support/FakePrompter.h"
 
@@ -55,6 +57,38 @@ private Q_SLOTS:
     }
 
     void cleanup() { m_window.reset(); }
+
+    // The chart, the history and the reports draw one line per stretch of readings taken: a line never
+    // crosses a time without readings (an unplugged device), while a poll a little late is no gap.
+    void theTraceBreaksWhereNoReadingsWereTaken_data() {
+        QTest::addColumn<QList<qint64>>("moments"); // of the polls, in ms
+        QTest::addColumn<QList<int>>("runs");       // the polls of each unbroken line
+        QTest::newRow("steady") << QList<qint64>{200, 400, 600, 800} << QList<int>{4};
+        QTest::newRow("one poll late") << QList<qint64>{200, 400, 800, 1000} << QList<int>{4};
+        QTest::newRow("unplugged at 2.5 s for 5 s")
+            << QList<qint64>{2200, 2400, 7400, 7600} << QList<int>{2, 2};
+        QTest::newRow("a lone reading") << QList<qint64>{200, 1000, 2000, 2200} << QList<int>{1, 1, 2};
+    }
+    void theTraceBreaksWhereNoReadingsWereTaken() {
+        QFETCH(QList<qint64>, moments);
+        QFETCH(QList<int>, runs);
+        JournalSession session;
+        session.window = 12;
+        for (const qint64 ms : moments)
+            session.polls.push_back({ms, {10, 20, 30}, 10, {}, PollOutcome::OutsideRange});
+        SensorTrace trace;
+        trace.show(session);
+        // A unit across is a millisecond: a segment longer than two polls spans a gap.
+        for (int series = 0; series < SensorTracePainter::kSeriesCount; ++series) {
+            QList<int> drawn;
+            for (const QPolygonF& line : SensorTracePainter(trace).lines(series, QRectF(0, 0, 12000, 100))) {
+                drawn << int(line.size());
+                for (qsizetype i = 1; i < line.size(); ++i)
+                    QVERIFY(line[i].x() - line[i - 1].x() <= 400);
+            }
+            QCOMPARE(drawn, runs);
+        }
+    }
 
     void listsNewestFirstAndSearchesQuestionsAndAnswers_data() {
         QTest::addColumn<QString>("search");

@@ -11,11 +11,14 @@
 #include "settings/SetupScreen.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 
 #include <memory>
@@ -160,6 +163,60 @@ private Q_SLOTS:
         for (const auto& report : rig.telvar.sentWith('B'))
             sent << report[2] << report[3];
         QCOMPARE(sent, written);
+    }
+
+    // SET UP shows only what it read or the user chose: while it reads and after a failed read the boxes are
+    // blank, the sliders show no position, and what would play an unseen voice is off.
+    void onlyValuesReadOrChosenAreShown_data() {
+        QTest::addColumn<QString>("stage");
+        QTest::addColumn<QString>("volumeBox");
+        QTest::addColumn<bool>("positioned"); // the volume slider's picture shows its value
+        QTest::addColumn<bool>("test");       // Test Voice enabled: it plays all four sliders
+        QTest::addColumn<bool>("restore");    // Default Voice enabled
+        QTest::newRow("reading") << "reading"
+                                 << "" << false << false << false;
+        QTest::newRow("read") << "read"
+                              << " 100" << true << true << true;
+        QTest::newRow("read failed") << "failed"
+                                     << "" << false << false << false;
+        QTest::newRow("volume moved after that") << "moved"
+                                                 << " 121" << true << false << true;
+        QTest::newRow("volume clicked at its start after that") << "clicked"
+                                                                << " 0" << true << false << true;
+    }
+    void onlyValuesReadOrChosenAreShown() {
+        QFETCH(QString, stage);
+        QFETCH(bool, positioned);
+        Rig rig;
+        QVERIFY(rig.telvar.attach());
+        rig.telvar.link.setDefaultReplyLimit(std::chrono::milliseconds(80));
+        setConfig(rig.telvar.device(), {{0, 6}, {2, 100}});
+        if (stage != QLatin1String("read"))
+            rig.withFault(QStringLiteral("drop:C"));
+        rig.controller->readSettings();
+        if (stage != QLatin1String("reading"))
+            QVERIFY(rig.idle());
+        auto* volume = rig.find<QSlider>("volumeSlider");
+        if (stage == QLatin1String("moved"))
+            volume->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        if (stage == QLatin1String("clicked")) {
+            // A style whose click pages, as the program's does: a page from a position nobody sees is no
+            // choice.
+            QScopedPointer<QStyle> paging(QStyleFactory::create(QStringLiteral("Windows")));
+            volume->setStyle(paging.get());
+            volume->resize(200, 30);
+            QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(2, 15));
+            volume->setStyle(nullptr);
+        }
+        QTEST(rig.box("volumeBox"), "volumeBox");
+        QCOMPARE(rig.box("gainBox").isEmpty(), stage != QLatin1String("read"));
+        QTEST(rig.button("testVoiceButton")->isEnabled(), "test");
+        QTEST(rig.button("defaultVoiceButton")->isEnabled(), "restore");
+        const QImage before = volume->grab().toImage();
+        const QSignalBlocker quiet(volume);
+        volume->setValue(volume->value() == 0 ? 127 : 0);
+        QCOMPARE(volume->grab().toImage() != before, positioned);
+        QVERIFY(rig.idle());
     }
 
     void savesShowThePleaseWaitFrameAndTakeItDownOnFailure_data() {
