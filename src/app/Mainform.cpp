@@ -22,6 +22,7 @@
 #include "journal/SensorTraceChart.h"
 #include "journal/SessionHistoryWindow.h"
 #include "journal/SessionJournal.h"
+#include "journal/TeamJournalTrouble.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "settings/ModesScreen.h"
@@ -323,7 +324,7 @@ void Mainform::buildJournal() {
 void Mainform::buildTeamJournal() {
     m_team = new TeamJournalLink(m_journal->path(), m_teamState, this);
     connect(m_journal, &SessionJournal::sessionRecorded, m_team, &TeamJournalLink::pushSoon);
-    connect(m_team, &TeamJournalLink::failed, this, &Mainform::noteFailure);
+    connect(m_team, &TeamJournalLink::trouble, this, &Mainform::noteTeamJournal);
     connect(m_team, &TeamJournalLink::addressChanged, this, [this] {
         if (m_history)
             m_history->setTeamJournal(m_team->address());
@@ -336,7 +337,7 @@ void Mainform::buildTeamJournal() {
     QTimer::singleShot(0, m_team, [this, url] {
         QString error;
         if (!m_team->setUrl(url, &error))
-            noteFailure(error);
+            noteTeamJournal(tr("Team journal: address refused (View, Team journal...)"), error);
     });
 }
 
@@ -451,6 +452,13 @@ void Mainform::noteFailure(const QString& reason) {
     m_failure->setText(m_link.cancelRequested() ? tr("Stopped: %1").arg(reason)
                                                 : tr("Failed: %1").arg(reason));
     m_failure->setToolTip(reason);
+}
+
+void Mainform::noteTeamJournal(const QString& text, const QString& details) {
+    // Pushes run in the background: their trouble is no failure of what the user just did.
+    m_failure->setText(text);
+    m_failure->setToolTip(details);
+    qCInfo(lcApp).noquote() << text << "-" << oneLine(details);
 }
 
 void Mainform::showDeviceInUse(const QString& message) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TeamJournalLink.h"
 
+#include "journal/TeamJournalTrouble.h"
+
 #include <QLabel>
 
 namespace telvar {
@@ -34,7 +36,7 @@ bool TeamJournalLink::setUrl(const QString& url, QString* error) {
     m_status->setVisible(m_address.has_value());
     if (m_address) {
         m_status->setText(tr("Team journal: connecting"));
-        m_status->setToolTip(m_address->name());
+        m_status->setToolTip(m_address->shown());
         m_pusher = std::make_unique<TeamJournalPusher>(m_journalPath, *m_address);
         connect(m_pusher.get(), &TeamJournalPusher::finished, this, &TeamJournalLink::show);
         m_pusher->pushEvery(kPushPeriod);
@@ -52,11 +54,15 @@ void TeamJournalLink::pushSoon() {
 void TeamJournalLink::show(const TeamPushResult& result) {
     m_status->setText(result.waiting > 0 ? tr("Team journal: %n session(s) waiting", nullptr, result.waiting)
                                          : tr("Team journal: up to date"));
-    m_status->setToolTip(result.error.isEmpty()
-                             ? m_address->name()
-                             : QStringLiteral("%1\n%2").arg(m_address->name(), result.error));
+    const QString details = result.error.isEmpty()
+                                ? m_address->shown()
+                                : QStringLiteral("%1\n%2").arg(m_address->shown(), result.error);
+    m_status->setToolTip(details);
+    // The status bar has room for one line: what to do about it and which server; the driver's text,
+    // often several lines long, is for the tool tip and the log.
     if (!result.error.isEmpty() && result.error != m_lastError)
-        Q_EMIT failed(tr("Team journal %1: %2").arg(m_address->name(), result.error));
+        Q_EMIT trouble(tr("Team journal %1 (%2)").arg(teamJournalTrouble(result.error), m_address->where()),
+                       details);
     m_lastError = result.error;
 }
 

@@ -30,7 +30,9 @@ public:
     void pushSoon();
 
 Q_SIGNALS:
-    void failed(const QString& text);
+    // A push went wrong, in the background: `text` is one line for the status bar, `details` the
+    // address and the driver's full text.
+    void trouble(const QString& text, const QString& details);
     void addressChanged();
 
 private:

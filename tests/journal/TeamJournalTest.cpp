@@ -4,6 +4,7 @@
 #include "journal/JournalStore.h"
 #include "journal/SessionHistoryWindow.h"
 #include "journal/TeamJournalPusher.h"
+#include "journal/TeamJournalTrouble.h"
 #include "support/FakePrompter.h"
 #include "support/ThrowawayPostgres.h"
 
@@ -138,18 +139,24 @@ private Q_SLOTS:
     void sessionsWaitThroughAFaultAndGoOnceAfter_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("trouble");
         QTest::newRow("server down") << "down"
-                                     << "";
+                                     << ""
+                                     << "unreachable: no server at the socket";
         QTest::newRow("cut off mid-push") << "cut"
-                                          << "terminating connection";
+                                          << "terminating connection"
+                                          << "push cut off: connection lost";
         QTest::newRow("wrong password") << "password"
-                                        << "password authentication failed";
+                                        << "password authentication failed"
+                                        << "unreachable: wrong password";
         QTest::newRow("newer schema") << "schema"
-                                      << "newer version of this program";
+                                      << "newer version of this program"
+                                      << "refused: its tables are newer than this program";
     }
     void sessionsWaitThroughAFaultAndGoOnceAfter() {
         QFETCH(QString, fault);
         QFETCH(QString, said);
+        QFETCH(QString, trouble);
         keepSessions(journal("a.db"), QStringLiteral("TVX-A"), 3);
         QCOMPARE(TeamJournalPusher::pushNow(journal("a.db"), m_address).pushed, 3);
         // The server kept the first session, but its answer never came back: here all three still wait.
@@ -174,6 +181,8 @@ private Q_SLOTS:
         const TeamPushResult failed = TeamJournalPusher::pushNow(journal("a.db"), m_address);
         QVERIFY(!failed.error.isEmpty());
         QVERIFY2(failed.error.contains(said), qPrintable(failed.error));
+        QCOMPARE(teamJournalTrouble(failed.error), trouble);
+        QVERIFY2(!failed.error.contains(m_address.name()), "the caller names the server, once");
         QVERIFY2(!failed.error.contains(QLatin1String("not-the-password")), "the password is never shown");
         QCOMPARE(failed.pushed, 0);
         QCOMPARE(failed.waiting, 3);
@@ -451,6 +460,37 @@ private Q_SLOTS:
         QVERIFY(!TeamJournalAddress::parse(url, &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
         QVERIFY2(!error.contains(QLatin1String("PW")), qPrintable(error));
+    }
+
+    // libpq's texts for what goes wrong with a server elsewhere, as the status bar puts them.
+    void driverTextsReadPlainly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("trouble");
+        QTest::newRow("no such host")
+            << "could not translate host name \"nowhere.example\" to address: Name or service not known\n"
+               "QPSQL: Unable to connect"
+            << "unreachable: host not found";
+        QTest::newRow("refused") << "connection to server at \"db\" (10.0.0.9), port 5432 failed: Connection "
+                                    "refused\n\tIs the server running on that host and accepting TCP/IP "
+                                    "connections?"
+                                 << "unreachable: server refused";
+        QTest::newRow("not this computer")
+            << "FATAL:  no pg_hba.conf entry for host \"10.0.0.5\", user \"telvar\", database \"telvar\""
+            << "unreachable: server refused this computer";
+        QTest::newRow("no password") << "fe_sendauth: no password supplied"
+                                     << "unreachable: no password in ~/.pgpass or PGPASSWORD";
+        QTest::newRow("silent") << "connection to server at \"db\" (10.0.0.9), port 5432 failed: timeout expired"
+                                << "unreachable: server not answering";
+        QTest::newRow("no database") << "FATAL:  database \"team\" does not exist"
+                                     << "unreachable: no such database";
+        QTest::newRow("no TLS") << "server does not support SSL, but SSL was required"
+                                << "unreachable: server offers no TLS";
+        QTest::newRow("full") << "FATAL:  sorry, too many clients already" << "unreachable: server full";
+        QTest::newRow("translated") << "Verbindung zum Server fehlgeschlagen" << "failed: see the details";
+    }
+    void driverTextsReadPlainly() {
+        QFETCH(QString, text);
+        QTEST(teamJournalTrouble(text), "trouble");
     }
 
     // What an accepted address becomes: the parts libpq gets, and how it is shown and kept.
