@@ -10,6 +10,7 @@
 #include "app/MainWindowPlacement.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/ProgramSettings.h"
+#include "app/TeamJournalDialog.h"
 #include "app/TeamJournalLink.h"
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
@@ -39,7 +40,6 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -346,20 +346,9 @@ void Mainform::chooseTeamJournal() {
     finishStartUp();
     if (!m_team)
         return;
-    auto* box = new QInputDialog(this);
-    box->setObjectName(QStringLiteral("teamJournalDialog"));
-    box->setWindowTitle(tr("Team journal"));
-    box->setLabelText(tr("The team journal's PostgreSQL server, as\n"
-                         "postgresql://USER@HOST:PORT/DATABASE?sslmode=require\n"
-                         "(the password comes from ~/.pgpass or PGPASSWORD; empty: none)"));
-    box->setTextValue(m_team->url());
+    auto* box = new TeamJournalDialog(*m_team, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QInputDialog::textValueSelected, this, [this](const QString& url) {
-        QString error;
-        if (!m_team->setUrl(url, &error)) {
-            noteFailure(error);
-            return;
-        }
+    connect(box, &QDialog::accepted, this, [this] {
         openProgramSettings(m_options.settingsFile)
             ->setValue(QStringLiteral("teamJournal/url"), m_team->url());
     });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TeamJournalLink.h"
 
+#include "journal/TeamJournal.h"
 #include "journal/TeamJournalTrouble.h"
 
 #include <QLabel>
@@ -20,6 +21,13 @@ TeamJournalLink::TeamJournalLink(QString journalPath, QLabel* status, QObject* p
     : QObject(parent), m_journalPath(std::move(journalPath)), m_status(status) {
     m_status->setObjectName(QStringLiteral("teamJournalState"));
     m_status->hide();
+}
+
+TeamJournalLink::~TeamJournalLink() {
+    for (const QPointer<QThread>& trial : m_trials) {
+        if (trial)
+            trial->wait();
+    }
 }
 
 bool TeamJournalLink::setUrl(const QString& url, QString* error) {
@@ -49,6 +57,23 @@ bool TeamJournalLink::setUrl(const QString& url, QString* error) {
 void TeamJournalLink::pushSoon() {
     if (m_pusher)
         m_pusher->pushSoon();
+}
+
+void TeamJournalLink::tryAddress(const TeamJournalAddress& address, QObject* receiver,
+                                 std::function<void(const QString& failure)> then) {
+    std::erase_if(m_trials, [](const QPointer<QThread>& trial) { return trial.isNull(); });
+    QThread* thread = QThread::create([address, receiver = QPointer<QObject>(receiver), then, self = this] {
+        TeamJournal team;
+        const QString failure = team.reach(address) ? QString() : team.errorString();
+        // The receiver is looked at on the link's thread only: that is where it could go away.
+        QMetaObject::invokeMethod(self, [receiver, then, failure] {
+            if (receiver)
+                then(failure);
+        });
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    m_trials.emplace_back(thread);
+    thread->start();
 }
 
 void TeamJournalLink::show(const TeamPushResult& result) {

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/TeamJournal.h"
+#include "app/TeamJournalDialog.h"
+#include "app/TeamJournalLink.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
 #include "journal/SessionHistoryWindow.h"
@@ -9,6 +11,9 @@
 #include "support/ThrowawayPostgres.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -460,6 +465,53 @@ private Q_SLOTS:
         QVERIFY(!TeamJournalAddress::parse(url, &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
         QVERIFY2(!error.contains(QLatin1String("PW")), qPrintable(error));
+    }
+
+    // The Team journal dialog keeps a refused address as it was typed and says why beneath it; Try
+    // connects once on a thread and reports; OK takes only an address that is accepted.
+    void theDialogKeepsWhatWasTypedAndTriesIt_data() {
+        QTest::addColumn<QString>("url"); // SERVER: the throwaway server; NOWHERE: a socket without one
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("password, OK") << "postgresql://telvar:PW@localhost/db"
+                                      << "ok"
+                                      << "holds a password";
+        QTest::newRow("port 0, Try") << "postgresql://telvar@localhost:0/db"
+                                     << "try"
+                                     << "1 to 65535";
+        QTest::newRow("no server, Try") << "NOWHERE"
+                                        << "try"
+                                        << "Team journal unreachable: no server at the socket";
+        QTest::newRow("the server, Try") << "SERVER"
+                                         << "try"
+                                         << "answered";
+        QTest::newRow("the server, OK") << "SERVER"
+                                        << "ok"
+                                        << "";
+    }
+    void theDialogKeepsWhatWasTypedAndTriesIt() {
+        QFETCH(QString, url);
+        QFETCH(QString, button);
+        QFETCH(QString, said);
+        url.replace(QLatin1String("SERVER"), m_server.url());
+        url.replace(QLatin1String("NOWHERE"),
+                    QStringLiteral("postgresql://telvar@/telvar?host=%1/none").arg(m_dir.path()));
+        QLabel status;
+        TeamJournalLink link(journal("a.db"), &status);
+        TeamJournalDialog dialog(link);
+        auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("teamJournalUrl"));
+        auto* message = dialog.findChild<QLabel*>(QStringLiteral("teamJournalMessage"));
+        typed->setText(url);
+        if (button == QLatin1String("ok"))
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        else
+            dialog.findChild<QPushButton*>(QStringLiteral("teamJournalTry"))->click();
+        QTRY_VERIFY2_WITH_TIMEOUT(message->text().contains(said), qPrintable(message->text()), 20000);
+        QVERIFY(!message->text().contains(QLatin1String("PW")));
+        QCOMPARE(typed->text(), url);
+        const bool taken = button == QLatin1String("ok") && said.isEmpty();
+        QCOMPARE(dialog.result(), taken ? QDialog::Accepted : QDialog::Rejected);
+        QCOMPARE(link.url(), taken ? url : QString());
     }
 
     // libpq's texts for what goes wrong with a server elsewhere, as the status bar puts them.
