@@ -29,10 +29,11 @@ public:
 } // namespace
 
 std::unique_ptr<QSettings> openProgramSettings(const QString& settingsFile) {
-    auto settings = settingsFile.isEmpty()
-                        ? std::make_unique<PrivateSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                            QStringLiteral("telvar"), QStringLiteral("telvar"))
-                        : std::make_unique<PrivateSettings>(settingsFile, QSettings::IniFormat);
+    auto settings =
+        settingsFile.isEmpty()
+            ? std::make_unique<PrivateSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                QStringLiteral("telvar"), QStringLiteral("telvar"))
+            : std::make_unique<PrivateSettings>(settingsFile, QSettings::IniFormat);
     settings->keepPrivate();
     return settings;
 }

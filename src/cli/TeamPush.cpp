@@ -23,9 +23,8 @@ QCoro::Task<> pushAfterSessions(CliContext& context) {
     const TeamPushResult pushed = co_await pushToTeam(context);
     if (!pushed.error.isEmpty())
         context.err() << "telvarctl: " << teamJournalFailure(*context.options().teamJournal, pushed.error)
-                      << "; " << pushed.waiting
-                      << (pushed.waiting == 1 ? " session waits" : " sessions wait") << " on this computer"
-                      << Qt::endl;
+                      << "; " << pushed.waiting << (pushed.waiting == 1 ? " session waits" : " sessions wait")
+                      << " on this computer" << Qt::endl;
 }
 
 } // namespace telvar::cli

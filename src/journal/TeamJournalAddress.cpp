@@ -21,19 +21,32 @@ const QString kNoPassword =
 // rather than passed on: an unknown word could be a password, or make libpq read one from somewhere
 // this program does not show.
 const QStringList kPassedOn = {
-    QStringLiteral("application_name"),  QStringLiteral("channel_binding"),
-    QStringLiteral("client_encoding"),   QStringLiteral("connect_timeout"),
-    QStringLiteral("fallback_application_name"), QStringLiteral("gssencmode"),
-    QStringLiteral("hostaddr"),          QStringLiteral("keepalives"),
-    QStringLiteral("keepalives_count"),  QStringLiteral("keepalives_idle"),
-    QStringLiteral("keepalives_interval"), QStringLiteral("krbsrvname"),
-    QStringLiteral("passfile"),          QStringLiteral("require_auth"),
-    QStringLiteral("requirepeer"),       QStringLiteral("ssl_max_protocol_version"),
-    QStringLiteral("ssl_min_protocol_version"), QStringLiteral("sslcert"),
-    QStringLiteral("sslcompression"),    QStringLiteral("sslcrl"),
-    QStringLiteral("sslcrldir"),         QStringLiteral("sslkey"),
-    QStringLiteral("sslmode"),           QStringLiteral("sslrootcert"),
-    QStringLiteral("sslsni"),            QStringLiteral("target_session_attrs"),
+    QStringLiteral("application_name"),
+    QStringLiteral("channel_binding"),
+    QStringLiteral("client_encoding"),
+    QStringLiteral("connect_timeout"),
+    QStringLiteral("fallback_application_name"),
+    QStringLiteral("gssencmode"),
+    QStringLiteral("hostaddr"),
+    QStringLiteral("keepalives"),
+    QStringLiteral("keepalives_count"),
+    QStringLiteral("keepalives_idle"),
+    QStringLiteral("keepalives_interval"),
+    QStringLiteral("krbsrvname"),
+    QStringLiteral("passfile"),
+    QStringLiteral("require_auth"),
+    QStringLiteral("requirepeer"),
+    QStringLiteral("ssl_max_protocol_version"),
+    QStringLiteral("ssl_min_protocol_version"),
+    QStringLiteral("sslcert"),
+    QStringLiteral("sslcompression"),
+    QStringLiteral("sslcrl"),
+    QStringLiteral("sslcrldir"),
+    QStringLiteral("sslkey"),
+    QStringLiteral("sslmode"),
+    QStringLiteral("sslrootcert"),
+    QStringLiteral("sslsni"),
+    QStringLiteral("target_session_attrs"),
     QStringLiteral("tcp_user_timeout"),
 };
 
@@ -191,7 +204,8 @@ bool parseInto(const QString& url, TeamJournalAddress& address, QString* error) 
     if (address.database.isEmpty() || address.database.contains(u'/'))
         return fail(error, QStringLiteral("names no database"));
     if (!readWhole(address.user) || !readWhole(address.database))
-        return fail(error, QStringLiteral("has a user or database name with blanks, quotes, ';', '=' or '\\'"));
+        return fail(error,
+                    QStringLiteral("has a user or database name with blanks, quotes, ';', '=' or '\\'"));
     if (!address.onSocket())
         address.host = address.host.toLower(); // as it was always named in the local journal
     if (!timeoutGiven)

@@ -50,7 +50,8 @@ QString teamJournalTrouble(const QString& error) {
 }
 
 QString teamJournalFailure(const TeamJournalAddress& address, const QString& error) {
-    return QStringLiteral("team journal %1 %2 (%3)").arg(address.shown(), teamJournalTrouble(error), oneLine(error));
+    return QStringLiteral("team journal %1 %2 (%3)")
+        .arg(address.shown(), teamJournalTrouble(error), oneLine(error));
 }
 
 QString oneLine(const QString& text) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/TeamJournal.h"
+#include "app/ProgramSettings.h"
 #include "app/TeamJournalDialog.h"
 #include "app/TeamJournalLink.h"
 #include "journal/JournalExport.h"
@@ -429,7 +430,8 @@ private Q_SLOTS:
         QTest::newRow("pgsql scheme") << "pgsql://telvar:PW@localhost/db" << form;
         QTest::newRow("one slash") << "postgres:/telvar:PW@/db" << form;
         QTest::newRow("no scheme") << "telvar:PW@/db" << form;
-        QTest::newRow("no database") << "postgresql://me@host" << "no database";
+        QTest::newRow("no database") << "postgresql://me@host"
+                                     << "no database";
         QTest::newRow("password inside") << "postgresql://me:PW@host/db" << password;
         QTest::newRow("empty password") << "postgresql://me:@host/db" << password;
         QTest::newRow("encoded colon") << "postgresql://me%3APW@host/db" << password;
@@ -440,7 +442,8 @@ private Q_SLOTS:
         QTest::newRow("password where the port goes") << "postgresql://telvar@localhost:PW/db" << port;
         QTest::newRow("port parameter") << "postgresql://telvar@/db?port=abc" << port;
         QTest::newRow("blank in the host") << "postgresql://telvar@local host/db" << host;
-        QTest::newRow("IPv6 unclosed") << "postgresql://telvar@[::1/db" << "IPv6";
+        QTest::newRow("IPv6 unclosed") << "postgresql://telvar@[::1/db"
+                                       << "IPv6";
         QTest::newRow("two @") << "postgresql://telvar:PW@x@host/db" << password;
         QTest::newRow("password parameter") << "postgresql://me@host/db?password=PW" << password;
         QTest::newRow("sslpassword") << "postgresql://me@host/db?sslpassword=PW" << password;
@@ -448,14 +451,19 @@ private Q_SLOTS:
             << "postgresql://me@/db?host=/tmp&application_name=x;password=PW" << password;
         QTest::newRow("password behind encoded ; and =")
             << "postgresql://me@/db?host=/tmp&application_name=x%3Bpassword%3DPW" << password;
-        QTest::newRow("password behind a blank") << "postgresql://me@host/db?sslmode=require%20PW" << parameter;
+        QTest::newRow("password behind a blank")
+            << "postgresql://me@host/db?sslmode=require%20PW" << parameter;
         QTest::newRow("quote in a value") << "postgresql://me@host/db?application_name=a'PW" << parameter;
         QTest::newRow("; in the user") << "postgresql://me;PW@host/db" << parameter;
         QTest::newRow("keyword in the database") << "postgresql://me@host/db%20sslkey%3DPW" << parameter;
-        QTest::newRow("unknown keyword") << "postgresql://me@host/db?options=-cPW" << "options";
-        QTest::newRow("password as a keyword") << "postgresql://me@host/db?PW=1" << "not passed on";
-        QTest::newRow("no value") << "postgresql://me@host/db?PW" << "NAME=VALUE";
-        QTest::newRow("fragment") << "postgresql://me@host/db#PW" << "'#'";
+        QTest::newRow("unknown keyword") << "postgresql://me@host/db?options=-cPW"
+                                         << "options";
+        QTest::newRow("password as a keyword") << "postgresql://me@host/db?PW=1"
+                                               << "not passed on";
+        QTest::newRow("no value") << "postgresql://me@host/db?PW"
+                                  << "NAME=VALUE";
+        QTest::newRow("fragment") << "postgresql://me@host/db#PW"
+                                  << "'#'";
         QTest::newRow("host list") << "postgresql://me@a,b/db" << host;
     }
     void urlsThatAreNoTeamJournalAreRefused() {
@@ -514,6 +522,30 @@ private Q_SLOTS:
         QCOMPARE(link.url(), taken ? url : QString());
     }
 
+    // The settings name the team's server and user: the file is the user's alone, and one an older
+    // version left readable to all is closed.
+    void theSettingsAreTheUsersAlone_data() {
+        QTest::addColumn<bool>("leftOpen");
+        QTest::newRow("new") << false;
+        QTest::newRow("left readable by an older version") << true;
+    }
+    void theSettingsAreTheUsersAlone() {
+        QFETCH(bool, leftOpen);
+        const QString file = journal("telvar.ini");
+        QFile::remove(file);
+        if (leftOpen) {
+            QFile old(file);
+            QVERIFY(old.open(QIODevice::WriteOnly) &&
+                    old.write("[teamJournal]\nurl=postgresql://a@b/c\n") > 0);
+            old.close();
+            QVERIFY(old.setPermissions(old.permissions() | QFile::ReadOther | QFile::ReadGroup));
+        }
+        openProgramSettings(file)->setValue(QStringLiteral("teamJournal/url"),
+                                            QStringLiteral("postgresql://x@y/z"));
+        QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+    }
+
     // libpq's texts for what goes wrong with a server elsewhere, as the status bar puts them.
     void driverTextsReadPlainly_data() {
         QTest::addColumn<QString>("text");
@@ -531,14 +563,17 @@ private Q_SLOTS:
             << "unreachable: server refused this computer";
         QTest::newRow("no password") << "fe_sendauth: no password supplied"
                                      << "unreachable: no password in ~/.pgpass or PGPASSWORD";
-        QTest::newRow("silent") << "connection to server at \"db\" (10.0.0.9), port 5432 failed: timeout expired"
-                                << "unreachable: server not answering";
+        QTest::newRow("silent")
+            << "connection to server at \"db\" (10.0.0.9), port 5432 failed: timeout expired"
+            << "unreachable: server not answering";
         QTest::newRow("no database") << "FATAL:  database \"team\" does not exist"
                                      << "unreachable: no such database";
         QTest::newRow("no TLS") << "server does not support SSL, but SSL was required"
                                 << "unreachable: server offers no TLS";
-        QTest::newRow("full") << "FATAL:  sorry, too many clients already" << "unreachable: server full";
-        QTest::newRow("translated") << "Verbindung zum Server fehlgeschlagen" << "failed: see the details";
+        QTest::newRow("full") << "FATAL:  sorry, too many clients already"
+                              << "unreachable: server full";
+        QTest::newRow("translated") << "Verbindung zum Server fehlgeschlagen"
+                                    << "failed: see the details";
     }
     void driverTextsReadPlainly() {
         QFETCH(QString, text);
