@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/TeamJournal.h"
+#include "app/Mainform.h"
 #include "app/ProgramSettings.h"
 #include "app/TeamJournalDialog.h"
 #include "app/TeamJournalLink.h"
+#include "emulator/EmulatedLibrary.h"
 #include "journal/JournalExport.h"
 #include "journal/JournalStore.h"
 #include "journal/SessionHistoryWindow.h"
@@ -520,6 +522,25 @@ private Q_SLOTS:
         const bool taken = button == QLatin1String("ok") && said.isEmpty();
         QCOMPARE(dialog.result(), taken ? QDialog::Accepted : QDialog::Rejected);
         QCOMPARE(link.url(), taken ? url : QString());
+    }
+
+    // A push that fails in the background is said in the window's status bar on one line, as what it is
+    // about, not as a failure of what the user did; the driver's text is in the tool tip.
+    void theWindowSaysABackgroundFailureInOneLine() {
+        EmulatedLibrary library;
+        Mainform::Options options;
+        options.dataDir = m_dir.path();
+        options.settingsFile = journal("window.ini");
+        options.journalPath = journal("a.db");
+        options.teamJournal = QStringLiteral("postgresql://telvar@/telvar?host=%1/none").arg(m_dir.path());
+        Mainform window(library, options, std::make_unique<test::FakePrompter>());
+        auto* failure = window.findChild<QLabel*>(QStringLiteral("lastFailure"));
+        QTRY_VERIFY_WITH_TIMEOUT(!failure->text().isEmpty(), 20000);
+        QCOMPARE(failure->text(),
+                 QStringLiteral("Team journal unreachable: no server at the socket (telvar on %1/none)")
+                     .arg(m_dir.path()));
+        QVERIFY2(failure->toolTip().contains(QLatin1String("No such file or directory")),
+                 qPrintable(failure->toolTip()));
     }
 
     // The settings name the team's server and user: the file is the user's alone, and one an older
