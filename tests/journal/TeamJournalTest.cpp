@@ -528,6 +528,7 @@ private Q_SLOTS:
     // about, not as a failure of what the user did; the driver's text is in the tool tip.
     void theWindowSaysABackgroundFailureInOneLine() {
         EmulatedLibrary library;
+        library.unplug(); // a device's first job would clear the status bar's note before it is read
         Mainform::Options options;
         options.dataDir = m_dir.path();
         options.settingsFile = journal("window.ini");
