@@ -18,8 +18,8 @@ const QString kNoPassword =
                    "PGPASSWORD instead, and leave it out of the address");
 
 // libpq's keywords that hold no secret and that one server's address may set. Anything else is refused
-// rather than passed on: an unknown word could be a password, or make libpq read one from somewhere
-// this program does not show.
+// rather than passed on: an unknown word could be a password typed in the wrong place, and some (service,
+// options) would make libpq connect elsewhere or as someone other than the address shows.
 const QStringList kPassedOn = {
     QStringLiteral("application_name"),
     QStringLiteral("channel_binding"),
