@@ -2,6 +2,7 @@
 #include "app/DeviceMenu.h"
 
 #include "app/Mainform.h"
+#include "app/ProgramSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,10 +22,7 @@ const QString kDeviceMenuTitle = QStringLiteral("&Device");
 const QString kLastUsedKey = QStringLiteral("device/lastUsed");
 
 std::unique_ptr<QSettings> programSettings(const QString& file) {
-    if (file.isEmpty())
-        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                           QStringLiteral("telvar"), QStringLiteral("telvar"));
-    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+    return openProgramSettings(file);
 }
 
 // The menu the virtual device's controls may have made already; the list joins it.

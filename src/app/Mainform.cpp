@@ -10,6 +10,7 @@
 #include "app/MainWindowPlacement.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/ProgramSettings.h"
+#include "app/TeamJournalDialog.h"
 #include "app/TeamJournalLink.h"
 #include "device/BusyControls.h"
 #include "device/ScreenAction.h"
@@ -22,6 +23,7 @@
 #include "journal/SensorTraceChart.h"
 #include "journal/SessionHistoryWindow.h"
 #include "journal/SessionJournal.h"
+#include "journal/TeamJournalTrouble.h"
 #include "session/ItcScreen.h"
 #include "session/LogScreen.h"
 #include "session/SessionController.h"
@@ -40,7 +42,6 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -327,7 +328,7 @@ void Mainform::buildJournal() {
 void Mainform::buildTeamJournal() {
     m_team = new TeamJournalLink(m_journal->path(), m_teamState, this);
     connect(m_journal, &SessionJournal::sessionRecorded, m_team, &TeamJournalLink::pushSoon);
-    connect(m_team, &TeamJournalLink::failed, this, &Mainform::noteFailure);
+    connect(m_team, &TeamJournalLink::trouble, this, &Mainform::noteTeamJournal);
     connect(m_team, &TeamJournalLink::addressChanged, this, [this] {
         if (m_history)
             m_history->setTeamJournal(m_team->address());
@@ -340,7 +341,7 @@ void Mainform::buildTeamJournal() {
     QTimer::singleShot(0, m_team, [this, url] {
         QString error;
         if (!m_team->setUrl(url, &error))
-            noteFailure(error);
+            noteTeamJournal(tr("Team journal: address refused (View, Team journal...)"), error);
     });
 }
 
@@ -349,20 +350,9 @@ void Mainform::chooseTeamJournal() {
     finishStartUp();
     if (!m_team)
         return;
-    auto* box = new QInputDialog(this);
-    box->setObjectName(QStringLiteral("teamJournalDialog"));
-    box->setWindowTitle(tr("Team journal"));
-    box->setLabelText(tr("The team journal's PostgreSQL server, as\n"
-                         "postgresql://USER@HOST:PORT/DATABASE?sslmode=require\n"
-                         "(the password comes from ~/.pgpass or PGPASSWORD; empty: none)"));
-    box->setTextValue(m_team->url());
+    auto* box = new TeamJournalDialog(*m_team, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QInputDialog::textValueSelected, this, [this](const QString& url) {
-        QString error;
-        if (!m_team->setUrl(url, &error)) {
-            noteFailure(error);
-            return;
-        }
+    connect(box, &QDialog::accepted, this, [this] {
         openProgramSettings(m_options.settingsFile)
             ->setValue(QStringLiteral("teamJournal/url"), m_team->url());
     });
@@ -455,6 +445,13 @@ void Mainform::noteFailure(const QString& reason) {
     m_failure->setText(m_link.cancelRequested() ? tr("Stopped: %1").arg(reason)
                                                 : tr("Failed: %1").arg(reason));
     m_failure->setToolTip(reason);
+}
+
+void Mainform::noteTeamJournal(const QString& text, const QString& details) {
+    // Pushes run in the background: their trouble is no failure of what the user just did.
+    m_failure->setText(text);
+    m_failure->setToolTip(details);
+    qCInfo(lcApp).noquote() << text << "-" << oneLine(details);
 }
 
 void Mainform::showDeviceInUse(const QString& message) {

@@ -144,6 +144,7 @@ private:
     void noteFailure(const QString& reason);
     void buildTeamJournal();
     void chooseTeamJournal();
+    void noteTeamJournal(const QString& text, const QString& details);
     void clearFailure();
     void endNote(NoteLasts ended);
     // A status the start-up sets on its own, which a note in the title must not hide.

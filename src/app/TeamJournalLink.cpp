@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TeamJournalLink.h"
 
+#include "journal/TeamJournal.h"
+#include "journal/TeamJournalTrouble.h"
+
 #include <QLabel>
 
 namespace telvar {
@@ -20,6 +23,13 @@ TeamJournalLink::TeamJournalLink(QString journalPath, QLabel* status, QObject* p
     m_status->hide();
 }
 
+TeamJournalLink::~TeamJournalLink() {
+    for (const QPointer<QThread>& trial : m_trials) {
+        if (trial)
+            trial->wait();
+    }
+}
+
 bool TeamJournalLink::setUrl(const QString& url, QString* error) {
     std::optional<TeamJournalAddress> address;
     if (!url.trimmed().isEmpty()) {
@@ -34,7 +44,7 @@ bool TeamJournalLink::setUrl(const QString& url, QString* error) {
     m_status->setVisible(m_address.has_value());
     if (m_address) {
         m_status->setText(tr("Team journal: connecting"));
-        m_status->setToolTip(m_address->name());
+        m_status->setToolTip(m_address->shown());
         m_pusher = std::make_unique<TeamJournalPusher>(m_journalPath, *m_address);
         connect(m_pusher.get(), &TeamJournalPusher::finished, this, &TeamJournalLink::show);
         m_pusher->pushEvery(kPushPeriod);
@@ -49,14 +59,35 @@ void TeamJournalLink::pushSoon() {
         m_pusher->pushSoon();
 }
 
+void TeamJournalLink::tryAddress(const TeamJournalAddress& address, QObject* receiver,
+                                 std::function<void(const QString& failure)> then) {
+    std::erase_if(m_trials, [](const QPointer<QThread>& trial) { return trial.isNull(); });
+    QThread* thread = QThread::create([address, receiver = QPointer<QObject>(receiver), then, self = this] {
+        TeamJournal team;
+        const QString failure = team.reach(address) ? QString() : team.errorString();
+        // The receiver is looked at on the link's thread only: that is where it could go away.
+        QMetaObject::invokeMethod(self, [receiver, then, failure] {
+            if (receiver)
+                then(failure);
+        });
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    m_trials.emplace_back(thread);
+    thread->start();
+}
+
 void TeamJournalLink::show(const TeamPushResult& result) {
     m_status->setText(result.waiting > 0 ? tr("Team journal: %n session(s) waiting", nullptr, result.waiting)
                                          : tr("Team journal: up to date"));
-    m_status->setToolTip(result.error.isEmpty()
-                             ? m_address->name()
-                             : QStringLiteral("%1\n%2").arg(m_address->name(), result.error));
+    const QString details = result.error.isEmpty()
+                                ? m_address->shown()
+                                : QStringLiteral("%1\n%2").arg(m_address->shown(), result.error);
+    m_status->setToolTip(details);
+    // The status bar has room for one line: what to do about it and which server; the driver's text,
+    // often several lines long, is for the tool tip and the log.
     if (!result.error.isEmpty() && result.error != m_lastError)
-        Q_EMIT failed(tr("Team journal %1: %2").arg(m_address->name(), result.error));
+        Q_EMIT trouble(tr("Team journal %1 (%2)").arg(teamJournalTrouble(result.error), m_address->where()),
+                       details);
     m_lastError = result.error;
 }
 

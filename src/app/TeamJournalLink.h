@@ -5,9 +5,14 @@
 #include "journal/TeamJournalPusher.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QThread>
+
+#include <functional>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 
@@ -20,6 +25,8 @@ class TeamJournalLink : public QObject {
     Q_OBJECT
 public:
     TeamJournalLink(QString journalPath, QLabel* status, QObject* parent = nullptr);
+    // Lets the trials under way end.
+    ~TeamJournalLink() override;
 
     // Points the link at `url` (empty: no team journal) and pushes at once; false, with the reason in
     // *error, for a URL that is no team journal's.
@@ -28,9 +35,16 @@ public:
     const std::optional<TeamJournalAddress>& address() const { return m_address; }
     // A session was recorded: it may go now.
     void pushSoon();
+    // Connects to `address` once on a thread of its own (no longer than its connect_timeout) and calls
+    // `then` here with the driver's text, empty when the server took the user; not at all once
+    // `receiver` is gone.
+    void tryAddress(const TeamJournalAddress& address, QObject* receiver,
+                    std::function<void(const QString& failure)> then);
 
 Q_SIGNALS:
-    void failed(const QString& text);
+    // A push went wrong, in the background: `text` is one line for the status bar, `details` the
+    // address and the driver's full text.
+    void trouble(const QString& text, const QString& details);
     void addressChanged();
 
 private:
@@ -42,6 +56,7 @@ private:
     std::optional<TeamJournalAddress> m_address;
     std::unique_ptr<TeamJournalPusher> m_pusher;
     QString m_lastError;
+    std::vector<QPointer<QThread>> m_trials;
 };
 
 } // namespace telvar

@@ -2,6 +2,7 @@
 #include "cli/TeamPush.h"
 
 #include "cli/CliContext.h"
+#include "journal/TeamJournalTrouble.h"
 
 namespace telvar::cli {
 
@@ -21,10 +22,9 @@ QCoro::Task<> pushAfterSessions(CliContext& context) {
         co_return;
     const TeamPushResult pushed = co_await pushToTeam(context);
     if (!pushed.error.isEmpty())
-        context.err() << "telvarctl: team journal " << context.options().teamJournal->name() << ": "
-                      << pushed.error << "; " << pushed.waiting
-                      << (pushed.waiting == 1 ? " session waits" : " sessions wait") << " on this computer"
-                      << Qt::endl;
+        context.err() << "telvarctl: " << teamJournalFailure(*context.options().teamJournal, pushed.error)
+                      << "; " << pushed.waiting << (pushed.waiting == 1 ? " session waits" : " sessions wait")
+                      << " on this computer" << Qt::endl;
 }
 
 } // namespace telvar::cli

@@ -7,6 +7,7 @@
 #include "journal/JournalExport.h"
 #include "journal/SensorTraceChart.h"
 #include "journal/SessionReport.h"
+#include "journal/TeamJournalTrouble.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -134,7 +135,7 @@ void SessionHistoryWindow::setTeamJournal(std::optional<TeamJournalAddress> addr
     if (auto* model = qobject_cast<QStandardItemModel*>(m_source->model()))
         model->item(1)->setEnabled(m_team.has_value());
     m_source->setItemData(1,
-                          m_team ? tr("The team journal at %1").arg(m_team->name())
+                          m_team ? tr("The team journal at %1").arg(m_team->shown())
                                  : tr("No team journal is set (View, Team journal...)"),
                           Qt::ToolTipRole);
     if (!m_team && showsTeam())
@@ -153,11 +154,14 @@ void SessionHistoryWindow::askTeam(TeamJournalQuery::Kind kind, const QList<qint
                                    std::function<void(const std::vector<JournalSession>&)> then) {
     std::erase_if(m_teamReads, [](const QPointer<QThread>& read) { return read.isNull(); });
     m_teamReads.emplace_back(TeamJournalQuery::start(
-        *m_team, kind, ids, this, [this, then](const TeamJournalQuery::Answer& answer) {
+        *m_team, kind, ids, this, [this, then, address = *m_team](const TeamJournalQuery::Answer& answer) {
+            // One line for the window's status; the driver's text is in its tool tip.
+            m_status->setToolTip(
+                answer.sessions ? QString() : QStringLiteral("%1\n%2").arg(address.shown(), answer.error));
             if (answer.sessions)
                 then(*answer.sessions);
             else
-                say(tr("The team journal could not be read (%1)").arg(answer.error));
+                say(tr("Team journal %1 (%2)").arg(teamJournalTrouble(answer.error), address.where()));
         }));
 }
 

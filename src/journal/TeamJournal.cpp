@@ -83,6 +83,17 @@ TeamJournal::~TeamJournal() {
 }
 
 bool TeamJournal::open(const TeamJournalAddress& address) {
+    if (!reach(address))
+        return false;
+    // The server's notices ("relation already exists, skipping") are no news to a user.
+    if (!execute(QStringLiteral("SET client_min_messages = warning")) || !prepareTables()) {
+        m_db.close();
+        return false;
+    }
+    return true;
+}
+
+bool TeamJournal::reach(const TeamJournalAddress& address) {
     if (!QSqlDatabase::contains(m_connection))
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
     if (!m_db.isValid())
@@ -93,15 +104,7 @@ bool TeamJournal::open(const TeamJournalAddress& address) {
     m_db.setUserName(address.user);
     m_db.setDatabaseName(address.database);
     m_db.setConnectOptions(address.options);
-    if (!m_db.open())
-        return fail(QStringLiteral("%1: %2").arg(address.name(), m_db.lastError().text().trimmed()));
-    // The server's notices ("relation already exists, skipping") are no news to a user.
-    if (!execute(QStringLiteral("SET client_min_messages = warning")) || !prepareTables()) {
-        m_error = QStringLiteral("%1: %2").arg(address.name(), m_error);
-        m_db.close();
-        return false;
-    }
-    return true;
+    return m_db.open() || fail(m_db.lastError().text());
 }
 
 bool TeamJournal::prepareTables() {

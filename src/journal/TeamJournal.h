@@ -28,8 +28,11 @@ public:
     TeamJournal& operator=(const TeamJournal&) = delete;
 
     // Connects and creates or upgrades the tables. False, with errorString(), when the server cannot be
-    // reached, refuses the user, or holds tables of a newer version.
+    // reached, refuses the user, or holds tables of a newer version. The error is the driver's and the
+    // server's own text, without the address: the caller names that once.
     bool open(const TeamJournalAddress& address);
+    // Only connects, as a trial of an address before it is used; the tables are left as they are.
+    bool reach(const TeamJournalAddress& address);
     QString errorString() const { return m_error; }
 
     // What one push did to the team journal's sessions.

@@ -70,15 +70,19 @@ private Q_SLOTS:
         QVERIFY2(unreachable.err.contains(QStringLiteral("2 session(s) wait")), qPrintable(unreachable.err));
 
         QVERIFY2(m_server.start(), qPrintable(m_server.whyNot()));
-        const ProcessResult refused = telvarctl("a", {"sessions", "push"}, "wrong");
+        const ProcessResult refused = telvarctl("a", {"sessions", "push"}, "xyzzy-42");
         QCOMPARE(refused.exitCode, 1);
-        QVERIFY2(refused.err.contains(QStringLiteral("password authentication failed")),
+        QVERIFY2(refused.err.contains(QStringLiteral("unreachable: wrong password (")) &&
+                     refused.err.contains(QStringLiteral("password authentication failed")),
                  qPrintable(refused.err));
-        QVERIFY(!refused.err.contains(QStringLiteral("wrong")));
+        QVERIFY(!refused.err.contains(QStringLiteral("xyzzy")));
+        // The address once, on one line.
+        QCOMPARE(refused.err.count(QStringLiteral("postgresql://")), 1);
+        QCOMPARE(refused.err.trimmed().count(u'\n'), 0);
         for (const char* computer : {"a", "b"}) {
             const ProcessResult pushed = telvarctl(computer, {"sessions", "push"});
             QVERIFY2(pushed.exitCode == 0, qPrintable(pushed.err));
-            QVERIFY2(pushed.out.startsWith(QStringLiteral("2 sessions pushed to telvar@")),
+            QVERIFY2(pushed.out.startsWith(QStringLiteral("2 sessions pushed to postgresql://telvar@")),
                      qPrintable(pushed.out));
         }
         QVERIFY(telvarctl("a", {"sessions", "push"}).out.startsWith(QStringLiteral("0 sessions pushed")));

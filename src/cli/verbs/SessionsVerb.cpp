@@ -9,6 +9,7 @@
 #include "journal/JournalStore.h"
 #include "journal/SessionReport.h"
 #include "journal/TeamJournal.h"
+#include "journal/TeamJournalTrouble.h"
 
 #include <optional>
 
@@ -200,13 +201,13 @@ QCoro::Task<int> remove(CliContext& context, JournalStore& journal, const QStrin
 
 QCoro::Task<int> push(CliContext& context) {
     const TeamPushResult pushed = co_await pushToTeam(context);
-    const QString server = context.options().teamJournal->name();
+    const TeamJournalAddress& server = *context.options().teamJournal;
     if (!pushed.error.isEmpty())
-        co_return context.fail(QStringLiteral("team journal %1: %2; %3 session(s) wait on this computer")
-                                   .arg(server, pushed.error)
+        co_return context.fail(QStringLiteral("%1; %2 session(s) wait on this computer")
+                                   .arg(teamJournalFailure(server, pushed.error))
                                    .arg(pushed.waiting));
     context.out() << pushed.pushed << (pushed.pushed == 1 ? " session" : " sessions") << " pushed to "
-                  << server;
+                  << server.shown();
     // Another copy of this journal pushed them first: they count as there, not as pushed again.
     if (pushed.alreadyThere > 0)
         context.out() << ", " << pushed.alreadyThere << " already there";
@@ -286,7 +287,7 @@ Verb sessionsVerb() {
                 TeamJournal journal;
                 if (!journal.open(*context.options().teamJournal))
                     co_return context.fail(
-                        QStringLiteral("the team journal cannot be used (%1)").arg(journal.errorString()));
+                        teamJournalFailure(*context.options().teamJournal, journal.errorString()));
                 co_return co_await readOnly(context, journal, action, arguments);
             }
             // Opened to read: listing and exporting never make, change or rename a journal file.
