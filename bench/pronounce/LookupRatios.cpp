@@ -15,7 +15,7 @@
 // Usage: lookup_ratios [--runs N] [WORD]       (needs the pronouncing dictionary, pocketsphinx-en-us)
 
 #include "device/DeviceLink.h"
-#include "device/Prompter.h"
+#include "../session/JournalFill.h"
 #include "editor/frmPhrase.h"
 #include "emulator/EmulatedLibrary.h"
 #include "pronounce/PronouncingDictionary.h"
@@ -98,22 +98,13 @@ long residentKb() {
     return 0;
 }
 
-// The editor here replaces nothing, so it never asks.
-class NoPrompter : public Prompter {
-public:
-    QCoro::Task<bool> askYesNo(QString, QString) override { co_return false; }
-    QCoro::Task<bool> askOkCancel(QString, QString) override { co_return false; }
-    QCoro::Task<SaveAnswer> askSaveDiscardCancel(QString, QString) override { co_return SaveAnswer::Cancel; }
-    QCoro::Task<> inform(QString, QString) override { co_return; }
-};
-
 // Resident memory before and after one Suggest in the word editor.
 std::pair<long, long> editorSuggest(const QString& word) {
     QTemporaryDir dataFolder;
     EmulatedLibrary library;
     DeviceLink link(library);
     QWidget owner;
-    NoPrompter prompter;
+    bench::NoPrompter prompter; // the editor here replaces nothing, so it never asks
     frmPhrase* editor = frmPhrase::showEditor(&owner, dataFolder.path(), link, prompter);
     auto* wordBox = editor->findChild<QLineEdit*>(QStringLiteral("wordBox"));
     auto* sayData = editor->findChild<QLineEdit*>(QStringLiteral("txtSayData"));
