@@ -24,13 +24,12 @@ endif()
 find_program(TELVAR_CCACHE_PROGRAM ccache)
 if(TELVAR_CCACHE AND TELVAR_CCACHE_PROGRAM AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
     # Paths inside the tree are hashed relative to it, so a second clone on the same machine (CI's) finds
-    # the compiles of the first; a precompiled header is cached like any other output. Qt Test names each
-    # test's folders in macros that only its test-data lookup reads, which no test here uses: they would
-    # keep every test from being found again in another clone.
+    # the compiles of the first; a precompiled header is cached like any other output. The tests are the
+    # exception: Qt Test writes their folders into macros, and GCC refuses a precompiled header made under
+    # another value of any macro, so those must not be taken from another clone.
     set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
         CCACHE_NOHASHDIR=true
         CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-        "CCACHE_IGNOREOPTIONS=-DQT_TESTCASE_BUILDDIR=* -DQT_TESTCASE_SOURCEDIR=*"
         ${TELVAR_CCACHE_PROGRAM})
     if(TELVAR_PCH)
         add_compile_options(-fpch-preprocess)
