@@ -389,7 +389,9 @@ void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
     if (edits == 1)
         QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("saveEditsButton")), Qt::LeftButton);
     rig.fakePrompter->saveAnswers << Prompter::SaveAnswer(answer);
-    QWidget* closing = path == QStringLiteral("Quit") ? static_cast<QWidget*>(rig.window.get()) : editor;
+    // The editor deletes itself once closed.
+    const QPointer<QWidget> closing =
+        path == QStringLiteral("Quit") ? static_cast<QWidget*>(rig.window.get()) : editor.data();
     if (path == QStringLiteral("Quit")) {
         rig.find<QAction>(QStringLiteral("quitAction"))->trigger();
     } else if (path == QStringLiteral("close")) {
@@ -401,7 +403,7 @@ void MainformTest::theWordEditorAsksBeforeUnsavedWordsGo() {
     }
     const bool asked = edits == 2;
     const bool kept = asked && Prompter::SaveAnswer(answer) == Prompter::SaveAnswer::Cancel;
-    QTRY_COMPARE(closing->isVisible(), kept);
+    QTRY_COMPARE(closing && closing->isVisible(), kept);
     QCOMPARE(rig.fakePrompter->texts.size(), asked ? 1 : 0);
     QCOMPARE(words() != before,
              edits == 1 || (asked && Prompter::SaveAnswer(answer) == Prompter::SaveAnswer::Save));
